@@ -1,0 +1,55 @@
+# The two set-up commands are `make run` and `make test`; both install what
+# they need first (Debian packages, only when missing).
+BUILD_DIR   ?= build
+ASAN_DIR    ?= build-asan
+FUZZ_DIR    ?= build-fuzz
+JOBS        ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test sanitize fuzz bench format samples clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/bin/rovana "$(firstword $(sort $(wildcard $(CURDIR)/samples/*.mg)))"
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROVANA_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+fuzz:
+	@bash scripts/install-deps.sh --fuzz
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROVANA_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_load
+	mkdir -p fuzz-corpus/load
+	cp -n samples/*.mg fuzz-corpus/load/ 2>/dev/null || true
+	$(FUZZ_DIR)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -max_len=16384 fuzz-corpus/load
+
+bench: build
+	$(BUILD_DIR)/bin/rovana-bench
+
+samples: build
+	$(BUILD_DIR)/bin/rovana-make-samples samples
+
+format:
+	find testdata signal waveview evaluation report reportsettings shell cli tests bench tools fuzz \
+	  \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,0 +1,50 @@
+// rovana-cli: the test files without a window.
+#include "CliCommon.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+struct Subcommand
+{
+    const char* name;
+    rovana::cli::Command run;
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"info", rovana::cli::RunInfo},
+};
+
+const char kHelp[] =
+    "用法: rovana-cli <命令> [参数]\n"
+    "\n"
+    "命令:\n"
+    "  info FILE.mg      以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，\n"
+    "                    字符串为 UTF-8，m_tTestDate 为 \"YYYY-MM-DD\"）\n"
+    "  --help            显示本说明\n"
+    "\n"
+    "文件无法读取时在标准错误输出 \"无法读取文件\"，退出码为 1；\n"
+    "其他错误（如测试日期无效）输出说明，退出码为 1。\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.front() == "--help" || args.front() == "-h") {
+        std::cout << kHelp;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    for (const Subcommand& sub : kSubcommands) {
+        if (name == QLatin1String(sub.name))
+            return sub.run(args, std::cout, std::cerr);
+    }
+    std::cerr << "未知命令: " << name.toStdString() << "\n" << kHelp;
+    return 2;
+}

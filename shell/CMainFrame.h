@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace rovana {
+
+// The program's main window.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+};
+
+} // namespace rovana
