@@ -1,0 +1,21 @@
+#pragma once
+
+#include "SignalStatus.h"
+#include "Twiddles.h"
+
+#include <span>
+
+namespace rovana {
+
+// In-place forward complex transform, sign convention e^(-j 2 pi i k / N), without
+// normalisation: the iterative radix-2 decimation-in-time algorithm with the bit-reversal
+// permutation first. N = re.size() must equal im.size() and be a power of two. Every
+// intermediate is a float, in a fixed order, so the results are reproducible to the bit.
+// Returns BadSize for unequal or non-power-of-two lengths and OutOfMemory when the
+// twiddle table cannot be built; the arrays are then unchanged.
+SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache);
+
+// The same with the calling thread's twiddle cache.
+SignalStatus FFT(std::span<float> re, std::span<float> im);
+
+} // namespace rovana

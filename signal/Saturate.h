@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace rovana {
+
+// Truncates toward zero and limits the result to lo..hi. NaN gives lo. Unlike a plain
+// cast this is defined for every float, however large.
+inline int TruncClamped(float value, int lo, int hi)
+{
+    if (!(value > static_cast<float>(lo)))
+        return lo;
+    if (!(value < static_cast<float>(hi)))
+        return hi;
+    return static_cast<int>(value);
+}
+
+inline std::int16_t TruncToInt16(float value)
+{
+    return static_cast<std::int16_t>(TruncClamped(value, INT16_MIN, INT16_MAX));
+}
+
+} // namespace rovana
