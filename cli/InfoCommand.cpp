@@ -16,13 +16,8 @@ class ObjectWriter
 public:
     void raw(const char* key, const std::string& value) { m_items.emplace_back(key, value); }
     void text(const char* key, const QString& value) { raw(key, json::Quote(value)); }
-    template <typename T>
-    void number(const char* key, T value)
-    {
-        raw(key, json::Number(value));
-    }
-    template <typename Rows>
-    void rows(const char* key, const Rows& rows, std::size_t width)
+    template <typename T> void number(const char* key, T value) { raw(key, json::Number(value)); }
+    template <typename Rows> void rows(const char* key, const Rows& rows, std::size_t width)
     {
         std::string out = "[";
         for (std::size_t r = 0; r < rows.size(); ++r) {

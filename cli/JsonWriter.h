@@ -15,11 +15,21 @@ inline std::string Quote(const QString& text)
     std::string out = "\"";
     for (char c : text.toStdString()) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
                 char buf[8];
@@ -55,8 +65,7 @@ inline std::string Number(int value)
 }
 
 // "[a, b, c]" from any range of numbers.
-template <typename Range>
-std::string Array(const Range& values)
+template <typename Range> std::string Array(const Range& values)
 {
     std::string out = "[";
     bool first = true;

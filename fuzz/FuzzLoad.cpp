@@ -13,8 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const rovana::LoadResult result = record.LoadFromBytes(bytes);
     if (!result) {
-        if (record.m_nSampleCount != before.m_nSampleCount || record.m_strProject != before.m_strProject ||
-            record.m_nSamples != before.m_nSamples || record.m_nMarkers != before.m_nMarkers)
+        if (record.m_nSampleCount != before.m_nSampleCount ||
+            record.m_strProject != before.m_strProject || record.m_nSamples != before.m_nSamples ||
+            record.m_nMarkers != before.m_nMarkers)
             std::abort();
     } else if (record.m_nSampleCount < 0 || record.m_nSampleCount > 2048 ||
                record.m_strTitle != rovana::kReportTitle) {

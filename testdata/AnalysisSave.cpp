@@ -17,8 +17,10 @@ void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values)
         WriteInt32(bytes, eval, ch.grade);
         WriteInt32(bytes, eval + 4, ch.qualityClass);
         WriteFloat(bytes, eval + 8, ch.anchor);
-        WriteFloat(bytes, mg::kMeasuredL0 + 4 * c, ch.markerSet[kMarkerFreeEnd] ? ch.measuredL0 : 0.0f);
-        WriteFloat(bytes, mg::kMeasuredLr + 4 * c, ch.markerSet[kMarkerBottom] ? ch.measuredLr : 0.0f);
+        WriteFloat(bytes, mg::kMeasuredL0 + 4 * c,
+                   ch.markerSet[kMarkerFreeEnd] ? ch.measuredL0 : 0.0f);
+        WriteFloat(bytes, mg::kMeasuredLr + 4 * c,
+                   ch.markerSet[kMarkerBottom] ? ch.measuredLr : 0.0f);
         if (ch.markerSet[kMarkerEnd] || ch.markerSet[kMarkerFreeEnd] || ch.markerSet[kMarkerBottom])
             ++marked;
     }

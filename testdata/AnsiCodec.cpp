@@ -78,9 +78,9 @@ QString FromAnsi(const QByteArray& bytes)
     Converter conv("UTF-16LE", kCodePage);
     if (!conv.valid())
         return QString::fromLatin1(bytes);
-    const std::vector<char> replacement{'\xFD', '\xFF'};  // U+FFFD, little-endian
-    const auto out = ConvertAll(conv, bytes.constData(), static_cast<size_t>(bytes.size()),
-                                replacement, 1);
+    const std::vector<char> replacement{'\xFD', '\xFF'}; // U+FFFD, little-endian
+    const auto out =
+        ConvertAll(conv, bytes.constData(), static_cast<size_t>(bytes.size()), replacement, 1);
     QString text;
     text.resize(static_cast<qsizetype>(out.size() / 2));
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -56,16 +56,25 @@ LoadResult ReadAnalysisBlock(const QByteArray& b, CFileData& d)
     d.m_nBoltType = ReadInt32(b, mg::kBoltType);
 
     QString* const texts[mg::kTextCount] = {
-        nullptr,  // the stored title; the record's title is always the report title
-        &d.m_strItemName,    &d.m_strBoltNo,       &d.m_strTestDate,   &d.m_strTestUnit,
-        &d.m_strTester,      &d.m_strGradeText,    &d.m_strQualityClass, &d.m_strTestBasis,
-        &d.m_strInstrument,  &d.m_strInstallDate,  &d.m_strProjectName,
+        nullptr, // the stored title; the record's title is always the report title
+        &d.m_strItemName,
+        &d.m_strBoltNo,
+        &d.m_strTestDate,
+        &d.m_strTestUnit,
+        &d.m_strTester,
+        &d.m_strGradeText,
+        &d.m_strQualityClass,
+        &d.m_strTestBasis,
+        &d.m_strInstrument,
+        &d.m_strInstallDate,
+        &d.m_strProjectName,
     };
     int pos = mg::kTextBlock;
     for (int i = 0; i < mg::kTextCount; ++i) {
         QByteArray text;
         if (!ReadText(b, pos, mg::kAnalysisEnd, mg::kMaxTextBytes, text))
-            return Malformed(QStringLiteral("第 %1 项文字超过 255 字节或超出分析区（字节 511）").arg(i + 1));
+            return Malformed(
+                QStringLiteral("第 %1 项文字超过 255 字节或超出分析区（字节 511）").arg(i + 1));
         if (texts[i])
             *texts[i] = FromAnsi(text);
     }
@@ -107,8 +116,9 @@ LoadResult ReadAcquisitionBlock(const QByteArray& b, CFileData& d)
     const int year = ReadInt32(b, pos), month = ReadInt32(b, pos + 4), day = ReadInt32(b, pos + 8);
     const auto date = LocalMidnight(year, month, day);
     if (!date)
-        return LoadResult::fail(LoadStatus::InvalidDate,
-                                QStringLiteral("测试日期无效：%1-%2-%3").arg(year).arg(month).arg(day));
+        return LoadResult::fail(
+            LoadStatus::InvalidDate,
+            QStringLiteral("测试日期无效：%1-%2-%3").arg(year).arg(month).arg(day));
     d.m_tTestDate = *date;
     return LoadResult::ok();
 }

@@ -11,9 +11,9 @@
 namespace rovana {
 
 inline constexpr int kChannelCount = 3;
-inline constexpr int kMaxSampleCount = 2048;    // valid samples a file holds per channel
-inline constexpr int kSampleBlockSize = 10240;  // room per channel in the record
-inline constexpr int kMarkerCount = 5;          // end, free end, bottom, defect start, defect end
+inline constexpr int kMaxSampleCount = 2048;   // valid samples a file holds per channel
+inline constexpr int kSampleBlockSize = 10240; // room per channel in the record
+inline constexpr int kMarkerCount = 5;         // end, free end, bottom, defect start, defect end
 
 // Indices into a channel's five markers.
 enum MarkerIndex : int
@@ -48,17 +48,17 @@ public:
     LoadResult LoadFromBytes(const QByteArray& bytes);
 
     // Acquisition block.
-    int m_nHighPass = 0;        // Hz
-    int m_nLowPass = 0;         // Hz
-    int m_nSampleInterval = 0;  // µs
-    int m_nSampleCount = 0;     // valid samples per channel, 0..2048 after a load
+    int m_nHighPass = 0;       // Hz
+    int m_nLowPass = 0;        // Hz
+    int m_nSampleInterval = 0; // µs
+    int m_nSampleCount = 0;    // valid samples per channel, 0..2048 after a load
     std::array<int, 4> m_nReserved{};
-    int m_nWaveSpeed = 0;  // m/s
+    int m_nWaveSpeed = 0; // m/s
     QString m_strProject = QStringLiteral("Project");
     QString m_strFile = QStringLiteral("File");
-    float m_fDesignLength = 0.0f;  // m
-    float m_fDesignL0 = 0.0f;      // m
-    std::int64_t m_tTestDate = 0;  // seconds since 1970, local midnight of the test day
+    float m_fDesignLength = 0.0f; // m
+    float m_fDesignL0 = 0.0f;     // m
+    std::int64_t m_tTestDate = 0; // seconds since 1970, local midnight of the test day
     // One block of 10240 samples per channel; a file fills the first 2048.
     std::array<std::array<std::int16_t, kSampleBlockSize>, kChannelCount> m_nSamples{};
 
@@ -67,10 +67,10 @@ public:
     QString m_strTitle = kReportTitle;
     QString m_strItemName;
     QString m_strBoltNo;
-    float m_fExposedLength = 0.0f;  // m
-    int m_nInfoWaveSpeed = 0;       // m/s
+    float m_fExposedLength = 0.0f; // m
+    int m_nInfoWaveSpeed = 0;      // m/s
     QString m_strTestDate;
-    float m_fAnchorLength = 0.0f;  // m
+    float m_fAnchorLength = 0.0f; // m
     QString m_strTestUnit;
     QString m_strTester;
     QString m_strGradeText;
@@ -82,14 +82,14 @@ public:
     // Evaluation per channel; grade and class indices are 0..3 or -1 for none.
     std::array<int, kChannelCount> m_nGrade{-1, -1, -1};
     std::array<int, kChannelCount> m_nQualityClass{-1, -1, -1};
-    std::array<float, kChannelCount> m_fPanelAnchor{};  // m
+    std::array<float, kChannelCount> m_fPanelAnchor{}; // m
 
-    int m_nReportChannel = 0;  // 0..2
-    int m_nBoltType = 0;       // 0..4
+    int m_nReportChannel = 0; // 0..2
+    int m_nBoltType = 0;      // 0..4
     QString m_strProjectName;
-    float m_fDesignDiameter = 0.0f;  // mm
-    float m_fTestDiameter = 0.0f;    // mm
-    int m_nDesignGrade = 0;          // 0..3
+    float m_fDesignDiameter = 0.0f; // mm
+    float m_fTestDiameter = 0.0f;   // mm
+    int m_nDesignGrade = 0;         // 0..3
 
     // Sample index of each channel's five markers; a value <= 0 means "not set".
     std::array<std::array<int, kMarkerCount>, kChannelCount> m_nMarkers{

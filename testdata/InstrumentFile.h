@@ -14,15 +14,15 @@ namespace rovana {
 // by tests that need a test file with known contents.
 struct InstrumentRecord
 {
-    int highPass = 0;        // Hz
-    int lowPass = 0;         // Hz
-    int sampleInterval = 0;  // µs
-    int sampleCount = 0;     // 0..2048
+    int highPass = 0;       // Hz
+    int lowPass = 0;        // Hz
+    int sampleInterval = 0; // µs
+    int sampleCount = 0;    // 0..2048
     std::array<int, 4> reserved{};
-    int waveSpeed = 0;  // m/s
+    int waveSpeed = 0; // m/s
     float designLength = 0.0f;
     float designL0 = 0.0f;
-    QString project;  // written in code page 936
+    QString project; // written in code page 936
     QString file;
     int year = 2026, month = 1, day = 1;
     std::array<std::array<std::int16_t, 2048>, kChannelCount> samples{};

@@ -8,15 +8,15 @@ namespace rovana {
 enum class LoadStatus
 {
     Ok,
-    CannotOpen,   // missing, unreadable, a directory, or empty
-    Malformed,    // too short, a text without terminator, a block overrun, a bad sample count
-    InvalidDate,  // the acquisition date is out of range or not a calendar day
+    CannotOpen,  // missing, unreadable, a directory, or empty
+    Malformed,   // too short, a text without terminator, a block overrun, a bad sample count
+    InvalidDate, // the acquisition date is out of range or not a calendar day
 };
 
 struct LoadResult
 {
     LoadStatus status = LoadStatus::Ok;
-    QString detail;  // what exactly was wrong, for the command-line tool and tests
+    QString detail; // what exactly was wrong, for the command-line tool and tests
 
     explicit operator bool() const { return status == LoadStatus::Ok; }
 
@@ -25,7 +25,10 @@ struct LoadResult
     QString message() const;
 
     static LoadResult ok() { return {}; }
-    static LoadResult fail(LoadStatus status, QString detail) { return {status, std::move(detail)}; }
+    static LoadResult fail(LoadStatus status, QString detail)
+    {
+        return {status, std::move(detail)};
+    }
 };
 
 } // namespace rovana

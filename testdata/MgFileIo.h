@@ -11,9 +11,9 @@ namespace rovana {
 enum class WriteStatus
 {
     Ok,
-    CannotRead,    // the source could not be read or is no test file: "无法读取文件"
-    CannotCreate,  // the target could not be written: "无法创建文件"
-    TextTooLong,   // the texts do not fit into the analysis block; nothing written
+    CannotRead,   // the source could not be read or is no test file: "无法读取文件"
+    CannotCreate, // the target could not be written: "无法创建文件"
+    TextTooLong,  // the texts do not fit into the analysis block; nothing written
 };
 
 struct WriteResult

@@ -13,19 +13,24 @@ inline const std::array<QString, 5> kBoltTypeNames = {
     QStringLiteral("自钻式锚杆"),   QStringLiteral("永久性锚杆"),
 };
 inline const std::array<QString, 4> kGradeNames = {
-    QStringLiteral("A >=90%"), QStringLiteral("B 90%~80%"), QStringLiteral("C 80%~75%"),
+    QStringLiteral("A >=90%"),
+    QStringLiteral("B 90%~80%"),
+    QStringLiteral("C 80%~75%"),
     QStringLiteral("D <75%"),
 };
 inline const std::array<QString, 4> kQualityClassNames = {
-    QStringLiteral("I"), QStringLiteral("II"), QStringLiteral("III"), QStringLiteral("IV"),
+    QStringLiteral("I"),
+    QStringLiteral("II"),
+    QStringLiteral("III"),
+    QStringLiteral("IV"),
 };
 
 // The table entry for an index, or an empty text for -1 and other indices out of range.
-template <std::size_t N>
-QString NameAt(const std::array<QString, N>& table, int index)
+template <std::size_t N> QString NameAt(const std::array<QString, N>& table, int index)
 {
-    return index >= 0 && static_cast<std::size_t>(index) < N ? table[static_cast<std::size_t>(index)]
-                                                            : QString();
+    return index >= 0 && static_cast<std::size_t>(index) < N
+               ? table[static_cast<std::size_t>(index)]
+               : QString();
 }
 
 } // namespace rovana

@@ -16,7 +16,7 @@ std::optional<QByteArray> BuildTextBlock(const ProjectInfoValues& v, QString* wh
         "密实度",   "锚固质量", "检测依据", "仪器型号", "安装日期", "工程名称",
     };
     const QString* const texts[mg::kTextCount] = {
-        &v.title,     &v.itemName,     &v.boltNo,     &v.testDate,   &v.testUnit,    &v.tester,
+        &v.title,     &v.itemName,     &v.boltNo,    &v.testDate,   &v.testUnit,    &v.tester,
         &v.gradeText, &v.qualityClass, &v.testBasis, &v.instrument, &v.installDate, &v.projectName,
     };
     constexpr int kRoom = mg::kAnalysisEnd - mg::kTextBlock - mg::kTextBlockTrailer;

@@ -9,12 +9,12 @@ namespace rovana {
 // The report settings dialog's values, as texts where the dialog holds texts.
 struct ProjectInfoValues
 {
-    int reportChannel = 0;  // 0..2
-    QString exposedLength;  // m, read leniently as a decimal number
-    QString anchorLength;   // m
-    QString waveSpeed;      // m/s, read leniently as an integer
-    int boltType = 0;       // selection index, -1 for none
-    int designGrade = 0;    // selection index, -1 for none
+    int reportChannel = 0; // 0..2
+    QString exposedLength; // m, read leniently as a decimal number
+    QString anchorLength;  // m
+    QString waveSpeed;     // m/s, read leniently as an integer
+    int boltType = 0;      // selection index, -1 for none
+    int designGrade = 0;   // selection index, -1 for none
 
     // The twelve texts, in the order they are stored.
     QString title;
@@ -30,8 +30,8 @@ struct ProjectInfoValues
     QString installDate;
     QString projectName;
 
-    QString designDiameter;  // mm
-    QString testDiameter;    // mm
+    QString designDiameter; // mm
+    QString testDiameter;   // mm
 };
 
 // Builds the text block (the twelve texts in code page 936, each with its zero byte,

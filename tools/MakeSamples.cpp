@@ -39,19 +39,19 @@ private:
 
 struct Reflector
 {
-    double depth;      // m below the bolt head
-    double amplitude;  // relative to the blow; negative for a rise in impedance
+    double depth;     // m below the bolt head
+    double amplitude; // relative to the blow; negative for a rise in impedance
 };
 
 struct Bolt
 {
     const char* fileName;
     InstrumentRecord rec;
-    double startMs;                    // arrival of the blow in the record
-    double pulseMs;                    // width of the half-sine blow
-    double damping;                    // 1/ms
+    double startMs; // arrival of the blow in the record
+    double pulseMs; // width of the half-sine blow
+    double damping; // 1/ms
     std::vector<Reflector> reflectors;
-    int silentChannel = -1;            // a channel the instrument did not record
+    int silentChannel = -1; // a channel the instrument did not record
     std::uint64_t seed;
 };
 
@@ -90,7 +90,8 @@ void Synthesize(Bolt& bolt)
                          std::sin(6.283185307179586 * 0.9 * (t - bolt.startMs));
                 v = v * gain + 12.0 * noise.gauss();
             }
-            rec.samples[c][i] = static_cast<std::int16_t>(std::lround(std::clamp(v, -32767.0, 32767.0)));
+            rec.samples[c][i] =
+                static_cast<std::int16_t>(std::lround(std::clamp(v, -32767.0, 32767.0)));
         }
     }
 }
@@ -118,18 +119,54 @@ InstrumentRecord Acquisition(int interval, int count, int speed, float length, f
 std::vector<Bolt> Bolts()
 {
     return {
-        {"MG0001.mg", Acquisition(10, 1024, 3500, 3.5f, 0.5f, "SD-K12", "MG0001", 2026, 5, 12),
-         0.2, 0.18, 0.25, {{0.5, -0.18}, {3.5, 0.55}}, -1, 1},
-        {"MG0002.mg", Acquisition(5, 2048, 4200, 4.0f, 0.3f, "隧道左线", "MG0002", 2026, 5, 12),
-         0.15, 0.12, 0.3, {{0.3, -0.15}, {2.1, 0.3}, {4.0, 0.45}}, -1, 2},
-        {"MG0003.mg", Acquisition(10, 2048, 3800, 6.0f, 1.0f, "边坡支护", "MG0003", 2026, 6, 3),
-         0.2, 0.2, 0.2, {{1.0, -0.25}, {6.0, 0.4}}, -1, 3},
-        {"MG0004.mg", Acquisition(10, 1024, 5000, 12.0f, 2.0f, "K15+200", "MG0004", 2026, 6, 4),
-         0.25, 0.22, 0.12, {{2.0, -0.2}, {11.45, 0.35}}, -1, 4},
-        {"MG0005.mg", Acquisition(2, 2048, 4800, 2.5f, 0.2f, "基坑", "MG0005", 2026, 7, 21),
-         0.05, 0.06, 0.6, {{0.2, -0.1}, {1.2, 0.45}, {1.5, -0.2}, {2.5, 0.3}}, 2, 5},
-        {"MG0006.mg", Acquisition(10, 1500, 3000, 9.0f, 1.5f, "YYL-09", "MG0006", 2026, 8, 30),
-         0.3, 0.25, 0.15, {{1.5, -0.2}, {9.0, 0.3}}, -1, 6},
+        {"MG0001.mg",
+         Acquisition(10, 1024, 3500, 3.5f, 0.5f, "SD-K12", "MG0001", 2026, 5, 12),
+         0.2,
+         0.18,
+         0.25,
+         {{0.5, -0.18}, {3.5, 0.55}},
+         -1,
+         1},
+        {"MG0002.mg",
+         Acquisition(5, 2048, 4200, 4.0f, 0.3f, "隧道左线", "MG0002", 2026, 5, 12),
+         0.15,
+         0.12,
+         0.3,
+         {{0.3, -0.15}, {2.1, 0.3}, {4.0, 0.45}},
+         -1,
+         2},
+        {"MG0003.mg",
+         Acquisition(10, 2048, 3800, 6.0f, 1.0f, "边坡支护", "MG0003", 2026, 6, 3),
+         0.2,
+         0.2,
+         0.2,
+         {{1.0, -0.25}, {6.0, 0.4}},
+         -1,
+         3},
+        {"MG0004.mg",
+         Acquisition(10, 1024, 5000, 12.0f, 2.0f, "K15+200", "MG0004", 2026, 6, 4),
+         0.25,
+         0.22,
+         0.12,
+         {{2.0, -0.2}, {11.45, 0.35}},
+         -1,
+         4},
+        {"MG0005.mg",
+         Acquisition(2, 2048, 4800, 2.5f, 0.2f, "基坑", "MG0005", 2026, 7, 21),
+         0.05,
+         0.06,
+         0.6,
+         {{0.2, -0.1}, {1.2, 0.45}, {1.5, -0.2}, {2.5, 0.3}},
+         2,
+         5},
+        {"MG0006.mg",
+         Acquisition(10, 1500, 3000, 9.0f, 1.5f, "YYL-09", "MG0006", 2026, 8, 30),
+         0.3,
+         0.25,
+         0.15,
+         {{1.5, -0.2}, {9.0, 0.3}},
+         -1,
+         6},
     };
 }
 

@@ -17,7 +17,7 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_original = ComposeInstrumentFile(test::SampleRecord());
-        WriteInt32(m_original, 0, 7);  // an earlier count of marked channels
+        WriteInt32(m_original, 0, 7); // an earlier count of marked channels
         ASSERT_TRUE(test::WriteBytes(source(), m_original));
     }
     QString source() const { return m_dir.filePath("source.mg"); }
@@ -29,7 +29,7 @@ protected:
         ChannelAnalysis& ch = v.channels[1];
         ch.markerSet = {true, false, true, false, false};
         ch.markerPos = {20, 55, 220, 0, 0};
-        ch.measuredL0 = 0.69f;  // the free end is not set: stored as 0
+        ch.measuredL0 = 0.69f; // the free end is not set: stored as 0
         ch.measuredLr = 2.81f;
         ch.grade = 0;
         ch.qualityClass = 0;
@@ -51,13 +51,13 @@ TEST_F(AnalysisSaveTest, CopyCarriesTheAnalysisAndTheOriginalStaysUnchanged)
     EXPECT_EQ(test::ReadBytes(source()), m_original);
 
     EXPECT_EQ(ReadInt32(copy, 0), 1);
-    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 5), 20);   // channel 2 end
-    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 6), 0);    // free end not set
-    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 7), 220);  // bottom
-    EXPECT_EQ(ReadInt32(copy, 64 + 12), 0);      // grade A
-    EXPECT_EQ(ReadInt32(copy, 64 + 16), 0);      // class I
+    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 5), 20);  // channel 2 end
+    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 6), 0);   // free end not set
+    EXPECT_EQ(ReadInt32(copy, 4 + 4 * 7), 220); // bottom
+    EXPECT_EQ(ReadInt32(copy, 64 + 12), 0);     // grade A
+    EXPECT_EQ(ReadInt32(copy, 64 + 16), 0);     // class I
     EXPECT_EQ(ReadFloat(copy, 64 + 20), 2.81f);
-    EXPECT_EQ(ReadInt32(copy, 64), -1);  // channel 1 grade as handed over
+    EXPECT_EQ(ReadInt32(copy, 64), -1); // channel 1 grade as handed over
     EXPECT_EQ(ReadFloat(copy, 100 + 4), 0.0f);
     EXPECT_EQ(ReadFloat(copy, 112 + 4), 2.81f);
     EXPECT_EQ(ReadInt32(copy, 124), 1);
@@ -86,7 +86,7 @@ TEST_F(AnalysisSaveTest, CountsChannelsWithEndFreeEndOrBottomOnly)
     v.channels[0].markerSet = {false, true, false, false, false};
     v.channels[0].markerPos = {0, 40, 0, 0, 0};
     v.channels[0].measuredL0 = 0.69f;
-    v.channels[1].markerSet = {false, false, false, true, true};  // defect only
+    v.channels[1].markerSet = {false, false, false, true, true}; // defect only
     v.channels[1].markerPos = {0, 0, 0, 90, 120};
     v.channels[2].markerSet = {true, true, true, false, false};
     v.channels[2].markerPos = {20, 40, 220, 0, 0};
@@ -115,7 +115,7 @@ TEST_F(AnalysisSaveTest, UnreadableSourceWritesNothing)
     EXPECT_EQ(r.message(), QStringLiteral("无法读取文件"));
     EXPECT_FALSE(QFile::exists(target()));
 
-    ASSERT_TRUE(test::WriteBytes(source(), m_original.left(5000)));  // not a whole test
+    ASSERT_TRUE(test::WriteBytes(source(), m_original.left(5000))); // not a whole test
     EXPECT_EQ(SaveAnalysis(source(), target(), AnalysisValues{}).status, WriteStatus::CannotRead);
     EXPECT_FALSE(QFile::exists(target()));
 }

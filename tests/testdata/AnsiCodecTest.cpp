@@ -10,7 +10,7 @@ TEST(AnsiCodecTest, ChineseRoundTripsThroughCodePage936)
     const QString text = QStringLiteral("单根锚杆检测结果表 JCJ/T 182-2009 Φ25");
     const QByteArray encoded = ToAnsi(text);
     // Each of the nine Chinese characters takes two bytes.
-    EXPECT_EQ(encoded.left(2), QByteArray("\xB5\xA5"));  // 单
+    EXPECT_EQ(encoded.left(2), QByteArray("\xB5\xA5")); // 单
     EXPECT_EQ(FromAnsi(encoded), text);
 }
 
@@ -24,13 +24,15 @@ TEST(AnsiCodecTest, AsciiPassesUnchanged)
 TEST(AnsiCodecTest, CharactersTheCodePageLacksBecomeQuestionMarks)
 {
     EXPECT_EQ(ToAnsi(QStringLiteral("a😀b")), QByteArray("a?b"));
-    EXPECT_EQ(ToAnsi(QStringLiteral("ก")), QByteArray("?"));  // Thai
+    EXPECT_EQ(ToAnsi(QStringLiteral("ก")), QByteArray("?")); // Thai
 }
 
 TEST(AnsiCodecTest, InvalidBytesDecodeToReplacementCharacters)
 {
     // 0xFF is no lead byte; a lead byte at the end has no trail byte.
-    const QString decoded = FromAnsi(QByteArray("A\xFF" "B\xB5", 4));
+    const QString decoded = FromAnsi(QByteArray("A\xFF"
+                                                "B\xB5",
+                                                4));
     ASSERT_EQ(decoded.size(), 4);
     EXPECT_EQ(decoded[0], QChar('A'));
     EXPECT_EQ(decoded[1], QChar(0xFFFD));

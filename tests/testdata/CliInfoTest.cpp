@@ -33,7 +33,7 @@ TEST(CliInfoTest, PrintsTheRecordWithTheFieldNamesAndShapes)
     QTemporaryDir dir;
     const QString path = dir.filePath("t.mg");
     QByteArray b = ComposeInstrumentFile(test::SampleRecord());
-    WriteFloat(b, 72, 0.1f);  // channel 1 anchorage: no short decimal is exact
+    WriteFloat(b, 72, 0.1f); // channel 1 anchorage: no short decimal is exact
     ASSERT_TRUE(test::WriteBytes(path, b));
     const CliRun run = RunCli({"info", path});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

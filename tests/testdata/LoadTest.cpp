@@ -84,10 +84,9 @@ TEST(LoadTest, ReadsTheAnalysisBlockAtItsPositions)
 TEST(LoadTest, TitleIsAlwaysTheReportTitleAndTextsAreDecoded)
 {
     QByteArray b = ComposeInstrumentFile(SampleRecord());
-    const QByteArray texts[12] = {"Other title", "item",  "B-07",  "2026-05-12",
-                                  "unit",        "tester", "A >=90%", "I",
-                                  "basis",       "TQ-RX", "2026-04-01",
-                                  "\xB9\xA4\xB3\xCC"};  // 工程 in code page 936
+    const QByteArray texts[12] = {
+        "Other title", "item",  "B-07",       "2026-05-12",      "unit", "tester", "A >=90%", "I",
+        "basis",       "TQ-RX", "2026-04-01", "\xB9\xA4\xB3\xCC"}; // 工程 in code page 936
     QByteArray block;
     for (const QByteArray& t : texts)
         block.append(t).append('\0');
@@ -121,7 +120,7 @@ TEST(LoadTest, ShorterTextBlockStillReadsAcquisitionAndSamplesFromFixedPositions
         b[148 + 201 + i] = '\0';
     CFileData d;
     ASSERT_TRUE(d.LoadFromBytes(b));
-    b.replace(148, 12, QByteArray(12, '\0'));  // twelve empty texts; old bytes stay behind
+    b.replace(148, 12, QByteArray(12, '\0')); // twelve empty texts; old bytes stay behind
     ASSERT_TRUE(d.LoadFromBytes(b));
     EXPECT_TRUE(d.m_strItemName.isEmpty());
     EXPECT_EQ(d.m_nSampleCount, 1024);
@@ -202,7 +201,7 @@ std::vector<HostileRow> HostileRows()
          [] {
              QByteArray b = Valid();
              b.replace(148, 364, QByteArray(364, '\0'));
-             for (int i = 0; i < 2; ++i)  // two 200-byte texts run past 512
+             for (int i = 0; i < 2; ++i) // two 200-byte texts run past 512
                  b.replace(148 + 201 * i, 200, QByteArray(200, 'b'));
              return b;
          },
@@ -210,7 +209,7 @@ std::vector<HostileRow> HostileRows()
         {"TrailerPastByte511",
          [] {
              QByteArray b = Valid();
-             b.replace(148, 355, QByteArray(355, 'c'));  // eleven texts then the trailer
+             b.replace(148, 355, QByteArray(355, 'c')); // eleven texts then the trailer
              for (int i = 0; i < 12; ++i)
                  b[148 + 30 * i + 29] = '\0';
              return b;
@@ -236,7 +235,8 @@ std::vector<HostileRow> HostileRows()
         {"SampleCount2049", [] { return WithInt(524, 2049); }, LoadStatus::Malformed},
         {"SampleCountHuge", [] { return WithInt(524, 0x7FFFFFFF); }, LoadStatus::Malformed},
         {"Year1899", [] { return WithInt(kYearPos, 1899); }, LoadStatus::InvalidDate},
-        {"Year1969BeforeTheCalendar", [] { return WithInt(kYearPos, 1969); }, LoadStatus::InvalidDate},
+        {"Year1969BeforeTheCalendar", [] { return WithInt(kYearPos, 1969); },
+         LoadStatus::InvalidDate},
         {"Year3001", [] { return WithInt(kYearPos, 3001); }, LoadStatus::InvalidDate},
         {"YearNegative", [] { return WithInt(kYearPos, -5); }, LoadStatus::InvalidDate},
         {"Month0", [] { return WithInt(kYearPos + 4, 0); }, LoadStatus::InvalidDate},
@@ -277,9 +277,12 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileLoadTest, ::testing::ValuesIn(HostileRows
 
 TEST(LoadTest, MessagesAreTheProgramsOwn)
 {
-    EXPECT_EQ(LoadResult::fail(LoadStatus::CannotOpen, "x").message(), QStringLiteral("无法读取文件"));
-    EXPECT_EQ(LoadResult::fail(LoadStatus::Malformed, "x").message(), QStringLiteral("无法读取文件"));
-    EXPECT_TRUE(LoadResult::fail(LoadStatus::InvalidDate, "x").message().contains(QStringLiteral("日期")));
+    EXPECT_EQ(LoadResult::fail(LoadStatus::CannotOpen, "x").message(),
+              QStringLiteral("无法读取文件"));
+    EXPECT_EQ(LoadResult::fail(LoadStatus::Malformed, "x").message(),
+              QStringLiteral("无法读取文件"));
+    EXPECT_TRUE(
+        LoadResult::fail(LoadStatus::InvalidDate, "x").message().contains(QStringLiteral("日期")));
 }
 
 TEST(LoadFromPathTest, MissingEmptyDirectoryAndUnreadablePathsAreRefused)
@@ -299,7 +302,7 @@ TEST(LoadFromPathTest, MissingEmptyDirectoryAndUnreadablePathsAreRefused)
     const QString locked = dir.filePath("locked.mg");
     ASSERT_TRUE(test::WriteBytes(locked, Valid()));
     QFile::setPermissions(locked, QFileDevice::Permissions());
-    if (geteuid() != 0) {  // permissions do not stop the superuser
+    if (geteuid() != 0) { // permissions do not stop the superuser
         EXPECT_EQ(d.Load(locked).status, LoadStatus::CannotOpen);
     }
 }

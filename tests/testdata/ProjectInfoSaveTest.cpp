@@ -1,7 +1,7 @@
+#include "ProjectInfoSave.h"
 #include "AnsiCodec.h"
 #include "ByteBuffer.h"
 #include "CFileData.h"
-#include "ProjectInfoSave.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -112,7 +112,7 @@ TEST_F(ProjectInfoSaveTest, TwelveEmptyTextsTakeTwelveBytes)
 TEST_F(ProjectInfoSaveTest, NoSelectionAndLenientNumbers)
 {
     ProjectInfoValues v;
-    v.boltType = -1;  // a bolt type typed by hand
+    v.boltType = -1; // a bolt type typed by hand
     v.designGrade = -1;
     v.exposedLength = "abc";
     v.anchorLength = "";
@@ -181,7 +181,7 @@ TEST_F(ProjectInfoSaveTest, UnreadableFileGivesTheReadMessage)
     EXPECT_EQ(r.message(), QStringLiteral("无法读取文件"));
     EXPECT_FALSE(QFile::exists(m_dir.filePath("missing.mg")));
 
-    if (geteuid() != 0) {  // permissions do not stop the superuser
+    if (geteuid() != 0) { // permissions do not stop the superuser
         QFile::setPermissions(path(), QFileDevice::ReadOwner);
         EXPECT_EQ(SaveProjectInfo(path(), Filled()).status, WriteStatus::CannotRead);
         EXPECT_EQ(test::ReadBytes(path()), m_original);

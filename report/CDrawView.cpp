@@ -1,0 +1,145 @@
+#include "CDrawView.h"
+
+#include "CDrawViewHost.h"
+#include "CInfoView.h"
+#include "CMyView.h"
+#include "LowPass.h"
+#include "Spectrum.h"
+#include "TestDate.h"
+
+#include <algorithm>
+
+namespace rovana {
+
+CDrawView::CDrawView(CDrawViewHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
+{
+    for (int i = 0; i < 3; ++i) {
+        auto* view = new CMyView(i, this, this);
+        view->setObjectName(QString::number(59648 + i));
+        view->setWindowTitle(QStringLiteral("MyView"));
+        m_pChannelView[i] = view;
+        view->show();
+    }
+}
+
+CDrawView::~CDrawView() = default;
+
+const DisplaySettings& CDrawView::Display() const
+{
+    return m_pHost ? m_pHost->Display() : m_OwnDisplay;
+}
+
+void CDrawView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Three views stacked with 10 px gaps; each as wide as the pane.
+    const int b = std::max(0, (height() - 100) / 3);
+    for (int i = 0; i < 3; ++i)
+        m_pChannelView[i]->setGeometry(10, 10 + i * (b + 10), width(), b);
+}
+
+void CDrawView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    UpdateStatusPanes();
+}
+
+void CDrawView::DistributeChannel(int c)
+{
+    CMyView& v = *m_pChannelView[c];
+    const CFileData& d = m_CurData;
+    v.m_nWave.fill(0);
+    v.m_nSpectrum.fill(0);
+    v.m_nRaw.fill(0);
+    v.m_nPhase.fill(0);
+    std::copy_n(d.m_nSamples[c].begin(), v.m_nRaw.size(), v.m_nRaw.begin());
+
+    DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
+    if (display.m_bFilter == 1)
+        LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, d.m_nSampleCount);
+    else
+        std::copy(v.m_nRaw.begin(), v.m_nRaw.end(), v.m_nWave.begin());
+
+    v.m_nSpectrum = v.m_nRaw;
+    const SpectrumResult spectrum = ComputeSpectrum(
+        v.m_nSpectrum, v.m_nPhase, static_cast<float>(d.m_nSampleInterval), d.m_nSampleCount);
+    display.m_fPeakFrequency = spectrum.peakFrequency;
+    display.m_fBinWidth = spectrum.binWidth;
+
+    if (CInfoView* panel = m_pHost ? m_pHost->InfoView() : nullptr) {
+        panel->m_nChannelGrade[c] = d.m_nGrade[c];
+        panel->m_nChannelClass[c] = d.m_nQualityClass[c];
+        panel->m_fChannelAnchor[c] = d.m_fPanelAnchor[c];
+    }
+    v.SetScrollWidth(d.m_nSampleCount);
+}
+
+void CDrawView::RestoreMarkers()
+{
+    if (m_CurData.m_nMarkedChannels <= 0)
+        return;
+    for (int c = 0; c < 3; ++c) {
+        const auto& stored = m_CurData.m_nMarkers[c];
+        if (std::none_of(stored.begin(), stored.end(), [](int p) { return p > 0; }))
+            continue; // this channel's view keeps what it holds
+        CMyView& v = *m_pChannelView[c];
+        int* const flags[5] = {&v.m_bEndSet, &v.m_bFreeEndSet, &v.m_bBottomSet,
+                               &v.m_bDefectStartSet, &v.m_bDefectEndSet};
+        int* const positions[5] = {&v.m_nEndPos, &v.m_nFreeEndPos, &v.m_nBottomPos,
+                                   &v.m_nDefectStartPos, &v.m_nDefectEndPos};
+        for (int m = 0; m < 5; ++m) {
+            *flags[m] = stored[m] > 0 ? 1 : 0;
+            *positions[m] = stored[m] > 0 ? stored[m] : 0;
+        }
+    }
+}
+
+void CDrawView::RefreshInfoPanel(int c)
+{
+    CInfoView* panel = m_pHost ? m_pHost->InfoView() : nullptr;
+    if (!panel)
+        return;
+    // A report channel outside 0..2 (a damaged file) selects no channel view.
+    if (c < 0 || c > 2 || !m_pChannelView[c]->m_bEndSet || !m_pChannelView[c]->m_bBottomSet) {
+        panel->ClearPanel();
+        return;
+    }
+    CMyView& v = *m_pChannelView[c];
+    panel->SetPanelGrade(panel->m_nChannelGrade[c]);
+    const float total = v.BottomLength();
+    panel->SetPanelLengths(c, total - v.FreeEndLength(), total);
+}
+
+void CDrawView::UpdateStatusPanes()
+{
+    if (!m_pHost || m_pHost->FileLoaded() != 1)
+        return;
+    const CFileData& d = m_CurData;
+    m_pHost->SetStatusPane(ID_INDICATOR_PROJECT, QStringLiteral("项目;%1").arg(d.m_strProject));
+    m_pHost->SetStatusPane(ID_INDICATOR_FILE, QStringLiteral("文件;%1").arg(d.m_strFile));
+    m_pHost->SetStatusPane(ID_INDICATOR_SAMPLES,
+                           QStringLiteral("采样点数;%1").arg(d.m_nSampleCount));
+    m_pHost->SetStatusPane(ID_INDICATOR_INTERVAL,
+                           QStringLiteral("采样间隔;%1 us").arg(d.m_nSampleInterval));
+    m_pHost->SetStatusPane(ID_INDICATOR_HIGHPASS, QStringLiteral("高通;%1 Hz").arg(d.m_nHighPass));
+    m_pHost->SetStatusPane(ID_INDICATOR_LOWPASS, QStringLiteral("低通;%1 Hz").arg(d.m_nLowPass));
+    m_pHost->SetStatusPane(ID_INDICATOR_DATE,
+                           QStringLiteral("时间;%1").arg(FormatDate(d.m_tTestDate)));
+}
+
+void CDrawView::ResetActiveMagnification()
+{
+    if (m_nActiveChannel < 0 || m_nActiveChannel > 2)
+        return;
+    m_pChannelView[m_nActiveChannel]->m_nMagnify = 0;
+    m_pChannelView[m_nActiveChannel]->viewport()->update();
+}
+
+void CDrawView::RepaintAll()
+{
+    update();
+    for (CMyView* v : m_pChannelView)
+        v->viewport()->update();
+}
+
+} // namespace rovana

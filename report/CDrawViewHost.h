@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace rovana {
+
+class CInfoView;
+struct DisplaySettings;
+
+// What the report view needs from the main frame that holds it.
+class CDrawViewHost
+{
+public:
+    virtual ~CDrawViewHost() = default;
+    virtual DisplaySettings& Display() = 0;
+    // 1 once a test has been loaded (m_bFileLoaded): the status texts are written then.
+    virtual int FileLoaded() const = 0;
+    // Sets the text of status-bar pane 59142..59149; the pane grows to fit it.
+    virtual void SetStatusPane(int id, const QString& text) = 0;
+    // The evaluation panel, or null while it does not exist.
+    virtual CInfoView* InfoView() = 0;
+};
+
+} // namespace rovana
