@@ -1,10 +1,13 @@
 // rovana-cli: the test files without a window.
 #include "CliCommon.h"
+#include "SheetCommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -16,6 +19,7 @@ struct Subcommand
 
 constexpr Subcommand kSubcommands[] = {
     {"info", rovana::cli::RunInfo},
+    {"sheet", rovana::cli::RunSheet},
 };
 
 const char kHelp[] =
@@ -24,17 +28,30 @@ const char kHelp[] =
     "命令:\n"
     "  info FILE.mg      以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，\n"
     "                    字符串为 UTF-8，m_tTestDate 为 \"YYYY-MM-DD\"）\n"
+    "  sheet --pdf OUT.pdf FILE.mg...\n"
+    "                    每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF；\n"
+    "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告\n"
     "  --help            显示本说明\n"
     "\n"
     "文件无法读取时在标准错误输出 \"无法读取文件\"，退出码为 1；\n"
     "其他错误（如测试日期无效）输出说明，退出码为 1。\n";
 
+// The sheet command draws text and needs the fonts of a GUI application, without a display.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "sheet") != 0)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
+    const auto app = MakeApplication(argc, argv);
+    QStringList args = app->arguments();
     args.removeFirst();
     if (args.isEmpty() || args.front() == "--help" || args.front() == "-h") {
         std::cout << kHelp;

@@ -1,0 +1,60 @@
+#include "ReportSheet.h"
+
+#include "SheetBody.h"
+#include "SheetDiagram.h"
+#include "SheetItems.h"
+
+namespace rovana::sheet {
+
+SheetRect SheetRectangle(const SheetDevice& device)
+{
+    const int W = device.width;
+    const int H = device.height;
+    const int mx = W / 15;
+    const int my = H / 15;
+    return {Trunc(0.1 * (W - 2 * mx) + mx), my, W - mx, H - my};
+}
+
+int DiagramTop(const SheetRect& sheet)
+{
+    return (4 * (sheet.bottom - sheet.top)) / 13;
+}
+
+SheetDrawList DrawSheet(const SheetContext& ctx)
+{
+    SheetDrawList list;
+    const SheetRect sheet = SheetRectangle(ctx.device);
+    DrawSheetBody(ctx, sheet, list);
+    const int channel = ctx.print.m_nReportChannel;
+    if (channel >= 0 && channel < kChannelCount)
+        DrawWaveDiagram(ctx, sheet, channel, DiagramTop(sheet), list);
+    return list;
+}
+
+SheetDrawList DrawUnreadablePage(const SheetDevice& device, const QString& path,
+                                 const QString& message, const MeasureText& measure)
+{
+    SheetDrawList list;
+    const SheetRect sheet = SheetRectangle(device);
+    const int lineHeight = measure(message, kTitlePointSize).height();
+    AddText(list, SheetRole::Notice, 0, {sheet.left, sheet.top}, message, kTitlePointSize, true);
+    AddText(list, SheetRole::Notice, 1, {sheet.left, sheet.top + (3 * lineHeight) / 2}, path,
+            BodyPointSize(device.dpiY), true);
+    return list;
+}
+
+SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, CFileData& printData,
+                             const SheetSettings& settings, const MeasureText& measure,
+                             LoadResult* loaded)
+{
+    if (path.isEmpty())
+        return {};
+    const LoadResult result = printData.Load(path);
+    if (loaded)
+        *loaded = result;
+    if (!result)
+        return DrawUnreadablePage(device, path, result.message(), measure);
+    return DrawSheet({device, printData, settings, measure});
+}
+
+} // namespace rovana::sheet

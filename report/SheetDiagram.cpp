@@ -1,0 +1,244 @@
+#include "SheetDiagram.h"
+
+#include "SheetBody.h"
+#include "SheetItems.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace rovana::sheet {
+
+namespace {
+
+const QColor kZeroLineColor(185, 237, 185);
+const QColor kGroutColor(202, 202, 202);
+const QColor kDefectColor(124, 124, 124);
+
+// Pixels per sample from the open test's interval and count; 0 without samples.
+double CurrentScale(const SheetSettings& s, int width)
+{
+    const int nC = s.nCurSampleCount;
+    if (nC == 0)
+        return 0.0;
+    const auto product = static_cast<std::int64_t>(s.nCurSampleInterval) * nC;
+    return (static_cast<double>(product) / DiagramWindow(s)) * width / nC;
+}
+
+void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int channel,
+                        SheetDrawList& list)
+{
+    const int A = ctx.settings.channels[static_cast<std::size_t>(channel)].nMaxAmplitude;
+    const int diagH = box.bottom - box.top;
+    const std::array<int, 2> ys = {box.top + diagH / 10, box.top + (9 * diagH) / 10};
+    const std::array<QString, 2> labels = {QString::asprintf("%d mv", (4 * A) / 5),
+                                           QString::asprintf("-%d mv", (4 * A) / 5)};
+    for (int i = 0; i < 2; ++i) {
+        AddLine(list, SheetRole::AmplitudeTick, i, {box.left, ys[i]}, {box.left + 30, ys[i]});
+        AddText(list, SheetRole::AmplitudeLabel, i, {box.left + 40, ys[i]}, labels[i],
+                kDiagramPointSize, false);
+    }
+}
+
+void DrawTimeMarks(const SheetContext& ctx, const SheetRect& box, SheetDrawList& list)
+{
+    const int w = box.right - box.left;
+    const double px = TimeLabelScale(ctx.settings, w);
+    for (int j = 1; j <= 3; ++j) {
+        const int x = box.left + (w * j) / 4;
+        AddLine(list, SheetRole::TimeTick, j, {x, box.bottom}, {x, box.bottom + 10});
+        AddText(list, SheetRole::TimeLabel, j, {x, box.bottom + 10}, TimeLabel(ctx.print, j, px),
+                kDiagramPointSize, false);
+    }
+    AddText(list, SheetRole::TimeUnit, 0, {box.right - 150, box.bottom + 10},
+            QStringLiteral("t(ms)"), kDiagramPointSize, false);
+}
+
+// Gain of sample k of N: f^((k + 1) / N) in single precision, 1 when the gain is off.
+float Gain(int f, int k, int N)
+{
+    if (f <= 0 || N <= 0)
+        return 1.0f;
+    return std::pow(static_cast<float>(f), static_cast<float>(k + 1) / static_cast<float>(N));
+}
+
+void FlushTrace(QPolygon& stretch, SheetDrawList& list)
+{
+    if (stretch.size() >= 2) {
+        SheetItem item;
+        item.kind = SheetItem::Kind::Polyline;
+        item.role = SheetRole::Trace;
+        item.points = std::move(stretch);
+        list.push_back(std::move(item));
+    }
+    stretch = QPolygon();
+}
+
+// A bar's outline followed by its fill over the same rectangle.
+void AddBar(SheetDrawList& list, SheetItem::Kind outline, SheetRole role, SheetRect rect,
+            QColor fill)
+{
+    AddShape(list, outline, role, rect);
+    AddShape(list, SheetItem::Kind::FillRect, role, rect, fill);
+}
+
+void DrawDefect(const SheetContext& ctx, const SheetRect& box, const std::array<int, 5>& m,
+                double px, int X0, SheetDrawList& list)
+{
+    const int h = box.bottom - box.top;
+    const SheetRect defect = {Trunc(m[kMarkerDefectStart] * px + X0), box.bottom + (4 * h) / 20,
+                              Trunc(m[kMarkerDefectEnd] * px + X0), box.bottom + (7 * h) / 20};
+    AddBar(list, SheetItem::Kind::Ellipse, SheetRole::DefectBar, defect, kDefectColor);
+
+    const double pt = DefectPointSize(ctx.device.dpiY);
+    const QSize ext = ctx.measure(QStringLiteral("结论:"), pt);
+    const QString text = QString::asprintf(
+        "缺陷范围:%0.2fm  - %0.2fm ",
+        static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectStart], m[kMarkerEnd])),
+        static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectEnd], m[kMarkerEnd])));
+    const int x = box.left + ((box.right - box.left) / 6 - ext.width()) / 2;
+    AddText(list, SheetRole::DefectText, 0, {x, box.bottom + h + 2 * ext.height()}, text, pt,
+            false);
+}
+
+} // namespace
+
+int DiagramWindow(const SheetSettings& settings)
+{
+    return settings.bCompress ? 10240 : 2048;
+}
+
+double TraceScale(const SheetSettings& settings, int width)
+{
+    return settings.nCurSampleCount == 0 ? width / 2048.0 : CurrentScale(settings, width);
+}
+
+double TimeLabelScale(const SheetSettings& settings, int width)
+{
+    return CurrentScale(settings, width);
+}
+
+double BarScale(const SheetSettings& settings, int width, int printSampleCount)
+{
+    if (settings.nCurSampleCount != 0)
+        return CurrentScale(settings, width);
+    return printSampleCount > 0 ? static_cast<double>(width) / printSampleCount : 0.0;
+}
+
+QString TimeLabel(const CFileData& print, int j, double px)
+{
+    if (px == 0.0)
+        return {};
+    const int N = print.m_nSampleCount;
+    std::int64_t P = static_cast<std::int64_t>(N / 4) * print.m_nSampleInterval * j;
+    if (N == 1024)
+        P *= 2;
+    return QString::asprintf("%0.2f", static_cast<double>(P) / 1000 / px);
+}
+
+void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channel, int top,
+                     SheetDrawList& list)
+{
+    const int diagH = (sheet.bottom - sheet.top) / 7;
+    const SheetRect box = {sheet.left, top, sheet.right, top + diagH};
+    AddLine(list, SheetRole::BaseLine, 0, {box.left + 10, box.bottom},
+            {box.right - 10, box.bottom});
+
+    const QString label = QString::asprintf("信号%d", channel + 1);
+    const int cx = ctx.measure(label, kChannelLabelPointSize).width();
+    AddText(list, SheetRole::ChannelLabel, 0, {Trunc(box.right - 1.5 * cx), top + 10}, label,
+            kChannelLabelPointSize, false);
+
+    DrawAmplitudeMarks(ctx, box, channel, list);
+    DrawTimeMarks(ctx, box, list);
+    const std::size_t traceBegin = list.size();
+    DrawDiagramTrace(ctx, box, channel, list);
+    const SheetLayout lay = ComputeSheetLayout(ctx, sheet);
+    for (std::size_t i = traceBegin; i < list.size(); ++i)
+        list[i].clip = {sheet.left, lay.y4, sheet.right, lay.Y5};
+    const int barLeft = Trunc(box.left + 0.1 * (box.right - box.left));
+    DrawInterpretation(ctx, {barLeft, box.top, box.right, box.bottom}, channel, list);
+}
+
+void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
+                      SheetDrawList& list)
+{
+    const int h = box.bottom - box.top;
+    const int yM = box.top + h / 2;
+    AddLine(list, SheetRole::ZeroLine, 0, {box.left, yM}, {box.right, yM}, kZeroLineColor, true);
+
+    const ChannelScale& view = ctx.settings.channels[static_cast<std::size_t>(channel)];
+    const int A = view.nMaxAmplitude;
+    if (A <= 0)
+        return;
+    const double scale = static_cast<double>(h) / (2.0 * A);
+    const double px = TraceScale(ctx.settings, box.right - box.left);
+    const int N = std::clamp(ctx.print.m_nSampleCount, 0, kMaxSampleCount);
+    const auto& samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
+    const auto y = [&](int k) {
+        return static_cast<double>(A - samples[static_cast<std::size_t>(k)] *
+                                           Gain(view.nMagnify, k, N)) *
+               scale;
+    };
+
+    QPolygon stretch;
+    stretch << QPoint(box.left, Trunc(y(0) + box.top));
+    for (int k = 1; k < N; ++k) {
+        const int xk = Trunc(box.left + k * px);
+        const int yk = box.top + Trunc(y(k));
+        stretch << QPoint(xk, yk);
+        if (yk >= yM)
+            continue;
+        stretch << QPoint(xk, yM);
+        if (N == 1024) {
+            FlushTrace(stretch, list);
+            const int x2 = Trunc(box.left + k * px + 1);
+            stretch << QPoint(x2, yk) << QPoint(x2, yM);
+        }
+    }
+    stretch << QPoint(Trunc(box.left + N * px), yM) << QPoint(box.right, yM);
+    FlushTrace(stretch, list);
+}
+
+void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int channel,
+                        SheetDrawList& list)
+{
+    const CFileData& d = ctx.print;
+    const auto& m = d.m_nMarkers[static_cast<std::size_t>(channel)];
+    if (d.m_nMarkedChannels < 1 || m[kMarkerBottom] <= 0)
+        return;
+    const double px = BarScale(ctx.settings, box.right - box.left, d.m_nSampleCount);
+    const int W = ctx.device.width;
+    const int X0 = Trunc(0.1 * W + W / 15);
+    const int h = box.bottom - box.top;
+
+    if (!(m[kMarkerFreeEnd] * px > 0))
+        return;
+    int right = Trunc(X0 + m[kMarkerBottom] * px);
+    if (right > box.right)
+        right = box.right - 5;
+    AddBar(list, SheetItem::Kind::Rectangle, SheetRole::GroutBar,
+           {Trunc(X0 + m[kMarkerFreeEnd] * px), box.bottom + (3 * h) / 20, right,
+            box.bottom + (8 * h) / 20},
+           kGroutColor);
+
+    if (!(m[kMarkerEnd] * px > 0))
+        return;
+    AddBar(list, SheetItem::Kind::Rectangle, SheetRole::RodBar,
+           {Trunc(m[kMarkerEnd] * px + X0), box.bottom + (5 * h) / 20, right,
+            box.bottom + (6 * h) / 20},
+           Qt::black);
+
+    if (m[kMarkerDefectStart] * px > 0 && m[kMarkerDefectEnd] * px > 0)
+        DrawDefect(ctx, box, m, px, X0, list);
+}
+
+float SheetMarkerLength(const CFileData& print, int a, int b)
+{
+    const float u = static_cast<float>(print.m_nSampleInterval / 1000000.0);
+    const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
+    const float w = static_cast<float>(static_cast<double>(u) * d * print.m_nWaveSpeed * 0.5);
+    return static_cast<float>(std::trunc(static_cast<double>(w) * 100.0) / 100.0);
+}
+
+} // namespace rovana::sheet

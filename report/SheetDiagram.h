@@ -1,0 +1,52 @@
+#pragma once
+
+#include "SheetDrawList.h"
+#include "SheetInput.h"
+
+namespace rovana::sheet {
+
+// Microseconds the diagram's width stands for: 10240 with compression, else 2048.
+int DiagramWindow(const SheetSettings& settings);
+
+// Pixels per sample of the trace over `width` pixels: interval x width / window, with the
+// interval and sample count of the test open in the analysis view; width / 2048 when that
+// test has no samples.
+double TraceScale(const SheetSettings& settings, int width);
+
+// The same scale for the time labels; 0 when the open test has no samples, and then the
+// time labels are left empty.
+double TimeLabelScale(const SheetSettings& settings, int width);
+
+// The same scale for the interpretation bars; width / N (N the printed record's sample
+// count) when the open test has no samples, and 0 (no bars) when N is not positive either.
+double BarScale(const SheetSettings& settings, int width, int printSampleCount);
+
+// The label of time tick j (1..3): the tick's time in ms divided by the scale, "%0.2f";
+// empty for a scale of 0.
+QString TimeLabel(const CFileData& print, int j, double px);
+
+// Appends the diagram of `channel` for the sheet rectangle `sheet` whose diagram starts at
+// y = `top`: base line, channel label, amplitude and time marks, then the trace and the
+// interpretation bars. The trace is clipped to the table cell of the diagram (from the
+// sheet's left to its right edge, between the grid lines above and below the diagram):
+// a long record or a large excursion would otherwise run over the margin and the table.
+void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channel, int top,
+                     SheetDrawList& list);
+
+// Appends the zero line and the trace of `channel` within `box`, positive excursions
+// filled down to the zero line. No trace when the channel's maximum amplitude is not
+// positive.
+void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
+                      SheetDrawList& list);
+
+// Appends the bars under the diagram: grouted part (free end to bottom), then the rod
+// (end to bottom), then the defect with its range text; each only when the one before
+// it was drawn.
+void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int channel,
+                        SheetDrawList& list);
+
+// Metres between sample indices a and b of the printed record, cut (not rounded) to
+// centimetres.
+float SheetMarkerLength(const CFileData& print, int a, int b);
+
+} // namespace rovana::sheet

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "SheetInput.h"
+
+#include <QStringList>
+
+namespace rovana::sheet {
+
+// The sheet settings right after `opened` was opened in the program and shown: it is the
+// current test, every channel view has maximum amplitude 1700 and growing gain 1,
+// compression is on, the title is shown and the test-parameter lengths come from the
+// file's report channel (0 -> channel 1, 1 -> channel 2, anything else -> channel 3).
+SheetSettings SettingsAfterOpening(const CFileData& opened);
+
+struct SheetPdfResult
+{
+    bool written = false;   // false: the PDF could not be created
+    int pages = 0;          // one per file
+    QStringList unreadable; // files that got the "cannot read" page instead of a sheet
+    QStringList messages;   // for each of them, why
+};
+
+// Writes one A4 portrait sheet at 600 dpi per file, in the given order, into one PDF.
+// Needs a QGuiApplication (fonts).
+SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files);
+
+} // namespace rovana::sheet

@@ -1,0 +1,537 @@
+// The result sheet's geometry, checked against hand-computed positions on an A4 page of
+// 4960 x 7016 pixels at 600 dpi with a fake text measure: every character is 8 pixels per
+// point wide, every line 10 pixels per point high.
+#include "ReportSheet.h"
+#include "SheetBody.h"
+#include "SheetDiagram.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace rovana::sheet {
+
+void PrintTo(const SheetRect& r, std::ostream* os)
+{
+    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+namespace {
+
+constexpr float kLengthTolerance = 1e-6f; // metres; far below the centimetre cut
+const SheetDevice kA4At600{4960, 7016, 600};
+
+QSize FakeMeasure(const QString& text, double pointSize)
+{
+    return {static_cast<int>(text.size() * pointSize * 8), static_cast<int>(pointSize * 10)};
+}
+
+std::vector<const SheetItem*> FindAll(const SheetDrawList& list, SheetRole role)
+{
+    std::vector<const SheetItem*> out;
+    for (const SheetItem& item : list)
+        if (item.role == role)
+            out.push_back(&item);
+    return out;
+}
+
+const SheetItem* Find(const SheetDrawList& list, SheetRole role, int tag = 0)
+{
+    for (const SheetItem& item : list)
+        if (item.role == role && item.tag == tag)
+            return &item;
+    return nullptr;
+}
+
+class SheetTest : public ::testing::Test
+{
+protected:
+    SheetTest()
+    {
+        print.m_nSampleInterval = 10;
+        print.m_nSampleCount = 2048;
+        print.m_nWaveSpeed = 3500;
+        print.m_nReportChannel = 1;
+        settings.options.bChannel1 = 1;
+        settings.nCurSampleInterval = 10;
+        settings.nCurSampleCount = 2048;
+        settings.channels.fill({1700, 0});
+    }
+    SheetDrawList Draw() const { return DrawSheet(Context()); }
+    SheetContext Context() const { return {kA4At600, print, settings, measure}; }
+    void Mark(const std::array<int, 5>& markers, int channel = 1)
+    {
+        print.m_nMarkedChannels = 1;
+        print.m_nMarkers[static_cast<std::size_t>(channel)] = markers;
+    }
+
+    CFileData print;
+    SheetSettings settings;
+    MeasureText measure = FakeMeasure;
+};
+
+TEST_F(SheetTest, SheetRectangleAndDiagramTop)
+{
+    const SheetRect sheet = SheetRectangle(kA4At600);
+    EXPECT_EQ(sheet, (SheetRect{760, 467, 4630, 6549}));
+    EXPECT_EQ(DiagramTop(sheet), 1871);
+}
+
+TEST_F(SheetTest, TableLayout)
+{
+    const SheetLayout lay = ComputeSheetLayout(Context(), SheetRectangle(kA4At600));
+    EXPECT_EQ(lay, (SheetLayout{.X0 = 826,
+                                .top1 = 707,
+                                .Ybot = 5239,
+                                .Lx = 373,
+                                .E = 2027,
+                                .D2 = 1320,
+                                .h = 220,
+                                .y4 = 1587,
+                                .Y5 = 3139,
+                                .y6 = 3839,
+                                .y7 = 4539,
+                                .y8 = 5239}));
+}
+
+TEST_F(SheetTest, TitleFrameAndGrid)
+{
+    const SheetDrawList list = Draw();
+    const SheetItem* title = Find(list, SheetRole::Title);
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->text, QStringLiteral("单根锚杆检测结果表"));
+    EXPECT_EQ(title->at, QPoint(1793, 467));
+    EXPECT_EQ(title->pointSize, 20.0);
+
+    ASSERT_TRUE(Find(list, SheetRole::Frame));
+    EXPECT_EQ(Find(list, SheetRole::Frame)->rect, (SheetRect{373, 707, 4630, 5239}));
+    EXPECT_EQ(Find(list, SheetRole::HeadingColumn)->points, QPolygon({{760, 707}, {760, 5239}}));
+
+    struct Row
+    {
+        int tag;
+        int x1, y, x2;
+    };
+    for (const Row& r :
+         {Row{kGridInfoRow1, 760, 927, 4630}, Row{kGridInfoRow3, 760, 1367, 4630},
+          Row{kGridInfoEnd, 373, 1587, 4630}, Row{kGridDiagramEnd, 373, 3139, 4630},
+          Row{kGridDesignSplit, 760, 3419, 4630}, Row{kGridDesignEnd, 373, 3839, 4630},
+          Row{kGridTestSplit, 760, 4119, 4630}, Row{kGridTestEnd, 373, 4539, 4630}}) {
+        SCOPED_TRACE(r.tag);
+        const SheetItem* line = Find(list, SheetRole::GridLine, r.tag);
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->points, QPolygon({{r.x1, r.y}, {r.x2, r.y}}));
+    }
+    // Column lines of the basic information stand 40 px left of X0 plus a sixth, a half
+    // and two thirds of the width; the parameter blocks are cut in fifths.
+    EXPECT_EQ(Find(list, SheetRole::ColumnLine, kColumnInfo)->points,
+              QPolygon({{1431, 707}, {1431, 1587}}));
+    EXPECT_EQ(Find(list, SheetRole::ColumnLine, kColumnInfo + 2)->points,
+              QPolygon({{3366, 707}, {3366, 1587}}));
+    EXPECT_EQ(Find(list, SheetRole::ColumnLine, kColumnDesign + 2)->points,
+              QPolygon({{2308, 3139}, {2308, 3839}}));
+    EXPECT_EQ(Find(list, SheetRole::ColumnLine, kColumnTest + 4)->points,
+              QPolygon({{3856, 3839}, {3856, 4539}}));
+}
+
+TEST_F(SheetTest, WithoutTitleTheFrameStillStartsBelowATitleLine)
+{
+    settings.options.bShowTitle = 0;
+    const SheetDrawList list = Draw();
+    EXPECT_FALSE(Find(list, SheetRole::Title));
+    EXPECT_EQ(Find(list, SheetRole::Frame)->rect.top, 707);
+}
+
+TEST_F(SheetTest, SectionHeadingsOneCharacterPerLine)
+{
+    const SheetDrawList list = Draw();
+    struct Row
+    {
+        int section;
+        QString first;
+        int characters;
+        int firstY;
+    };
+    const Row rows[] = {{0, "基", 4, 877},
+                        {1, "检", 10, 1769},
+                        {2, "设", 4, 3239},
+                        {3, "检", 4, 3939},
+                        {4, "检", 4, 4639}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.section);
+        const SheetItem* first = Find(list, SheetRole::Heading, r.section * 100);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->text, r.first);
+        EXPECT_EQ(first->at, QPoint(522, r.firstY));
+        const SheetItem* last = Find(list, SheetRole::Heading, r.section * 100 + r.characters - 1);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(last->at, QPoint(522, r.firstY + (r.characters - 1) * 125));
+        EXPECT_FALSE(Find(list, SheetRole::Heading, r.section * 100 + r.characters));
+    }
+}
+
+TEST_F(SheetTest, BasicInformation)
+{
+    print.m_strProjectName = QStringLiteral("城西边坡");
+    print.m_strTestDate = QStringLiteral("2026-06-03");
+    print.m_nBoltType = 4;
+    const SheetDrawList list = Draw();
+    struct Row
+    {
+        SheetRole role;
+        int tag;
+        QString text;
+        QPoint at;
+    };
+    const Row rows[] = {
+        {SheetRole::InfoLabel, 0, "工程名称", {906, 762}},
+        {SheetRole::InfoValue, 1, "城西边坡", {1450, 762}},
+        {SheetRole::InfoLabel, 2, "项目名称", {2841, 762}},
+        {SheetRole::InfoValue, 3, "", {3385, 762}},
+        {SheetRole::InfoLabel, 8, "安装日期", {906, 762 + 440}},
+        {SheetRole::InfoValue, 13, "永久性锚杆", {1450, 762 + 660}},
+        {SheetRole::InfoValue, 15, "2026-06-03", {3385, 762 + 660}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text.toStdString());
+        const SheetItem* item = Find(list, r.role, r.tag);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->text, r.text);
+        EXPECT_EQ(item->at, r.at);
+        EXPECT_EQ(item->pointSize, 11.0);
+    }
+}
+
+TEST_F(SheetTest, IndicesOutsideTheirTablesPrintNothing)
+{
+    print.m_nBoltType = 5;
+    print.m_nDesignGrade = -1;
+    const SheetDrawList list = Draw();
+    EXPECT_EQ(Find(list, SheetRole::InfoValue, 13)->text, "");
+    EXPECT_EQ(Find(list, SheetRole::DesignValue, 4)->text, "");
+    print.m_nDesignGrade = 3;
+    EXPECT_EQ(Find(Draw(), SheetRole::DesignValue, 4)->text, "D <75%");
+}
+
+TEST_F(SheetTest, DesignAndTestParameters)
+{
+    print.m_fDesignDiameter = 25.0f;
+    print.m_fDesignLength = 6.0f;
+    print.m_fDesignL0 = 1.25f;
+    print.m_fTestDiameter = 22.0f;
+    print.m_fMeasured[0] = {1.0f, 4.5f};
+    print.m_fMeasured[1] = {2.0f, 3.0f};
+    print.m_strGradeText = QStringLiteral("b 90%~80%");
+    const SheetDrawList list = Draw();
+    struct Row
+    {
+        SheetRole role;
+        int column;
+        QString text;
+        QPoint at;
+    };
+    const Row rows[] = {
+        {SheetRole::DesignHeading, 0, "Φ(mm)", {927, 3224}},
+        {SheetRole::DesignHeading, 4, "D(%)", {760 + 211 + 3096, 3224}},
+        {SheetRole::DesignValue, 0, "25.00 mm", {795, 3544}},
+        {SheetRole::DesignValue, 1, "6.00 m", {760 + 123 + 774, 3544}},
+        {SheetRole::DesignValue, 3, "4.75 m", {760 + 123 + 2322, 3544}},
+        {SheetRole::DesignValue, 4, "A >=90%", {760 + 79 + 3096, 3544}},
+        {SheetRole::TestHeading, 2, "L0(m)", {760 + 167 + 1548, 3924}},
+        {SheetRole::TestValue, 0, "22.00 mm", {795, 4244}},
+        {SheetRole::TestValue, 1, "5.50 m", {760 + 123 + 774, 4244}},
+        {SheetRole::TestValue, 2, "1.00 m", {760 + 123 + 1548, 4244}},
+        {SheetRole::TestValue, 4, "b 90%~80%", {760 - 9 + 3096, 4244}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text.toStdString());
+        const SheetItem* item = Find(list, r.role, r.column);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->text, r.text);
+        EXPECT_EQ(item->at, r.at);
+    }
+}
+
+TEST(LengthChannelTest, FirstChosenOfChannelsOneAndTwoElseThree)
+{
+    struct Row
+    {
+        int b1, b2, b3, channel;
+    };
+    for (const Row& r :
+         {Row{1, 1, 1, 0}, Row{0, 1, 0, 1}, Row{0, 0, 1, 2}, Row{0, 0, 0, 2}, Row{2, 0, 0, 2}}) {
+        ReportOptions o;
+        o.bChannel1 = r.b1;
+        o.bChannel2 = r.b2;
+        o.bChannel3 = r.b3;
+        EXPECT_EQ(LengthChannel(o), r.channel) << r.b1 << r.b2 << r.b3;
+    }
+}
+
+TEST(ConclusionTest, GradeMatchingAndVerdict)
+{
+    struct Row
+    {
+        QString grade, quality, text;
+    };
+    const Row rows[] = {
+        {"a >=90%", "II",
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:A >=90%, 锚固质量等级:II类\r\n 评定合格"},
+        {"C 80%~75%", "iv",
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:iv类\r\n 评定不合格"},
+        {"D <75%", "IV",
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:D <75%, 锚固质量等级:IV类\r\n 评定不合格"},
+        {"A", "III",
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:, 锚固质量等级:III类\r\n 评定合格"},
+        {"", "", "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:, 锚固质量等级:类\r\n 评定合格"},
+    };
+    for (const Row& r : rows) {
+        CFileData d;
+        d.m_fExposedLength = 1.5f;
+        d.m_fAnchorLength = 4.25f;
+        d.m_strGradeText = r.grade;
+        d.m_strQualityClass = r.quality;
+        EXPECT_EQ(ConclusionText(d), r.text);
+    }
+}
+
+TEST_F(SheetTest, ConclusionOnTwoLinesAndTheOrganisationBelowTheFrame)
+{
+    print.m_strQualityClass = QStringLiteral("iv");
+    print.m_strTestUnit = QStringLiteral("检测中心");
+    const SheetDrawList list = Draw();
+    const auto lines = FindAll(list, SheetRole::Conclusion);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]->at, QPoint(780, 4724));
+    EXPECT_TRUE(lines[0]->text.endsWith(QStringLiteral("类")));
+    EXPECT_EQ(lines[1]->at, QPoint(780, 4834));
+    EXPECT_EQ(lines[1]->text, QStringLiteral(" 评定不合格"));
+    EXPECT_EQ(Find(list, SheetRole::UnitLabel)->at, QPoint(373, 5349));
+    EXPECT_EQ(Find(list, SheetRole::UnitName)->at, QPoint(813, 5349));
+    EXPECT_EQ(Find(list, SheetRole::UnitName)->text, QStringLiteral("检测中心"));
+}
+
+TEST_F(SheetTest, BodyAndDefectFontsFollowTheResolution)
+{
+    EXPECT_EQ(BodyPointSize(361), 11.0);
+    EXPECT_EQ(BodyPointSize(360), 10.0);
+    EXPECT_EQ(DefectPointSize(361), 14.0);
+    EXPECT_EQ(DefectPointSize(360), 10.0);
+}
+
+TEST_F(SheetTest, DiagramLabelsAndMarks)
+{
+    const SheetDrawList list = Draw();
+    EXPECT_EQ(Find(list, SheetRole::BaseLine)->points, QPolygon({{770, 2739}, {4620, 2739}}));
+    const SheetItem* label = Find(list, SheetRole::ChannelLabel);
+    EXPECT_EQ(label->text, QStringLiteral("信号2"));
+    EXPECT_EQ(label->at, QPoint(4198, 1881));
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeTick, 0)->points,
+              QPolygon({{760, 1957}, {790, 1957}}));
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeTick, 1)->points,
+              QPolygon({{760, 2652}, {790, 2652}}));
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeLabel, 0)->text, "1360 mv");
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeLabel, 1)->text, "-1360 mv");
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeLabel, 1)->at, QPoint(800, 2652));
+    const int xs[] = {1727, 2695, 3662};
+    for (int j = 1; j <= 3; ++j) {
+        EXPECT_EQ(Find(list, SheetRole::TimeTick, j)->points,
+                  QPolygon({{xs[j - 1], 2739}, {xs[j - 1], 2749}}));
+        EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->at, QPoint(xs[j - 1], 2749));
+    }
+    // 512 samples of 10 µs = 5.12 ms, divided by 3.7793 pixels per sample.
+    EXPECT_EQ(Find(list, SheetRole::TimeLabel, 1)->text, "1.35");
+    EXPECT_EQ(Find(list, SheetRole::TimeUnit)->at, QPoint(4480, 2749));
+}
+
+TEST_F(SheetTest, NoSamplesInTheOpenTestLeavesTheTimeLabelsEmpty)
+{
+    settings.nCurSampleCount = 0;
+    const SheetDrawList list = Draw();
+    for (int j = 1; j <= 3; ++j)
+        EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->text, "");
+    EXPECT_DOUBLE_EQ(TraceScale(settings, 2048), 1.0);
+    EXPECT_EQ(TimeLabelScale(settings, 2048), 0.0);
+}
+
+TEST_F(SheetTest, ReportChannelOutsideTheChannelsDrawsNoDiagram)
+{
+    Mark({20, 72, 335, 0, 0}, 0);
+    for (int channel : {-1, 3, 7}) {
+        print.m_nReportChannel = channel;
+        const SheetDrawList list = Draw();
+        EXPECT_FALSE(Find(list, SheetRole::BaseLine)) << channel;
+        EXPECT_TRUE(FindAll(list, SheetRole::Trace).empty()) << channel;
+        EXPECT_TRUE(FindAll(list, SheetRole::GroutBar).empty()) << channel;
+        EXPECT_TRUE(Find(list, SheetRole::Frame)) << channel;
+    }
+}
+
+TEST_F(SheetTest, TraceStartsEndsAndIsClippedToTheDiagramCell)
+{
+    print.m_nSampleCount = 4;
+    print.m_nSamples[1][0] = 850;
+    print.m_nSamples[1][1] = -850;
+    const SheetDrawList list = Draw();
+    const auto traces = FindAll(list, SheetRole::Trace);
+    ASSERT_EQ(traces.size(), 1u);
+    // 850 of 1700 lies a quarter of the 868-px height down; -850 three quarters.
+    EXPECT_EQ(traces[0]->points, QPolygon({{760, 1871 + 217},
+                                           {763, 1871 + 651},
+                                           {767, 2305},
+                                           {771, 2305},
+                                           {775, 2305},
+                                           {4630, 2305}}));
+    EXPECT_EQ(traces[0]->clip, (SheetRect{760, 1587, 4630, 3139}));
+    EXPECT_TRUE(Find(list, SheetRole::ZeroLine)->dotted);
+}
+
+TEST_F(SheetTest, PositiveExcursionsAreFilledTwoPixelsWideOnlyFor1024Samples)
+{
+    settings.nCurSampleCount = 1024;
+    print.m_nSamples[1][5] = 1000;
+    print.m_nSampleCount = 1024;
+    auto traces = FindAll(Draw(), SheetRole::Trace);
+    ASSERT_EQ(traces.size(), 2u);
+    EXPECT_EQ(traces[0]->points.mid(traces[0]->points.size() - 2),
+              QPolygon({{778, 2049}, {778, 2305}}));
+    EXPECT_EQ(traces[1]->points.mid(0, 3), QPolygon({{779, 2049}, {779, 2305}, {782, 2305}}));
+
+    print.m_nSampleCount = 1023;
+    traces = FindAll(Draw(), SheetRole::Trace);
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0]->points.mid(5, 3), QPolygon({{778, 2049}, {778, 2305}, {782, 2305}}));
+}
+
+TEST_F(SheetTest, GrowingGainReachesTheMagnificationAtTheLastSample)
+{
+    print.m_nSampleCount = 2;
+    print.m_nSamples[1][1] = 400;
+    settings.channels[1].nMagnify = 4; // gain 4^(2/2) = 4: 1600 of 1700
+    const auto traces = FindAll(Draw(), SheetRole::Trace);
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0]->points[1], QPoint(763, 1871 + 25));
+}
+
+TEST_F(SheetTest, NonPositiveMaximumAmplitudeDrawsNoTrace)
+{
+    settings.channels[1].nMaxAmplitude = 0;
+    const SheetDrawList list = Draw();
+    EXPECT_TRUE(FindAll(list, SheetRole::Trace).empty());
+    EXPECT_TRUE(Find(list, SheetRole::ZeroLine));
+}
+
+TEST_F(SheetTest, InterpretationBars)
+{
+    Mark({20, 72, 335, 0, 0});
+    const SheetDrawList list = Draw();
+    const auto grout = FindAll(list, SheetRole::GroutBar);
+    ASSERT_EQ(grout.size(), 2u);
+    EXPECT_EQ(grout[0]->kind, SheetItem::Kind::Rectangle);
+    EXPECT_EQ(grout[0]->rect, (SheetRect{1070, 2869, 1965, 3086}));
+    EXPECT_EQ(grout[1]->kind, SheetItem::Kind::FillRect);
+    EXPECT_EQ(grout[1]->color, QColor(202, 202, 202));
+    const auto rod = FindAll(list, SheetRole::RodBar);
+    ASSERT_EQ(rod.size(), 2u);
+    EXPECT_EQ(rod[1]->rect, (SheetRect{894, 2956, 1965, 2999}));
+    EXPECT_EQ(rod[1]->color, QColor(Qt::black));
+    EXPECT_TRUE(FindAll(list, SheetRole::DefectBar).empty());
+}
+
+TEST_F(SheetTest, EachBarNeedsTheOneBefore)
+{
+    struct Row
+    {
+        int marked;
+        std::array<int, 5> m;
+        std::size_t grout, rod, defect;
+    };
+    const Row rows[] = {
+        {1, {0, 72, 335, 120, 220}, 2, 0, 0},  // no end: only the grouted bar
+        {1, {20, 72, 335, 120, 0}, 2, 2, 0},   // defect start without end
+        {1, {20, 0, 335, 120, 220}, 0, 0, 0},  // no free end: nothing
+        {1, {20, 72, 0, 120, 220}, 0, 0, 0},   // no bottom: nothing
+        {0, {20, 72, 335, 120, 220}, 0, 0, 0}, // no marked channel: nothing
+        {1, {20, 72, 335, 120, 220}, 2, 2, 2},
+    };
+    for (const Row& r : rows) {
+        Mark(r.m);
+        print.m_nMarkedChannels = r.marked;
+        const SheetDrawList list = Draw();
+        SCOPED_TRACE(r.m[0] * 1000 + r.m[1]);
+        EXPECT_EQ(FindAll(list, SheetRole::GroutBar).size(), r.grout);
+        EXPECT_EQ(FindAll(list, SheetRole::RodBar).size(), r.rod);
+        EXPECT_EQ(FindAll(list, SheetRole::DefectBar).size(), r.defect);
+        EXPECT_EQ(FindAll(list, SheetRole::DefectText).size(), r.defect / 2);
+    }
+}
+
+TEST_F(SheetTest, DefectBarAndRange)
+{
+    Mark({20, 72, 335, 120, 220});
+    const SheetDrawList list = Draw();
+    const auto defect = FindAll(list, SheetRole::DefectBar);
+    ASSERT_EQ(defect.size(), 2u);
+    EXPECT_EQ(defect[0]->kind, SheetItem::Kind::Ellipse);
+    EXPECT_EQ(defect[0]->rect, (SheetRect{1234, 2912, 1574, 3042}));
+    EXPECT_EQ(defect[1]->color, QColor(124, 124, 124));
+    const SheetItem* text = Find(list, SheetRole::DefectText);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->text, QStringLiteral("缺陷范围:1.75m  - 3.50m "));
+    EXPECT_EQ(text->at, QPoint(1269, 3887));
+    EXPECT_EQ(text->pointSize, 14.0);
+}
+
+TEST_F(SheetTest, BottomBeyondTheRightEdgeEndsTheBarsFiveBeforeIt)
+{
+    Mark({20, 72, 1500, 0, 0});
+    const SheetDrawList list = Draw();
+    EXPECT_EQ(FindAll(list, SheetRole::GroutBar)[0]->rect.right, 4625);
+    EXPECT_EQ(FindAll(list, SheetRole::RodBar)[0]->rect.right, 4625);
+    // 826 + 1119 x 3.4014 = 4632 lies past 4630; 1118 gives 4628.7, inside.
+    Mark({20, 72, 1119, 0, 0});
+    EXPECT_EQ(FindAll(Draw(), SheetRole::GroutBar)[0]->rect.right, 4625);
+    Mark({20, 72, 1118, 0, 0});
+    EXPECT_EQ(FindAll(Draw(), SheetRole::GroutBar)[0]->rect.right, 4628);
+}
+
+TEST(SheetMarkerLengthTest, CutToCentimetres)
+{
+    struct Row
+    {
+        int a, b, interval, speed;
+        float metres;
+    };
+    const Row rows[] = {
+        {120, 20, 10, 3500, 1.75f},  {37, 0, 3, 3600, 0.19f}, {220, 20, 10, 3500, 3.5f},
+        {20, 120, 10, 3500, -1.75f}, {5, 5, 10, 3500, 0.0f},  {0, 0, 0, 0, 0.0f},
+    };
+    for (const Row& r : rows) {
+        CFileData d;
+        d.m_nSampleInterval = r.interval;
+        d.m_nWaveSpeed = r.speed;
+        EXPECT_NEAR(SheetMarkerLength(d, r.a, r.b), r.metres, kLengthTolerance)
+            << r.a << " " << r.b;
+    }
+}
+
+TEST_F(SheetTest, UnreadableFileGetsANoticeNotThePreviousBolt)
+{
+    CFileData printData;
+    ASSERT_TRUE(printData.LoadFromBytes(ComposeInstrumentFile(test::SampleRecord())));
+    printData.m_strProjectName = QStringLiteral("上一根锚杆");
+    const QString path = QStringLiteral("/nonexistent/MG9999.mg");
+    const SheetDrawList list = DrawReportPage(kA4At600, path, printData, settings, measure);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].role, SheetRole::Notice);
+    EXPECT_EQ(list[0].text, QStringLiteral("无法读取文件"));
+    EXPECT_EQ(list[0].at, QPoint(760, 467));
+    EXPECT_EQ(list[1].text, path);
+    EXPECT_EQ(list[1].at, QPoint(760, 467 + 300));
+    EXPECT_TRUE(DrawReportPage(kA4At600, QString(), printData, settings, measure).empty());
+}
+
+} // namespace
+} // namespace rovana::sheet

@@ -1,0 +1,270 @@
+// The result sheet on real paint devices: an image, a PDF and the command-line tool.
+#include "ReportSheet.h"
+#include "SheetBody.h"
+#include "SheetPainter.h"
+#include "SheetPdf.h"
+
+#include "TestFiles.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace rovana::sheet {
+namespace {
+
+const QString kSampleWithAnalysis = QStringLiteral(ROVANA_SAMPLES_DIR "/MG0003.mg");
+constexpr int kImageDpi = 150;
+constexpr int kDarkLevel = 128; // grey value below which a pixel counts as ink
+
+QImage BlankA4Image()
+{
+    QImage image(1240, 1754, QImage::Format_RGB32); // A4 at 150 dpi
+    const int dotsPerMetre = qRound(kImageDpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.fill(Qt::white);
+    return image;
+}
+
+int InkPixels(const QImage& image, const QRect& area)
+{
+    int ink = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            ink += qGray(image.pixel(x, y)) < kDarkLevel ? 1 : 0;
+    return ink;
+}
+
+int NonWhitePixels(const QImage& image, const QRect& area)
+{
+    int count = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            count += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+    return count;
+}
+
+// One character alone on a small image.
+QImage Glyph(QChar c, const QFont& font = SheetFont(24))
+{
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 0, 64, 64), Qt::AlignCenter, QString(c));
+    return image;
+}
+
+int PdfPageCount(const QByteArray& pdf)
+{
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return static_cast<int>(QString::fromLatin1(pdf).count(page));
+}
+
+QStringList EmbeddedFontNames(const QByteArray& pdf)
+{
+    static const QRegularExpression name(QStringLiteral("/FontName\\s*/(\\S+)"));
+    QStringList names;
+    for (const auto& m : name.globalMatch(QString::fromLatin1(pdf)))
+        names << m.captured(1);
+    return names;
+}
+
+class SheetImageTest : public ::testing::Test
+{
+protected:
+    SheetImageTest()
+    {
+        EXPECT_TRUE(current.Load(kSampleWithAnalysis));
+        settings = SettingsAfterOpening(current);
+    }
+    QImage Render()
+    {
+        QImage image = BlankA4Image();
+        QPainter painter(&image);
+        EXPECT_TRUE(RenderReportPage(painter, kSampleWithAnalysis, printData, settings));
+        return image;
+    }
+    // Where the title stands on the image, from the same computation the painter used.
+    QRect TitleArea(const QImage& image)
+    {
+        CFileData d = current;
+        const SheetDrawList list = DrawSheet({DeviceOf(image), d, settings, DeviceMeasure(image)});
+        for (const SheetItem& item : list)
+            if (item.role == SheetRole::Title)
+                return QRect(item.at, DeviceMeasure(image)(item.text, item.pointSize));
+        ADD_FAILURE() << "no title";
+        return {};
+    }
+
+    CFileData current;
+    CFileData printData;
+    SheetSettings settings;
+};
+
+TEST_F(SheetImageTest, ChineseTitleIsDrawnAsInk)
+{
+    const QImage image = Render();
+    const QRect title = TitleArea(image);
+    ASSERT_GT(title.width(), 100);
+    EXPECT_GT(InkPixels(image, title), 500);
+    // The body below the title is drawn too: the frame and the basic information.
+    EXPECT_GT(InkPixels(image, QRect(0, title.bottom() + 1, image.width(), 400)), 2000);
+
+    settings.options.bShowTitle = 0;
+    EXPECT_EQ(InkPixels(Render(), title), 0);
+}
+
+TEST_F(SheetImageTest, TraceStaysInsideTheDiagramCell)
+{
+    // 2048 samples of 10 µs span twice the diagram's width: without clipping the trace
+    // would run over the right margin.
+    const QImage image = Render();
+    const SheetRect sheet = SheetRectangle(DeviceOf(image));
+    const int yD = DiagramTop(sheet);
+    const int diagH = (sheet.bottom - sheet.top) / 7;
+    EXPECT_GT(NonWhitePixels(image, QRect(sheet.left, yD, sheet.right - sheet.left, diagH)), 500);
+    EXPECT_EQ(NonWhitePixels(image, QRect(sheet.right + 2, yD, image.width(), diagH)), 0);
+}
+
+TEST(SheetFontTest, SongFaceDrawsRealChineseGlyphs)
+{
+    const QString family = QFontInfo(SheetFont(20)).family();
+    EXPECT_TRUE(family.contains("Serif CJK") || family.contains("宋体") ||
+                family.contains("SimSun") || family.contains("Ming"))
+        << family.toStdString();
+    const QFontMetricsF metrics(SheetFont(20));
+    EXPECT_TRUE(metrics.inFont(QChar(0x5355))); // 单
+    const QImage dan = Glyph(QChar(0x5355));
+    const QImage gen = Glyph(QChar(0x6839));  // 根
+    const QImage none = Glyph(QChar(0xE000)); // private use: a box or nothing in any font
+    EXPECT_GT(InkPixels(dan, dan.rect()), 30);
+    EXPECT_GT(InkPixels(gen, gen.rect()), 30);
+    EXPECT_NE(dan, gen);
+    EXPECT_NE(dan, none);
+    EXPECT_NE(gen, none);
+}
+
+// The check above can fail: a face without Chinese and without fallback draws the same
+// box (or nothing) for every character.
+TEST(SheetFontTest, AFaceWithoutChineseDrawsIdenticalBoxes)
+{
+    QFont latin(QStringLiteral("DejaVu Sans"), 24);
+    latin.setStyleStrategy(QFont::NoFontMerging);
+    if (!QFontInfo(latin).family().contains("DejaVu"))
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    EXPECT_EQ(Glyph(QChar(0x5355), latin), Glyph(QChar(0x6839), latin));
+}
+
+TEST(SheetPdfTest, OnePagePerFileWithAnEmbeddedCjkFont)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("sheets.pdf");
+    const SheetPdfResult result = WriteSheetPdf(pdf, {kSampleWithAnalysis, kSampleWithAnalysis});
+    ASSERT_TRUE(result.written);
+    EXPECT_EQ(result.pages, 2);
+    EXPECT_TRUE(result.unreadable.isEmpty());
+    const QByteArray bytes = test::ReadBytes(pdf);
+    EXPECT_EQ(PdfPageCount(bytes), 2);
+    const QStringList fonts = EmbeddedFontNames(bytes);
+    EXPECT_TRUE(std::any_of(fonts.begin(), fonts.end(), [](const QString& f) {
+        return f.contains("CJK");
+    })) << fonts.join(' ').toStdString();
+}
+
+TEST(SheetPdfTest, UnreadableFilesGetTheirPageAndAreReported)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing.mg");
+    const SheetPdfResult result =
+        WriteSheetPdf(dir.filePath("out.pdf"), {missing, kSampleWithAnalysis, missing});
+    EXPECT_EQ(result.pages, 3);
+    EXPECT_EQ(result.unreadable, QStringList({missing, missing}));
+    EXPECT_EQ(result.messages, QStringList({"无法读取文件", "无法读取文件"}));
+    EXPECT_FALSE(WriteSheetPdf(dir.filePath("no/such/folder/out.pdf"), {missing}).written);
+}
+
+TEST(SheetPdfTest, SettingsAfterOpeningFollowTheFile)
+{
+    struct Row
+    {
+        int reportChannel, b1, b2, b3;
+    };
+    for (const Row& r : {Row{0, 1, 0, 0}, Row{1, 0, 1, 0}, Row{2, 0, 0, 1}, Row{-1, 0, 0, 1}}) {
+        CFileData d;
+        d.m_nReportChannel = r.reportChannel;
+        d.m_nSampleInterval = 5;
+        d.m_nSampleCount = 1500;
+        const SheetSettings s = SettingsAfterOpening(d);
+        SCOPED_TRACE(r.reportChannel);
+        EXPECT_EQ(s.options.bChannel1, r.b1);
+        EXPECT_EQ(s.options.bChannel2, r.b2);
+        EXPECT_EQ(s.options.bChannel3, r.b3);
+        EXPECT_EQ(s.options.bShowTitle, 1);
+        EXPECT_EQ(s.nCurSampleInterval, 5);
+        EXPECT_EQ(s.nCurSampleCount, 1500);
+        EXPECT_EQ(s.bCompress, 1);
+        for (const ChannelScale& c : s.channels)
+            EXPECT_EQ(c, (ChannelScale{1700, 1}));
+    }
+}
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString err;
+};
+
+CliRun RunCli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ROVANA_CLI_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CliSheetTest, TwoSamplesGiveTwoPages)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("two.pdf");
+    const CliRun run = RunCli(
+        {"sheet", "--pdf", pdf, ROVANA_SAMPLES_DIR "/MG0001.mg", ROVANA_SAMPLES_DIR "/MG0003.mg"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
+}
+
+TEST(CliSheetTest, UnreadableFileStillGetsAPageAndFailsAtTheEnd)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    const QString missing = dir.filePath("missing.mg");
+    const CliRun run = RunCli({"sheet", "--pdf", pdf, missing, ROVANA_SAMPLES_DIR "/MG0003.mg"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("无法读取文件: ") + missing))
+        << run.err.toStdString();
+    EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
+}
+
+TEST(CliSheetTest, UsageErrorsWriteNothing)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    for (const QStringList& args : {QStringList{"sheet", "--pdf", pdf}, QStringList{"sheet", pdf},
+                                    QStringList{"sheet", "--pdf", pdf, "--scale", "x.mg"}}) {
+        EXPECT_EQ(RunCli(args).exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+}
+
+} // namespace
+} // namespace rovana::sheet
