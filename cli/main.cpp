@@ -1,5 +1,6 @@
 // rovana-cli: the test files without a window.
 #include "CliCommon.h"
+#include "SignalCommands.h"
 #include "SheetCommand.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,8 @@ struct Subcommand
 
 constexpr Subcommand kSubcommands[] = {
     {"info", rovana::cli::RunInfo},
+    {"spectrum", rovana::cli::RunSpectrum},
+    {"filter", rovana::cli::RunFilter},
     {"sheet", rovana::cli::RunSheet},
 };
 
@@ -28,6 +31,11 @@ const char kHelp[] =
     "命令:\n"
     "  info FILE.mg      以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，\n"
     "                    字符串为 UTF-8，m_tTestDate 为 \"YYYY-MM-DD\"）\n"
+    "  spectrum FILE.mg  以 JSON 数组输出三个通道的频谱：每个通道一个对象，含 channel、\n"
+    "                    transformSize（变换点数 N，样本数不在 2..2048 时为 0）、\n"
+    "                    peakFrequency 与 binWidth（Hz）、spectrum（频谱缓冲区 2048 项）、\n"
+    "                    phase（N 个相位，整度）\n"
+    "  filter FILE.mg    以 JSON 数组输出三个通道低通滤波后的显示样本 0..2047\n"
     "  sheet --pdf OUT.pdf FILE.mg...\n"
     "                    每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF；\n"
     "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告\n"

@@ -111,8 +111,7 @@ SpectrumResult ComputeSpectrum(std::span<std::int16_t> spectrum, std::span<std::
         return result;
     }
 
-    for (std::size_t i = 0; i < count; ++i)
-        phase[i] = PhaseDegrees(re[i], im[i]);
+    ComputePhases(re, im, phase);
     FoldAmplitudes(re, im, scale);
     float peak = 0.0f;
     const std::size_t peakIndex = PeakIndex(re, peak);

@@ -12,10 +12,12 @@ constexpr double kTwoPi = 6.283185307179586;
 
 } // namespace
 
-void BuildTwiddleTable(TwiddleTable& table, int n)
+namespace {
+
+void BuildTextbookTable(TwiddleTable& table, std::size_t n)
 {
-    const auto step = static_cast<float>(kTwoPi / n);
-    const auto count = static_cast<std::size_t>(n / 2);
+    const auto step = static_cast<float>(kTwoPi / static_cast<double>(n));
+    const std::size_t count = n / 2;
     table.cosTable.resize(count);
     table.sinTable.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -25,6 +27,47 @@ void BuildTwiddleTable(TwiddleTable& table, int n)
         table.cosTable[i] = static_cast<float>(std::cos(static_cast<double>(angle)));
         table.sinTable[i] = -static_cast<float>(std::sin(static_cast<double>(angle)));
     }
+}
+
+void BuildStageTables(TwiddleTable& table, std::size_t n)
+{
+    table.stageCos.assign(n, 0.0f);
+    table.stageSin.assign(n, 0.0f);
+    for (std::size_t h = 1; h < n; h *= 2) {
+        const std::size_t stride = n / (2 * h);
+        for (std::size_t j = 0; j < h; ++j) {
+            table.stageCos[h + j] = table.cosTable[j * stride];
+            table.stageSin[h + j] = table.sinTable[j * stride];
+        }
+    }
+}
+
+// The exchanges of the textbook bit-reversal loop, recorded once.
+void BuildBitReversal(TwiddleTable& table, std::size_t n)
+{
+    table.bitReversalSwaps.clear();
+    std::size_t j = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (i < j)
+            table.bitReversalSwaps.emplace_back(static_cast<std::uint32_t>(i),
+                                                static_cast<std::uint32_t>(j));
+        std::size_t k = n / 2;
+        while (k <= j) {
+            j -= k;
+            k /= 2;
+        }
+        j += k;
+    }
+}
+
+} // namespace
+
+void BuildTwiddleTable(TwiddleTable& table, int n)
+{
+    const auto size = static_cast<std::size_t>(n);
+    BuildTextbookTable(table, size);
+    BuildStageTables(table, size);
+    BuildBitReversal(table, size);
 }
 
 TwiddleCache::TwiddleCache(std::pmr::memory_resource* memory) : m_pMemory(memory) {}

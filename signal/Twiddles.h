@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <memory_resource>
 #include <vector>
@@ -10,12 +11,23 @@ namespace rovana {
 // The twiddle factors of an N-point forward transform: for i = 0 .. N/2 - 1,
 // t = i * (2 pi / N) rounded to float, cosTable[i] = cos t and sinTable[i] = -sin t.
 // The butterflies never read an index at or above N/2, so the table stops there.
+//
+// For speed the same numbers are also laid out stage by stage: the stage that combines
+// halves of h points reads factor j (j < h) from stageCos[h + j] and stageSin[h + j],
+// which hold cosTable[j * N / (2h)] and sinTable[j * N / (2h)]. bitReversalSwaps lists the
+// index pairs (i, j), i < j, that the bit-reversal permutation exchanges, in its order.
 struct TwiddleTable
 {
-    explicit TwiddleTable(std::pmr::memory_resource* memory) : cosTable(memory), sinTable(memory) {}
+    explicit TwiddleTable(std::pmr::memory_resource* memory)
+        : cosTable(memory), sinTable(memory), stageCos(memory), stageSin(memory),
+          bitReversalSwaps(memory)
+    {}
 
     std::pmr::vector<float> cosTable;
     std::pmr::vector<float> sinTable;
+    std::pmr::vector<float> stageCos;
+    std::pmr::vector<float> stageSin;
+    std::pmr::vector<std::pair<std::uint32_t, std::uint32_t>> bitReversalSwaps;
 };
 
 // Fills `table` for an n-point transform (n a power of two). Throws std::bad_alloc when

@@ -1,6 +1,5 @@
 #include "Spectrum.h"
 
-#include "Phase.h"
 #include "ReferenceSpectrum.h"
 #include "SignalTestSupport.h"
 #include "TransformSize.h"
@@ -357,42 +356,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReferenceAgreementTest,
                          ::testing::Values(LayoutRow{2048, 2048}, LayoutRow{1000, 1024},
                                            LayoutRow{1500, 1024}, LayoutRow{100, 256},
                                            LayoutRow{2, 256}, LayoutRow{700, 512}));
-
-struct PhaseDegreesRow
-{
-    float re;
-    float im;
-    int expected;
-};
-
-void PrintTo(const PhaseDegreesRow& row, std::ostream* os)
-{
-    *os << "re=" << row.re << " im=" << row.im;
-}
-
-class PhaseDegreesTest : public ::testing::TestWithParam<PhaseDegreesRow>
-{};
-
-TEST_P(PhaseDegreesTest, IsTheTruncatedArcTangentOfRealOverImaginary)
-{
-    const auto row = GetParam();
-    EXPECT_EQ(PhaseDegrees(row.re, row.im), row.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PhaseDegreesTest,
-    ::testing::Values(PhaseDegreesRow{1.0f, 1.0f, 45}, PhaseDegreesRow{-1.0f, 1.0f, -45},
-                      PhaseDegreesRow{1.0f, -1.0f, -45}, PhaseDegreesRow{-3.0f, -3.0f, 45},
-                      PhaseDegreesRow{0.0f, 5.0f, 0}, PhaseDegreesRow{5.0f, 0.0f, 0},
-                      PhaseDegreesRow{-5.0f, -0.0f, 0}, PhaseDegreesRow{0.0f, 0.0f, 0},
-                      // tan 40.5 degrees = 0.85408: 40.5 truncates to 40; the quotient is re/im.
-                      PhaseDegreesRow{0.85408f, 1.0f, 40}, PhaseDegreesRow{1.0f, 0.85408f, 49},
-                      PhaseDegreesRow{-0.85408f, 1.0f, -40},
-                      // Just under one degree, just over one degree.
-                      PhaseDegreesRow{0.0174f, 1.0f, 0}, PhaseDegreesRow{0.0175f, 1.0f, 1},
-                      PhaseDegreesRow{1e30f, 1e-30f, 90}, PhaseDegreesRow{-1e30f, 1e-30f, -90},
-                      PhaseDegreesRow{std::numeric_limits<float>::max(),
-                                      std::numeric_limits<float>::denorm_min(), 90}));
 
 } // namespace
 } // namespace rovana
