@@ -13,9 +13,10 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-// A cheap estimate of atan(q) * 180 / pi in float, off by less than 1e-4 degrees from
-// what PhaseDegrees computes (Cephes' single-precision arc tangent: reduction to
-// |t| <= tan(pi/8) and an odd polynomial of degree 9, relative error below 2e-7). The
+// A cheap estimate of what PhaseDegrees computes before truncating, atan(q) * 180 / pi,
+// after Cephes' single-precision arc tangent: reduction to |t| <= tan(pi/8) and an odd
+// polynomial of degree 9. Measured over the positive floats it stays within 2e-5
+// degrees of the exact formula, fifty times inside the decision margin below. The
 // reduction t = (a x + b) / (c x + d) picks only constants, never computed values, so
 // that the compiler needs no branch and a loop over it vectorises. An infinite quotient
 // gives NaN, which the caller hands to the exact formula.
@@ -85,7 +86,8 @@ std::int32_t PhaseDegrees(float re, float im)
     if (im == 0.0f)
         return 0;
     const float quotient = re / im;
-    // atan in double, rounded once: the correctly rounded angle on every C library.
+    // atan in double, rounded once to float: the angle does not depend on the accuracy
+    // of the C library's float atan.
     const auto angle = static_cast<float>(std::atan(static_cast<double>(quotient)));
     return TruncClamped(angle * 180.0f / kPi, -90, 90);
 }

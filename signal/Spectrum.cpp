@@ -95,7 +95,8 @@ SpectrumResult ComputeSpectrum(std::span<std::int16_t> spectrum, std::span<std::
     }
     const int points = TransformSize(sampleCount);
     const auto count = static_cast<std::size_t>(points);
-    if (count > kMaxPoints || spectrum.size() < std::max(count, std::size_t(sampleCount)) ||
+    if (count > kMaxPoints ||
+        spectrum.size() < std::max(count, static_cast<std::size_t>(sampleCount)) ||
         phase.size() < count) {
         result.status = SignalStatus::BadSize;
         return result;

@@ -22,8 +22,8 @@ void BuildTextbookTable(TwiddleTable& table, std::size_t n)
     table.sinTable.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const float angle = static_cast<float>(i) * step;
-        // Evaluated in double and rounded once: the correctly rounded value, whatever the
-        // accuracy of the C library's float versions of cos and sin.
+        // Evaluated in double and rounded once to float, so that the tables do not depend
+        // on the accuracy of the C library's float versions of cos and sin.
         table.cosTable[i] = static_cast<float>(std::cos(static_cast<double>(angle)));
         table.sinTable[i] = -static_cast<float>(std::sin(static_cast<double>(angle)));
     }

@@ -220,21 +220,5 @@ TEST(LowPassTest, InPlaceGivesTheSameResult)
     EXPECT_EQ(inPlace, separate);
 }
 
-TEST(LowPassTest, FollowsTheRecursionOnRandomInput)
-{
-    const auto raw = test::RandomSamples(kRawLength, 16u);
-    for (int interval : {1, 2, 5, 10, 15}) {
-        std::vector<std::int16_t> display(kRawLength);
-        LowPass(display, raw, interval, 2048);
-        const float alpha = FilterAlpha(interval);
-        ASSERT_EQ(display[0], raw[0]);
-        for (std::size_t i = 1; i < kRawLength; ++i) {
-            const float a = alpha * static_cast<float>(raw[i]);
-            const float b = (1.0f - alpha) * static_cast<float>(display[i - 1]);
-            ASSERT_EQ(display[i], static_cast<int>(a + b)) << "interval " << interval << " i " << i;
-        }
-    }
-}
-
 } // namespace
 } // namespace rovana

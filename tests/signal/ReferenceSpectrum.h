@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace rovana::test {
@@ -16,12 +17,8 @@ inline void ReferenceFft(std::vector<float>& re, std::vector<float>& im)
     int j = 0;
     for (int i = 0; i < n - 1; ++i) {
         if (i < j) {
-            const float tr = re[i];
-            re[i] = re[j];
-            re[j] = tr;
-            const float ti = im[i];
-            im[i] = im[j];
-            im[j] = ti;
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
         }
         int k = n / 2;
         while (k <= j) {

@@ -214,31 +214,6 @@ TEST(SpectrumTest, FirstOfEqualMaximaWins)
         EXPECT_EQ(buffers.phaseStore[k], 0) << "imaginary parts are all zero, bin " << k;
 }
 
-// A cosine with phase phi on bin b has X[b] = |X| e^(j phi): atan(re / im) is 90 - phi.
-struct PhaseRow
-{
-    double phaseDegrees;
-    int expected;
-};
-
-class CosinePhaseTest : public ::testing::TestWithParam<PhaseRow>
-{};
-
-TEST_P(CosinePhaseTest, BinPhaseIsNinetyDegreesMinusTheCosinePhase)
-{
-    const auto row = GetParam();
-    constexpr int kBin = 40;
-    Buffers buffers(
-        test::Cosine(2048, kBin, 2048, 15000.0, row.phaseDegrees * std::numbers::pi / 180.0));
-    ASSERT_EQ(buffers.Run(10.0f, 2048).status, SignalStatus::Ok);
-    EXPECT_EQ(buffers.phaseStore[kBin], row.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, CosinePhaseTest,
-                         ::testing::Values(PhaseRow{30.5, 59}, PhaseRow{-20.5, -69},
-                                           PhaseRow{89.5, 0}, PhaseRow{120.5, -30},
-                                           PhaseRow{44.5, 45}));
-
 struct RejectRow
 {
     int n;
