@@ -1,5 +1,7 @@
 // Test main for suites that draw on paint devices without widgets: one QGuiApplication
-// (fonts, PDF writer) for the whole run.
+// (fonts, PDF writer) for the whole run. The suite is headless: without a platform chosen
+// in the environment it takes the offscreen one (CTest also runs the binary to list the
+// cases, before the per-case environment applies).
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,8 @@
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -45,6 +45,10 @@ const SheetItem* Find(const SheetDrawList& list, SheetRole role, int tag = 0)
     return nullptr;
 }
 
+// The items point into the list: it must outlive them.
+std::vector<const SheetItem*> FindAll(SheetDrawList&&, SheetRole) = delete;
+const SheetItem* Find(SheetDrawList&&, SheetRole, int = 0) = delete;
+
 class SheetTest : public ::testing::Test
 {
 protected:
@@ -212,7 +216,8 @@ TEST_F(SheetTest, IndicesOutsideTheirTablesPrintNothing)
     EXPECT_EQ(Find(list, SheetRole::InfoValue, 13)->text, "");
     EXPECT_EQ(Find(list, SheetRole::DesignValue, 4)->text, "");
     print.m_nDesignGrade = 3;
-    EXPECT_EQ(Find(Draw(), SheetRole::DesignValue, 4)->text, "D <75%");
+    const SheetDrawList inTable = Draw();
+    EXPECT_EQ(Find(inTable, SheetRole::DesignValue, 4)->text, "D <75%");
 }
 
 TEST_F(SheetTest, DesignAndTestParameters)
@@ -393,14 +398,16 @@ TEST_F(SheetTest, PositiveExcursionsAreFilledTwoPixelsWideOnlyFor1024Samples)
     settings.nCurSampleCount = 1024;
     print.m_nSamples[1][5] = 1000;
     print.m_nSampleCount = 1024;
-    auto traces = FindAll(Draw(), SheetRole::Trace);
+    const SheetDrawList filled = Draw();
+    auto traces = FindAll(filled, SheetRole::Trace);
     ASSERT_EQ(traces.size(), 2u);
     EXPECT_EQ(traces[0]->points.mid(traces[0]->points.size() - 2),
               QPolygon({{778, 2049}, {778, 2305}}));
     EXPECT_EQ(traces[1]->points.mid(0, 3), QPolygon({{779, 2049}, {779, 2305}, {782, 2305}}));
 
     print.m_nSampleCount = 1023;
-    traces = FindAll(Draw(), SheetRole::Trace);
+    const SheetDrawList single = Draw();
+    traces = FindAll(single, SheetRole::Trace);
     ASSERT_EQ(traces.size(), 1u);
     EXPECT_EQ(traces[0]->points.mid(5, 3), QPolygon({{778, 2049}, {778, 2305}, {782, 2305}}));
 }
@@ -410,7 +417,8 @@ TEST_F(SheetTest, GrowingGainReachesTheMagnificationAtTheLastSample)
     print.m_nSampleCount = 2;
     print.m_nSamples[1][1] = 400;
     settings.channels[1].nMagnify = 4; // gain 4^(2/2) = 4: 1600 of 1700
-    const auto traces = FindAll(Draw(), SheetRole::Trace);
+    const SheetDrawList list = Draw();
+    const auto traces = FindAll(list, SheetRole::Trace);
     ASSERT_EQ(traces.size(), 1u);
     EXPECT_EQ(traces[0]->points[1], QPoint(763, 1871 + 25));
 }
@@ -492,9 +500,11 @@ TEST_F(SheetTest, BottomBeyondTheRightEdgeEndsTheBarsFiveBeforeIt)
     EXPECT_EQ(FindAll(list, SheetRole::RodBar)[0]->rect.right, 4625);
     // 826 + 1119 x 3.4014 = 4632 lies past 4630; 1118 gives 4628.7, inside.
     Mark({20, 72, 1119, 0, 0});
-    EXPECT_EQ(FindAll(Draw(), SheetRole::GroutBar)[0]->rect.right, 4625);
+    const SheetDrawList past = Draw();
+    EXPECT_EQ(FindAll(past, SheetRole::GroutBar)[0]->rect.right, 4625);
     Mark({20, 72, 1118, 0, 0});
-    EXPECT_EQ(FindAll(Draw(), SheetRole::GroutBar)[0]->rect.right, 4628);
+    const SheetDrawList inside = Draw();
+    EXPECT_EQ(FindAll(inside, SheetRole::GroutBar)[0]->rect.right, 4628);
 }
 
 TEST(SheetMarkerLengthTest, CutToCentimetres)
