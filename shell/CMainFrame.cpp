@@ -1,10 +1,592 @@
 #include "CMainFrame.h"
 
+#include "AppIcon.h"
+#include "CAboutDlg.h"
+#include "CDrawView.h"
+#include "CFileTreeView.h"
+#include "CInfoView.h"
+#include "CMainSplitter.h"
+#include "CMyView.h"
+#include "CRecentFileList.h"
+#include "CommandIds.h"
+#include "LowPass.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
+
 namespace rovana {
+namespace {
+
+// The caption: the document title "Veltra" ahead of the window title of string 128.
+const QString kCaption = QStringLiteral("Veltra - Orvik 锚杆无损检测仪分析软件");
+// The message box caption (the framework uses the application name).
+const QString kMessageCaption = QStringLiteral("Rovana");
+
+struct PaneText
+{
+    int id;
+    const char16_t* text;
+};
+
+// Status-bar panes after the message pane, with their texts from the string table.
+constexpr PaneText kIndicators[] = {
+    {59142, u"项目："}, {59143, u"文件："}, {59144, u"采样点数："}, {59145, u"采样间隔："},
+    {59146, u"高通："}, {59147, u"低通："}, {59148, u"时间："},     {59149, u" "},
+};
+
+// The four display modes with their menu texts and keys.
+struct ModeCommand
+{
+    int id;
+    int keyId;
+    const char16_t* text;
+    Qt::Key key;
+};
+
+constexpr ModeCommand kModes[] = {
+    {ID_VIEW_TIMEDOMAIN, ID_KEY_TIMEDOMAIN, u"时    域     \tF7", Qt::Key_F7},
+    {ID_VIEW_SPECTRUM, ID_KEY_SPECTRUM, u"频    谱    \tF8", Qt::Key_F8},
+    {ID_VIEW_PHASE, ID_KEY_PHASE, u"相    位    \tF9", Qt::Key_F9},
+    {ID_VIEW_ENERGY, ID_KEY_ENERGY, u"瞬时能量    \tF10", Qt::Key_F10},
+};
+
+QString Text(const char16_t* s)
+{
+    return QString::fromUtf16(s);
+}
+
+} // namespace
+
+float CompressCommandFactor(int sampleInterval, int sampleCount, int width)
+{
+    const float span = static_cast<float>(sampleInterval * sampleCount) / 10240.0f;
+    return span * static_cast<float>(width) / static_cast<float>(sampleCount);
+}
+
+QString FolderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash > 0 ? path.left(slash) : QString();
+}
+
+bool CanReadNonEmpty(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.size() > 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Construction (OnCreate and OnCreateClient of Part 7.1).
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Orvik 锚杆无损检测仪分析软件"));
+    setWindowTitle(kCaption);
+    setWindowIcon(ProgramIcon());
+    // The size the window has before it is maximised: three quarters of the screen, as a
+    // desktop gives a new window. The tree pane keeps a sixth of it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableSize() * 3 / 4);
+
+    m_fnMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, kMessageCaption, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    m_fnOpenDialog = [this] {
+        // " Files (*.mg)|*.mg|All Files (*.*)|*.*": on Linux "*.*" would skip names
+        // without a dot, so the second filter is "*".
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(),
+                                            QStringLiteral(" Files (*.mg);;All Files (*)"));
+    };
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateClient();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddAction(int id, const QString& text)
+{
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QString::number(id));
+    action->setIconVisibleInMenu(false); // the menus show texts only, as menu 128 does
+    m_Actions.insert(id, action);
+    return action;
+}
+
+void CMainFrame::CreateActions()
+{
+    // File menu.
+    QAction* a = AddAction(ID_FILE_NEW, QStringLiteral("新建(&N)\tCtrl+N"));
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    a->setStatusTip(QStringLiteral("创建新文档"));
+    // The document holds nothing, so a new document changes nothing on screen.
+
+    a = AddAction(ID_FILE_OPEN, QStringLiteral("打开(&O)...\tCtrl+O"));
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    a->setToolTip(QStringLiteral("打开"));
+    a->setStatusTip(QStringLiteral("打开现有文档"));
+    a->setIcon(ToolbarIcon(ID_FILE_OPEN));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+
+    // Save, save picture, print, print preview and print settings are the report view's
+    // and the report settings dialog's commands (Parts 5.3, 6.1): their handlers come with
+    // those Parts; until then the actions only follow their enable rules.
+    a = AddAction(ID_FILE_SAVE, QStringLiteral("保存(&S)\tCtrl+S"));
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    a->setToolTip(QStringLiteral("保存"));
+    a->setStatusTip(QStringLiteral("保存活动文档"));
+    a->setIcon(ToolbarIcon(ID_FILE_SAVE));
+
+    // The Ctrl+C shown in the text is not a working key (the accelerator table binds Ctrl+C
+    // to the framework's copy command, which no window handles).
+    a = AddAction(ID_FILE_SAVE_PICTURE, QStringLiteral("保存图片(&C)   \tCtrl+C"));
+    a->setStatusTip(QStringLiteral("保存图片"));
+
+    a = AddAction(ID_FILE_PRINT, QStringLiteral("打印(&P)...\tCtrl+P"));
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    a->setToolTip(QStringLiteral("打印"));
+    a->setStatusTip(QStringLiteral("打印活动文档"));
+    a->setIcon(ToolbarIcon(ID_FILE_PRINT));
+
+    a = AddAction(ID_FILE_PRINT_PREVIEW, QStringLiteral("打印预览(&V)"));
+    a->setStatusTip(QStringLiteral("显示整页"));
+
+    a = AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置(&R)..."));
+    a->setStatusTip(QStringLiteral("更改打印机选项"));
+
+    a = AddAction(ID_TOOL_PRINT_SETUP, QStringLiteral("打印设置"));
+    a->setToolTip(QStringLiteral("打印设置"));
+    a->setIcon(ToolbarIcon(ID_TOOL_PRINT_SETUP));
+
+    a = AddAction(ID_TOOL_PRINT_PREVIEW, QStringLiteral("打印预览"));
+    a->setToolTip(QStringLiteral("打印预览"));
+    a->setIcon(ToolbarIcon(ID_TOOL_PRINT_PREVIEW));
+
+    a = AddAction(ID_APP_EXIT, QStringLiteral("退出(&X)"));
+    a->setStatusTip(QStringLiteral("退出应用程序"));
+    connect(a, &QAction::triggered, this, &QWidget::close);
+
+    // View menu: display modes. The menu items carry no shortcut; F7..F10 are separate
+    // accelerator commands that do the same, and stay enabled in every mode.
+    for (const ModeCommand& m : kModes) {
+        const int mode = m.id;
+        a = AddAction(m.id, Text(m.text));
+        connect(a, &QAction::triggered, this, [this, mode] { OnViewMode(mode); });
+
+        QAction* key = AddAction(m.keyId, QString());
+        key->setShortcut(QKeySequence(m.key));
+        key->setShortcutContext(Qt::WindowShortcut);
+        addAction(key);
+        connect(key, &QAction::triggered, this, [this, mode] { OnViewMode(mode); });
+    }
+
+    // View menu toggles (Part 2.2).
+    a = AddAction(ID_VIEW_FILTER, QStringLiteral("滤    波"));
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, &CMainFrame::OnViewFilter);
+    a = AddAction(ID_VIEW_FILL, QStringLiteral("填    充"));
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, &CMainFrame::OnViewFill);
+    a = AddAction(ID_VIEW_COMPRESS, QStringLiteral("压    缩"));
+    a->setCheckable(true);
+    connect(a, &QAction::triggered, this, &CMainFrame::OnViewCompress);
+
+    // Help.
+    a = AddAction(ID_APP_ABOUT, QStringLiteral("关于Veltra-Orvik(&A)..."));
+    a->setToolTip(QStringLiteral("关于"));
+    a->setStatusTip(QStringLiteral("显示程序信息、版本号和版权"));
+    a->setIcon(ToolbarIcon(ID_APP_ABOUT));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnAppAbout);
+
+    // Next and previous pane.
+    a = AddAction(ID_NEXT_PANE, QString());
+    a->setShortcut(QKeySequence(Qt::Key_F6));
+    addAction(a);
+    connect(a, &QAction::triggered, this, [this] { OnActivatePane(true); });
+    a = AddAction(ID_PREV_PANE, QString());
+    a->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    addAction(a);
+    connect(a, &QAction::triggered, this, [this] { OnActivatePane(false); });
+}
+
+void CMainFrame::CreateMenus()
+{
+    // Menu 128. The specification lists the items but not their grouping; they stand in
+    // the usual 文件 / 视图 / 帮助 menus.
+    m_pFileMenu = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    m_pFileMenu->addAction(Action(ID_FILE_NEW));
+    m_pFileMenu->addAction(Action(ID_FILE_OPEN));
+    m_pFileMenu->addAction(Action(ID_FILE_SAVE));
+    m_pFileMenu->addAction(Action(ID_FILE_SAVE_PICTURE));
+    m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(ID_FILE_PRINT));
+    m_pFileMenu->addAction(Action(ID_FILE_PRINT_PREVIEW));
+    m_pFileMenu->addAction(Action(ID_FILE_PRINT_SETUP));
+    m_pFileMenu->addSeparator();
+    m_pRecentSeparator = m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(ID_APP_EXIT));
+    RebuildRecentFileMenu();
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    for (const ModeCommand& m : kModes)
+        view->addAction(Action(m.id));
+    view->addSeparator();
+    view->addAction(Action(ID_VIEW_FILTER));
+    view->addAction(Action(ID_VIEW_FILL));
+    view->addAction(Action(ID_VIEW_COMPRESS));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(Action(ID_APP_ABOUT));
+
+    // The update rules run when a menu opens, as the framework's update handlers do.
+    for (QMenu* menu : {m_pFileMenu, view, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_wndToolBar = addToolBar(QStringLiteral("工具栏"));
+    m_wndToolBar->setObjectName(QString::number(AFX_IDW_TOOLBAR));
+    m_wndToolBar->setIconSize(QSize(16, 15));
+    m_wndToolBar->setMovable(false);
+    m_wndToolBar->addAction(Action(ID_FILE_OPEN));
+    m_wndToolBar->addAction(Action(ID_FILE_SAVE));
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(Action(ID_TOOL_PRINT_SETUP));
+    m_wndToolBar->addAction(Action(ID_TOOL_PRINT_PREVIEW));
+    m_wndToolBar->addAction(Action(ID_FILE_PRINT));
+    m_wndToolBar->addAction(Action(ID_APP_ABOUT));
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    m_wndStatusBar = statusBar();
+    m_wndStatusBar->setObjectName(QString::number(AFX_IDW_STATUS_BAR));
+    auto* message = new QLabel(QStringLiteral("就绪"), m_wndStatusBar);
+    message->setObjectName(QString::number(ID_SEPARATOR));
+    m_wndStatusBar->addWidget(message, 1);
+    m_StatusPanes.insert(ID_SEPARATOR, message);
+    for (const PaneText& pane : kIndicators) {
+        auto* label = new QLabel(Text(pane.text), m_wndStatusBar);
+        label->setObjectName(QString::number(pane.id));
+        m_wndStatusBar->addPermanentWidget(label);
+        m_StatusPanes.insert(pane.id, label);
+    }
+}
+
+void CMainFrame::CreateClient()
+{
+    const int W = width();
+    m_wndSplitter = new CMainSplitter(kInfoPaneWidth, this);
+    m_pFileTree = new CFileTreeView(m_wndSplitter);
+    m_pDrawView = new CDrawView(this, m_wndSplitter);
+    auto* info = new CInfoView(m_wndSplitter);
+    m_wndSplitter->addWidget(m_pFileTree);
+    m_wndSplitter->addWidget(m_pDrawView);
+    m_wndSplitter->addWidget(info);
+    m_wndSplitter->SetInitialWidths(W / 6, 4 * W / 6, W / 6);
+    setCentralWidget(m_wndSplitter);
+    m_bSplitterReady = 1;
+    m_pInfoView = info;
+
+    connect(m_pFileTree, &CFileTreeView::FileClicked, this, &CMainFrame::LoadFromTree);
+
+    // Ctrl+Z resets the growing gain of the active channel (Part 5.2). The original takes
+    // Ctrl+Z as a system-wide hot key, away from every other program on the desktop;
+    // here it is a shortcut of this application only.
+    m_pMagnifyReset = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    m_pMagnifyReset->setContext(Qt::ApplicationShortcut);
+    connect(m_pMagnifyReset, &QShortcut::activated, this,
+            [this] { m_pDrawView->ResetActiveMagnification(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// State access.
+
+QWidget* CMainFrame::Pane(int column) const
+{
+    return m_wndSplitter && column >= 0 && column < m_wndSplitter->count()
+               ? m_wndSplitter->widget(column)
+               : nullptr;
+}
+
+QAction* CMainFrame::Action(int id) const
+{
+    return m_Actions.value(id, nullptr);
+}
+
+QLabel* CMainFrame::StatusPane(int id) const
+{
+    return m_StatusPanes.value(id, nullptr);
+}
+
+QString CMainFrame::StatusPaneText(int id) const
+{
+    const QLabel* label = StatusPane(id);
+    return label ? label->text() : QString();
+}
+
+void CMainFrame::SetStatusPane(int id, const QString& text)
+{
+    if (QLabel* label = StatusPane(id); label && label->text() != text)
+        label->setText(text);
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    for (const ModeCommand& m : kModes)
+        Action(m.id)->setEnabled(m_nDisplayMode != m.id);
+    Action(ID_VIEW_FILTER)->setChecked(m_bFilter == 1);
+    Action(ID_VIEW_FILL)->setChecked(m_bFill == 1);
+    Action(ID_VIEW_COMPRESS)->setChecked(m_bCompress == 1);
+    for (int id : {ID_FILE_SAVE, ID_FILE_PRINT_SETUP, ID_FILE_SAVE_PICTURE, ID_TOOL_PRINT_SETUP})
+        Action(id)->setEnabled(m_bFileLoaded == 1);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
+        Action(id)->setEnabled(m_bPrintList == 1);
+}
+
+void CMainFrame::SetFileLoaded(int loaded)
+{
+    m_bFileLoaded = loaded;
+    UpdateCommandUI();
+}
+
+void CMainFrame::SetPrintList(const QStringList& files)
+{
+    m_PrintList = files;
+    m_bPrintList = files.isEmpty() ? 0 : 1;
+    UpdateCommandUI();
+}
+
+void CMainFrame::ShowMessage(const QString& text)
+{
+    if (m_fnMessage)
+        m_fnMessage(text);
+}
+
+void CMainFrame::SetRecentFileList(CRecentFileList* list)
+{
+    if (m_pRecentFiles)
+        disconnect(m_pRecentFiles, nullptr, this, nullptr);
+    m_pRecentFiles = list;
+    if (m_pRecentFiles)
+        connect(m_pRecentFiles, &CRecentFileList::Changed, this,
+                &CMainFrame::RebuildRecentFileMenu);
+    RebuildRecentFileMenu();
+}
+
+void CMainFrame::RebuildRecentFileMenu()
+{
+    for (QAction* a : m_RecentActions) {
+        m_Actions.remove(a->data().toInt());
+        m_pFileMenu->removeAction(a);
+        delete a;
+    }
+    m_RecentActions.clear();
+
+    const QStringList entries = m_pRecentFiles ? m_pRecentFiles->Entries() : QStringList();
+    if (entries.isEmpty()) {
+        // The framework's placeholder while the list is empty.
+        QAction* a = AddAction(ID_FILE_MRU_FILE1, QStringLiteral("最近的文件"));
+        a->setEnabled(false);
+        m_pFileMenu->insertAction(m_pRecentSeparator, a);
+        m_RecentActions.append(a);
+        return;
+    }
+    for (int i = 0; i < entries.size(); ++i) {
+        QString shown = QDir::toNativeSeparators(entries[i]);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a =
+            AddAction(ID_FILE_MRU_FILE1 + i, QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        connect(a, &QAction::triggered, this, [this, i] { emit OpenRecentFile(i); });
+        m_pFileMenu->insertAction(m_pRecentSeparator, a);
+        m_RecentActions.append(a);
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // WM_SETFOCUS: the frame gains the focus when it is activated; repaint the report view.
+    // The update rules run again too, so that state changed while a dialog was open (the
+    // print list) shows on the toolbar.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_pDrawView) {
+        UpdateCommandUI();
+        m_pDrawView->RepaintAll();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// View commands.
+
+void CMainFrame::OnViewMode(int mode)
+{
+    m_nDisplayMode = mode;
+    m_pDrawView->RepaintAll();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnViewFilter()
+{
+    CFileData& d = m_pDrawView->m_CurData;
+    if (m_bFilter == 1) {
+        m_bFilter = 0;
+        for (int c = 0; c < kChannelCount; ++c) {
+            CMyView* v = m_pDrawView->m_pChannelView[c];
+            std::copy_n(d.m_nSamples[c].begin(), kMaxSampleCount, v->m_nWave.begin());
+        }
+    } else {
+        m_bFilter = 1;
+        for (int c = 0; c < kChannelCount; ++c) {
+            CMyView* v = m_pDrawView->m_pChannelView[c];
+            v->m_nWave.fill(0);
+            LowPass(v->m_nWave, v->m_nRaw, d.m_nSampleInterval, d.m_nSampleCount);
+        }
+    }
+    m_pDrawView->RepaintAll();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnViewFill()
+{
+    m_bFill = m_bFill == 1 ? 0 : 1;
+    m_pDrawView->RepaintAll();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnViewCompress()
+{
+    m_bCompress = m_bCompress == 1 ? 0 : 1;
+    m_bCompressUsed = 1;
+    const CFileData& d = m_pDrawView->m_CurData;
+    for (CMyView* v : m_pDrawView->m_pChannelView) {
+        if (!v)
+            continue;
+        if (m_bCompress == 1) {
+            if (d.m_nSampleCount != 0)
+                v->m_fCompress = CompressCommandFactor(d.m_nSampleInterval, d.m_nSampleCount,
+                                                       v->viewport()->width());
+        } else {
+            v->m_fCompress = 1.0f;
+        }
+    }
+    m_pDrawView->RepaintAll();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnActivatePane(bool next)
+{
+    const int panes = m_wndSplitter->count();
+    int current = -1;
+    for (QWidget* w = QApplication::focusWidget(); w && current < 0; w = w->parentWidget())
+        for (int i = 0; i < panes; ++i)
+            if (w == m_wndSplitter->widget(i))
+                current = i;
+    int target = 0;
+    if (current >= 0)
+        target = (current + (next ? 1 : panes - 1)) % panes;
+    m_wndSplitter->widget(target)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading entrances of Part 1.3 that belong to the frame: Open and tree click. The
+// application's open-document entry is CRovanaApp::OpenDocumentFile.
+
+void CMainFrame::OnFileOpen()
+{
+    const QString path = m_fnOpenDialog ? m_fnOpenDialog() : QString();
+    if (path.isEmpty())
+        return;
+    if (!CanReadNonEmpty(path)) {
+        ShowMessage(QStringLiteral("无法读取文件"));
+        return;
+    }
+    if (m_pRecentFiles)
+        m_pRecentFiles->Add(path);
+    SetFileLoaded(1);
+
+    CDrawView& draw = *m_pDrawView;
+    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
+        // The record is unchanged (the reader is atomic); the views are not refreshed.
+        ShowMessage(result.message());
+        return;
+    }
+    const QString folder = FolderOf(path);
+    if (!folder.isEmpty()) {
+        m_pFileTree->m_strFolder = folder;
+        m_pFileTree->RefreshTree();
+    } else {
+        ShowMessage(QStringLiteral("未有选择文件，请重试！"));
+    }
+    draw.RestoreMarkers();
+    for (int c = 0; c < kChannelCount; ++c) {
+        draw.m_pChannelView[c]->m_nMagnify = 1;
+        draw.DistributeChannel(c);
+    }
+    draw.m_nActiveChannel = draw.m_CurData.m_nReportChannel;
+    draw.RefreshInfoPanel(draw.m_CurData.m_nReportChannel);
+    draw.m_strCurPath = path;
+    draw.m_strFolder = folder;
+    draw.RepaintAll();
+}
+
+void CMainFrame::LoadFromTree(const QString& path)
+{
+    if (!CanReadNonEmpty(path)) {
+        ShowMessage(QStringLiteral("无法读取文件"));
+        return;
+    }
+    CDrawView& draw = *m_pDrawView;
+    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
+        ShowMessage(result.message());
+        return;
+    }
+    for (int c = 0; c < kChannelCount; ++c) {
+        CMyView& v = *draw.m_pChannelView[c];
+        v.m_nMagnify = 1;
+        v.m_bCursorShown = 0;
+        v.m_bEndSet = 0;
+        v.m_bFreeEndSet = 0;
+        v.m_bBottomSet = 0;
+        v.m_bDefectStartSet = 0;
+        v.m_bDefectEndSet = 0;
+        draw.DistributeChannel(c);
+    }
+    draw.RestoreMarkers();
+    draw.m_strCurPath = path;
+    if (m_pRecentFiles)
+        m_pRecentFiles->Add(path);
+    draw.m_strFolder = FolderOf(path); // the tree is not rebuilt
+    draw.m_nActiveChannel = draw.m_CurData.m_nReportChannel;
+    draw.RefreshInfoPanel(draw.m_CurData.m_nReportChannel);
+    draw.RepaintAll();
 }
 
 } // namespace rovana

@@ -1,11 +1,15 @@
-#include "CMainFrame.h"
+#include "CRovanaApp.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    rovana::CMainFrame frame;
-    frame.showMaximized();
-    return app.exec();
+    QApplication::setApplicationName(rovana::kProfileName);
+    QApplication::setOrganizationName(rovana::kRegistryKey);
+
+    rovana::CRovanaApp theApp;
+    if (!theApp.InitInstance(QApplication::arguments().mid(1)))
+        return 1; // the file on the command line could not be opened
+    return QApplication::exec();
 }

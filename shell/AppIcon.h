@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+
+namespace rovana {
+
+// The program icon: a bolt with an echo trace, drawn at run time (the icon resources of
+// the original program are not described).
+QIcon ProgramIcon();
+
+// The image of a toolbar button for command `id` (toolbar 128): the desktop theme's icon
+// where there is one, else the style's standard icon, else a drawn letter.
+QIcon ToolbarIcon(int id);
+
+} // namespace rovana

@@ -1,0 +1,80 @@
+#include "CFileTreeView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace rovana {
+
+CFileTreeView::CFileTreeView(QWidget* parent) : QTreeWidget(parent)
+{
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(true); // buttons and lines at the root
+    setIconSize(QSize(16, 16));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+
+    // The icon resources are not described; the style's file and folder icons stand in.
+    QStyle* s = style();
+    m_FileIcon = s->standardIcon(QStyle::SP_FileIcon);
+    m_FileIcon.addPixmap(s->standardIcon(QStyle::SP_FileLinkIcon).pixmap(16, 16), QIcon::Selected);
+    m_RootIcon = s->standardIcon(QStyle::SP_DirIcon);
+}
+
+QString CFileTreeView::RootLabel(const QString& folder)
+{
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return {};
+    return folder.mid(slash + 1);
+}
+
+QTreeWidgetItem* CFileTreeView::RootItem() const
+{
+    return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
+}
+
+QString CFileTreeView::ItemPath(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, kPathRole).toString() : QString();
+}
+
+void CFileTreeView::RefreshTree()
+{
+    clear(); // deletes every item together with its data
+    if (m_strFolder.isEmpty())
+        return;
+
+    auto* root = new QTreeWidgetItem(QStringList{RootLabel(m_strFolder)});
+    root->setIcon(0, m_RootIcon);
+    addTopLevelItem(root);
+
+    // The file system's enumeration order is unspecified; sorting by name makes the order
+    // the same on every machine.
+    const QDir dir(m_strFolder);
+    const QStringList names = dir.entryList({QStringLiteral("*.mg")},
+                                            QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : names) {
+        if (name.isEmpty())
+            continue;
+        auto* item = new QTreeWidgetItem(root, QStringList{name});
+        item->setIcon(0, m_FileIcon);
+        root->setExpanded(true);
+        item->setData(0, kPathRole, m_strFolder + QLatin1Char('/') + name);
+        item->setData(0, kFlagRole, 1);
+    }
+}
+
+void CFileTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (!item || !item->parent())
+        return; // nothing hit, or the root
+    emit FileClicked(ItemPath(item));
+}
+
+} // namespace rovana

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QTreeWidget>
+
+namespace rovana {
+
+// The left pane: the ".mg" files of the folder of the last opened test under one root
+// item named after that folder. A mouse click on a file item asks for the tree-click
+// load (signal FileClicked); keyboard selection loads nothing.
+class CFileTreeView : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    // Item data roles of a file item: its full path, and the flag (always 1).
+    static constexpr int kPathRole = Qt::UserRole;
+    static constexpr int kFlagRole = Qt::UserRole + 1;
+
+    explicit CFileTreeView(QWidget* parent = nullptr);
+
+    // Rebuilds all items from m_strFolder: nothing when the folder is empty, else the
+    // root item and one child per "*.mg" file of the folder, sorted by name.
+    void RefreshTree();
+
+    // The root item's label for a folder: the part after its last directory separator,
+    // empty when that separator is the first character or there is none.
+    static QString RootLabel(const QString& folder);
+
+    // The root item, or null while the tree is empty.
+    QTreeWidgetItem* RootItem() const;
+    // The stored full path of a file item; empty for the root or null.
+    static QString ItemPath(const QTreeWidgetItem* item);
+
+    QString m_strFolder; // without a trailing separator
+
+signals:
+    // A file item was clicked with the left mouse button; `path` is its stored full path.
+    void FileClicked(const QString& path);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QIcon m_FileIcon; // images 0 (normal) and 1 (selected)
+    QIcon m_RootIcon; // image 3
+};
+
+} // namespace rovana

@@ -1,0 +1,155 @@
+// Part 7.2: the file tree.
+#include "ShellTestSupport.h"
+
+#include <QSignalSpy>
+
+namespace rovana {
+namespace {
+
+using test::FrameTest;
+
+TEST(FileTreeRootLabel, IsTheLastComponentUnlessTheSeparatorIsFirst)
+{
+    EXPECT_EQ(CFileTreeView::RootLabel("/data/tests/site1"), "site1");
+    EXPECT_EQ(CFileTreeView::RootLabel("data/site1"), "site1");
+    EXPECT_EQ(CFileTreeView::RootLabel("/site1"), ""); // the separator is the first character
+    EXPECT_EQ(CFileTreeView::RootLabel("site1"), "");  // no separator at all
+    EXPECT_EQ(CFileTreeView::RootLabel(""), "");
+}
+
+TEST(FolderRule, IsThePathUpToItsLastSeparatorUnlessThatIsFirst)
+{
+    EXPECT_EQ(FolderOf("/data/site1/MG0001.mg"), "/data/site1");
+    EXPECT_EQ(FolderOf("site1/MG0001.mg"), "site1");
+    EXPECT_EQ(FolderOf("/MG0001.mg"), "");
+    EXPECT_EQ(FolderOf("MG0001.mg"), "");
+}
+
+class FileTreeTest : public FrameTest
+{
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        m_strB = WriteRecord("MG0002.mg");
+        m_strA = WriteRecord("MG0001.mg");
+        ASSERT_TRUE(test::WriteBytes(m_strFolder + "/notes.txt", "x"));
+        ASSERT_TRUE(QDir().mkpath(m_strFolder + "/sub"));
+        ASSERT_TRUE(test::WriteBytes(m_strFolder + "/sub/MG0009.mg", "x"));
+    }
+
+    QString m_strA, m_strB;
+};
+
+TEST_F(FileTreeTest, EmptyUntilAFolderIsSet)
+{
+    EXPECT_EQ(Tree().topLevelItemCount(), 0);
+    Tree().RefreshTree();
+    EXPECT_EQ(Tree().topLevelItemCount(), 0);
+}
+
+TEST_F(FileTreeTest, RootNamedAfterTheFolderWithOneChildPerMgFile)
+{
+    Tree().m_strFolder = m_strFolder;
+    Tree().RefreshTree();
+    ASSERT_EQ(Tree().topLevelItemCount(), 1);
+    QTreeWidgetItem* root = Tree().RootItem();
+    EXPECT_EQ(root->text(0), "site1");
+    EXPECT_TRUE(root->isExpanded());
+    // Sorted by name: the file system's enumeration order is unspecified.
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(0)->text(0), "MG0001.mg");
+    EXPECT_EQ(root->child(1)->text(0), "MG0002.mg");
+    EXPECT_EQ(CFileTreeView::ItemPath(root->child(0)), m_strFolder + "/MG0001.mg");
+    EXPECT_EQ(CFileTreeView::ItemPath(root->child(1)), m_strFolder + "/MG0002.mg");
+    EXPECT_EQ(root->child(0)->data(0, CFileTreeView::kFlagRole).toInt(), 1);
+    EXPECT_TRUE(CFileTreeView::ItemPath(root).isEmpty());
+    EXPECT_FALSE(root->icon(0).isNull());
+    EXPECT_FALSE(root->child(0)->icon(0).isNull());
+}
+
+TEST_F(FileTreeTest, FolderWithoutMgFilesGivesARootWithoutChildren)
+{
+    const QString empty = m_Dir.path() + "/empty";
+    ASSERT_TRUE(QDir().mkpath(empty));
+    Tree().m_strFolder = empty;
+    Tree().RefreshTree();
+    ASSERT_NE(Tree().RootItem(), nullptr);
+    EXPECT_EQ(Tree().RootItem()->text(0), "empty");
+    EXPECT_EQ(Tree().RootItem()->childCount(), 0);
+}
+
+TEST_F(FileTreeTest, RebuildReplacesEveryOldItem)
+{
+    Tree().m_strFolder = m_strFolder;
+    Tree().RefreshTree();
+    const QString other = m_Dir.path() + "/site2";
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(test::WriteBytes(other + "/X.mg", "x"));
+    Tree().m_strFolder = other;
+    Tree().RefreshTree();
+    ASSERT_EQ(Tree().topLevelItemCount(), 1);
+    EXPECT_EQ(Tree().RootItem()->text(0), "site2");
+    ASSERT_EQ(Tree().RootItem()->childCount(), 1);
+    EXPECT_EQ(CFileTreeView::ItemPath(Tree().RootItem()->child(0)), other + "/X.mg");
+
+    Tree().m_strFolder.clear();
+    Tree().RefreshTree();
+    EXPECT_EQ(Tree().topLevelItemCount(), 0);
+}
+
+TEST_F(FileTreeTest, MouseClickOnAFileRunsTheTreeClickLoad)
+{
+    ShowFrame();
+    Open(m_strA);
+    ASSERT_TRUE(messages.isEmpty());
+    QTreeWidgetItem* second = Tree().RootItem()->child(1);
+    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
+                      Tree().visualItemRect(second).center());
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy[0][0].toString(), m_strB);
+    EXPECT_EQ(Draw().m_strCurPath, m_strB);
+    EXPECT_EQ(m_pRecent->Entries().value(0), m_strB);
+}
+
+TEST_F(FileTreeTest, ClickOnTheRootLoadsNothing)
+{
+    ShowFrame();
+    Open(m_strA);
+    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
+                      Tree().visualItemRect(Tree().RootItem()).center());
+    EXPECT_EQ(spy.size(), 0);
+    EXPECT_EQ(Draw().m_strCurPath, m_strA);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(FileTreeTest, ClickBelowTheItemsAndRightClickLoadNothing)
+{
+    ShowFrame();
+    Open(m_strA);
+    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
+                      QPoint(5, Tree().viewport()->height() - 3));
+    QTest::mouseClick(Tree().viewport(), Qt::RightButton, {},
+                      Tree().visualItemRect(Tree().RootItem()->child(1)).center());
+    EXPECT_EQ(spy.size(), 0);
+    EXPECT_EQ(Draw().m_strCurPath, m_strA);
+}
+
+TEST_F(FileTreeTest, KeyboardSelectionLoadsNothing)
+{
+    ShowFrame();
+    Open(m_strA);
+    Tree().setFocus();
+    Tree().setCurrentItem(Tree().RootItem()->child(0));
+    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QTest::keyClick(&Tree(), Qt::Key_Down);
+    EXPECT_EQ(Tree().currentItem(), Tree().RootItem()->child(1));
+    EXPECT_EQ(spy.size(), 0);
+    EXPECT_EQ(Draw().m_strCurPath, m_strA);
+}
+
+} // namespace
+} // namespace rovana

@@ -1,0 +1,182 @@
+#pragma once
+
+#include "ByteBuffer.h"
+#include "CDrawView.h"
+#include "CFileTreeView.h"
+#include "CInfoView.h"
+#include "CMainFrame.h"
+#include "CMyView.h"
+#include "CRecentFileList.h"
+#include "CommandIds.h"
+#include "InstrumentFile.h"
+#include "MgLayout.h"
+#include "TestFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+namespace rovana::test {
+
+using Markers = std::array<int, kMarkerCount>;
+
+// A unique settings application name per test, so no test sees another's recent files.
+inline QString TestSettingsName()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return QStringLiteral("shell_%1_%2").arg(info->test_suite_name(), info->name());
+}
+
+// Sets the stored markers of channel c and the number of marked channels.
+inline void SetMarkers(QByteArray& b, int markedChannels, int channel, const Markers& m)
+{
+    WriteInt32(b, mg::kMarkedChannels, markedChannels);
+    for (int i = 0; i < kMarkerCount; ++i)
+        WriteInt32(b, mg::kMarkers + 4 * (channel * kMarkerCount + i), m[i]);
+}
+
+inline void SetReportChannel(QByteArray& b, int channel)
+{
+    WriteInt32(b, mg::kReportChannel, channel);
+}
+
+inline void SetEvaluation(QByteArray& b, int channel, int grade, int qualityClass, float anchor)
+{
+    const int pos = mg::kEvaluation + channel * mg::kEvaluationStride;
+    WriteInt32(b, pos, grade);
+    WriteInt32(b, pos + 4, qualityClass);
+    WriteFloat(b, pos + 8, anchor);
+}
+
+// A record whose channel c is a cosine on spectrum bin bins[c] (N = 1024 for 1024
+// samples), so that each channel has its own peak frequency.
+inline InstrumentRecord CosineRecord(std::array<int, 3> bins)
+{
+    InstrumentRecord r = SampleRecord();
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 2048; ++i)
+            r.samples[c][i] = static_cast<std::int16_t>(
+                std::lround(1000.0 * std::cos(2.0 * M_PI * bins[c] * i / 1024.0)));
+    return r;
+}
+
+// The state of one channel view's markers, for comparisons.
+struct MarkerState
+{
+    std::array<int, 5> flags;
+    std::array<int, 5> positions;
+    bool operator==(const MarkerState&) const = default;
+};
+
+inline MarkerState StateOf(const CMyView& v)
+{
+    return {{v.m_bEndSet, v.m_bFreeEndSet, v.m_bBottomSet, v.m_bDefectStartSet, v.m_bDefectEndSet},
+            {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos, v.m_nDefectEndPos}};
+}
+
+inline void SetState(CMyView& v, const MarkerState& s)
+{
+    v.m_bEndSet = s.flags[0];
+    v.m_bFreeEndSet = s.flags[1];
+    v.m_bBottomSet = s.flags[2];
+    v.m_bDefectStartSet = s.flags[3];
+    v.m_bDefectEndSet = s.flags[4];
+    v.m_nEndPos = s.positions[0];
+    v.m_nFreeEndPos = s.positions[1];
+    v.m_nBottomPos = s.positions[2];
+    v.m_nDefectStartPos = s.positions[3];
+    v.m_nDefectEndPos = s.positions[4];
+}
+
+inline std::ostream& operator<<(std::ostream& os, const MarkerState& s)
+{
+    os << "flags";
+    for (int f : s.flags)
+        os << ' ' << f;
+    os << " positions";
+    for (int p : s.positions)
+        os << ' ' << p;
+    return os;
+}
+
+// Runs pending events (repaints included).
+inline void Settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+// A main frame with recorded messages, an injected open dialog, a recent-file list in
+// the test's own settings and a temporary folder "site1" for test files.
+class FrameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Dir.isValid());
+        m_strFolder = m_Dir.path() + QStringLiteral("/site1");
+        ASSERT_TRUE(QDir().mkpath(m_strFolder));
+        m_pRecent = std::make_unique<CRecentFileList>(QStringLiteral("RovanaShellTests"),
+                                                      TestSettingsName(), kRecentFileCount);
+        frame = std::make_unique<CMainFrame>();
+        frame->SetMessageSink([this](const QString& text) { messages << text; });
+        frame->SetOpenDialog([this] { return m_strNextOpen; });
+        frame->SetRecentFileList(m_pRecent.get());
+    }
+
+    void TearDown() override
+    {
+        frame.reset();
+        m_pRecent.reset();
+    }
+
+    // Writes a test file into site1 and returns its full path.
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_strFolder + QLatin1Char('/') + name;
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+
+    QString WriteRecord(const QString& name, const InstrumentRecord& r = SampleRecord())
+    {
+        return Write(name, ComposeInstrumentFile(r));
+    }
+
+    // The Open command with the open dialog returning `path`.
+    void Open(const QString& path)
+    {
+        m_strNextOpen = path;
+        frame->Action(ID_FILE_OPEN)->trigger();
+    }
+
+    void ShowFrame()
+    {
+        frame->show();
+        frame->resize(1200, 800);
+        QApplication::setActiveWindow(frame.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        Settle();
+    }
+
+    CDrawView& Draw() { return *frame->DrawView(); }
+    CMyView& View(int c) { return *frame->DrawView()->m_pChannelView[c]; }
+    CFileTreeView& Tree() { return *frame->FileTree(); }
+
+    QTemporaryDir m_Dir;
+    QString m_strFolder;
+    QString m_strNextOpen;
+    QStringList messages;
+    std::unique_ptr<CRecentFileList> m_pRecent;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+} // namespace rovana::test
