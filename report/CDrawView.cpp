@@ -1,5 +1,7 @@
 #include "CDrawView.h"
 
+#include "AnalysisSave.h"
+#include "BitmapFile.h"
 #include "CDrawViewHost.h"
 #include "CInfoView.h"
 #include "CMyView.h"
@@ -7,12 +9,19 @@
 #include "Spectrum.h"
 #include "TestDate.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
 #include <algorithm>
 
 namespace rovana {
 
 CDrawView::CDrawView(CDrawViewHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
 {
+    InstallDefaultDialogs();
     for (int i = 0; i < 3; ++i) {
         auto* view = new CMyView(i, this, this);
         view->setObjectName(QString::number(59648 + i));
@@ -23,6 +32,33 @@ CDrawView::CDrawView(CDrawViewHost* host, QWidget* parent) : QWidget(parent), m_
 }
 
 CDrawView::~CDrawView() = default;
+
+namespace {
+
+const QString kMgFilter = QStringLiteral(" Files (*.mg);;All Files (*.*)");
+
+// The part of a path after its last separator; empty when there is none or it is the
+// first character.
+QString NameAfterLastSeparator(const QString& path)
+{
+    const int sep = path.lastIndexOf(QLatin1Char('/'));
+    return sep > 0 ? path.mid(sep + 1) : QString();
+}
+
+} // namespace
+
+void CDrawView::InstallDefaultDialogs()
+{
+    m_fnAskSavePath = [this](const QString& proposedName) {
+        QString path = QFileDialog::getSaveFileName(this, QString(), proposedName, kMgFilter);
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".mg");
+        return path;
+    };
+    m_fnMessage = [this](const QString& text) {
+        QMessageBox::information(this, QStringLiteral("Rovana"), text);
+    };
+}
 
 const DisplaySettings& CDrawView::Display() const
 {
@@ -140,6 +176,58 @@ void CDrawView::RepaintAll()
     update();
     for (CMyView* v : m_pChannelView)
         v->viewport()->update();
+}
+
+AnalysisValues CDrawView::CollectAnalysis() const
+{
+    AnalysisValues values;
+    const CInfoView* panel = m_pHost ? m_pHost->InfoView() : nullptr;
+    for (int c = 0; c < 3; ++c) {
+        const CMyView& v = *m_pChannelView[c];
+        ChannelAnalysis& ch = values.channels[c];
+        ch.markerSet = {v.m_bEndSet != 0, v.m_bFreeEndSet != 0, v.m_bBottomSet != 0,
+                        v.m_bDefectStartSet != 0, v.m_bDefectEndSet != 0};
+        ch.markerPos = {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos,
+                        v.m_nDefectEndPos};
+        ch.measuredL0 = v.m_fMeasuredL0;
+        ch.measuredLr = v.m_fMeasuredLr;
+        if (panel) {
+            ch.grade = panel->m_nChannelGrade[c];
+            ch.qualityClass = panel->m_nChannelClass[c];
+            ch.anchor = panel->m_fChannelAnchor[c];
+        }
+    }
+    values.activeChannel = m_nActiveChannel;
+    values.waveSpeed = m_CurData.m_nWaveSpeed;
+    return values;
+}
+
+bool CDrawView::SaveCopyWithResults()
+{
+    const QString name = NameAfterLastSeparator(m_strCurPath);
+    const QString source = m_strFolder + QLatin1Char('/') + name;
+    const QString target = m_fnAskSavePath(name);
+    if (target.isEmpty())
+        return false;
+    const WriteResult result = SaveAnalysis(source, target, CollectAnalysis());
+    if (!result) {
+        m_fnMessage(result.message());
+        return false;
+    }
+    return true;
+}
+
+bool CDrawView::SaveViewPicture()
+{
+    const QImage picture = grab().toImage();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int depth = screen ? screen->depth() : 32;
+    const QString path = PicturePathFor(m_strCurPath);
+    const bool written = WriteBitmapFile(picture, depth, path);
+    update();
+    if (written)
+        m_fnMessage(QStringLiteral("图片已保存至%1").arg(path));
+    return written;
 }
 
 } // namespace rovana

@@ -33,6 +33,7 @@ class DrawViewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        view.show();
         view.resize(800, 700);
         frame.panel.SetReportView(&view);
         ASSERT_TRUE(view.m_CurData.LoadFromBytes(ComposeInstrumentFile(test::SampleRecord())));

@@ -1,0 +1,131 @@
+#include "AnalysisSave.h"
+#include "BitmapFile.h"
+#include "CDrawView.h"
+#include "CDrawViewHost.h"
+#include "CInfoView.h"
+#include "CMyView.h"
+#include "DisplaySettings.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+class Frame : public CDrawViewHost
+{
+public:
+    DisplaySettings& Display() override { return display; }
+    int FileLoaded() const override { return 1; }
+    void SetStatusPane(int, const QString&) override {}
+    CInfoView* InfoView() override { return &panel; }
+
+    DisplaySettings display;
+    CInfoView panel;
+};
+
+class SaveTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_original = ComposeInstrumentFile(test::SampleRecord());
+        ASSERT_TRUE(test::WriteBytes(m_dir.filePath("MG0001.mg"), m_original));
+        view.m_strFolder = m_dir.path();
+        view.m_strCurPath = m_dir.filePath("MG0001.mg");
+        ASSERT_TRUE(view.m_CurData.Load(view.m_strCurPath));
+        view.m_fnMessage = [this](const QString& text) { messages.append(text); };
+        view.resize(400, 400);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_original;
+    Frame frame;
+    CDrawView view{&frame};
+    QStringList messages;
+};
+
+TEST_F(SaveTest, CopyHoldsTheViewsMarkersAndThePanelsEvaluation)
+{
+    CMyView& v = *view.m_pChannelView[2];
+    v.m_bEndSet = v.m_bBottomSet = v.m_bFreeEndSet = 1;
+    v.m_nEndPos = 20;
+    v.m_nFreeEndPos = 60;
+    v.m_nBottomPos = 220;
+    v.m_fMeasuredL0 = 0.69f;
+    v.m_fMeasuredLr = 2.81f;
+    frame.panel.m_nChannelGrade[2] = 1;
+    frame.panel.m_nChannelClass[2] = 1;
+    frame.panel.m_fChannelAnchor[2] = 2.81f;
+    view.m_nActiveChannel = 2;
+    view.m_CurData.m_nWaveSpeed = 3600;
+    QString proposed;
+    view.m_fnAskSavePath = [&](const QString& name) {
+        proposed = name;
+        return m_dir.filePath("copy.mg");
+    };
+    ASSERT_TRUE(view.SaveCopyWithResults());
+    EXPECT_EQ(proposed, "MG0001.mg");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(test::ReadBytes(view.m_strCurPath), m_original);
+
+    CFileData copy;
+    ASSERT_TRUE(copy.Load(m_dir.filePath("copy.mg")));
+    EXPECT_EQ(copy.m_nMarkedChannels, 1);
+    EXPECT_EQ(copy.m_nMarkers[2], (std::array<int, 5>{20, 60, 220, 0, 0}));
+    EXPECT_EQ(copy.m_fMeasured[2][0], 0.69f);
+    EXPECT_EQ(copy.m_fMeasured[2][1], 2.81f);
+    EXPECT_EQ(copy.m_nGrade[2], 1);
+    EXPECT_EQ(copy.m_nQualityClass[2], 1);
+    EXPECT_EQ(copy.m_nReportChannel, 2);
+    EXPECT_EQ(copy.m_nWaveSpeed, 3600);
+    EXPECT_EQ(test::ReadBytes(m_dir.filePath("copy.mg")).size(), m_original.size());
+}
+
+TEST_F(SaveTest, CancelWritesNothingAndMissingSourceSaysSo)
+{
+    view.m_fnAskSavePath = [](const QString&) { return QString(); };
+    EXPECT_FALSE(view.SaveCopyWithResults());
+    EXPECT_TRUE(messages.isEmpty());
+
+    view.m_strCurPath = m_dir.filePath("gone.mg");
+    view.m_fnAskSavePath = [&](const QString&) { return m_dir.filePath("copy.mg"); };
+    EXPECT_FALSE(view.SaveCopyWithResults());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法读取文件")});
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("copy.mg")));
+}
+
+TEST_F(SaveTest, PathWhoseOnlySeparatorIsFirstProposesAnEmptyName)
+{
+    view.m_strCurPath = "/MG0001.mg";
+    QString proposed = "unset";
+    view.m_fnAskSavePath = [&](const QString& name) {
+        proposed = name;
+        return QString();
+    };
+    view.SaveCopyWithResults();
+    EXPECT_TRUE(proposed.isEmpty());
+}
+
+TEST_F(SaveTest, PictureLiesNextToTheTestFile)
+{
+    ASSERT_TRUE(view.SaveViewPicture());
+    const QString picture = m_dir.filePath("MG0001.bmp");
+    ASSERT_TRUE(QFile::exists(picture));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("图片已保存至%1").arg(picture)});
+    const QByteArray bmp = test::ReadBytes(picture);
+    EXPECT_TRUE(bmp.startsWith("BM"));
+    EXPECT_EQ(test::ReadBytes(view.m_strCurPath), m_original);
+
+    view.m_strCurPath = m_dir.filePath("UPPER.MG"); // never replaced by its picture
+    ASSERT_TRUE(test::WriteBytes(view.m_strCurPath, m_original));
+    ASSERT_TRUE(view.SaveViewPicture());
+    EXPECT_EQ(test::ReadBytes(view.m_strCurPath), m_original);
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("UPPER.bmp")));
+}
+
+} // namespace
+} // namespace rovana
