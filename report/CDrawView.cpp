@@ -178,6 +178,20 @@ void CDrawView::RepaintAll()
         v->viewport()->update();
 }
 
+void CDrawView::SetReportOptions(ReportOptions options)
+{
+    m_ReportOptions.bShowTitle = options.bShowTitle;
+    m_ReportOptions.bChannel1 = options.bChannel1;
+    m_ReportOptions.bChannel2 = options.bChannel2;
+    m_ReportOptions.bChannel3 = options.bChannel3;
+    m_ReportOptions.strTitle = kReportTitle;
+    m_ReportOptions.strFileNumber = options.strFileNumber;
+    m_ReportOptions.strExposedLength = options.strExposedLength;
+    m_ReportOptions.strAnchorLength = options.strAnchorLength;
+    m_ReportOptions.strWaveSpeed = options.strWaveSpeed;
+    m_ReportOptions.strTestDate = options.strTestDate;
+}
+
 AnalysisValues CDrawView::CollectAnalysis() const
 {
     AnalysisValues values;

@@ -3,6 +3,7 @@
 #include "CFileData.h"
 #include "CMyViewHost.h"
 #include "DisplaySettings.h"
+#include "ReportOptions.h"
 
 #include <QWidget>
 
@@ -62,6 +63,10 @@ public:
     // Save picture: the view as shown, as a ".bmp" next to the test file.
     bool SaveViewPicture();
 
+    // Takes the report settings dialog's options: the four flags and five of the texts
+    // (not the item name); the title is always the report title.
+    void SetReportOptions(ReportOptions options);
+
     // How the view asks for a save target and tells the user something; tests replace
     // them. The target function returns an empty path for Cancel.
     std::function<QString(const QString& proposedName)> m_fnAskSavePath;
@@ -78,6 +83,7 @@ public:
     CFileData m_PrintData;
     std::array<CMyView*, 3> m_pChannelView{};
     int m_nActiveChannel = -1;
+    ReportOptions m_ReportOptions;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

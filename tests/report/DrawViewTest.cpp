@@ -172,3 +172,29 @@ TEST_F(DrawViewTest, CtrlZTurnsOffTheGrowingGainOfTheActiveChannelOnly)
 
 } // namespace
 } // namespace rovana
+
+namespace rovana {
+namespace {
+
+TEST(DrawViewOptionsTest, ReportOptionsKeepTheReportTitleAndNotTheItemName)
+{
+    CDrawView view(nullptr);
+    EXPECT_EQ(view.m_ReportOptions.bShowTitle, 1);
+    ReportOptions o;
+    o.bShowTitle = 0;
+    o.bChannel2 = 1;
+    o.strTitle = "other";
+    o.strItemName = "item";
+    o.strFileNumber = "B-07";
+    o.strTestDate = "2026-05-12";
+    view.SetReportOptions(o);
+    EXPECT_EQ(view.m_ReportOptions.bShowTitle, 0);
+    EXPECT_EQ(view.m_ReportOptions.bChannel2, 1);
+    EXPECT_EQ(view.m_ReportOptions.strTitle, kReportTitle);
+    EXPECT_TRUE(view.m_ReportOptions.strItemName.isEmpty());
+    EXPECT_EQ(view.m_ReportOptions.strFileNumber, "B-07");
+    EXPECT_EQ(view.m_ReportOptions.strTestDate, "2026-05-12");
+}
+
+} // namespace
+} // namespace rovana
