@@ -7,6 +7,7 @@
 #include "CInfoView.h"
 #include "CMainSplitter.h"
 #include "CMyView.h"
+#include "CPrintSetDlg.h"
 #include "CRecentFileList.h"
 #include "CommandIds.h"
 #include "LowPass.h"
@@ -173,9 +174,11 @@ void CMainFrame::CreateActions()
     a->setStatusTip(QStringLiteral("显示整页"));
 
     a = AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置(&R)..."));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnPrintSetup);
     a->setStatusTip(QStringLiteral("更改打印机选项"));
 
     a = AddAction(ID_TOOL_PRINT_SETUP, QStringLiteral("打印设置"));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnPrintSetup);
     a->setToolTip(QStringLiteral("打印设置"));
     a->setIcon(ToolbarIcon(ID_TOOL_PRINT_SETUP));
 
@@ -513,6 +516,37 @@ void CMainFrame::OnAppAbout()
 {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// Report settings dialog: run modally, result ignored. Its OK fills the print list, which
+// enables print and preview.
+
+void CMainFrame::OnPrintSetup()
+{
+    CPrintSetDlg dlg(this, this);
+    dlg.exec();
+    UpdateCommandUI();
+}
+
+const QTreeWidgetItem* CMainFrame::FileTreeRoot() const
+{
+    return m_pFileTree ? m_pFileTree->RootItem() : nullptr;
+}
+
+CarryOverValues CMainFrame::LastValues() const
+{
+    return {m_strLastItemName, m_strLastTestDate, m_strLastInstallDate, m_strLastTestUnit,
+            m_strLastTester};
+}
+
+void CMainFrame::SetLastValues(const CarryOverValues& v)
+{
+    m_strLastItemName = v.itemName;
+    m_strLastTestDate = v.testDate;
+    m_strLastInstallDate = v.installDate;
+    m_strLastTestUnit = v.testUnit;
+    m_strLastTester = v.tester;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDrawViewHost.h"
+#include "CPrintSetHost.h"
 #include "DisplaySettings.h"
 
 #include <QHash>
@@ -46,7 +47,10 @@ bool CanReadNonEmpty(const QString& path);
 // command of this class calls after changing state and which runs when a menu opens.
 // Code elsewhere that changes m_bFileLoaded, m_bPrintList or the display state directly
 // calls UpdateCommandUI() afterwards (or uses SetFileLoaded / SetPrintList).
-class CMainFrame : public QMainWindow, public DisplaySettings, public CDrawViewHost
+class CMainFrame : public QMainWindow,
+                   public DisplaySettings,
+                   public CDrawViewHost,
+                   public CPrintSetHost
 {
     Q_OBJECT
 
@@ -62,6 +66,14 @@ public:
     int FileLoaded() const override { return m_bFileLoaded; }
     void SetStatusPane(int id, const QString& text) override;
     CInfoView* InfoView() override { return m_pInfoView; }
+
+    // CPrintSetHost (InfoView above serves both)
+    CDrawView* ReportView() override { return m_pDrawView; }
+    const QTreeWidgetItem* FileTreeRoot() const override;
+    void EmptyPrintList() override { m_PrintList.clear(); }
+    void TakePrintList(const QStringList& names) override { SetPrintList(names); }
+    CarryOverValues LastValues() const override;
+    void SetLastValues(const CarryOverValues& values) override;
 
     // The panes (0, 0), (0, 1) and (0, 2).
     CFileTreeView* FileTree() const { return m_pFileTree; }
@@ -97,6 +109,7 @@ public:
     void OnViewCompress();          // 32854
     void OnActivatePane(bool next); // 57680 / 57681
     void OnAppAbout();              // 57664
+    void OnPrintSetup();            // 57606 and 32827: the report settings dialog
 
     // The tree-click entrance of Part 1.3 with the clicked item's full path.
     void LoadFromTree(const QString& path);

@@ -1,0 +1,208 @@
+// The file list of the report settings dialog: filling, selecting another file, check
+// marks, the print list and the carried-over values.
+#include "PrintSetTestSupport.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace rovana::test {
+namespace {
+
+TEST_F(PrintSetTest, ListHoldsTheTreeLeavesSortedAndSelectsTheCurrentFile)
+{
+    for (const char* name : {"b2.mg", "A1.mg", "c3.mg"})
+        Write(QString::fromUtf8(name), Fresh());
+    Open(m_strFolder + QStringLiteral("/c3.mg"));
+    auto dlg = OpenDialog();
+    CCheckListBox* list = List(*dlg);
+    QStringList rows;
+    for (int r = 0; r < list->count(); ++r)
+        rows << list->item(r)->text();
+    EXPECT_EQ(rows, (QStringList{"A1.mg", "b2.mg", "c3.mg"}));
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_TRUE(list->CheckedTexts().isEmpty());
+    EXPECT_EQ(dlg->m_strFileName, QStringLiteral("c3.mg"));
+    EXPECT_EQ(dlg->m_strFilePath, m_strFolder + QStringLiteral("/c3.mg"));
+}
+
+TEST_F(PrintSetTest, NameNotAmongTheLeavesSelectsNoRowAndStillSaves)
+{
+    Open(Write("A.mg", Fresh()));
+    // The current test lies in another folder than the tree shows.
+    const QString other = m_Dir.path() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QDir().mkpath(other));
+    const QString path = other + QStringLiteral("/Z.mg");
+    ASSERT_TRUE(WriteBytes(path, Fresh()));
+    Draw().m_strCurPath = path;
+
+    auto dlg = OpenDialog();
+    EXPECT_TRUE(List(*dlg)->selectedItems().isEmpty());
+    EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QString());
+    Click(*dlg, IDC_BUTTON_SAVE);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("已保存！")});
+    EXPECT_EQ(ReadInt32(ReadBytes(path), mg::kInfoSaved), 1);
+}
+
+TEST_F(PrintSetTest, SelectAllThenUnselectAll)
+{
+    for (const char* name : {"A.mg", "B.mg", "C.mg"})
+        Write(QString::fromUtf8(name), Fresh());
+    Open(m_strFolder + QStringLiteral("/A.mg"));
+    auto dlg = OpenDialog();
+    List(*dlg)->SetCheck(1, 1);
+    Click(*dlg, IDC_CHECK_ALL);
+    EXPECT_EQ(List(*dlg)->CheckedTexts(), (QStringList{"A.mg", "B.mg", "C.mg"}));
+    Click(*dlg, IDC_CHECK_ALL);
+    EXPECT_TRUE(List(*dlg)->CheckedTexts().isEmpty());
+}
+
+TEST_F(PrintSetTest, CheckMarkClickDoesNotSelectTheRow)
+{
+    for (const char* name : {"A.mg", "B.mg"})
+        Write(QString::fromUtf8(name), Fresh());
+    Open(m_strFolder + QStringLiteral("/A.mg"));
+    auto dlg = OpenDialog();
+    dlg->show();
+    CCheckListBox* list = List(*dlg);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CheckRect(1).center());
+    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("A.mg"));
+
+    const QRect text = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(text.right() - 4, text.center().y()));
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("B.mg"));
+}
+
+TEST_F(PrintSetTest, SelectingAFileWithoutInformationKeepsTheEngineeringName)
+{
+    InstrumentRecord r = SampleRecord();
+    r.project = QStringLiteral("K15");
+    r.file = QStringLiteral("MG0009");
+    Write("B.mg", ComposeInstrumentFile(r));
+    Open(Write("A.mg", Fresh()));
+    auto dlg = OpenDialog();
+    EditOf(*dlg, IDC_EDIT_PROJECT)->setText(QStringLiteral("城西工程"));
+    EditOf(*dlg, IDC_EDIT_BASIS)->setText(QStringLiteral("GB 50086"));
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+
+    EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("B.mg"));
+    EXPECT_EQ(dlg->m_strFilePath, m_strFolder + QStringLiteral("/B.mg"));
+    EXPECT_EQ(dlg->m_strFileName, QStringLiteral("A.mg")); // not changed by a selection
+    EXPECT_EQ(Draw().m_CurData.m_strFile, QStringLiteral("MG0009"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_PROJECT), QStringLiteral("城西工程"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_BASIS), QStringLiteral("GB 50086"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_ITEM), QStringLiteral("K15"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_BOLTNO), QStringLiteral("MG0009"));
+}
+
+TEST_F(PrintSetTest, SelectingASavedFileWithReportChannel1ChecksOnlyChannel2)
+{
+    Write("B.mg", WithSavedInfo(Fresh(), {.reportChannel = 1}));
+    Open(Write("A.mg", Fresh()));
+    auto dlg = OpenDialog();
+    ASSERT_EQ(Channels(*dlg), (std::array{true, false, false}));
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+    EXPECT_EQ(Channels(*dlg), (std::array{false, true, false}));
+    // A saved file shows its lengths whatever the free-end marker says, and its own grade.
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("1.25"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_ANCHORAGE), QStringLiteral("4.50"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("III"));
+    EXPECT_EQ(Find<QComboBox>(*dlg, IDC_COMBO_BOLTTYPE)->currentIndex(), 1);
+}
+
+TEST_F(PrintSetTest, SelectingASavedFileWithChannelOutOfRangeKeepsTheBoxes)
+{
+    Write("B.mg", WithSavedInfo(Fresh(), {.reportChannel = 5}));
+    Open(Write("A.mg", Fresh()));
+    auto dlg = OpenDialog();
+    Click(*dlg, IDC_CHECK_CHANNEL2);
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+    EXPECT_EQ(Channels(*dlg), (std::array{false, true, false}));
+}
+
+TEST_F(PrintSetTest, UnreadableSelectionSaysSoAndCannotBeSaved)
+{
+    Write("B.mg", QByteArray(100, '\0'));
+    Open(Write("A.mg", Fresh())); // too short to be a test
+    auto dlg = OpenDialog();
+    const CFileData record = Draw().m_CurData;
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法读取文件")});
+    EXPECT_EQ(Draw().m_CurData, record);
+    messages.clear();
+    Click(*dlg, IDC_BUTTON_SAVE);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法读取文件")});
+    EXPECT_EQ(ReadBytes(m_strFolder + QStringLiteral("/B.mg")), QByteArray(100, '\0'));
+}
+
+TEST_F(PrintSetTest, ClosingReturnsTheRecordToTheCurrentTest)
+{
+    const QString a = Write("A.mg", Fresh());
+    InstrumentRecord r = SampleRecord();
+    r.waveSpeed = 4200;
+    Write("B.mg", ComposeInstrumentFile(r));
+    Open(a);
+    auto dlg = OpenDialog();
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+    ASSERT_EQ(Draw().m_CurData.m_nWaveSpeed, 4200);
+    Click(*dlg, IDCANCEL);
+    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_EQ(Draw().m_strCurPath, a);
+}
+
+TEST_F(PrintSetTest, ThreeCheckedRowsGiveThreeNamesInListOrder)
+{
+    for (const char* name : {"d.mg", "B.mg", "a.mg", "C.mg"})
+        Write(QString::fromUtf8(name), Fresh());
+    Open(m_strFolder + QStringLiteral("/a.mg"));
+    auto dlg = OpenDialog();
+    CCheckListBox* list = List(*dlg);
+    for (const char* name : {"d.mg", "a.mg", "C.mg"})
+        list->SetCheck(list->FindExact(QString::fromUtf8(name)), 1);
+    Click(*dlg, IDOK);
+    EXPECT_EQ(frame->m_PrintList, (QStringList{"a.mg", "C.mg", "d.mg"}));
+    EXPECT_EQ(frame->m_bPrintList, 1);
+    EXPECT_TRUE(frame->Action(ID_FILE_PRINT)->isEnabled());
+}
+
+TEST_F(PrintSetTest, NoCheckedRowDisablesPrinting)
+{
+    Open(Write("A.mg", Fresh()));
+    frame->SetPrintList({QStringLiteral("A.mg")});
+    auto dlg = OpenDialog();
+    SelectRow(*dlg, QStringLiteral("A.mg")); // selected, not checked
+    Click(*dlg, IDOK);
+    EXPECT_TRUE(frame->m_PrintList.isEmpty());
+    EXPECT_EQ(frame->m_bPrintList, 0);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
+        EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+}
+
+TEST_F(PrintSetTest, SaveCarriesValuesOverOnlyWithApplyChecked)
+{
+    Open(Write("A.mg", Fresh()));
+    const CarryOverValues previous{"旧项目", "2025-01-01", "2024-12-01", "旧单位", "旧人"};
+    frame->SetLastValues(previous);
+    auto dlg = OpenDialog();
+    EditOf(*dlg, IDC_EDIT_TESTUNIT)->setText(QStringLiteral("检测中心"));
+    Click(*dlg, IDC_CHECK_APPLY); // now unchecked
+    Click(*dlg, IDC_BUTTON_SAVE);
+    EXPECT_EQ(dlg->m_nApplyToFollowing, 0);
+    EXPECT_EQ(frame->LastValues(), previous);
+
+    Click(*dlg, IDC_CHECK_APPLY);
+    EditOf(*dlg, IDC_EDIT_INSTALLDATE)->setText(QStringLiteral("2026-05-01"));
+    Click(*dlg, IDC_BUTTON_SAVE);
+    // The tester (hidden field) came from the carried-over value at opening.
+    const CarryOverValues expected{"隧道K12", "2026-05-12", "2026-05-01", "检测中心", "旧人"};
+    EXPECT_EQ(frame->LastValues(), expected);
+    EXPECT_EQ(frame->m_strLastTestUnit, QStringLiteral("检测中心"));
+}
+
+} // namespace
+} // namespace rovana::test
