@@ -11,13 +11,6 @@ namespace {
 
 using namespace printset;
 
-TEST(PrintSetFillTest, ChannelAtOpening)
-{
-    const std::pair<int, int> rows[] = {{0, 0}, {1, 1}, {2, 2}, {3, 2}, {-1, 2}, {1000, 2}};
-    for (const auto& [reportChannel, box] : rows)
-        EXPECT_EQ(ChannelAtOpening(reportChannel), box) << reportChannel;
-}
-
 TEST(PrintSetFillTest, ChannelOnSelection)
 {
     EXPECT_EQ(ChannelOnSelection(0), 0);
@@ -94,18 +87,6 @@ TEST(PrintSetFillTest, EmptyHeaderProjectTakesTheCarriedItemName)
     EXPECT_EQ(FillInstrumentInfo(d, 0, {}, {}).texts.at(IDC_EDIT_ITEM), QString());
 }
 
-TEST(PrintSetFillTest, NoCheckedChannelGivesZeroLengthsAndKeepsGradeTexts)
-{
-    for (const FieldFill& f : {FillInstrumentInfo(Record(), -1, {0, 0}, kLast),
-                               FillSavedInfo(Record(), -1, true, {0, 0})}) {
-        EXPECT_EQ(f.texts.at(IDC_EDIT_EXPOSED), QStringLiteral("0.00"));
-        EXPECT_EQ(f.texts.at(IDC_EDIT_ANCHORAGE), QStringLiteral("0.00"));
-        EXPECT_EQ(f.texts.at(IDC_EDIT_TESTLENGTH), QStringLiteral("0.00"));
-        EXPECT_FALSE(f.texts.contains(IDC_EDIT_GRADE));
-        EXPECT_FALSE(f.texts.contains(IDC_EDIT_QUALITY));
-    }
-}
-
 TEST(PrintSetFillTest, FileWithSavedInformation)
 {
     const FieldFill f = FillSavedInfo(Record(), 0, true, {3, 0});
@@ -133,33 +114,6 @@ TEST(PrintSetFillTest, FileWithSavedInformation)
     EXPECT_EQ(f.texts, expected); // the total (1037) is not touched
     EXPECT_EQ(f.designGrade, 1);
     EXPECT_EQ(f.testDate, std::nullopt); // the dialog's own date text stays
-}
-
-TEST(PrintSetFillTest, SavedInformationWithoutFreeEndShowsZeroLengths)
-{
-    const FieldFill f = FillSavedInfo(Record(), 1, false, {1, 1});
-    for (int id : {IDC_EDIT_EXPOSED, IDC_EDIT_ANCHORAGE, IDC_EDIT_TESTLENGTH})
-        EXPECT_EQ(f.texts.at(id), QStringLiteral("0.00")) << id;
-    EXPECT_EQ(f.texts.at(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%"));
-}
-
-TEST(PrintSetFillTest, GradeIndexOutOfRangeShowsNothing)
-{
-    const FieldFill f = FillSavedInfo(Record(), 0, true, {4, -1});
-    EXPECT_EQ(f.texts.at(IDC_EDIT_GRADE), QString());
-    EXPECT_EQ(f.texts.at(IDC_EDIT_QUALITY), QString());
-}
-
-TEST(PrintSetFillTest, ChannelClickUsesTheRecordsEvaluation)
-{
-    const std::map<int, QString> expected = {
-        {IDC_EDIT_TOTAL, QStringLiteral("3.75")}, // design L0 + Lr
-        {IDC_EDIT_EXPOSED, QStringLiteral("1.00")},    {IDC_EDIT_ANCHORAGE, QStringLiteral("3.25")},
-        {IDC_EDIT_TESTLENGTH, QStringLiteral("4.25")}, // L0 + Lr
-        {IDC_EDIT_GRADE, QStringLiteral("D <75%")},    {IDC_EDIT_QUALITY, QStringLiteral("III")},
-    };
-    EXPECT_EQ(ChannelClickTexts(Record(), 1), expected);
-    EXPECT_EQ(ChannelClickTexts(Record(), 2).at(IDC_EDIT_GRADE), QString());
 }
 
 } // namespace
