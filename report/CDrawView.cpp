@@ -163,6 +163,24 @@ void CDrawView::UpdateStatusPanes()
                            QStringLiteral("时间;%1").arg(FormatDate(d.m_tTestDate)));
 }
 
+void CDrawView::RepaintChannel(int channel)
+{
+    if (channel >= 0 && channel <= 2)
+        m_pChannelView[channel]->viewport()->update();
+}
+
+void CDrawView::SetPanelGrade(int grade)
+{
+    if (CInfoView* panel = m_pHost ? m_pHost->InfoView() : nullptr)
+        panel->SetPanelGrade(grade);
+}
+
+void CDrawView::SetPanelLengths(int channel, float anchorLength, float totalLength)
+{
+    if (CInfoView* panel = m_pHost ? m_pHost->InfoView() : nullptr)
+        panel->SetPanelLengths(channel, anchorLength, totalLength);
+}
+
 void CDrawView::ResetActiveMagnification()
 {
     if (m_nActiveChannel < 0 || m_nActiveChannel > 2)

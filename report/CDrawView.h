@@ -45,7 +45,7 @@ public:
     // whose five stored markers are all <= 0 keeps what its view holds.
     void RestoreMarkers();
     // Feeds the evaluation panel from channel view c (see the report view's rules).
-    void RefreshInfoPanel(int c);
+    void RefreshInfoPanel(int c) override;
     // Writes the seven status-bar texts when a test is loaded.
     void UpdateStatusPanes();
     // Ctrl+Z: growing gain of the active channel off.
@@ -57,7 +57,7 @@ public:
     // the current file with the markers, lengths and evaluation of the channel views and
     // the panel, the active channel and the record's wave speed. False when cancelled
     // or refused (the message says why).
-    bool SaveCopyWithResults();
+    bool SaveCopyWithResults() override;
     // What the save writes, from the channel views, the panel and this view.
     AnalysisValues CollectAnalysis() const;
     // Save picture: the view as shown, as a ".bmp" next to the test file.
@@ -76,6 +76,11 @@ public:
     const CFileData& CurrentRecord() const override { return m_CurData; }
     const DisplaySettings& Display() const override;
     int ActiveChannel() const override { return m_nActiveChannel; }
+    void SetActiveChannel(int channel) override { m_nActiveChannel = channel; }
+    void RepaintChannel(int channel) override;
+    void SetPanelGrade(int grade) override;
+    void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
+    void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
 
     QString m_strCurPath;
     QString m_strFolder;

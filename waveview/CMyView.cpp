@@ -51,6 +51,9 @@ CMyView::CMyView(int channel, CMyViewHost* host, QWidget* parent)
     // The paint event erases the whole viewport itself (OnEraseBkgnd).
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // The right button opens the view's own menu on press; no second menu on release.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    InstallDefaultRunners();
     UpdateScrollRange();
 }
 
@@ -184,8 +187,8 @@ void CMyView::scrollContentsBy(int dx, int dy)
 {
     Q_UNUSED(dx);
     Q_UNUSED(dy);
-    // Everything is drawn from the state, the scroll position included: repaint all.
-    viewport()->update();
+    // Everything is drawn from the state, the scroll position included: redraw all at once.
+    viewport()->repaint();
 }
 
 } // namespace rovana

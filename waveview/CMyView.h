@@ -1,12 +1,19 @@
 #pragma once
 
 #include "DrawList.h"
+#include "MarkerRules.h"
 #include "WaveGeometry.h"
 
 #include <QAbstractScrollArea>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QDialog;
+class QMenu;
 
 namespace rovana {
 
@@ -15,7 +22,9 @@ class CMyViewHost;
 // One channel of the current test: time-domain trace with markers and anchor sketch,
 // amplitude spectrum, phase, or instantaneous energy, and a measurement line.
 // Buffers and markers are public: the loading path, the report view and the save path
-// read and write them directly.
+// read and write them directly. The cursor follows left clicks, drags and the arrow keys;
+// the context menu turns it into markers, clears them and opens the amplitude, wave speed
+// and magnification dialogs.
 class CMyView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -40,8 +49,28 @@ public:
     wave::WaveInput DrawingInput() const;
     // What OnDraw does apart from painting: computes the picture of the current state and
     // keeps its side effects (m_fCompress, m_fScaleX/Y, m_nEnergy, m_nWaveSpeedCopy and the
-    // cached lengths of Part 3.2). paintEvent paints the returned list.
+    // kept lengths L0 and Lr). paintEvent paints the returned list.
     wave::DrawList ComputeDrawing();
+
+    // Input, as the event handlers pass it on. A click or drag at client x places the
+    // cursor; `key` is a virtual-key code (VK_LEFT ...); `command` a context-menu or Save
+    // identifier.
+    void OnCursorAt(int x);
+    void OnKeyDown(int key);
+    void OnCommand(int command);
+    // Focus gained: this channel becomes the selected one and feeds the panel.
+    void OnSetFocus();
+    // The private messages of the dialogs (WM_SETMAXAMPLITUDE, WM_SETWAVESPEED,
+    // WM_SETMAGNIFY); wParam carries the value. Returns 0.
+    int SendViewMessage(int message, int wParam);
+
+    // The context menu with its ten commands (each action's object name is its id).
+    std::unique_ptr<QMenu> CreateContextMenu();
+    // How the context menu and the dialogs run: by default modally (QMenu::exec at the
+    // global point, QDialog::exec); tests replace them. The menu runner returns the chosen
+    // action or null.
+    std::function<QAction*(QMenu&, QPoint)> m_fnRunMenu;
+    std::function<int(QDialog&)> m_fnRunDialog;
 
     const int m_nChannel;
     int m_bCursorShown = 0;
@@ -75,8 +104,23 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void InstallDefaultRunners();
+    // Takes back the cursor, marker, amplitude and gain fields of a state.
+    void TakeState(const wave::WaveInput& state);
+    void RunMarkerCommand(int marker);
+    void ClearMarkers();
+    void KeepLengths();
+    void PushToPanel(const wave::PanelUpdate& update);
+    void RunDialog(QDialog& dialog);
+    void ShowContextMenu(QPoint point);
     void UpdateScrollRange();
     int ScreenHeight() const;
 

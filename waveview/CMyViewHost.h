@@ -5,8 +5,8 @@ namespace rovana {
 class CFileData;
 struct DisplaySettings;
 
-// What a channel view reads from the report view that hosts it. The report view
-// implements this; tests may give a channel view a host of their own.
+// What a channel view reads from and asks of the report view that hosts it. The report
+// view implements this; tests may give a channel view a host of their own.
 class CMyViewHost
 {
 public:
@@ -17,6 +17,21 @@ public:
     virtual const DisplaySettings& Display() const = 0;
     // Index 0..2 of the selected channel view, or -1.
     virtual int ActiveChannel() const = 0;
+
+    // Makes channel 0..2 the selected one (m_nActiveChannel).
+    virtual void SetActiveChannel(int channel) = 0;
+    // Repaints the channel view of channel 0..2 (its background follows the selection).
+    virtual void RepaintChannel(int channel) = 0;
+    // Feeds the evaluation panel from the view of `channel`.
+    virtual void RefreshInfoPanel(int channel) = 0;
+    // Forwarded to the evaluation panel, when there is one: grade 0..3 of the selected
+    // channel; anchored length Lr and total length L (metres) of `channel`.
+    virtual void SetPanelGrade(int grade) = 0;
+    virtual void SetPanelLengths(int channel, float anchorLength, float totalLength) = 0;
+    // The current record's wave speed, m/s.
+    virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
+    // Save: a copy of the current file with the analysis. False when cancelled or refused.
+    virtual bool SaveCopyWithResults() = 0;
 };
 
 } // namespace rovana

@@ -9,7 +9,7 @@
 
 namespace rovana::wave {
 
-// What a channel view draws, as plain values: the drawing code of Part 3.1 computes a
+// What a channel view draws, as plain values: the drawing code (WaveGeometry) computes a
 // DrawList from the view's state, the paint code (WavePainter) walks it. Coordinates are
 // viewport pixels, origin top left, as the original's client device context.
 

@@ -368,14 +368,14 @@ float MarkerLength(int a, int b, int compress, float f, int sampleIntervalUs, in
         d = TruncToInt(d / D(f));
     const float seconds = static_cast<float>(D(sampleIntervalUs) / 1000000.0);
     // In double: with float steps 200 samples at 10 µs and 3500 m/s give 3.4999998, not
-    // the Part's 3.5.
+    // 3.5.
     const float length = static_cast<float>(D(seconds) * d * waveSpeed * 0.5);
     return static_cast<float>(D(length) * f);
 }
 
 float TruncToCentimetres(float metres)
 {
-    // In float, 0.69999999f * 100 rounds up to 70; the Part's 0.69 needs the wider product.
+    // In float, 0.69999999f * 100 rounds up to 70; 0.69 needs the wider product.
     return static_cast<float>(std::trunc(static_cast<double>(metres) * 100.0) / 100.0);
 }
 

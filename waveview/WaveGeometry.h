@@ -11,12 +11,12 @@
 
 namespace rovana::wave {
 
-// The computations of Part 3.1 ("Waveform view") as plain functions: no widget, no
-// painter. CMyView gathers its state into a WaveInput, BuildDrawList turns it into a
-// DrawList and WavePainter paints that. Real values become integers by truncation toward
-// zero; float and double steps follow the Part's evaluation order.
+// What a channel view draws, as plain functions: no widget, no painter. CMyView gathers
+// its state into a WaveInput, BuildDrawList turns it into a DrawList and WavePainter
+// paints that. Real values become integers by truncation toward zero; float and double
+// steps follow one fixed evaluation order (WaveGeometry.cpp).
 
-// Colours of Part 3.1.
+// Colours of the channel view.
 inline const QColor kSelectedBackground{224, 238, 224};
 inline const QColor kUnselectedBackground{205, 205, 193};
 inline const QColor kCentreLineColor{185, 237, 185};
@@ -34,8 +34,8 @@ inline constexpr int kModeSpectrum = 32794;
 inline constexpr int kModePhase = 32847;
 inline constexpr int kModeEnergy = 32849;
 
-// The spectrum drawing works on a copy of the first 1024 bins (Part 3.1, left to the
-// implementer): at most this many bins are drawn.
+// The spectrum drawing works on a copy of the first 1024 bins: at most this many bins are
+// drawn.
 inline constexpr int kSpectrumBinsHeld = 1024;
 
 // Truncation toward zero into int; NaN gives 0 and values beyond the int range are
@@ -117,13 +117,13 @@ struct WaveResult
     bool scaleYSet = false; // m_fScaleY; not set when the scale is undefined (flat data)
     float scaleY = 1.0f;
     std::span<std::int64_t> energy; // destination of E_i (energy mode), set by the caller
-    bool lengthsCached = false;     // Part 3.2 cache: the free-end marker was drawn with end
+    bool lengthsCached = false;     // kept lengths: the free-end marker was drawn with end
     float measuredL0 = 0.0f;        // and bottom set
     float measuredLr = 0.0f;
     QString measurement;
 };
 
-// Lengths of Part 3.1 for a state.
+// Lengths between the markers of a state.
 float CompressFactor(const WaveInput& in);
 float MarkerLength(const WaveInput& in, int a, int b);
 float BottomLength(const WaveInput& in);  // MarkerLength(bottom, end)
@@ -133,7 +133,7 @@ float FreeEndLength(const WaveInput& in); // MarkerLength(free end, end) to cent
 // "FMAX:%.2f", or empty (phase, energy).
 QString MeasurementText(const WaveInput& in);
 
-// Time-domain trace points (without the compressed tail), as Part 3.1 maps them.
+// Time-domain trace points (without the compressed tail).
 struct TracePoints
 {
     std::vector<QPoint> points;
@@ -149,7 +149,8 @@ struct SpectrumScale
 };
 SpectrumScale ComputeSpectrumScale(const WaveInput& in);
 
-// The whole picture of OnDraw, background first, in the Part's order.
+// The whole picture of OnDraw, background first, then legend, centre line, trace or
+// curve, cursor and measurement line.
 DrawList BuildDrawList(const WaveInput& in, WaveResult& out);
 
 } // namespace rovana::wave

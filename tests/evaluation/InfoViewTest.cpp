@@ -18,6 +18,14 @@ public:
     const CFileData& CurrentRecord() const override { return record; }
     const DisplaySettings& Display() const override { return display; }
     int ActiveChannel() const override { return active; }
+    // The panel only reads the report view; what the channel views ask of it is not used.
+    void SetActiveChannel(int) override {}
+    void RepaintChannel(int) override {}
+    void RefreshInfoPanel(int) override {}
+    void SetPanelGrade(int) override {}
+    void SetPanelLengths(int, float, float) override {}
+    void SetRecordWaveSpeed(int) override {}
+    bool SaveCopyWithResults() override { return false; }
 
     CFileData record;
     DisplaySettings display;

@@ -3,8 +3,8 @@
 #include "CMyView.h"
 
 #include "CFileData.h"
-#include "CMyViewHost.h"
 #include "DisplaySettings.h"
+#include "FakeViewHost.h"
 #include "LowPass.h"
 #include "Spectrum.h"
 #include "WaveGeometry.h"
@@ -25,18 +25,7 @@
 namespace rovana {
 namespace {
 
-// Stands in for the report view.
-class FakeHost : public CMyViewHost
-{
-public:
-    const CFileData& CurrentRecord() const override { return record; }
-    const DisplaySettings& Display() const override { return display; }
-    int ActiveChannel() const override { return active; }
-
-    CFileData record;
-    DisplaySettings display;
-    int active = -1;
-};
+using FakeHost = test::FakeViewHost;
 
 // Counts the paint events of a widget.
 class PaintCounter : public QObject
@@ -56,9 +45,9 @@ QString SamplePath(const char* name)
     return QStringLiteral(ROVANA_SAMPLES_DIR "/") + QLatin1String(name);
 }
 
-// Fills channel view c from the host's record as the loading path does (Part 1.3, step
-// D): raw copy, low-pass display samples, spectrum and phase, bin width, scroll width;
-// the load sets the growing gain to 1. Markers as the restore step puts them.
+// Fills channel view c from the host's record as the loading path does: raw copy, low-pass display
+// samples, spectrum and phase, bin width, scroll width; the load sets the growing gain to 1.
+// Markers as the restore step puts them.
 void Distribute(CMyView& v, FakeHost& host, int c)
 {
     const CFileData& d = host.record;
@@ -143,7 +132,7 @@ const QColor kCentre(185, 237, 185);
 const QColor kRed(255, 0, 0);
 const QColor kCurve(128, 128, 255);
 
-TEST_F(CMyViewTest, MembersStartAsThePartGivesThem)
+TEST_F(CMyViewTest, MembersStartAtTheirInitialValues)
 {
     EXPECT_EQ(view.windowTitle(), "MyView");
     EXPECT_EQ(view.m_nChannel, 0);

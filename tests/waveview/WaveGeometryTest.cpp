@@ -1,4 +1,4 @@
-// The numbers of Part 3.1 ("Waveform view") on the plain drawing computations.
+// Known numbers of the channel view's plain drawing computations.
 #include "WaveGeometry.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +88,7 @@ TEST(CompressFactor, FiveMicrosecondsOnAThousandPixels)
     EXPECT_NEAR(CompressFactor(1, 512, 5, 1000), 0.488, 0.0005);
     // W < n: X = n, so 1024 samples at 5 µs give exactly one half.
     EXPECT_FLOAT_EQ(CompressFactor(1, 1024, 5, 1000), 0.5f);
-    // Part 2.2: interval 2 µs and a width of 1024 give 0.2.
+    // Interval 2 µs and a width of 1024 give 0.2.
     EXPECT_FLOAT_EQ(CompressFactor(1, 1024, 2, 1024), 0.2f);
 }
 
@@ -108,7 +108,7 @@ TEST(CompressFactor, OneWithoutSamplesOrWithTheSwitchOff)
 
 // ---- Lengths ------------------------------------------------------------------------
 
-TEST(Lengths, BottomAndFreeEndOfThePart)
+TEST(Lengths, BottomAndFreeEndKnownAnswers)
 {
     // dt 10 µs, v 3500 m/s, compression off, end at 20.
     State s;
@@ -554,7 +554,7 @@ State SpectrumState()
     return s;
 }
 
-TEST(Spectrum, ScaleTicksAndPeakOfThePart)
+TEST(Spectrum, ScaleTicksAndPeakKnownAnswers)
 {
     State s = SpectrumState();
     const SpectrumScale scale = ComputeSpectrumScale(s.in);

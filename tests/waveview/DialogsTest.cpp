@@ -1,0 +1,140 @@
+// The amplitude, wave-speed and magnification dialogs as the context menu opens them,
+// driven without an event loop of their own.
+#include "CEnlargeWaveSet.h"
+#include "CMyView.h"
+#include "CValueDialog.h"
+#include "FakeViewHost.h"
+#include "ViewCommands.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+class DialogsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        host.record.m_nSampleCount = 1024;
+        host.record.m_nSampleInterval = 10;
+        host.record.m_nWaveSpeed = 3500;
+        host.display.m_bCompress = 0;
+        view.resize(1000, 300);
+    }
+
+    // Runs `command`; the dialog it opens gets `text` (edit or combo choice) and OK.
+    void Run(int command, const QString& text)
+    {
+        view.m_fnRunDialog = [&](QDialog& dialog) {
+            opened = &dialog;
+            title = dialog.windowTitle();
+            name = dialog.objectName();
+            if (auto* dlg = qobject_cast<CValueDialog*>(&dialog)) {
+                shown = dlg->Edit()->text();
+                dlg->m_fnRefuse = [&](const QString& message) { refusals << message; };
+                dlg->Edit()->setText(text);
+            } else if (auto* combo = dialog.findChild<QComboBox*>("1024")) {
+                shown = combo->currentText();
+                items.clear();
+                for (int i = 0; i < combo->count(); ++i)
+                    items << combo->itemText(i);
+                combo->setCurrentIndex(combo->findText(text));
+            }
+            dialog.findChild<QPushButton*>("1")->click();
+            visible = dialog.isVisible();
+            return dialog.result();
+        };
+        view.OnCommand(command);
+    }
+
+    test::FakeViewHost host;
+    CMyView view{0, &host};
+    QDialog* opened = nullptr;
+    QString title, name, shown;
+    QStringList items, refusals;
+    bool visible = true;
+};
+
+TEST_F(DialogsTest, AmplitudeDialogShowsTheViewsValueAndSetsIt)
+{
+    Run(ID_SET_AMPLITUDE, "900");
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(shown, "1700");
+    EXPECT_EQ(title, "设置");
+    EXPECT_EQ(name, "142");
+    EXPECT_EQ(view.m_nMaxAmplitude, 900);
+    EXPECT_TRUE(refusals.isEmpty());
+    EXPECT_FALSE(visible); // driven without being shown
+}
+
+struct EntryRow
+{
+    const char* text;
+    int value; // the maximum amplitude after OK
+    bool refused;
+};
+
+TEST_F(DialogsTest, ValuesNotAboveZeroAreRefused)
+{
+    const EntryRow rows[] = {
+        {"0", 1700, true}, {"-5", 1700, true},  {"abc", 1700, true},
+        {"", 1700, true},  {"12ab", 12, false}, {" 640", 640, false},
+    };
+    for (const EntryRow& r : rows) {
+        view.m_nMaxAmplitude = 1700;
+        refusals.clear();
+        Run(ID_SET_AMPLITUDE, r.text);
+        EXPECT_EQ(view.m_nMaxAmplitude, r.value) << r.text;
+        EXPECT_EQ(refusals.size(), r.refused ? 1 : 0) << r.text;
+        if (r.refused) {
+            EXPECT_EQ(refusals.value(0), "请输入大于 0 的整数");
+        }
+    }
+}
+
+TEST_F(DialogsTest, WaveSpeed3600ChangesTheRecordAndTheLengths)
+{
+    view.m_bEndSet = view.m_bBottomSet = 1;
+    view.m_nEndPos = 20;
+    view.m_nBottomPos = 220;
+    view.ComputeDrawing(); // a repaint: the dialog starts from the record's wave speed
+    EXPECT_EQ(view.BottomLength(), 3.5f);
+    Run(ID_SET_WAVESPEED, "3600");
+    EXPECT_EQ(shown, "3500");
+    EXPECT_EQ(title, "波速设置");
+    EXPECT_EQ(name, "143");
+    EXPECT_EQ(host.record.m_nWaveSpeed, 3600);
+    EXPECT_EQ(view.m_nWaveSpeedCopy, 3600);
+    EXPECT_EQ(view.BottomLength(), 3.6f);
+    EXPECT_TRUE(wave::MeasurementText(view.DrawingInput()).startsWith("L=3.60m"));
+
+    Run(ID_SET_WAVESPEED, "0"); // refused: the record keeps 3600
+    EXPECT_EQ(host.record.m_nWaveSpeed, 3600);
+}
+
+TEST_F(DialogsTest, MagnificationOpensOnZeroAndSetsTheChosenGain)
+{
+    const struct
+    {
+        const char* choice;
+        int magnify;
+    } rows[] = {{"5", 5}, {"40", 40}, {"0", 0}, {"10", 10}, {"20", 20}};
+    for (const auto& r : rows) {
+        view.m_nMagnify = 1;
+        Run(ID_SET_MAGNIFY, r.choice);
+        EXPECT_EQ(shown, "0") << r.choice; // whatever the view's gain
+        EXPECT_EQ(view.m_nMagnify, r.magnify) << r.choice;
+    }
+    EXPECT_EQ(title, "放大设置");
+    EXPECT_EQ(name, "144");
+    EXPECT_EQ(items, (QStringList{"0", "5", "10", "20", "40"}));
+}
+
+} // namespace
+} // namespace rovana

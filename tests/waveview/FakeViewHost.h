@@ -1,0 +1,30 @@
+#pragma once
+
+#include "CFileData.h"
+#include "CMyViewHost.h"
+#include "DisplaySettings.h"
+
+namespace rovana::test {
+
+// Stands in for the report view: a record, the display switches and the selection. Calls
+// for the panel go nowhere; the report view's own tests cover them with a real panel.
+class FakeViewHost : public CMyViewHost
+{
+public:
+    const CFileData& CurrentRecord() const override { return record; }
+    const DisplaySettings& Display() const override { return display; }
+    int ActiveChannel() const override { return active; }
+    void SetActiveChannel(int channel) override { active = channel; }
+    void RepaintChannel(int) override {}
+    void RefreshInfoPanel(int) override {}
+    void SetPanelGrade(int) override {}
+    void SetPanelLengths(int, float, float) override {}
+    void SetRecordWaveSpeed(int waveSpeed) override { record.m_nWaveSpeed = waveSpeed; }
+    bool SaveCopyWithResults() override { return false; }
+
+    CFileData record;
+    DisplaySettings display;
+    int active = -1;
+};
+
+} // namespace rovana::test

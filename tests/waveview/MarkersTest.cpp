@@ -1,0 +1,274 @@
+// Markers through the channel view widget, with a real report view and evaluation panel:
+// clicks, drags, keys, the context menu, the panel's grade, lengths and class, selection.
+#include "CDrawView.h"
+#include "CDrawViewHost.h"
+#include "CInfoView.h"
+#include "CMyView.h"
+#include "DisplaySettings.h"
+#include "ViewCommands.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+// Stands in for the main frame: display switches and the panel.
+class Frame : public CDrawViewHost
+{
+public:
+    DisplaySettings& Display() override { return display; }
+    int FileLoaded() const override { return 0; }
+    void SetStatusPane(int, const QString&) override {}
+    CInfoView* InfoView() override { return &panel; }
+
+    DisplaySettings display;
+    CInfoView panel;
+};
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+class MarkersTest : public ::testing::Test
+{
+protected:
+    // 1024 samples at 10 µs and 5000 m/s: one sample is 0.025 m. Compression off.
+    void SetUp() override
+    {
+        frame.panel.SetReportView(&report);
+        frame.display.m_bCompress = 0;
+        CFileData& d = report.m_CurData;
+        d.m_nSampleCount = 1024;
+        d.m_nSampleInterval = 10;
+        d.m_nWaveSpeed = 5000;
+        d.m_fDesignLength = 4.0f;
+        d.m_fDesignL0 = 1.0f;
+        report.resize(1200, 800);
+        report.show();
+        QApplication::processEvents();
+        report.m_nActiveChannel = 0;
+    }
+
+    CMyView& Channel(int c) { return *report.m_pChannelView[c]; }
+
+    // A left click at x, then `command` chosen from the context menu opened there.
+    void Mark(int x, int command, int c = 0)
+    {
+        CMyView& v = Channel(c);
+        QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(x, 20));
+        v.m_fnRunMenu = [command](QMenu& menu, QPoint) {
+            return menu.findChild<QAction*>(QString::number(command));
+        };
+        QTest::mousePress(v.viewport(), Qt::RightButton, {}, QPoint(x, 20));
+        QTest::mouseRelease(v.viewport(), Qt::RightButton, {}, QPoint(x, 20));
+    }
+
+    // End at 20, then the bottom moved to 20 + samples.
+    void Measure(int samples)
+    {
+        Mark(20, ID_MARKER_END);
+        Mark(20 + samples, ID_MARKER_BOTTOM);
+    }
+
+    void FocusIn(int c, Qt::FocusReason reason = Qt::OtherFocusReason)
+    {
+        QFocusEvent event(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&Channel(c), &event);
+    }
+
+    Frame frame;
+    CDrawView report{&frame};
+};
+
+TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
+{
+    const auto menu = Channel(0).CreateContextMenu();
+    const QList<QAction*> actions = menu->actions();
+    const QStringList texts = {"清    除", "幅    值", "波    速", "放    大",
+                               "",         "端    部", "自 由 端", "底    部",
+                               "",         "缺陷起点", "缺陷终点"};
+    const int ids[] = {32818, 32828, 32833, 32836, 0, 32829, 32830, 32831, 0, 32839, 32840};
+    ASSERT_EQ(actions.size(), texts.size());
+    for (int i = 0; i < actions.size(); ++i) {
+        EXPECT_EQ(actions[i]->isSeparator(), ids[i] == 0) << i;
+        EXPECT_EQ(actions[i]->text(), texts[i]) << i;
+        if (ids[i]) {
+            EXPECT_EQ(actions[i]->objectName(), QString::number(ids[i]));
+        }
+    }
+}
+
+TEST_F(MarkersTest, ClicksDragsAndTheRightButtonMenu)
+{
+    CMyView& v = Channel(0);
+    report.m_CurData.m_nSampleCount = 512;
+    QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(7, 20));
+    EXPECT_EQ(v.m_nCursor, 8);
+    EXPECT_EQ(v.m_bCursorShown, 1);
+    const auto move = [&](int x, Qt::MouseButtons buttons) {
+        const QPointF p(x, 20);
+        QMouseEvent event(QEvent::MouseMove, p, v.viewport()->mapToGlobal(p), Qt::NoButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(v.viewport(), &event);
+    };
+    move(41, Qt::LeftButton);
+    EXPECT_EQ(v.m_nCursor, 42);
+    move(100, Qt::NoButton); // no button, or beyond the client area: not the cursor's
+    move(-5, Qt::LeftButton);
+    move(v.viewport()->width() + 3, Qt::LeftButton);
+    EXPECT_EQ(v.m_nCursor, 42);
+
+    QPoint shownAt;
+    v.m_fnRunMenu = [&](QMenu& menu, QPoint global) {
+        shownAt = global;
+        return menu.findChild<QAction*>(QString::number(ID_MARKER_DEFECTSTART));
+    };
+    QTest::mousePress(v.viewport(), Qt::RightButton, {}, QPoint(300, 40));
+    EXPECT_EQ(shownAt, v.viewport()->mapToGlobal(QPoint(300, 40)));
+    EXPECT_EQ(v.m_nDefectStartPos, 42);
+    EXPECT_EQ(v.m_bCursorShown, 0); // the marker takes the cursor's place
+    Mark(140, ID_MARKER_DEFECTEND); // its own position; the start stays
+    EXPECT_EQ(v.m_nDefectEndPos, 140);
+    EXPECT_EQ(v.m_nDefectStartPos, 42);
+}
+
+TEST_F(MarkersTest, KeysAndCtrlSThroughTheWidget)
+{
+    CMyView& v = Channel(1);
+    v.m_nMaxAmplitude = 100;
+    QTest::keyClick(&v, Qt::Key_Up);
+    EXPECT_EQ(v.m_nMaxAmplitude, 50);
+    QTest::keyClick(&v, Qt::Key_Up); // below 100: nothing
+    EXPECT_EQ(v.m_nMaxAmplitude, 50);
+    QTest::keyClick(&v, Qt::Key_Right);
+    EXPECT_EQ(v.m_nCursor, 1);
+    EXPECT_EQ(v.horizontalScrollBar()->value(), 0); // arrows never scroll the view
+
+    report.m_strCurPath = "/data/MG0001.mg";
+    QStringList asked;
+    report.m_fnAskSavePath = [&](const QString& name) {
+        asked << name;
+        return QString(); // cancelled
+    };
+    QTest::keyClick(&v, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, QStringList{"MG0001.mg"});
+}
+
+struct ClassRow
+{
+    float design;
+    int samples;   // end to bottom, 0.025 m each
+    int criterion; // clicked after measuring
+    int grade;
+    int qualityClass;
+};
+
+TEST_F(MarkersTest, PanelGradesAndClassesWhatTheMarkersMeasure)
+{
+    const ClassRow rows[] = {
+        {4.0f, 154, -1, 0, 0},  // L = 3.85: the class follows grade A
+        {4.0f, 154, 1, 1, 1},   // criterion 2: B gives II
+        {4.0f, 154, 2, 2, 2},   // criterion 3 after measuring: C gives III
+        {4.0f, 150, -1, 0, 3},  // L = 3.75: 93.75 % fails, IV
+        {12.0f, 458, -1, 0, 3}, // L = 11.45: 95.4 % but 0.55 m short, IV
+    };
+    for (const ClassRow& r : rows) {
+        report.m_CurData.m_fDesignLength = r.design;
+        Measure(r.samples);
+        if (r.criterion >= 0)
+            frame.panel.ClickCriterion(r.criterion);
+        const QString label = QString::asprintf("%.2f m of %.1f", r.samples * 0.025, r.design);
+        EXPECT_EQ(frame.panel.ShownGrade(), r.grade) << label.toStdString();
+        EXPECT_EQ(frame.panel.m_nChannelGrade[0], r.grade) << label.toStdString();
+        EXPECT_EQ(frame.panel.ShownClass(), r.qualityClass) << label.toStdString();
+        EXPECT_EQ(frame.panel.m_nChannelClass[0], r.qualityClass) << label.toStdString();
+    }
+    frame.panel.ClickCriterion(2);
+    EXPECT_EQ(frame.panel.findChild<QComboBox*>("1031")->currentText(), "C 80%~75%");
+}
+
+TEST_F(MarkersTest, EndWithBottomSetResetsGradeA)
+{
+    Measure(154);
+    frame.panel.ClickCriterion(3);
+    ASSERT_EQ(frame.panel.m_nChannelGrade[0], 3);
+    Mark(24, ID_MARKER_END);
+    EXPECT_EQ(frame.panel.m_nChannelGrade[0], 0);
+    EXPECT_EQ(frame.panel.ShownGrade(), 0);
+    EXPECT_EQ(frame.panel.CheckedCriterion(), 0);
+    EXPECT_EQ(frame.panel.m_strLength, "3.75"); // 150 samples now
+}
+
+TEST_F(MarkersTest, EndWithOnlyFreeEndLeavesThePanel)
+{
+    frame.panel.SetPanelGrade(2);
+    frame.panel.SetPanelLengths(0, 1.23f, 4.0f);
+    Mark(60, ID_MARKER_FREEEND);
+    Mark(20, ID_MARKER_END);
+    EXPECT_EQ(Channel(0).m_bEndSet, 1);
+    EXPECT_EQ(Channel(0).m_bBottomSet, 0);
+    EXPECT_EQ(frame.panel.ShownAnchor(), "1.23");
+    EXPECT_EQ(frame.panel.ShownGrade(), 2);
+}
+
+TEST_F(MarkersTest, ClearShowsZeroAndClassIV)
+{
+    Measure(154);
+    CMyView& v = Channel(0);
+    const float keptL0 = v.m_fMeasuredL0;
+    const float keptLr = v.m_fMeasuredLr;
+    ASSERT_GT(keptLr, 0.0f);
+    Mark(300, ID_MARKER_CLEAR);
+    EXPECT_EQ(frame.panel.ShownAnchor(), "0.00");
+    EXPECT_EQ(frame.panel.ShownClass(), 3);
+    EXPECT_EQ(frame.panel.m_fChannelAnchor[0], 0.0f);
+    EXPECT_EQ(v.m_bEndSet + v.m_bFreeEndSet + v.m_bBottomSet + v.m_bCursorShown, 0);
+    EXPECT_EQ(v.m_nEndPos + v.m_nBottomPos + v.m_nCursor, 0);
+    EXPECT_EQ(v.m_fMeasuredL0, keptL0); // kept for the save
+    EXPECT_EQ(v.m_fMeasuredLr, keptLr);
+}
+
+TEST_F(MarkersTest, SelectingAChannelWithoutMarkersClearsTheDisplayButKeepsTheGrade)
+{
+    Measure(154);
+    frame.panel.ClickCriterion(1);
+    const QString anchor = frame.panel.ShownAnchor();
+    PaintCounter counter;
+    Channel(0).viewport()->installEventFilter(&counter);
+
+    FocusIn(1);
+    QApplication::processEvents();
+    EXPECT_EQ(report.m_nActiveChannel, 1);
+    EXPECT_GE(counter.paints, 1); // the previous selection turns grey
+    EXPECT_EQ(frame.panel.CheckedCriterion(), -1);
+    EXPECT_EQ(frame.panel.ShownAnchor(), "");
+    EXPECT_EQ(frame.panel.ShownGrade(), -1);
+    EXPECT_EQ(frame.panel.ShownClass(), -1);
+    EXPECT_EQ(frame.panel.m_nChannelGrade[0], 1);
+
+    FocusIn(0, Qt::PopupFocusReason); // the context menu hands focus back: no selection
+    EXPECT_EQ(report.m_nActiveChannel, 1);
+    FocusIn(0);
+    EXPECT_EQ(report.m_nActiveChannel, 0);
+    EXPECT_EQ(frame.panel.ShownGrade(), 1);
+    EXPECT_EQ(frame.panel.CheckedCriterion(), 1);
+    EXPECT_EQ(frame.panel.ShownAnchor(), anchor);
+    Channel(0).viewport()->removeEventFilter(&counter);
+}
+
+} // namespace
+} // namespace rovana

@@ -1,0 +1,69 @@
+#include "CValueDialog.h"
+
+#include "CMyView.h"
+#include "NumberText.h"
+#include "ViewMessages.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rovana {
+
+CValueDialog::CValueDialog(CMyView* view, const QString& caption, const QString& label, int editId,
+                           const QString& okText, int message, int initialValue)
+    : QDialog(view), m_pView(view), m_nMessage(message), m_nValue(initialValue)
+{
+    setWindowTitle(caption);
+    setModal(true);
+    m_fnRefuse = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
+    m_pEdit = new QLineEdit(QString::asprintf("%d", initialValue), this);
+    m_pEdit->setObjectName(QString::number(editId));
+    auto* ok = new QPushButton(okText, this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (Apply())
+            accept();
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(label, this));
+    row->addWidget(m_pEdit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+bool CValueDialog::Apply()
+{
+    const int value = LenientToInt(m_pEdit->text());
+    if (value <= 0) {
+        m_fnRefuse(QStringLiteral("请输入大于 0 的整数"));
+        return false;
+    }
+    m_nValue = value;
+    if (m_pView) {
+        m_pView->SendViewMessage(m_nMessage, value);
+        m_pView->viewport()->update();
+    }
+    return true;
+}
+
+CSetMVDlg::CSetMVDlg(CMyView* view)
+    : CValueDialog(view, QStringLiteral("设置"), QStringLiteral("最大幅值"), 1018,
+                   QStringLiteral("确定"), WM_SETMAXAMPLITUDE, view ? view->m_nMaxAmplitude : 0)
+{
+    setObjectName(QStringLiteral("142"));
+}
+
+CSetPostSpeedDlg::CSetPostSpeedDlg(CMyView* view)
+    : CValueDialog(view, QStringLiteral("波速设置"), QStringLiteral("波速值"), 1006,
+                   QStringLiteral("确  定"), WM_SETWAVESPEED, view ? view->m_nWaveSpeedCopy : 0)
+{
+    setObjectName(QStringLiteral("143"));
+}
+
+} // namespace rovana

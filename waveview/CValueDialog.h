@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLineEdit;
+
+namespace rovana {
+
+class CMyView;
+
+// A small modal dialog with one labelled integer field and an OK button. On OK the
+// value is read like atoi (leading digits; none gives 0); a value that is not above 0
+// is refused with a short message and the dialog stays open. Otherwise the value is
+// sent to the channel view with the dialog's message and the view is repainted.
+class CValueDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CValueDialog(CMyView* view, const QString& caption, const QString& label, int editId,
+                 const QString& okText, int message, int initialValue);
+
+    int Value() const { return m_nValue; }
+    QLineEdit* Edit() const { return m_pEdit; }
+    // The OK button's work; false when the value was refused.
+    bool Apply();
+    // The refusal text; a test replaces how it is shown.
+    std::function<void(const QString&)> m_fnRefuse;
+
+private:
+    CMyView* m_pView;
+    QLineEdit* m_pEdit;
+    int m_nMessage;
+    int m_nValue;
+};
+
+// Maximum amplitude ("设置"): starts from the view's m_nMaxAmplitude.
+class CSetMVDlg : public CValueDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSetMVDlg(CMyView* view);
+};
+
+// Wave speed ("波速设置"): starts from the record's wave speed as of the last repaint.
+class CSetPostSpeedDlg : public CValueDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSetPostSpeedDlg(CMyView* view);
+};
+
+} // namespace rovana

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+
+namespace rovana {
+
+// Commands of a channel view's context menu (menu 130, first submenu); each menu action
+// carries its identifier as object name.
+inline constexpr int IDR_CHANNEL_MENU = 130;
+inline constexpr int ID_MARKER_CLEAR = 32818;       // "清    除"
+inline constexpr int ID_SET_AMPLITUDE = 32828;      // "幅    值"
+inline constexpr int ID_SET_WAVESPEED = 32833;      // "波    速"
+inline constexpr int ID_SET_MAGNIFY = 32836;        // "放    大"
+inline constexpr int ID_MARKER_END = 32829;         // "端    部"
+inline constexpr int ID_MARKER_FREEEND = 32830;     // "自 由 端"
+inline constexpr int ID_MARKER_BOTTOM = 32831;      // "底    部"
+inline constexpr int ID_MARKER_DEFECTSTART = 32839; // "缺陷起点"
+inline constexpr int ID_MARKER_DEFECTEND = 32840;   // "缺陷终点"
+// The File menu's Save (Ctrl+S): a channel view hands it to the report view.
+inline constexpr int ID_CHANNEL_SAVE = 57603;
+
+// Dialog resources of the three small dialogs (each dialog's object name).
+inline constexpr int IDD_SET_AMPLITUDE = 142;
+inline constexpr int IDD_SET_WAVESPEED = 143;
+inline constexpr int IDD_SET_MAGNIFY = 144;
+
+// Virtual-key codes a channel view reacts to.
+inline constexpr int VK_SPACE = 0x20;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
+
+struct ChannelMenuItem
+{
+    int id;           // 0 for a separator
+    const char* text; // UTF-8
+};
+
+// The context menu, top to bottom.
+inline constexpr std::array<ChannelMenuItem, 11> kChannelMenu{{
+    {ID_MARKER_CLEAR, "清    除"},
+    {ID_SET_AMPLITUDE, "幅    值"},
+    {ID_SET_WAVESPEED, "波    速"},
+    {ID_SET_MAGNIFY, "放    大"},
+    {0, ""},
+    {ID_MARKER_END, "端    部"},
+    {ID_MARKER_FREEEND, "自 由 端"},
+    {ID_MARKER_BOTTOM, "底    部"},
+    {0, ""},
+    {ID_MARKER_DEFECTSTART, "缺陷起点"},
+    {ID_MARKER_DEFECTEND, "缺陷终点"},
+}};
+
+} // namespace rovana
