@@ -22,6 +22,7 @@ namespace rovana {
 CDrawView::CDrawView(CDrawViewHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
 {
     InstallDefaultDialogs();
+    InstallPrintDialogs();
     for (int i = 0; i < 3; ++i) {
         auto* view = new CMyView(i, this, this);
         view->setObjectName(QString::number(59648 + i));

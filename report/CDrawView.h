@@ -10,7 +10,13 @@
 #include <array>
 #include <functional>
 
+class QPainter;
+class QPrinter;
+
 namespace rovana {
+namespace sheet {
+struct SheetSettings;
+}
 
 class CDrawViewHost;
 class CMyView;
@@ -67,6 +73,23 @@ public:
     // (not the item name); the title is always the report title.
     void SetReportOptions(ReportOptions options);
 
+    // Printing and preview of one result sheet per print-list entry, in list order.
+    // Print: the print dialog chooses printer and page range; after the last page of a
+    // real print the list is emptied. Preview never empties it.
+    bool OnFilePrint();
+    void OnFilePrintPreview();
+    // The sheet settings of a page: the report options, the current record's sampling,
+    // the channel views' amplitude and growing gain, the compress switch.
+    sheet::SheetSettings PrintSettings() const;
+    // Pages first..last (1-based) of the print list onto the printer; returns the number
+    // of pages drawn. Page n shows the file m_strFolder/entry n-1.
+    int PrintPages(QPrinter& printer, int first, int last);
+
+    // How printing asks the user: the print dialog (false for Cancel; it may set a page
+    // range on the printer) and the preview window, which calls its argument to paint.
+    std::function<bool(QPrinter&)> m_fnPrintDialog;
+    std::function<void(QPrinter&, const std::function<void(QPrinter&)>&)> m_fnPreview;
+
     // How the view asks for a save target and tells the user something; tests replace
     // them. The target function returns an empty path for Cancel.
     std::function<QString(const QString& proposedName)> m_fnAskSavePath;
@@ -89,6 +112,7 @@ public:
     std::array<CMyView*, 3> m_pChannelView{};
     int m_nActiveChannel = -1;
     ReportOptions m_ReportOptions;
+    int m_nPageCount = 0;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +120,7 @@ protected:
 
 private:
     void InstallDefaultDialogs();
+    void InstallPrintDialogs();
 
     CDrawViewHost* m_pHost;
     DisplaySettings m_OwnDisplay; // used only without a host

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace rovana {
 
@@ -19,6 +20,13 @@ public:
     virtual void SetStatusPane(int id, const QString& text) = 0;
     // The evaluation panel, or null while it does not exist.
     virtual CInfoView* InfoView() = 0;
+
+    // The file names chosen for printing (m_PrintList), in list order.
+    virtual QStringList PrintList() const { return {}; }
+    // After the last page of a real print: the list is emptied and printing disabled.
+    virtual void ClearPrintList() {}
+    // m_bPrintMode: 1 while a print job runs, 0 for a preview.
+    virtual void SetPrintMode(int /*mode*/) {}
 };
 
 } // namespace rovana

@@ -93,7 +93,7 @@ bool CanReadNonEmpty(const QString& path)
 }
 
 // ---------------------------------------------------------------------------------------
-// Construction (OnCreate and OnCreateClient of Part 7.1).
+// Construction (the frame's OnCreate and OnCreateClient).
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
@@ -150,10 +150,10 @@ void CMainFrame::CreateActions()
     a->setIcon(ToolbarIcon(ID_FILE_OPEN));
     connect(a, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
-    // Save, save picture, print, print preview and print settings are the report view's
-    // and the report settings dialog's commands (Parts 5.3, 6.1): their handlers come with
-    // those Parts; until then the actions only follow their enable rules.
+    // Save, save picture, print and print preview go to the report view whichever pane
+    // has the focus.
     a = AddAction(ID_FILE_SAVE, QStringLiteral("保存(&S)\tCtrl+S"));
+    connect(a, &QAction::triggered, this, [this] { m_pDrawView->SaveCopyWithResults(); });
     a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     a->setToolTip(QStringLiteral("保存"));
     a->setStatusTip(QStringLiteral("保存活动文档"));
@@ -162,15 +162,18 @@ void CMainFrame::CreateActions()
     // The Ctrl+C shown in the text is not a working key (the accelerator table binds Ctrl+C
     // to the framework's copy command, which no window handles).
     a = AddAction(ID_FILE_SAVE_PICTURE, QStringLiteral("保存图片(&C)   \tCtrl+C"));
+    connect(a, &QAction::triggered, this, [this] { m_pDrawView->SaveViewPicture(); });
     a->setStatusTip(QStringLiteral("保存图片"));
 
     a = AddAction(ID_FILE_PRINT, QStringLiteral("打印(&P)...\tCtrl+P"));
+    connect(a, &QAction::triggered, this, [this] { m_pDrawView->OnFilePrint(); });
     a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     a->setToolTip(QStringLiteral("打印"));
     a->setStatusTip(QStringLiteral("打印活动文档"));
     a->setIcon(ToolbarIcon(ID_FILE_PRINT));
 
     a = AddAction(ID_FILE_PRINT_PREVIEW, QStringLiteral("打印预览(&V)"));
+    connect(a, &QAction::triggered, this, [this] { m_pDrawView->OnFilePrintPreview(); });
     a->setStatusTip(QStringLiteral("显示整页"));
 
     a = AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置(&R)..."));
@@ -183,6 +186,7 @@ void CMainFrame::CreateActions()
     a->setIcon(ToolbarIcon(ID_TOOL_PRINT_SETUP));
 
     a = AddAction(ID_TOOL_PRINT_PREVIEW, QStringLiteral("打印预览"));
+    connect(a, &QAction::triggered, this, [this] { m_pDrawView->OnFilePrintPreview(); });
     a->setToolTip(QStringLiteral("打印预览"));
     a->setIcon(ToolbarIcon(ID_TOOL_PRINT_PREVIEW));
 
@@ -204,7 +208,7 @@ void CMainFrame::CreateActions()
         connect(key, &QAction::triggered, this, [this, mode] { OnViewMode(mode); });
     }
 
-    // View menu toggles (Part 2.2).
+    // View menu toggles.
     a = AddAction(ID_VIEW_FILTER, QStringLiteral("滤    波"));
     a->setCheckable(true);
     connect(a, &QAction::triggered, this, &CMainFrame::OnViewFilter);
@@ -235,7 +239,7 @@ void CMainFrame::CreateActions()
 
 void CMainFrame::CreateMenus()
 {
-    // Menu 128. The specification lists the items but not their grouping; they stand in
+    // Menu 128. The menu's items are fixed but not their grouping; they stand in
     // the usual 文件 / 视图 / 帮助 menus.
     m_pFileMenu = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     m_pFileMenu->addAction(Action(ID_FILE_NEW));
@@ -305,6 +309,7 @@ void CMainFrame::CreateClient()
     m_pFileTree = new CFileTreeView(m_wndSplitter);
     m_pDrawView = new CDrawView(this, m_wndSplitter);
     auto* info = new CInfoView(m_wndSplitter);
+    info->SetReportView(m_pDrawView);
     m_wndSplitter->addWidget(m_pFileTree);
     m_wndSplitter->addWidget(m_pDrawView);
     m_wndSplitter->addWidget(info);
@@ -315,7 +320,7 @@ void CMainFrame::CreateClient()
 
     connect(m_pFileTree, &CFileTreeView::FileClicked, this, &CMainFrame::LoadFromTree);
 
-    // Ctrl+Z resets the growing gain of the active channel (Part 5.2). The original takes
+    // Ctrl+Z resets the growing gain of the active channel. The original takes
     // Ctrl+Z as a system-wide hot key, away from every other program on the desktop;
     // here it is a shortcut of this application only.
     m_pMagnifyReset = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
@@ -373,6 +378,16 @@ void CMainFrame::SetFileLoaded(int loaded)
 {
     m_bFileLoaded = loaded;
     UpdateCommandUI();
+}
+
+void CMainFrame::ClearPrintList()
+{
+    SetPrintList({});
+}
+
+void CMainFrame::SetPrintMode(int mode)
+{
+    m_bPrintMode = mode;
 }
 
 void CMainFrame::SetPrintList(const QStringList& files)
@@ -550,7 +565,7 @@ void CMainFrame::SetLastValues(const CarryOverValues& v)
 }
 
 // ---------------------------------------------------------------------------------------
-// Loading entrances of Part 1.3 that belong to the frame: Open and tree click. The
+// Loading entrances that belong to the frame: Open and tree click. The
 // application's open-document entry is CRovanaApp::OpenDocumentFile.
 
 void CMainFrame::OnFileOpen()

@@ -30,7 +30,7 @@ class CRecentFileList;
 // interval × width / 10240. Callers pass count ≠ 0.
 float CompressCommandFactor(int sampleInterval, int sampleCount, int width);
 
-// The folder of a path (step F of Part 1.3): the path up to, not including, its last
+// The folder of a path (the folder rule of loading): the path up to, not including, its last
 // directory separator, provided that separator is not the first character; else empty.
 QString FolderOf(const QString& path);
 
@@ -66,6 +66,9 @@ public:
     int FileLoaded() const override { return m_bFileLoaded; }
     void SetStatusPane(int id, const QString& text) override;
     CInfoView* InfoView() override { return m_pInfoView; }
+    QStringList PrintList() const override { return m_PrintList; }
+    void ClearPrintList() override;
+    void SetPrintMode(int mode) override;
 
     // CPrintSetHost (InfoView above serves both)
     CDrawView* ReportView() override { return m_pDrawView; }
@@ -86,7 +89,7 @@ public:
     QLabel* StatusPane(int id) const;
     QString StatusPaneText(int id) const;
 
-    // Applies the update rules of Part 7.1 to every menu item and toolbar button.
+    // Applies the enable and check rules to every menu item and toolbar button.
     void UpdateCommandUI();
     void SetFileLoaded(int loaded);
     void SetPrintList(const QStringList& files);
@@ -102,7 +105,7 @@ public:
     CRecentFileList* RecentFileList() const { return m_pRecentFiles; }
 
     // Commands.
-    void OnFileOpen();              // 57601: the Open entrance of Part 1.3
+    void OnFileOpen();              // 57601: the Open entrance
     void OnViewMode(int mode);      // 32795, 32794, 32847, 32849 and their keys
     void OnViewFilter();            // 32843
     void OnViewFill();              // 32845
@@ -111,7 +114,7 @@ public:
     void OnAppAbout();              // 57664
     void OnPrintSetup();            // 57606 and 32827: the report settings dialog
 
-    // The tree-click entrance of Part 1.3 with the clicked item's full path.
+    // The tree-click entrance with the clicked item's full path.
     void LoadFromTree(const QString& path);
 
     int m_bSplitterReady = 0;

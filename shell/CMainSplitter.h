@@ -6,7 +6,7 @@ namespace rovana {
 
 // The main window's static splitter: one row, three columns. Once ready, every resize
 // keeps the tree pane's width, gives the right pane a fixed width and the rest to the
-// middle pane (the frame's WM_SIZE rule of Part 7.1). Dragging a bar by hand moves the
+// middle pane (the frame's WM_SIZE rule). Dragging a bar by hand moves the
 // tree pane's width; the right pane returns to its fixed width at the next resize.
 class CMainSplitter : public QSplitter
 {

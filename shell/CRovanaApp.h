@@ -18,8 +18,8 @@ inline const QString kRegistryKey = QStringLiteral("应用程序向导生成的�
 // The profile name under that key (the application's name).
 inline const QString kProfileName = QStringLiteral("Rovana");
 
-// The application object: start-up, the recent-file list and the open-document entry of
-// Part 1.3. Lives next to the QApplication that main() creates; owns the main frame.
+// The application object: start-up, the recent-file list and the open-document entry
+// that loads a test. Lives next to the QApplication that main() creates; owns the main frame.
 class CRovanaApp : public QObject
 {
     Q_OBJECT
@@ -38,7 +38,7 @@ public:
     // (the file could not be opened). With `show` the main window is shown maximised.
     bool InitInstance(const QStringList& arguments, bool show = true);
 
-    // The open-document entry of Part 1.3 (recent-file list and command line). Returns
+    // The open-document entry (recent-file list and command line). Returns
     // false for "no document": no file at the path, an unreadable or empty file, or a
     // file the reader refuses.
     bool OpenDocumentFile(const QString& path);

@@ -28,7 +28,7 @@ inline constexpr int ID_APP_EXIT = 57665;           // "退出(&X)"
 inline constexpr int ID_TOOL_PRINT_SETUP = 32827;   // tooltip "打印设置", same as 57606
 inline constexpr int ID_TOOL_PRINT_PREVIEW = 32826; // tooltip "打印预览"
 
-// View menu toggles (Part 2.2).
+// View menu toggles.
 inline constexpr int ID_VIEW_FILTER = 32843;   // "滤    波"
 inline constexpr int ID_VIEW_FILL = 32845;     // "填    充"
 inline constexpr int ID_VIEW_COMPRESS = 32854; // "压    缩"

@@ -1,4 +1,4 @@
-// Part 7.1 start-up and Part 1.3's open-document entry (recent-file list and command line).
+// Start-up and the open-document entry (recent-file list and command line).
 #include "CRovanaApp.h"
 #include "ShellTestSupport.h"
 

@@ -1,4 +1,4 @@
-// Part 7.1 keys and Part 2.2 toggles.
+// Keys and the view toggles.
 #include "ShellTestSupport.h"
 
 #include "LowPass.h"

@@ -1,4 +1,4 @@
-// Part 1.3: the Open command and the tree click (the application's open-document entry
+// The Open command and the tree click (the application's open-document entry
 // is in AppTest.cpp).
 #include "ShellTestSupport.h"
 

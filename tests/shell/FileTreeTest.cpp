@@ -1,4 +1,4 @@
-// Part 7.2: the file tree.
+// The file tree.
 #include "ShellTestSupport.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,8 @@
-// Part 7.1: menus, identifiers, enable and check rules, toolbar, accelerators, status
+// Menus, identifiers, enable and check rules, toolbar, accelerators, status
 // bar, splitter, caption, About box, fonts.
+#include "BitmapFile.h"
 #include "CAboutDlg.h"
+#include "CInfoView.h"
 #include "Fonts.h"
 #include "ShellTestSupport.h"
 
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -340,15 +343,52 @@ TEST_F(FrameTest, AboutCommandShowsTheAboutBoxModally)
     EXPECT_EQ(caption, QStringLiteral("关于Veltra-Orvik"));
 }
 
-TEST_F(FrameTest, LaterCommandsReportNoFakeSuccess)
+TEST_F(FrameTest, SavePrintAndPictureCommandsReachTheReportView)
 {
     Open(WriteRecord("MG0001.mg"));
     frame->SetPrintList({QStringLiteral("MG0001.mg")});
     messages.clear();
-    for (int id : {57603, 57606, 32827, 32815, 57607, 57609, 32826})
+    CDrawView* view = frame->DrawView();
+    QStringList asked;
+    view->m_fnAskSavePath = [&](const QString& name) {
+        asked << "save " + name;
+        return QString();
+    };
+    view->m_fnPrintDialog = [&](QPrinter&) {
+        asked << "print";
+        return false;
+    };
+    view->m_fnPreview = [&](QPrinter&, const std::function<void(QPrinter&)>&) {
+        asked << "preview";
+    };
+    view->m_fnMessage = [&](const QString& text) { asked << text; };
+    for (int id : {57603, 57607, 57609, 32826})
         frame->Action(id)->trigger();
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
+    EXPECT_EQ(asked, (QStringList{"save MG0001.mg", "print", "preview", "preview"}));
+    EXPECT_EQ(frame->m_bPrintMode, 0);
+    EXPECT_EQ(frame->m_PrintList.size(), 1); // cancelled print, preview: the list stays
+
+    asked.clear();
+    frame->Action(32815)->trigger();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("图片已保存至"))) << asked[0].toStdString();
+    EXPECT_TRUE(QFile::exists(PicturePathFor(view->m_strCurPath)));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(FrameTest, PanelFollowsTheReportViewsSelectedChannelAndRecord)
+{
+    // The sample with a saved analysis: channel 2 is the report channel, with end, free end
+    // and bottom set and grade B; its markers measure 5.98 m against the 6 m design, so the
+    // class follows the grade: II.
+    Open(Write("MG0003.mg", test::ReadBytes(QStringLiteral(ROVANA_SAMPLES_DIR "/MG0003.mg"))));
+    CInfoView* panel = frame->m_pInfoView;
+    ASSERT_EQ(frame->DrawView()->m_nActiveChannel, 1);
+    EXPECT_EQ(panel->ShownGrade(), 1);
+    EXPECT_EQ(panel->ShownClass(), 1);
+    EXPECT_EQ(panel->ShownAnchor(), "5.00");
+    panel->ClickCriterion(0); // grading reaches the selected channel
+    EXPECT_EQ(panel->m_nChannelGrade[1], 0);
 }
 
 TEST(FontTest, SongIsMappedToAnInstalledCjkSerifFace)

@@ -1,4 +1,4 @@
-// Part 7.1: the recent-file list of four entries kept with QSettings.
+// The recent-file list of four entries kept with QSettings.
 #include "ShellTestSupport.h"
 
 #include <QMenu>

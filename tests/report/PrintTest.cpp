@@ -1,0 +1,141 @@
+#include "CDrawView.h"
+#include "CDrawViewHost.h"
+#include "CInfoView.h"
+#include "CMyView.h"
+#include "DisplaySettings.h"
+#include "SheetInput.h"
+#include "TestFiles.h"
+
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+class PrintFrame : public CDrawViewHost
+{
+public:
+    DisplaySettings& Display() override { return display; }
+    int FileLoaded() const override { return 1; }
+    void SetStatusPane(int, const QString&) override {}
+    CInfoView* InfoView() override { return &panel; }
+    QStringList PrintList() const override { return list; }
+    void ClearPrintList() override { list.clear(); }
+    void SetPrintMode(int mode) override { printMode = mode; }
+
+    DisplaySettings display;
+    CInfoView panel;
+    QStringList list;
+    int printMode = -1;
+};
+
+int PdfPages(const QString& path)
+{
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return static_cast<int>(QString::fromLatin1(test::ReadBytes(path)).count(page));
+}
+
+class PrintTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"a.mg", "b.mg", "c.mg"})
+            ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name),
+                                         ComposeInstrumentFile(test::SampleRecord())));
+        view.m_strFolder = m_dir.path();
+        frame.list = {"a.mg", "b.mg", "c.mg"};
+        pdf = m_dir.filePath("out.pdf");
+    }
+    // A print dialog that prints into a PDF, pages first..last (0 = all).
+    void PrintInto(int first, int last)
+    {
+        view.m_fnPrintDialog = [this, first, last](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            if (first > 0) {
+                printer.setPrintRange(QPrinter::PageRange);
+                printer.setFromTo(first, last);
+            }
+            return true;
+        };
+    }
+
+    QTemporaryDir m_dir;
+    PrintFrame frame;
+    CDrawView view{&frame};
+    QString pdf;
+};
+
+TEST_F(PrintTest, RealPrintOfAllPagesEmptiesTheList)
+{
+    PrintInto(0, 0);
+    ASSERT_TRUE(view.OnFilePrint());
+    EXPECT_EQ(frame.printMode, 1);
+    EXPECT_EQ(view.m_nPageCount, 3);
+    EXPECT_TRUE(frame.list.isEmpty());
+    EXPECT_EQ(PdfPages(pdf), 3);
+}
+
+TEST_F(PrintTest, PrintingPageTwoOfThreeKeepsTheList)
+{
+    PrintInto(2, 2);
+    ASSERT_TRUE(view.OnFilePrint());
+    EXPECT_EQ(frame.list.size(), 3);
+    EXPECT_EQ(PdfPages(pdf), 1);
+}
+
+TEST_F(PrintTest, CancelledPrintDialogPrintsNothing)
+{
+    view.m_fnPrintDialog = [](QPrinter&) { return false; };
+    EXPECT_FALSE(view.OnFilePrint());
+    EXPECT_EQ(frame.list.size(), 3);
+}
+
+TEST_F(PrintTest, PreviewPaintsEveryPageAndKeepsTheList)
+{
+    int painted = 0;
+    view.m_fnPreview = [&](QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+        printer.setOutputFileName(pdf);
+        paint(printer);
+        painted = PdfPages(pdf);
+    };
+    view.OnFilePrintPreview();
+    EXPECT_EQ(frame.printMode, 0);
+    EXPECT_EQ(painted, 3);
+    EXPECT_EQ(frame.list.size(), 3);
+}
+
+TEST_F(PrintTest, PageOfAnUnreadableEntryIsNotTheLastBoltsSheet)
+{
+    frame.list = {"a.mg", "missing.mg"};
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(pdf);
+    EXPECT_EQ(view.PrintPages(printer, 1, 2), 2);
+    // The print record holds the readable bolt; the missing one left it alone and its
+    // page said so instead of repeating it.
+    EXPECT_EQ(view.m_PrintData.m_strFile, "MG0001");
+    EXPECT_EQ(PdfPages(pdf), 2);
+}
+
+TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
+{
+    view.m_CurData.m_nSampleInterval = 5;
+    view.m_CurData.m_nSampleCount = 2048;
+    frame.display.m_bCompress = 0;
+    view.m_pChannelView[1]->m_nMaxAmplitude = 900;
+    view.m_pChannelView[1]->m_nMagnify = 10;
+    view.m_ReportOptions.bShowTitle = 0;
+    const sheet::SheetSettings s = view.PrintSettings();
+    EXPECT_EQ(s.nCurSampleInterval, 5);
+    EXPECT_EQ(s.nCurSampleCount, 2048);
+    EXPECT_EQ(s.bCompress, 0);
+    EXPECT_EQ(s.channels[1].nMaxAmplitude, 900);
+    EXPECT_EQ(s.channels[1].nMagnify, 10);
+    EXPECT_EQ(s.options.bShowTitle, 0);
+}
+
+} // namespace
+} // namespace rovana
