@@ -7,6 +7,7 @@
 #include "CMyView.h"
 #include "CValueDialog.h"
 #include "DisplaySettings.h"
+#include "FakeFrame.h"
 #include "TestFiles.h"
 #include "ViewCommands.h"
 
@@ -23,19 +24,9 @@
 namespace rovana {
 namespace {
 
+using Frame = test::FakeFrame;
+
 constexpr float kLengthTolerance = 1e-4f; // metres
-
-class Frame : public CDrawViewHost
-{
-public:
-    DisplaySettings& Display() override { return display; }
-    int FileLoaded() const override { return 1; }
-    void SetStatusPane(int, const QString&) override {}
-    CInfoView* InfoView() override { return &panel; }
-
-    DisplaySettings display;
-    CInfoView panel;
-};
 
 // A report view with its frame and panel, opened on `path` the way a click in the file
 // tree opens a test.

@@ -5,6 +5,7 @@
 #include "CInfoView.h"
 #include "CMyView.h"
 #include "DisplaySettings.h"
+#include "FakeFrame.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -14,17 +15,7 @@
 namespace rovana {
 namespace {
 
-class Frame : public CDrawViewHost
-{
-public:
-    DisplaySettings& Display() override { return display; }
-    int FileLoaded() const override { return 1; }
-    void SetStatusPane(int, const QString&) override {}
-    CInfoView* InfoView() override { return &panel; }
-
-    DisplaySettings display;
-    CInfoView panel;
-};
+using Frame = test::FakeFrame;
 
 class SaveTest : public ::testing::Test
 {

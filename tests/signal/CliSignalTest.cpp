@@ -9,8 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +21,8 @@
 namespace rovana {
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliRun RunCli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ROVANA_CLI_PATH), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
+using test::CliRun;
+using test::RunCli;
 
 QJsonArray ParseArray(const CliRun& run)
 {

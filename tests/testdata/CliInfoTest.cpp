@@ -5,28 +5,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 namespace rovana {
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliRun RunCli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ROVANA_CLI_PATH), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
+using test::CliRun;
+using test::RunCli;
 
 TEST(CliInfoTest, PrintsTheRecordWithTheFieldNamesAndShapes)
 {
