@@ -1,7 +1,7 @@
 // rovana-cli: the test files without a window.
 #include "CliCommon.h"
-#include "SignalCommands.h"
 #include "SheetCommand.h"
+#include "SignalCommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
