@@ -1,5 +1,7 @@
 #include "SheetPainter.h"
 
+#include "NameTables.h"
+
 #include "ReportSheet.h"
 
 #include <QFontMetricsF>
@@ -97,10 +99,7 @@ void PaintItem(QPainter& painter, const SheetItem& item)
 QFont SheetFont(double pointSize)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
-                      QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Zen Hei")});
+    font.setFamilies(SongFamilies());
     font.setPointSizeF(pointSize);
     return font;
 }

@@ -1,14 +1,14 @@
 #include "Fonts.h"
 
+#include "NameTables.h"
+
 #include <QFont>
 
 namespace rovana {
 
 QStringList SongFaceSubstitutes()
 {
-    return {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
-            QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC"),
-            QStringLiteral("WenQuanYi Zen Hei")};
+    return SongFamilies().mid(2); // without "宋体" and "SimSun" themselves
 }
 
 void InstallFontSubstitutions()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -24,6 +25,19 @@ inline const std::array<QString, 4> kQualityClassNames = {
     QStringLiteral("III"),
     QStringLiteral("IV"),
 };
+
+// The face "宋体" and, after it, the installed Song-style faces that stand in for it on
+// Linux, best first (Debian's fonts-noto-cjk provides "Noto Serif CJK SC").
+inline QStringList SongFamilies()
+{
+    return {QStringLiteral("宋体"),
+            QStringLiteral("SimSun"),
+            QStringLiteral("Noto Serif CJK SC"),
+            QStringLiteral("Source Han Serif SC"),
+            QStringLiteral("AR PL UMing CN"),
+            QStringLiteral("Noto Sans CJK SC"),
+            QStringLiteral("WenQuanYi Zen Hei")};
+}
 
 // The table entry for an index, or an empty text for -1 and other indices out of range.
 template <std::size_t N> QString NameAt(const std::array<QString, N>& table, int index)

@@ -1,5 +1,7 @@
 #include "WavePainter.h"
 
+#include "NameTables.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -115,8 +117,7 @@ void PaintItem(QPainter& painter, const DrawItem& item)
 QFont SongFont(double pointSize)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(SongFamilies());
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(pointSize);
     return font;
