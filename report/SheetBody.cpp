@@ -262,13 +262,32 @@ QString ConclusionGrade(const QString& gradeText)
     return {};
 }
 
+Verdict VerdictOf(const QString& qualityClass)
+{
+    if (qualityClass.trimmed().isEmpty())
+        return Verdict::NotEvaluated;
+    if (qualityClass.compare(QStringLiteral("IV"), Qt::CaseInsensitive) == 0)
+        return Verdict::Fail;
+    return Verdict::Pass;
+}
+
 QString ConclusionText(const CFileData& print)
 {
-    const bool fails =
-        print.m_strQualityClass.compare(QStringLiteral("IV"), Qt::CaseInsensitive) == 0;
+    QString verdict;
+    switch (VerdictOf(print.m_strQualityClass)) {
+    case Verdict::NotEvaluated:
+        verdict = QStringLiteral("未评定");
+        break;
+    case Verdict::Pass:
+        verdict = QStringLiteral("评定合格");
+        break;
+    case Verdict::Fail:
+        verdict = QStringLiteral("评定不合格");
+        break;
+    }
     const QString format =
         QStringLiteral("自由端长:%1m, 锚固长度:%2m, 密实度等级:%3, 锚固质量等级:%4类\r\n ") +
-        (fails ? QStringLiteral("评定不合格") : QStringLiteral("评定合格"));
+        verdict;
     return format.arg(QString::asprintf("%0.2f", static_cast<double>(print.m_fExposedLength)),
                       QString::asprintf("%0.2f", static_cast<double>(print.m_fAnchorLength)),
                       ConclusionGrade(print.m_strGradeText), print.m_strQualityClass);

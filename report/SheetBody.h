@@ -40,8 +40,18 @@ int LengthChannel(const ReportOptions& options);
 // The grade table entry that equals `gradeText` without regard to case, or empty.
 QString ConclusionGrade(const QString& gradeText);
 
-// The conclusion: lengths, grade and class, a CR LF, then the verdict " 评定合格" or,
-// for the class "IV" in any case, " 评定不合格".
+// The verdict a quality class text gives: none for an empty or blank class (nobody
+// evaluated the bolt), a fail for "IV" in any case, a pass for any other text.
+enum class Verdict
+{
+    NotEvaluated,
+    Pass,
+    Fail,
+};
+Verdict VerdictOf(const QString& qualityClass);
+
+// The conclusion: lengths, grade and class, a CR LF, then the verdict " 评定合格",
+// " 评定不合格" for the class "IV" in any case, or " 未评定" when the class is empty.
 QString ConclusionText(const CFileData& print);
 
 } // namespace rovana::sheet
