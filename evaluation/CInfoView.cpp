@@ -3,7 +3,6 @@
 #include "CFileData.h"
 #include "CMyViewHost.h"
 #include "NameTables.h"
-#include "NumberText.h"
 #include "QualityClass.h"
 
 #include <QButtonGroup>
@@ -135,7 +134,9 @@ void CInfoView::OnCriterionClicked(int criterion)
     if (c < 0 || c > 2)
         return; // no channel selected: nothing to grade
     m_nChannelGrade[c] = m_nCriterion;
-    UpdateQualityClass(c, static_cast<float>(LenientToDouble(m_strLength)));
+    // The exact length of the marker commands, not the two-decimal text of the hidden
+    // field: otherwise the class could change with the order of the clicks.
+    UpdateQualityClass(c, m_pReportView->MeasuredLength(c));
 }
 
 void CInfoView::SetPanelGrade(int grade)

@@ -147,6 +147,16 @@ void CDrawView::RefreshInfoPanel(int c)
     panel->SetPanelLengths(c, total - v.FreeEndLength(), total);
 }
 
+float CDrawView::MeasuredLength(int channel) const
+{
+    if (channel < 0 || channel > 2)
+        return 0.0f;
+    const CMyView& v = *m_pChannelView[channel];
+    if (!v.m_bEndSet || !v.m_bBottomSet)
+        return 0.0f;
+    return wave::BottomLength(v.DrawingInput());
+}
+
 void CDrawView::UpdateStatusPanes()
 {
     if (!m_pHost || m_pHost->FileLoaded() != 1)

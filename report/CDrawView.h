@@ -78,7 +78,7 @@ public:
     // real print the list is emptied. Preview never empties it.
     bool OnFilePrint();
     void OnFilePrintPreview();
-    // The sheet settings of a page: the report options, the current record's sampling,
+    // The sheet settings of a page: the report options,
     // the channel views' amplitude and growing gain, the compress switch.
     sheet::SheetSettings PrintSettings() const;
     // Pages first..last (1-based) of the print list onto the printer; returns the number
@@ -99,6 +99,7 @@ public:
     const CFileData& CurrentRecord() const override { return m_CurData; }
     const DisplaySettings& Display() const override;
     int ActiveChannel() const override { return m_nActiveChannel; }
+    float MeasuredLength(int channel) const override;
     void SetActiveChannel(int channel) override { m_nActiveChannel = channel; }
     void RepaintChannel(int channel) override;
     void SetPanelGrade(int grade) override;

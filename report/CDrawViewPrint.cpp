@@ -44,8 +44,6 @@ sheet::SheetSettings CDrawView::PrintSettings() const
 {
     sheet::SheetSettings s;
     s.options = m_ReportOptions;
-    s.nCurSampleInterval = m_CurData.m_nSampleInterval;
-    s.nCurSampleCount = m_CurData.m_nSampleCount;
     for (int c = 0; c < 3; ++c)
         s.channels[c] = {m_pChannelView[c]->m_nMaxAmplitude, m_pChannelView[c]->m_nMagnify};
     s.bCompress = Display().m_bCompress;

@@ -1,5 +1,6 @@
 #include "SheetDiagram.h"
 
+#include "ReportSheet.h"
 #include "SheetBody.h"
 #include "SheetItems.h"
 
@@ -15,14 +16,12 @@ const QColor kZeroLineColor(185, 237, 185);
 const QColor kGroutColor(202, 202, 202);
 const QColor kDefectColor(124, 124, 124);
 
-// Pixels per sample from the open test's interval and count; 0 without samples.
-double CurrentScale(const SheetSettings& s, int width)
+// Pixels per sample from the printed record's own sampling interval; 0 without samples.
+double RecordScale(const CFileData& print, const SheetSettings& s, int width)
 {
-    const int nC = s.nCurSampleCount;
-    if (nC == 0)
+    if (print.m_nSampleCount <= 0)
         return 0.0;
-    const auto product = static_cast<std::int64_t>(s.nCurSampleInterval) * nC;
-    return (static_cast<double>(product) / DiagramWindow(s)) * width / nC;
+    return static_cast<double>(print.m_nSampleInterval) * width / DiagramWindow(s);
 }
 
 void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int channel,
@@ -43,12 +42,12 @@ void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int chann
 void DrawTimeMarks(const SheetContext& ctx, const SheetRect& box, SheetDrawList& list)
 {
     const int w = box.right - box.left;
-    const double px = TimeLabelScale(ctx.settings, w);
+    const double px = TimeLabelScale(ctx.print, ctx.settings, w);
     for (int j = 1; j <= 3; ++j) {
         const int x = box.left + (w * j) / 4;
         AddLine(list, SheetRole::TimeTick, j, {x, box.bottom}, {x, box.bottom + 10});
-        AddText(list, SheetRole::TimeLabel, j, {x, box.bottom + 10}, TimeLabel(ctx.print, j, px),
-                kDiagramPointSize, false);
+        AddText(list, SheetRole::TimeLabel, j, {x, box.bottom + 10},
+                TimeLabel(ctx.print, x - box.left, px), kDiagramPointSize, false);
     }
     AddText(list, SheetRole::TimeUnit, 0, {box.right - 150, box.bottom + 10},
             QStringLiteral("t(ms)"), kDiagramPointSize, false);
@@ -82,23 +81,54 @@ void AddBar(SheetDrawList& list, SheetItem::Kind outline, SheetRole role, SheetR
     AddShape(list, SheetItem::Kind::FillRect, role, rect, fill);
 }
 
+// Where the defect range text goes: inside the diagram's cell and clear of the bars.
+// Right of the bars, centred on their band, in the defect font when it fits there;
+// otherwise between the lowest bar and the grid line that closes the cell, in the largest
+// size up to the defect font's that fits.
+struct DefectTextPlace
+{
+    QPoint at;
+    double pointSize;
+};
+
+DefectTextPlace PlaceDefectText(const SheetContext& ctx, const SheetRect& box, int barsRight,
+                                const QString& text)
+{
+    const int h = box.bottom - box.top;
+    const int bandTop = box.bottom + (3 * h) / 20;
+    const int bandBottom = box.bottom + (8 * h) / 20;
+    const int gap = std::max(1, ctx.measure(QStringLiteral("结"), kDiagramPointSize).width());
+    const double full = DefectPointSize(ctx.device.dpiY);
+    const QSize ext = ctx.measure(text, full);
+    if (barsRight + gap + ext.width() <= box.right - gap && ext.height() <= bandBottom - bandTop)
+        return {{barsRight + gap, bandTop + (bandBottom - bandTop - ext.height()) / 2}, full};
+
+    const int cellBottom = ComputeSheetLayout(ctx, SheetRectangle(ctx.device)).Y5;
+    const int room = cellBottom - bandBottom - 2;
+    double pt = full;
+    while (pt > kSmallestDefectPointSize && ctx.measure(text, pt).height() > room)
+        pt -= 1.0;
+    const int cx = ctx.measure(QStringLiteral("结论:"), pt).width();
+    const int x = box.left + ((box.right - box.left) / 6 - cx) / 2;
+    const int height = ctx.measure(text, pt).height();
+    return {{x, bandBottom + 1 + std::max(0, (room - height) / 2)}, pt};
+}
+
 void DrawDefect(const SheetContext& ctx, const SheetRect& box, const std::array<int, 5>& m,
-                double px, int X0, SheetDrawList& list)
+                double px, int X0, int barsRight, SheetDrawList& list)
 {
     const int h = box.bottom - box.top;
     const SheetRect defect = {Trunc(m[kMarkerDefectStart] * px + X0), box.bottom + (4 * h) / 20,
                               Trunc(m[kMarkerDefectEnd] * px + X0), box.bottom + (7 * h) / 20};
     AddBar(list, SheetItem::Kind::Ellipse, SheetRole::DefectBar, defect, kDefectColor);
 
-    const double pt = DefectPointSize(ctx.device.dpiY);
-    const QSize ext = ctx.measure(QStringLiteral("结论:"), pt);
     const QString text = QString::asprintf(
         "缺陷范围:%0.2fm  - %0.2fm ",
         static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectStart], m[kMarkerEnd])),
         static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectEnd], m[kMarkerEnd])));
-    const int x = box.left + ((box.right - box.left) / 6 - ext.width()) / 2;
-    AddText(list, SheetRole::DefectText, 0, {x, box.bottom + h + 2 * ext.height()}, text, pt,
-            false);
+    const int right = std::max({barsRight, defect.left, defect.right});
+    const DefectTextPlace place = PlaceDefectText(ctx, box, right, text);
+    AddText(list, SheetRole::DefectText, 0, place.at, text, place.pointSize, false);
 }
 
 } // namespace
@@ -108,32 +138,27 @@ int DiagramWindow(const SheetSettings& settings)
     return settings.bCompress ? 10240 : 2048;
 }
 
-double TraceScale(const SheetSettings& settings, int width)
+double TraceScale(const CFileData& print, const SheetSettings& settings, int width)
 {
-    return settings.nCurSampleCount == 0 ? width / 2048.0 : CurrentScale(settings, width);
+    return print.m_nSampleCount <= 0 ? width / 2048.0 : RecordScale(print, settings, width);
 }
 
-double TimeLabelScale(const SheetSettings& settings, int width)
+double TimeLabelScale(const CFileData& print, const SheetSettings& settings, int width)
 {
-    return CurrentScale(settings, width);
+    return RecordScale(print, settings, width);
 }
 
-double BarScale(const SheetSettings& settings, int width, int printSampleCount)
+double BarScale(const CFileData& print, const SheetSettings& settings, int width)
 {
-    if (settings.nCurSampleCount != 0)
-        return CurrentScale(settings, width);
-    return printSampleCount > 0 ? static_cast<double>(width) / printSampleCount : 0.0;
+    return RecordScale(print, settings, width);
 }
 
-QString TimeLabel(const CFileData& print, int j, double px)
+QString TimeLabel(const CFileData& print, int offset, double px)
 {
     if (px == 0.0)
         return {};
-    const int N = print.m_nSampleCount;
-    std::int64_t P = static_cast<std::int64_t>(N / 4) * print.m_nSampleInterval * j;
-    if (N == 1024)
-        P *= 2;
-    return QString::asprintf("%0.2f", static_cast<double>(P) / 1000 / px);
+    const double samples = offset / px;
+    return QString::asprintf("%0.2f", samples * print.m_nSampleInterval / 1000.0);
 }
 
 void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channel, int top,
@@ -172,7 +197,7 @@ void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel
     if (A <= 0)
         return;
     const double scale = static_cast<double>(h) / (2.0 * A);
-    const double px = TraceScale(ctx.settings, box.right - box.left);
+    const double px = TraceScale(ctx.print, ctx.settings, box.right - box.left);
     const int N = std::clamp(ctx.print.m_nSampleCount, 0, kMaxSampleCount);
     const auto& samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
     const auto y = [&](int k) {
@@ -207,7 +232,7 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
     const auto& m = d.m_nMarkers[static_cast<std::size_t>(channel)];
     if (d.m_nMarkedChannels < 1 || m[kMarkerBottom] <= 0)
         return;
-    const double px = BarScale(ctx.settings, box.right - box.left, d.m_nSampleCount);
+    const double px = BarScale(d, ctx.settings, box.right - box.left);
     const int W = ctx.device.width;
     const int X0 = Trunc(0.1 * W + W / 15);
     const int h = box.bottom - box.top;
@@ -230,7 +255,7 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
            Qt::black);
 
     if (m[kMarkerDefectStart] * px > 0 && m[kMarkerDefectEnd] * px > 0)
-        DrawDefect(ctx, box, m, px, X0, list);
+        DrawDefect(ctx, box, m, px, X0, right, list);
 }
 
 float SheetMarkerLength(const CFileData& print, int a, int b)

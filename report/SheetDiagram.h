@@ -8,22 +8,24 @@ namespace rovana::sheet {
 // Microseconds the diagram's width stands for: 10240 with compression, else 2048.
 int DiagramWindow(const SheetSettings& settings);
 
-// Pixels per sample of the trace over `width` pixels: interval x width / window, with the
-// interval and sample count of the test open in the analysis view; width / 2048 when that
-// test has no samples.
-double TraceScale(const SheetSettings& settings, int width);
+// Pixels per sample of the trace over `width` pixels: the printed record's sampling
+// interval x width / window, so that every sheet of a batch keeps its own time base;
+// width / 2048 when the record has no samples.
+double TraceScale(const CFileData& print, const SheetSettings& settings, int width);
 
-// The same scale for the time labels; 0 when the open test has no samples, and then the
+// The same scale for the time labels; 0 when the record has no samples, and then the
 // time labels are left empty.
-double TimeLabelScale(const SheetSettings& settings, int width);
+double TimeLabelScale(const CFileData& print, const SheetSettings& settings, int width);
 
-// The same scale for the interpretation bars; width / N (N the printed record's sample
-// count) when the open test has no samples, and 0 (no bars) when N is not positive either.
-double BarScale(const SheetSettings& settings, int width, int printSampleCount);
+// The same scale for the interpretation bars; 0 (no bars) without samples.
+double BarScale(const CFileData& print, const SheetSettings& settings, int width);
 
-// The label of time tick j (1..3): the tick's time in ms divided by the scale, "%0.2f";
-// empty for a scale of 0.
-QString TimeLabel(const CFileData& print, int j, double px);
+// The label of a time tick `offset` pixels right of the diagram's left edge: the time at
+// the tick in ms, "%0.2f"; empty for a scale of 0.
+QString TimeLabel(const CFileData& print, int offset, double px);
+
+// The defect range text never shrinks below this size to fit under the bars.
+inline constexpr double kSmallestDefectPointSize = 4.0;
 
 // Appends the diagram of `channel` for the sheet rectangle `sheet` whose diagram starts at
 // y = `top`: base line, channel label, amplitude and time marks, then the trace and the

@@ -38,8 +38,6 @@ struct ChannelScale
 struct SheetSettings
 {
     ReportOptions options;
-    int nCurSampleInterval = 0; // µs, of the test open in the analysis view
-    int nCurSampleCount = 0;    // of the test open in the analysis view
     std::array<ChannelScale, kChannelCount> channels{};
     int bCompress = 1; // the diagram spans 10240 µs when 1, else 2048 µs
 };

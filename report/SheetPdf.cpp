@@ -32,8 +32,6 @@ SheetSettings SettingsAfterOpening(const CFileData& opened)
     s.options.bChannel1 = opened.m_nReportChannel == 0 ? 1 : 0;
     s.options.bChannel2 = opened.m_nReportChannel == 1 ? 1 : 0;
     s.options.bChannel3 = s.options.bChannel1 == 0 && s.options.bChannel2 == 0 ? 1 : 0;
-    s.nCurSampleInterval = opened.m_nSampleInterval;
-    s.nCurSampleCount = opened.m_nSampleCount;
     s.channels.fill(ChannelScale{1700, 1});
     s.bCompress = 1;
     return s;

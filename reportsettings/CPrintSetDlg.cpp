@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,7 +288,8 @@ void CPrintSetDlg::OnInitDialog()
     SetFieldText(IDC_EDIT_INSTRUMENT, kDefaultInstrument);
 
     CFileData& d = m_pView->m_CurData;
-    d.Load(m_pView->m_strCurPath); // a failed load leaves the record as it was
+    // A failed load leaves the record as it was: the values of this same test on screen.
+    m_bFileReadable = static_cast<bool>(d.Load(m_pView->m_strCurPath));
     m_strLoadedPath = m_pView->m_strCurPath;
     m_pApplyBox->setChecked(true);
 
@@ -344,6 +346,12 @@ int CPrintSetDlg::OnPrintSetSave()
     m_strTestDate = FieldText(IDC_EDIT_TESTDATE);
     m_nApplyToFollowing = m_pApplyBox->isChecked() ? 1 : 0;
 
+    // A file the reader refused shows empty fields; writing them would overwrite its
+    // information with nothing.
+    if (!m_bFileReadable) {
+        m_fnMessage(QStringLiteral("无法读取文件"));
+        return 0;
+    }
     // The writer refuses texts that do not fit into the file (255 bytes each, the whole
     // block before byte 512) with a message of its own, and then writes nothing.
     const WriteResult result = SaveProjectInfo(m_strFilePath, CollectValues());
@@ -393,12 +401,15 @@ void CPrintSetDlg::OnFileSelChange()
     CFileData& d = m_pView->m_CurData;
     const LoadResult loaded = d.Load(m_strFilePath);
     m_strLoadedPath = m_strFilePath;
-    if (!loaded) {
-        // The record keeps the previous file's values: say so before they are shown
-        // under this file's name.
-        m_fnMessage(loaded.message());
-    }
     m_pTitleBox->setChecked(true);
+    m_bFileReadable = static_cast<bool>(loaded);
+    if (!loaded) {
+        // The record still holds the previous file: none of its values may be shown, or
+        // saved, under this file's name.
+        ClearFields();
+        m_fnMessage(loaded.message());
+        return;
+    }
 
     if (d.m_bInfoSaved == 1) {
         if (const auto ch = ChannelOnSelection(d.m_nReportChannel))
@@ -409,9 +420,40 @@ void CPrintSetDlg::OnFileSelChange()
         Apply(FillSavedInfo(d, ch, true, e));
     } else {
         const int ch = CheckedChannel();
-        Apply(FillInstrumentInfo(d, ch, PanelEvaluation(ch), m_pHost->LastValues()));
+        Apply(FillInstrumentInfo(d, ch, UnsavedEvaluation(ch), m_pHost->LastValues()));
     }
     SelectBoltType(d.m_nBoltType);
+}
+
+ChannelEvaluation CPrintSetDlg::UnsavedEvaluation(int ch) const
+{
+    // The panel holds the evaluation of the test on screen only; any other file shows
+    // what it stores itself, which is nothing for a file never evaluated.
+    if (IsFileOnScreen(m_strFilePath))
+        return PanelEvaluation(ch);
+    const CFileData& d = m_pView->m_CurData;
+    if (ch < 0 || ch >= kChannelCount)
+        return {};
+    return {d.m_nGrade[ch], d.m_nQualityClass[ch]};
+}
+
+bool CPrintSetDlg::IsFileOnScreen(const QString& path) const
+{
+    const QString& onScreen = m_pView->m_strCurPath;
+    if (path == onScreen)
+        return true;
+    const QString a = QFileInfo(path).canonicalFilePath();
+    return !a.isEmpty() && a == QFileInfo(onScreen).canonicalFilePath();
+}
+
+void CPrintSetDlg::ClearFields()
+{
+    for (QWidget* w : std::as_const(m_Controls)) {
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            edit->clear();
+    }
+    m_pDesignGrade->setCurrentIndex(-1);
+    SelectBoltType(-1);
 }
 
 ReportOptions CPrintSetDlg::BuildReportOptions() const

@@ -78,6 +78,10 @@ private:
     int CheckedChannel() const;
     void CheckOnlyChannel(int ch);
     ChannelEvaluation PanelEvaluation(int ch) const;
+    // The grade and class a file without saved report information shows for channel ch.
+    ChannelEvaluation UnsavedEvaluation(int ch) const;
+    bool IsFileOnScreen(const QString& path) const;
+    void ClearFields();
 
     // Handlers.
     int OnPrintSetSave();
@@ -91,8 +95,9 @@ private:
 
     CPrintSetHost* m_pHost;
     CDrawView* m_pView;
-    QString m_strLoadedPath; // the file the report view's record was last loaded from
-    bool m_bFilling = false; // the list's selection is being set by the dialog
+    QString m_strLoadedPath;     // the file the report view's record was last loaded from
+    bool m_bFilling = false;     // the list's selection is being set by the dialog
+    bool m_bFileReadable = true; // the edited file's last load succeeded
 
     QHash<int, QWidget*> m_Controls;
     CCheckListBox* m_pFileList = nullptr;

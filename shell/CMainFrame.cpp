@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -565,77 +566,88 @@ void CMainFrame::SetLastValues(const CarryOverValues& v)
 }
 
 // ---------------------------------------------------------------------------------------
-// Loading entrances that belong to the frame: Open and tree click. The
-// application's open-document entry is CRovanaApp::OpenDocumentFile.
+// Loading: one road with three entrances (Open, tree click, the application's
+// open-document entry for the recent-file list and the command line).
 
 void CMainFrame::OnFileOpen()
 {
     const QString path = m_fnOpenDialog ? m_fnOpenDialog() : QString();
     if (path.isEmpty())
         return;
-    if (!CanReadNonEmpty(path)) {
-        ShowMessage(QStringLiteral("无法读取文件"));
-        return;
-    }
-    if (m_pRecentFiles)
-        m_pRecentFiles->Add(path);
-    SetFileLoaded(1);
-
-    CDrawView& draw = *m_pDrawView;
-    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
-        // The record is unchanged (the reader is atomic); the views are not refreshed.
-        ShowMessage(result.message());
-        return;
-    }
-    const QString folder = FolderOf(path);
-    if (!folder.isEmpty()) {
-        m_pFileTree->m_strFolder = folder;
-        m_pFileTree->RefreshTree();
-    } else {
-        ShowMessage(QStringLiteral("未有选择文件，请重试！"));
-    }
-    draw.RestoreMarkers();
-    for (int c = 0; c < kChannelCount; ++c) {
-        draw.m_pChannelView[c]->m_nMagnify = 1;
-        draw.DistributeChannel(c);
-    }
-    draw.m_nActiveChannel = draw.m_CurData.m_nReportChannel;
-    draw.RefreshInfoPanel(draw.m_CurData.m_nReportChannel);
-    draw.m_strCurPath = path;
-    draw.m_strFolder = folder;
-    draw.RepaintAll();
+    LoadTest(path, LoadEntrance::Open);
 }
 
 void CMainFrame::LoadFromTree(const QString& path)
 {
+    LoadTest(path, LoadEntrance::Tree);
+}
+
+bool CMainFrame::LoadTest(const QString& path, LoadEntrance entrance)
+{
+    if (entrance == LoadEntrance::Document && !QFileInfo::exists(path)) {
+        ShowMessage(QStringLiteral("文件不存在！"));
+        return false;
+    }
     if (!CanReadNonEmpty(path)) {
         ShowMessage(QStringLiteral("无法读取文件"));
-        return;
+        return false;
     }
     CDrawView& draw = *m_pDrawView;
+    if (entrance == LoadEntrance::Document && FolderOf(path).isEmpty()) {
+        // The test on screen stays, with its own path: taking the new path for it would
+        // let a save write this test's results into the other file.
+        ShowMessage(QStringLiteral("未有选择文件，请重试！"));
+        return true;
+    }
+    // The reader leaves the record as it was when it refuses a file; nothing else changes
+    // before it has accepted one, so a refused file leaves no trace on screen.
     if (const LoadResult result = draw.m_CurData.Load(path); !result) {
         ShowMessage(result.message());
-        return;
+        return false;
     }
+    const QString folder = FolderOf(path);
+    if (entrance != LoadEntrance::Tree) {
+        if (!folder.isEmpty()) {
+            m_pFileTree->m_strFolder = folder;
+            m_pFileTree->RefreshTree();
+        } else {
+            ShowMessage(QStringLiteral("未有选择文件，请重试！"));
+        }
+    }
+    if (m_pRecentFiles && entrance != LoadEntrance::Document)
+        m_pRecentFiles->Add(path);
+    SetFileLoaded(1);
+    ShowLoadedRecord(entrance != LoadEntrance::Document);
+    draw.m_strCurPath = path;
+    draw.m_strFolder = folder;
+    draw.RepaintAll();
+    return true;
+}
+
+void CMainFrame::ShowLoadedRecord(bool resetMagnification)
+{
+    CDrawView& draw = *m_pDrawView;
+    const CFileData& d = draw.m_CurData;
+    // The views show exactly the markers this file stores: those of the test shown
+    // before go, whichever entrance loaded the file.
     for (int c = 0; c < kChannelCount; ++c) {
         CMyView& v = *draw.m_pChannelView[c];
-        v.m_nMagnify = 1;
+        if (resetMagnification)
+            v.m_nMagnify = 1;
         v.m_bCursorShown = 0;
         v.m_bEndSet = 0;
         v.m_bFreeEndSet = 0;
         v.m_bBottomSet = 0;
         v.m_bDefectStartSet = 0;
         v.m_bDefectEndSet = 0;
+        // The lengths a save writes start as this file's stored ones.
+        v.m_fMeasuredL0 = d.m_fMeasured[c][0];
+        v.m_fMeasuredLr = d.m_fMeasured[c][1];
         draw.DistributeChannel(c);
     }
     draw.RestoreMarkers();
-    draw.m_strCurPath = path;
-    if (m_pRecentFiles)
-        m_pRecentFiles->Add(path);
-    draw.m_strFolder = FolderOf(path); // the tree is not rebuilt
-    draw.m_nActiveChannel = draw.m_CurData.m_nReportChannel;
-    draw.RefreshInfoPanel(draw.m_CurData.m_nReportChannel);
-    draw.RepaintAll();
+    draw.m_nActiveChannel = d.m_nReportChannel;
+    draw.RefreshInfoPanel(d.m_nReportChannel);
 }
 
 } // namespace rovana

@@ -117,6 +117,21 @@ public:
     // The tree-click entrance with the clicked item's full path.
     void LoadFromTree(const QString& path);
 
+    // The three entrances of a load. They differ only in what they check and touch
+    // around the load: Open and the open-document entry rebuild the tree for the file's
+    // folder; the open-document entry first checks that the file exists and leaves the
+    // growing gain as it is.
+    enum class LoadEntrance
+    {
+        Open,
+        Tree,
+        Document,
+    };
+    // Loads `path` into the report view's record and shows it in every pane. A file that
+    // cannot be read or is refused gets its message and changes nothing: no recent-file
+    // entry, no tree, commands and status bar as they were. False then.
+    bool LoadTest(const QString& path, LoadEntrance entrance);
+
     int m_bSplitterReady = 0;
     int m_bPrintMode = 0;
     int m_bFileLoaded = 0;
@@ -144,6 +159,9 @@ private:
     void CreateStatusBar();
     void CreateClient();
     void RebuildRecentFileMenu();
+    // Distributes the freshly loaded record to the channel views (markers exactly as
+    // stored, cursor hidden) and the panel, and selects the file's report channel.
+    void ShowLoadedRecord(bool resetMagnification);
     QAction* AddAction(int id, const QString& text);
 
     CMainSplitter* m_wndSplitter = nullptr;

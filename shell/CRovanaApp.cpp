@@ -55,40 +55,7 @@ bool CRovanaApp::OpenDocumentFile(const QString& path)
     CMainFrame* frame = m_pMainFrame.get();
     if (!frame || !frame->DrawView() || !frame->FileTree())
         return false; // the panes do not exist (yet)
-
-    if (!QFileInfo::exists(path)) {
-        frame->ShowMessage(QStringLiteral("文件不存在！"));
-        return false;
-    }
-    if (!CanReadNonEmpty(path)) {
-        frame->ShowMessage(QStringLiteral("无法读取文件"));
-        return false;
-    }
-
-    CDrawView& draw = *frame->DrawView();
-    const QString folder = FolderOf(path);
-    if (!folder.isEmpty()) {
-        frame->FileTree()->m_strFolder = folder;
-        frame->FileTree()->RefreshTree();
-        frame->SetFileLoaded(1);
-        if (const LoadResult result = draw.m_CurData.Load(path); !result) {
-            // The record is unchanged (the reader is atomic); the views are not refreshed.
-            frame->ShowMessage(result.message());
-            return false;
-        }
-        draw.RestoreMarkers();
-    } else {
-        // The previous record stays.
-        frame->ShowMessage(QStringLiteral("未有选择文件，请重试！"));
-    }
-    for (int c = 0; c < kChannelCount; ++c)
-        draw.DistributeChannel(c); // the growing gain is left as it is
-    draw.m_nActiveChannel = draw.m_CurData.m_nReportChannel;
-    draw.RefreshInfoPanel(draw.m_CurData.m_nReportChannel);
-    draw.m_strCurPath = path;
-    draw.m_strFolder = folder;
-    draw.RepaintAll();
-    return true;
+    return frame->LoadTest(path, CMainFrame::LoadEntrance::Document);
 }
 
 void CRovanaApp::OnOpenRecentFile(int index)

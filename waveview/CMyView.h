@@ -60,6 +60,10 @@ public:
     void OnCommand(int command);
     // Focus gained: this channel becomes the selected one and feeds the panel.
     void OnSetFocus();
+    // The same selection, when this channel is not the selected one already. Marker
+    // commands and Clear run it first, so that what they tell the panel belongs to this
+    // channel even when another view has the keyboard focus.
+    void SelectThisChannel();
     // The private messages of the dialogs (WM_SETMAXAMPLITUDE, WM_SETWAVESPEED,
     // WM_SETMAGNIFY); wParam carries the value. Returns 0.
     int SendViewMessage(int message, int wParam);

@@ -17,6 +17,9 @@ public:
     virtual const DisplaySettings& Display() const = 0;
     // Index 0..2 of the selected channel view, or -1.
     virtual int ActiveChannel() const = 0;
+    // The measured total length L of channel 0..2 in metres, exactly as the marker
+    // commands compute it: bottom to end while both markers are set, else 0.
+    virtual float MeasuredLength(int channel) const = 0;
 
     // Makes channel 0..2 the selected one (m_nActiveChannel).
     virtual void SetActiveChannel(int channel) = 0;

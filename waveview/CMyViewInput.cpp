@@ -125,6 +125,9 @@ void CMyView::RunMarkerCommand(int marker)
 {
     if (marker < 0)
         return;
+    // The grade reset and the class update act on the selected channel: that must be this
+    // one, whichever view has the keyboard focus.
+    SelectThisChannel();
     wave::WaveInput state = DrawingInput();
     const wave::PanelUpdate update = wave::RunMarkerCommand(marker, state);
     TakeState(state);
@@ -135,6 +138,7 @@ void CMyView::RunMarkerCommand(int marker)
 
 void CMyView::ClearMarkers()
 {
+    SelectThisChannel();
     wave::WaveInput state = DrawingInput();
     const wave::PanelUpdate update = wave::ClearMarkers(state);
     TakeState(state);
@@ -177,6 +181,12 @@ void CMyView::OnSetFocus()
     m_pHost->SetActiveChannel(m_nChannel);
     m_pHost->RefreshInfoPanel(m_nChannel);
     viewport()->update();
+}
+
+void CMyView::SelectThisChannel()
+{
+    if (m_pHost && m_pHost->ActiveChannel() != m_nChannel)
+        OnSetFocus();
 }
 
 int CMyView::SendViewMessage(int message, int wParam)

@@ -11,17 +11,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace rovana {
 
 CValueDialog::CValueDialog(CMyView* view, const QString& caption, const QString& label, int editId,
-                           const QString& okText, int message, int initialValue)
-    : QDialog(view), m_pView(view), m_nMessage(message), m_nValue(initialValue)
+                           const QString& okText, int message, int initialValue, ValueRange range)
+    : QDialog(view), m_pView(view), m_nMessage(message), m_nValue(initialValue), m_Range(range)
 {
     setWindowTitle(caption);
     setModal(true);
     m_fnRefuse = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
     m_pEdit = new QLineEdit(QString::asprintf("%d", initialValue), this);
     m_pEdit->setObjectName(QString::number(editId));
+    m_pEdit->selectAll();
     auto* ok = new QPushButton(okText, this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
@@ -40,8 +43,8 @@ CValueDialog::CValueDialog(CMyView* view, const QString& caption, const QString&
 bool CValueDialog::Apply()
 {
     const int value = LenientToInt(m_pEdit->text());
-    if (value <= 0) {
-        m_fnRefuse(QStringLiteral("请输入大于 0 的整数"));
+    if (value < m_Range.minimum || value > m_Range.maximum) {
+        m_fnRefuse(QString::fromUtf16(m_Range.refusal));
         return false;
     }
     m_nValue = value;
@@ -54,14 +57,16 @@ bool CValueDialog::Apply()
 
 CSetMVDlg::CSetMVDlg(CMyView* view)
     : CValueDialog(view, QStringLiteral("设置"), QStringLiteral("最大幅值"), 1018,
-                   QStringLiteral("确定"), WM_SETMAXAMPLITUDE, view ? view->m_nMaxAmplitude : 0)
+                   QStringLiteral("确定"), WM_SETMAXAMPLITUDE, view ? view->m_nMaxAmplitude : 0,
+                   {1, std::numeric_limits<int>::max(), u"请输入大于 0 的整数"})
 {
     setObjectName(QStringLiteral("142"));
 }
 
 CSetPostSpeedDlg::CSetPostSpeedDlg(CMyView* view)
     : CValueDialog(view, QStringLiteral("波速设置"), QStringLiteral("波速值"), 1006,
-                   QStringLiteral("确  定"), WM_SETWAVESPEED, view ? view->m_nWaveSpeedCopy : 0)
+                   QStringLiteral("确  定"), WM_SETWAVESPEED, view ? view->m_nWaveSpeedCopy : 0,
+                   {100, 20000, u"波速应为 100 至 20000 m/s 之间的整数"})
 {
     setObjectName(QStringLiteral("143"));
 }

@@ -10,17 +10,26 @@ namespace rovana {
 
 class CMyView;
 
-// A small modal dialog with one labelled integer field and an OK button. On OK the
-// value is read like atoi (leading digits; none gives 0); a value that is not above 0
-// is refused with a short message and the dialog stays open. Otherwise the value is
-// sent to the channel view with the dialog's message and the view is repainted.
+// The values a dialog accepts, and what it says about any other.
+struct ValueRange
+{
+    int minimum;
+    int maximum;
+    const char16_t* refusal;
+};
+
+// A small modal dialog with one labelled integer field and an OK button. The field opens
+// with its value selected, so that typing replaces it. On OK the value is read like atoi
+// (leading digits; none gives 0); a value outside the dialog's range is refused with a
+// short message and the dialog stays open. Otherwise the value is sent to the channel
+// view with the dialog's message and the view is repainted.
 class CValueDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     CValueDialog(CMyView* view, const QString& caption, const QString& label, int editId,
-                 const QString& okText, int message, int initialValue);
+                 const QString& okText, int message, int initialValue, ValueRange range);
 
     int Value() const { return m_nValue; }
     QLineEdit* Edit() const { return m_pEdit; }
@@ -34,9 +43,10 @@ private:
     QLineEdit* m_pEdit;
     int m_nMessage;
     int m_nValue;
+    ValueRange m_Range;
 };
 
-// Maximum amplitude ("设置"): starts from the view's m_nMaxAmplitude.
+// Maximum amplitude ("设置"): starts from the view's m_nMaxAmplitude; any value above 0.
 class CSetMVDlg : public CValueDialog
 {
     Q_OBJECT
@@ -45,7 +55,8 @@ public:
     explicit CSetMVDlg(CMyView* view);
 };
 
-// Wave speed ("波速设置"): starts from the record's wave speed as of the last repaint.
+// Wave speed ("波速设置"): starts from the record's wave speed as of the last repaint;
+// 100 to 20000 m/s, the range of stress waves in rock bolts with a wide margin.
 class CSetPostSpeedDlg : public CValueDialog
 {
     Q_OBJECT

@@ -18,6 +18,7 @@ public:
     const CFileData& CurrentRecord() const override { return record; }
     const DisplaySettings& Display() const override { return display; }
     int ActiveChannel() const override { return active; }
+    float MeasuredLength(int channel) const override { return lengths.at(channel); }
     // The panel only reads the report view; what the channel views ask of it is not used.
     void SetActiveChannel(int) override {}
     void RepaintChannel(int) override {}
@@ -30,6 +31,7 @@ public:
     CFileData record;
     DisplaySettings display;
     int active = 0;
+    std::array<float, 3> lengths{};
 };
 
 class InfoViewTest : public ::testing::Test
@@ -91,6 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, InfoViewLengthTest,
 TEST_F(InfoViewTest, CriterionThreeAfterMeasuringGivesCAndRederivesTheClass)
 {
     host.record.m_fDesignLength = 4.0f;
+    host.lengths[0] = 3.85f;
     panel.SetPanelGrade(0);
     panel.SetPanelLengths(0, 3.35f, 3.85f);
     EXPECT_EQ(panel.ShownClass(), 0);
@@ -98,8 +101,26 @@ TEST_F(InfoViewTest, CriterionThreeAfterMeasuringGivesCAndRederivesTheClass)
     EXPECT_EQ(panel.ShownGrade(), 2);
     EXPECT_EQ(Control<QComboBox>(IDC_COMBO_GRADE)->currentText(), "C 80%~75%");
     EXPECT_EQ(panel.m_nChannelGrade[0], 2);
-    EXPECT_EQ(panel.m_nChannelClass[0], 2); // from the 3.85 kept in the hidden field
+    EXPECT_EQ(panel.m_nChannelClass[0], 2); // from the measured 3.85
     EXPECT_EQ(panel.ShownClass(), 2);
+}
+
+// 3.7975 m of 4.00 m fails the 95 % rule; its two-decimal text 3.80 would pass it. The
+// class must not depend on whether a marker command or a criterion click came last.
+TEST_F(InfoViewTest, TheClassUsesTheExactLengthWhateverTheLastAction)
+{
+    host.record.m_fDesignLength = 4.0f;
+    host.active = 1;
+    host.lengths[1] = 3.7975f;
+    panel.SetPanelGrade(0);
+    panel.SetPanelLengths(1, 3.0f, 3.7975f); // what a marker command pushes
+    EXPECT_EQ(panel.m_nChannelClass[1], 3);
+    for (int criterion : {0, 1, 0}) {
+        panel.ClickCriterion(criterion);
+        EXPECT_EQ(panel.m_nChannelGrade[1], criterion);
+        EXPECT_EQ(panel.m_nChannelClass[1], 3) << criterion;
+        EXPECT_EQ(panel.ShownClass(), 3);
+    }
 }
 
 TEST_F(InfoViewTest, SetPanelGradeSwitchesTheMatchingCriterion)

@@ -129,8 +129,6 @@ TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
     view.m_pChannelView[1]->m_nMagnify = 10;
     view.m_ReportOptions.bShowTitle = 0;
     const sheet::SheetSettings s = view.PrintSettings();
-    EXPECT_EQ(s.nCurSampleInterval, 5);
-    EXPECT_EQ(s.nCurSampleCount, 2048);
     EXPECT_EQ(s.bCompress, 0);
     EXPECT_EQ(s.channels[1].nMaxAmplitude, 900);
     EXPECT_EQ(s.channels[1].nMagnify, 10);

@@ -59,8 +59,6 @@ protected:
         print.m_nWaveSpeed = 3500;
         print.m_nReportChannel = 1;
         settings.options.bChannel1 = 1;
-        settings.nCurSampleInterval = 10;
-        settings.nCurSampleCount = 2048;
         settings.channels.fill({1700, 0});
     }
     SheetDrawList Draw() const { return DrawSheet(Context()); }
@@ -348,19 +346,44 @@ TEST_F(SheetTest, DiagramLabelsAndMarks)
                   QPolygon({{xs[j - 1], 2739}, {xs[j - 1], 2749}}));
         EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->at, QPoint(xs[j - 1], 2749));
     }
-    // 512 samples of 10 µs = 5.12 ms, divided by 3.7793 pixels per sample.
-    EXPECT_EQ(Find(list, SheetRole::TimeLabel, 1)->text, "1.35");
     EXPECT_EQ(Find(list, SheetRole::TimeUnit)->at, QPoint(4480, 2749));
 }
 
-TEST_F(SheetTest, NoSamplesInTheOpenTestLeavesTheTimeLabelsEmpty)
+// Each tick reads the time at the tick: the diagram spans 10.24 ms with compression and
+// 2.048 ms without, whatever the printed file's sampling interval, which sets only how
+// many of its samples fit.
+TEST_F(SheetTest, TimeLabelsAreTheTimesAtTheTicks)
 {
-    settings.nCurSampleCount = 0;
+    const struct
+    {
+        int interval, compress;
+        const char* labels[3];
+        int secondTraceX; // where sample 1 lands
+    } rows[] = {
+        {10, 1, {"2.56", "5.12", "7.68"}, 763},
+        {5, 1, {"2.56", "5.12", "7.68"}, 761},
+        {2, 0, {"0.51", "1.02", "1.54"}, 763},
+    };
+    for (const auto& r : rows) {
+        print.m_nSampleInterval = r.interval;
+        settings.bCompress = r.compress;
+        const SheetDrawList list = Draw();
+        SCOPED_TRACE(r.interval);
+        for (int j = 1; j <= 3; ++j)
+            EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->text, r.labels[j - 1]);
+        EXPECT_EQ(FindAll(list, SheetRole::Trace).front()->points.value(1).x(), r.secondTraceX);
+    }
+}
+
+TEST_F(SheetTest, NoSamplesInThePrintedFileLeavesTheTimeLabelsEmpty)
+{
+    print.m_nSampleCount = 0;
     const SheetDrawList list = Draw();
     for (int j = 1; j <= 3; ++j)
         EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->text, "");
-    EXPECT_DOUBLE_EQ(TraceScale(settings, 2048), 1.0);
-    EXPECT_EQ(TimeLabelScale(settings, 2048), 0.0);
+    EXPECT_DOUBLE_EQ(TraceScale(print, settings, 2048), 1.0);
+    EXPECT_EQ(TimeLabelScale(print, settings, 2048), 0.0);
+    EXPECT_EQ(BarScale(print, settings, 2048), 0.0);
 }
 
 TEST_F(SheetTest, ReportChannelOutsideTheChannelsDrawsNoDiagram)
@@ -397,7 +420,6 @@ TEST_F(SheetTest, TraceStartsEndsAndIsClippedToTheDiagramCell)
 
 TEST_F(SheetTest, PositiveExcursionsAreFilledTwoPixelsWideOnlyFor1024Samples)
 {
-    settings.nCurSampleCount = 1024;
     print.m_nSamples[1][5] = 1000;
     print.m_nSampleCount = 1024;
     const SheetDrawList filled = Draw();
@@ -490,8 +512,23 @@ TEST_F(SheetTest, DefectBarAndRange)
     const SheetItem* text = Find(list, SheetRole::DefectText);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->text, QStringLiteral("缺陷范围:1.75m  - 3.50m "));
-    EXPECT_EQ(text->at, QPoint(1269, 3887));
+    // Right of the bars (they end at 1965), centred on their band 2869..3086.
+    EXPECT_EQ(text->at, QPoint(1965 + 48, 2869 + (217 - 140) / 2));
     EXPECT_EQ(text->pointSize, 14.0);
+}
+
+// Bars that reach the right edge leave no room beside them: the text goes under them,
+// as large as the rest of the cell allows, and never below the grid line closing it.
+TEST_F(SheetTest, DefectRangeUnderBarsThatReachTheRightEdge)
+{
+    Mark({20, 72, 1500, 120, 220});
+    const SheetDrawList list = Draw();
+    const SheetItem* text = Find(list, SheetRole::DefectText);
+    ASSERT_TRUE(text);
+    const SheetLayout lay = ComputeSheetLayout(Context(), SheetRectangle(kA4At600));
+    EXPECT_GT(text->at.y(), 3086); // below the lowest bar
+    EXPECT_LE(text->at.y() + FakeMeasure(text->text, text->pointSize).height(), lay.Y5);
+    EXPECT_EQ(text->pointSize, 5.0);
 }
 
 TEST_F(SheetTest, BottomBeyondTheRightEdgeEndsTheBarsFiveBeforeIt)

@@ -211,8 +211,6 @@ TEST(SheetPdfTest, SettingsAfterOpeningFollowTheFile)
         EXPECT_EQ(s.options.bChannel2, r.b2);
         EXPECT_EQ(s.options.bChannel3, r.b3);
         EXPECT_EQ(s.options.bShowTitle, 1);
-        EXPECT_EQ(s.nCurSampleInterval, 5);
-        EXPECT_EQ(s.nCurSampleCount, 1500);
         EXPECT_EQ(s.bCompress, 1);
         for (const ChannelScale& c : s.channels)
             EXPECT_EQ(c, (ChannelScale{1700, 1}));

@@ -103,7 +103,7 @@ TEST_F(AppTest, AnEmptyFileCannotBeRead)
     EXPECT_EQ(Frame().FileTree()->topLevelItemCount(), 0);
 }
 
-TEST_F(AppTest, MarkersOfChannel3OnlyLeaveTheOtherViewsAndTheGainAlone)
+TEST_F(AppTest, OnlyTheNewFilesMarkersRemainAndTheGainIsLeftAlone)
 {
     QByteArray b = ComposeInstrumentFile(test::SampleRecord());
     test::SetMarkers(b, 1, 2, {20, 60, 220, 100, 150});
@@ -115,8 +115,10 @@ TEST_F(AppTest, MarkersOfChannel3OnlyLeaveTheOtherViewsAndTheGainAlone)
         View(c).m_nMagnify = 5;
     }
     ASSERT_TRUE(app->OpenDocumentFile(path));
-    EXPECT_EQ(StateOf(View(0)), earlier);
-    EXPECT_EQ(StateOf(View(1)), earlier);
+    // Only the new file's markers remain (the old positions stay behind unused flags).
+    const MarkerState cleared{{0, 0, 0, 0, 0}, {77, 0, 300, 0, 0}};
+    EXPECT_EQ(StateOf(View(0)), cleared);
+    EXPECT_EQ(StateOf(View(1)), cleared);
     EXPECT_EQ(StateOf(View(2)), (MarkerState{{1, 1, 1, 1, 1}, {20, 60, 220, 100, 150}}));
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(View(c).m_nMagnify, 5) << c; // not touched by this entrance
@@ -156,9 +158,11 @@ TEST_F(AppTest, APathWithoutFolderKeepsThePreviousRecord)
     QDir::setCurrent(old);
     EXPECT_TRUE(ok);
     EXPECT_EQ(messages, QStringList{"未有选择文件，请重试！"});
-    EXPECT_EQ(Draw().m_CurData.m_nSampleCount, 1024); // not reloaded
-    EXPECT_EQ(Draw().m_strCurPath, "MG0002.mg");
-    EXPECT_TRUE(Draw().m_strFolder.isEmpty());
+    // The test on screen stays whole, path included: a save must not write it into the
+    // other file.
+    EXPECT_EQ(Draw().m_CurData.m_nSampleCount, 1024);
+    EXPECT_EQ(Draw().m_strCurPath, first);
+    EXPECT_EQ(Draw().m_strFolder, m_strFolder);
     EXPECT_EQ(Frame().FileTree()->RootItem()->text(0), "site1"); // not rebuilt
 }
 

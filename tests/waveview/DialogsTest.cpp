@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -116,6 +117,55 @@ TEST_F(DialogsTest, WaveSpeed3600ChangesTheRecordAndTheLengths)
 
     Run(ID_SET_WAVESPEED, "0"); // refused: the record keeps 3600
     EXPECT_EQ(host.record.m_nWaveSpeed, 3600);
+}
+
+// Typing into a freshly opened dialog replaces the value shown, in both value dialogs.
+TEST_F(DialogsTest, TypingReplacesTheShownValue)
+{
+    host.record.m_nWaveSpeed = 3500;
+    view.ComputeDrawing();
+    const struct
+    {
+        int command;
+        int (*value)(const CMyView&, const test::FakeViewHost&);
+    } rows[] = {
+        {ID_SET_WAVESPEED,
+         [](const CMyView&, const test::FakeViewHost& h) { return h.record.m_nWaveSpeed; }},
+        {ID_SET_AMPLITUDE,
+         [](const CMyView& v, const test::FakeViewHost&) { return v.m_nMaxAmplitude; }},
+    };
+    for (const auto& r : rows) {
+        view.m_fnRunDialog = [](QDialog& dialog) {
+            auto* edit = qobject_cast<CValueDialog*>(&dialog)->Edit();
+            for (const QChar c : QStringLiteral("3600")) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'), Qt::NoModifier,
+                                QString(c));
+                QApplication::sendEvent(edit, &press);
+            }
+            dialog.findChild<QPushButton*>("1")->click();
+            return dialog.result();
+        };
+        view.OnCommand(r.command);
+        EXPECT_EQ(r.value(view, host), 3600) << r.command;
+    }
+}
+
+TEST_F(DialogsTest, WaveSpeedsOutside100To20000AreRefused)
+{
+    const EntryRow rows[] = {
+        {"99", 3500, true},    {"100", 100, false},      {"20000", 20000, false},
+        {"20001", 3500, true}, {"35003600", 3500, true}, {"-3500", 3500, true},
+    };
+    for (const EntryRow& r : rows) {
+        host.record.m_nWaveSpeed = 3500;
+        refusals.clear();
+        Run(ID_SET_WAVESPEED, r.text);
+        EXPECT_EQ(host.record.m_nWaveSpeed, r.value) << r.text;
+        ASSERT_EQ(refusals.size(), r.refused ? 1 : 0) << r.text;
+        if (r.refused) {
+            EXPECT_EQ(refusals.value(0), "波速应为 100 至 20000 m/s 之间的整数");
+        }
+    }
 }
 
 TEST_F(DialogsTest, MagnificationOpensOnZeroAndSetsTheChosenGain)

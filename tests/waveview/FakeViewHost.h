@@ -14,6 +14,7 @@ public:
     const CFileData& CurrentRecord() const override { return record; }
     const DisplaySettings& Display() const override { return display; }
     int ActiveChannel() const override { return active; }
+    float MeasuredLength(int) const override { return 0.0f; }
     void SetActiveChannel(int channel) override { active = channel; }
     void RepaintChannel(int) override {}
     void RefreshInfoPanel(int) override {}

@@ -270,5 +270,29 @@ TEST_F(MarkersTest, SelectingAChannelWithoutMarkersClearsTheDisplayButKeepsTheGr
     Channel(0).viewport()->removeEventFilter(&counter);
 }
 
+// After a load the selected channel is the file's report channel while the keyboard focus
+// may sit in another view. A marker command there acts on its own channel: it selects it
+// first and never touches the grade or class of the channel that was selected.
+TEST_F(MarkersTest, AMarkerCommandInAnUnselectedViewActsOnItsOwnChannel)
+{
+    for (int command : {ID_MARKER_END, ID_MARKER_BOTTOM, ID_MARKER_CLEAR}) {
+        report.m_nActiveChannel = 1;
+        frame.panel.m_nChannelGrade = {2, 3, -1};
+        frame.panel.m_nChannelClass = {2, 3, -1};
+        CMyView& v = Channel(0);
+        v.m_bEndSet = v.m_bBottomSet = 1;
+        v.m_nEndPos = 20;
+        v.m_nBottomPos = 174; // 3.85 m of 4.0: the class follows the grade
+        v.OnCommand(command);
+        SCOPED_TRACE(command);
+        EXPECT_EQ(report.m_nActiveChannel, 0);
+        EXPECT_EQ(frame.panel.m_nChannelGrade[1], 3); // untouched
+        EXPECT_EQ(frame.panel.m_nChannelClass[1], 3);
+        const bool cleared = command == ID_MARKER_CLEAR;
+        EXPECT_EQ(frame.panel.m_nChannelGrade[0], cleared ? 2 : 0);
+        EXPECT_EQ(frame.panel.m_nChannelClass[0], cleared ? 3 : 0);
+    }
+}
+
 } // namespace
 } // namespace rovana
