@@ -262,6 +262,11 @@ bool CDrawView::SaveCopyWithResults()
 
 bool CDrawView::SaveViewPicture()
 {
+    if (m_strCurPath.isEmpty()) {
+        // No test on screen: there is no file to put the picture beside.
+        m_fnMessage(QStringLiteral("未有选择文件，请重试！"));
+        return false;
+    }
     const QImage picture = grab().toImage();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int depth = screen ? screen->depth() : 32;

@@ -206,6 +206,66 @@ TEST_F(SheetTest, BasicInformation)
     }
 }
 
+// Every value cell against the record field it comes from, each field distinct, so that a
+// value in the wrong cell fails.
+TEST_F(SheetTest, EveryValueCellShowsItsOwnField)
+{
+    print.m_strProjectName = QStringLiteral("工程甲");
+    print.m_strItemName = QStringLiteral("项目乙");
+    print.m_strBoltNo = QStringLiteral("B-07");
+    print.m_strTestBasis = QStringLiteral("依据丙");
+    print.m_strInstallDate = QStringLiteral("2026-01-02");
+    print.m_strInstrument = QStringLiteral("仪器丁");
+    print.m_nBoltType = 2;
+    print.m_strTestDate = QStringLiteral("2026-03-04");
+    print.m_fDesignDiameter = 25.5f;
+    print.m_fDesignLength = 7.25f;
+    print.m_fDesignL0 = 1.5f;
+    print.m_nDesignGrade = 2;
+    print.m_fTestDiameter = 22.25f;
+    print.m_fMeasured = {{{1.75f, 4.5f}, {9.0f, 9.0f}, {8.0f, 8.0f}}};
+    print.m_strGradeText = QStringLiteral("D <75%");
+    print.m_strQualityClass = QStringLiteral("III");
+    print.m_fExposedLength = 1.25f;
+    print.m_fAnchorLength = 6.5f;
+    print.m_strTestUnit = QStringLiteral("单位戊");
+    const SheetDrawList list = Draw();
+    const struct
+    {
+        SheetRole role;
+        int tag;
+        const char* text;
+    } cells[] = {
+        {SheetRole::InfoValue, 1, "工程甲"},
+        {SheetRole::InfoValue, 3, "项目乙"},
+        {SheetRole::InfoValue, 5, "B-07"},
+        {SheetRole::InfoValue, 7, "依据丙"},
+        {SheetRole::InfoValue, 9, "2026-01-02"},
+        {SheetRole::InfoValue, 11, "仪器丁"},
+        {SheetRole::InfoValue, 13, "摩擦型锚杆"},
+        {SheetRole::InfoValue, 15, "2026-03-04"},
+        {SheetRole::DesignValue, 0, "25.50 mm"},
+        {SheetRole::DesignValue, 1, "7.25 m"},
+        {SheetRole::DesignValue, 2, "1.50 m"},
+        {SheetRole::DesignValue, 3, "5.75 m"},
+        {SheetRole::DesignValue, 4, "C 80%~75%"},
+        {SheetRole::TestValue, 0, "22.25 mm"},
+        {SheetRole::TestValue, 1, "6.25 m"},
+        {SheetRole::TestValue, 2, "1.75 m"},
+        {SheetRole::TestValue, 3, "4.50 m"},
+        {SheetRole::TestValue, 4, "D <75%"},
+        {SheetRole::Conclusion, 0,
+         "自由端长:1.25m, 锚固长度:6.50m, 密实度等级:D <75%, 锚固质量等级:III类"},
+        {SheetRole::Conclusion, 1, " 评定合格"},
+        {SheetRole::UnitName, 0, "单位戊"},
+    };
+    for (const auto& c : cells) {
+        const SheetItem* item = Find(list, c.role, c.tag);
+        ASSERT_TRUE(item) << c.text;
+        EXPECT_EQ(item->text, QString::fromUtf8(c.text));
+    }
+}
+
 TEST_F(SheetTest, IndicesOutsideTheirTablesPrintNothing)
 {
     print.m_nBoltType = 5;

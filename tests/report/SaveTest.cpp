@@ -116,6 +116,12 @@ TEST_F(SaveTest, PictureLiesNextToTheTestFile)
     ASSERT_TRUE(view.SaveViewPicture());
     EXPECT_EQ(test::ReadBytes(view.m_strCurPath), m_original);
     EXPECT_TRUE(QFile::exists(m_dir.filePath("UPPER.bmp")));
+
+    view.m_strCurPath.clear(); // no test on screen: refused, not "./.bmp"
+    messages.clear();
+    EXPECT_FALSE(view.SaveViewPicture());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("未有选择文件，请重试！")});
+    EXPECT_FALSE(QFile::exists(QStringLiteral(".bmp")));
 }
 
 } // namespace

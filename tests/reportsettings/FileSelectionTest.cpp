@@ -140,6 +140,66 @@ TEST_F(PrintSetTest, UnreadableSelectionSaysSoAndCannotBeSaved)
     EXPECT_EQ(ReadBytes(m_strFolder + QStringLiteral("/B.mg")), QByteArray(100, '\0'));
 }
 
+// The evaluation panel holds the test on screen only. A file without saved report
+// information shows its own stored grade and class, or nothing, never the panel's.
+TEST_F(PrintSetTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
+{
+    QByteArray graded = Fresh();
+    WriteInt32(graded, mg::kEvaluation, 3);     // channel 1: D
+    WriteInt32(graded, mg::kEvaluation + 4, 3); // IV
+    Write("B.mg", graded);
+    const QString never = Write("C.mg", Fresh());
+    Open(Write("A.mg", Fresh()));
+    frame->InfoView()->m_nChannelGrade[0] = 1;
+    frame->InfoView()->m_nChannelClass[0] = 1;
+    auto dlg = OpenDialog();
+    const struct
+    {
+        const char* file;
+        const char* grade;
+        const char* qualityClass;
+    } rows[] = {
+        {"A.mg", "B 90%~80%", "II"}, // at opening: the test on screen, from the panel
+        {"B.mg", "D <75%", "IV"},    {"C.mg", "", ""},
+        {"A.mg", "B 90%~80%", "II"}, {"C.mg", "", ""},
+    };
+    for (const auto& r : rows) {
+        if (&r != &rows[0])
+            SelectRow(*dlg, QString::fromUtf8(r.file));
+        SCOPED_TRACE(r.file);
+        EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QString::fromUtf8(r.grade));
+        EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QString::fromUtf8(r.qualityClass));
+    }
+    Click(*dlg, IDC_BUTTON_SAVE);
+    CFileData saved;
+    ASSERT_TRUE(saved.Load(never));
+    EXPECT_EQ(saved.m_bInfoSaved, 1);
+    EXPECT_TRUE(saved.m_strGradeText.isEmpty());
+    EXPECT_TRUE(saved.m_strQualityClass.isEmpty());
+}
+
+// A file the reader refuses leaves the previous file in the record: the fields go empty
+// and a save is refused, so that no other bolt's values reach it.
+TEST_F(PrintSetTest, ARefusedSelectionShowsNothingAndIsNotSaved)
+{
+    InstrumentRecord bad = SampleRecord();
+    bad.month = 13;
+    const QString badPath = Write("B.mg", ComposeInstrumentFile(bad));
+    const QByteArray before = ReadBytes(badPath);
+    Write("A.mg", WithSavedInfo(Fresh(), {}));
+    Open(m_strFolder + QStringLiteral("/A.mg"));
+    auto dlg = OpenDialog();
+    ASSERT_EQ(dlg->FieldText(IDC_EDIT_ITEM), QStringLiteral("边坡锚杆"));
+    SelectRow(*dlg, QStringLiteral("B.mg"));
+    for (int id : {IDC_EDIT_ITEM, IDC_EDIT_PROJECT, IDC_EDIT_GRADE, IDC_EDIT_QUALITY,
+                   IDC_EDIT_EXPOSED, IDC_EDIT_TESTDATE, IDC_EDIT_DESIGNDIAMETER})
+        EXPECT_TRUE(dlg->FieldText(id).isEmpty()) << id;
+    messages.clear();
+    Click(*dlg, IDC_BUTTON_SAVE);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法读取文件")});
+    EXPECT_EQ(ReadBytes(badPath), before);
+}
+
 TEST_F(PrintSetTest, ClosingReturnsTheRecordToTheCurrentTest)
 {
     const QString a = Write("A.mg", Fresh());

@@ -126,7 +126,9 @@ TEST_F(PrintSetTest, ClickingTheCheckedChannelKeepsItRefillsAndSaves)
     EXPECT_EQ(Channels(*dlg), (std::array{true, false, false}));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.75"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_TESTLENGTH), QStringLiteral("5.25"));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%")); // the record's
+    // The record's grade B and class III: distinct indices, so a swap shows.
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("III"));
     EXPECT_EQ(ReadBytes(path), b); // the save is posted, not yet run
 
     QCoreApplication::processEvents();
@@ -134,6 +136,10 @@ TEST_F(PrintSetTest, ClickingTheCheckedChannelKeepsItRefillsAndSaves)
     EXPECT_FLOAT_EQ(ReadFloat(saved, mg::kExposedLength), 0.75f);
     EXPECT_EQ(ReadInt32(saved, mg::kReportChannel), 0);
     EXPECT_TRUE(messages.isEmpty()); // no "已保存！" after a channel click
+    CFileData reloaded;
+    ASSERT_TRUE(reloaded.Load(path));
+    EXPECT_EQ(reloaded.m_strGradeText, QStringLiteral("B 90%~80%"));
+    EXPECT_EQ(reloaded.m_strQualityClass, QStringLiteral("III"));
 }
 
 TEST_F(PrintSetTest, SaveKeepsLengthAndUntouchedBytes)

@@ -4,6 +4,7 @@
 #include "CCheckListBox.h"
 #include "CDrawView.h"
 #include "CFileTreeView.h"
+#include "CInfoView.h"
 #include "CMainFrame.h"
 #include "CMyView.h"
 #include "CPrintSetDlg.h"

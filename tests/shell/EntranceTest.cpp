@@ -339,5 +339,38 @@ TEST_F(EntranceTest, TreeClickOnAFileWithAnInvalidDateStopsBeforeTheViews)
     EXPECT_EQ(StateOf(View(2)), kChannel3State);
 }
 
+// A file the reader refuses changes nothing visible, whichever entrance tried it: no
+// recent entry, no tree, commands and status bar as they were.
+TEST_F(EntranceTest, ARefusedFileLeavesNoTrace)
+{
+    InstrumentRecord r = test::SampleRecord();
+    r.month = 13;
+    const QString refused = WriteRecord("BAD.mg", r);
+    const QString shortFile = Write("SHORT.mg", QByteArray(4000, '\1'));
+    for (const QString& path : {refused, shortFile}) {
+        Open(path);
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(messages.size(), 1);
+        EXPECT_TRUE(m_pRecent->Entries().isEmpty());
+        EXPECT_EQ(frame->m_bFileLoaded, 0);
+        EXPECT_FALSE(frame->Action(ID_FILE_SAVE)->isEnabled());
+        EXPECT_FALSE(frame->Action(ID_FILE_PRINT_SETUP)->isEnabled());
+        EXPECT_FALSE(frame->Action(ID_FILE_SAVE_PICTURE)->isEnabled());
+        EXPECT_EQ(Tree().topLevelItemCount(), 0);
+        EXPECT_EQ(frame->StatusPaneText(ID_INDICATOR_SAMPLES), QStringLiteral("采样点数："));
+        messages.clear();
+    }
+    const QString good = WriteRecord("MG0001.mg");
+    Open(good);
+    Draw().UpdateStatusPanes();
+    const QString samples = frame->StatusPaneText(ID_INDICATOR_SAMPLES);
+    ASSERT_EQ(samples, QStringLiteral("采样点数;1024"));
+    Open(refused);
+    Draw().UpdateStatusPanes();
+    EXPECT_EQ(m_pRecent->Entries(), QStringList{good});
+    EXPECT_EQ(Draw().m_strCurPath, good);
+    EXPECT_EQ(frame->StatusPaneText(ID_INDICATOR_SAMPLES), samples);
+}
+
 } // namespace
 } // namespace rovana
