@@ -22,7 +22,7 @@ std::string ChannelFilterJson(const CFileData& data, int channel)
     std::array<std::int16_t, kMaxSampleCount> raw{};
     std::copy_n(samples.begin(), raw.size(), raw.begin());
     std::array<std::int16_t, kSampleBlockSize> display{};
-    LowPass(display, raw, data.m_nSampleInterval, data.m_nSampleCount);
+    LowPass(display, raw, data.m_nSampleInterval, UsableSampleCount(data));
     return json::Array(std::span(display).first(kMaxSampleCount));
 }
 

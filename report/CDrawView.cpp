@@ -93,7 +93,7 @@ void CDrawView::DistributeChannel(int c)
 
     DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
     if (display.m_bFilter == 1)
-        LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, d.m_nSampleCount);
+        LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, UsableSampleCount(d));
     else
         std::copy(v.m_nRaw.begin(), v.m_nRaw.end(), v.m_nWave.begin());
 
@@ -108,7 +108,7 @@ void CDrawView::DistributeChannel(int c)
         panel->m_nChannelClass[c] = d.m_nQualityClass[c];
         panel->m_fChannelAnchor[c] = d.m_fPanelAnchor[c];
     }
-    v.SetScrollWidth(d.m_nSampleCount);
+    v.SetScrollWidth(UsableSampleCount(d));
 }
 
 void CDrawView::RestoreMarkers()

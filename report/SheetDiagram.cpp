@@ -19,7 +19,7 @@ const QColor kDefectColor(124, 124, 124);
 // Pixels per sample from the printed record's own sampling interval; 0 without samples.
 double RecordScale(const CFileData& print, const SheetSettings& s, int width)
 {
-    if (print.m_nSampleCount <= 0)
+    if (UsableSampleCount(print) == 0)
         return 0.0;
     return static_cast<double>(print.m_nSampleInterval) * width / DiagramWindow(s);
 }
@@ -140,7 +140,7 @@ int DiagramWindow(const SheetSettings& settings)
 
 double TraceScale(const CFileData& print, const SheetSettings& settings, int width)
 {
-    return print.m_nSampleCount <= 0 ? width / 2048.0 : RecordScale(print, settings, width);
+    return UsableSampleCount(print) == 0 ? width / 2048.0 : RecordScale(print, settings, width);
 }
 
 double TimeLabelScale(const CFileData& print, const SheetSettings& settings, int width)
@@ -198,7 +198,7 @@ void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel
         return;
     const double scale = static_cast<double>(h) / (2.0 * A);
     const double px = TraceScale(ctx.print, ctx.settings, box.right - box.left);
-    const int N = std::clamp(ctx.print.m_nSampleCount, 0, kMaxSampleCount);
+    const int N = UsableSampleCount(ctx.print);
     const auto& samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
     const auto y = [&](int k) {
         return static_cast<double>(A - samples[static_cast<std::size_t>(k)] *

@@ -480,7 +480,7 @@ void CMainFrame::OnViewFilter()
         for (int c = 0; c < kChannelCount; ++c) {
             CMyView* v = m_pDrawView->m_pChannelView[c];
             v->m_nWave.fill(0);
-            LowPass(v->m_nWave, v->m_nRaw, d.m_nSampleInterval, d.m_nSampleCount);
+            LowPass(v->m_nWave, v->m_nRaw, d.m_nSampleInterval, UsableSampleCount(d));
         }
     }
     m_pDrawView->RepaintAll();
@@ -503,8 +503,8 @@ void CMainFrame::OnViewCompress()
         if (!v)
             continue;
         if (m_bCompress == 1) {
-            if (d.m_nSampleCount != 0)
-                v->m_fCompress = CompressCommandFactor(d.m_nSampleInterval, d.m_nSampleCount,
+            if (UsableSampleCount(d) != 0)
+                v->m_fCompress = CompressCommandFactor(d.m_nSampleInterval, UsableSampleCount(d),
                                                        v->viewport()->width());
         } else {
             v->m_fCompress = 1.0f;

@@ -69,18 +69,19 @@ LoadResult ReadAnalysisBlock(const QByteArray& b, CFileData& d)
         &d.m_strInstallDate,
         &d.m_strProjectName,
     };
+    // This program never lets the text block pass byte 511, but a writer without that
+    // limit may have: the texts are read wherever they end, up to the samples.
     int pos = mg::kTextBlock;
     for (int i = 0; i < mg::kTextCount; ++i) {
         QByteArray text;
-        if (!ReadText(b, pos, mg::kAnalysisEnd, mg::kMaxTextBytes, text))
-            return Malformed(
-                QStringLiteral("第 %1 项文字超过 255 字节或超出分析区（字节 511）").arg(i + 1));
+        if (!ReadText(b, pos, mg::kAcquisitionEnd, mg::kMaxTextBytes, text))
+            return Malformed(QStringLiteral("第 %1 项文字超过 255 字节或超出字节 1023").arg(i + 1));
         if (texts[i])
             *texts[i] = FromAnsi(text);
     }
     d.m_strTitle = kReportTitle;
-    if (pos + mg::kTextBlockTrailer > mg::kAnalysisEnd)
-        return Malformed(QStringLiteral("文字区超出分析区（字节 511）"));
+    if (pos + mg::kTextBlockTrailer > mg::kAcquisitionEnd)
+        return Malformed(QStringLiteral("文字区超出字节 1023"));
     d.m_fDesignDiameter = ReadFloat(b, pos);
     d.m_fTestDiameter = ReadFloat(b, pos + 4);
     d.m_nDesignGrade = ReadInt32(b, pos + 8);
@@ -99,8 +100,6 @@ LoadResult ReadAcquisitionBlock(const QByteArray& b, CFileData& d)
     d.m_nWaveSpeed = ReadInt32(b, mg::kWaveSpeed);
     d.m_fDesignLength = ReadFloat(b, mg::kDesignLength);
     d.m_fDesignL0 = ReadFloat(b, mg::kDesignL0);
-    if (d.m_nSampleCount < 0 || d.m_nSampleCount > kMaxSampleCount)
-        return Malformed(QStringLiteral("采样点数 %1 超出 0..2048").arg(d.m_nSampleCount));
 
     int pos = mg::kAcquisitionTexts;
     QByteArray project, file;

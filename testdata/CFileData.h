@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -51,7 +52,7 @@ public:
     int m_nHighPass = 0;       // Hz
     int m_nLowPass = 0;        // Hz
     int m_nSampleInterval = 0; // µs
-    int m_nSampleCount = 0;    // valid samples per channel, 0..2048 after a load
+    int m_nSampleCount = 0;    // valid samples per channel as stored; see UsableSampleCount
     std::array<int, 4> m_nReserved{};
     int m_nWaveSpeed = 0; // m/s
     QString m_strProject = QStringLiteral("Project");
@@ -98,5 +99,13 @@ public:
     // Measured lengths per channel: [c][0] = L0, [c][1] = Lr, metres.
     std::array<std::array<float, 2>, kChannelCount> m_fMeasured{};
 };
+
+// The samples per channel the program works with: the stored count held to 0..2048. A
+// file may store any count; the status bar shows it as stored, the spectrum is left out
+// for counts outside 2..2048, and everything else uses this many samples.
+inline int UsableSampleCount(const CFileData& d)
+{
+    return std::clamp(d.m_nSampleCount, 0, kMaxSampleCount);
+}
 
 } // namespace rovana

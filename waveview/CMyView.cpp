@@ -100,7 +100,7 @@ wave::WaveInput CMyView::DrawingInput() const
     in.compress = display.m_bCompress;
     in.binWidth = display.m_fBinWidth;
 
-    in.sampleCount = record.m_nSampleCount;
+    in.sampleCount = UsableSampleCount(record);
     in.sampleInterval = record.m_nSampleInterval;
     in.waveSpeed = record.m_nWaveSpeed;
     in.designLength = record.m_fDesignLength;

@@ -372,5 +372,20 @@ TEST_F(EntranceTest, ARefusedFileLeavesNoTrace)
     EXPECT_EQ(frame->StatusPaneText(ID_INDICATOR_SAMPLES), samples);
 }
 
+// A stored sample count above 2048 loads: the status bar shows it as stored, the views
+// use 2048 samples and the spectrum is left out.
+TEST_F(EntranceTest, ASampleCountAbove2048IsShownAsStoredAndUsedUpTo2048)
+{
+    QByteArray b = ComposeInstrumentFile(test::SampleRecord());
+    WriteInt32(b, mg::kSampleCount, 3000);
+    Open(Write("BIG.mg", b));
+    EXPECT_TRUE(messages.isEmpty());
+    Draw().UpdateStatusPanes();
+    EXPECT_EQ(frame->StatusPaneText(ID_INDICATOR_SAMPLES), QStringLiteral("采样点数;3000"));
+    EXPECT_EQ(View(0).DrawingInput().sampleCount, 2048);
+    EXPECT_EQ(frame->m_fBinWidth, 0.0f);
+    View(0).ComputeDrawing(); // draws without reading past the buffers
+}
+
 } // namespace
 } // namespace rovana

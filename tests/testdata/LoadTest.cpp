@@ -197,21 +197,19 @@ std::vector<HostileRow> HostileRows()
              return b;
          },
          LoadStatus::Malformed},
-        {"TextBlockPastByte511",
+        {"TextBlockPastByte1023",
          [] {
              QByteArray b = Valid();
-             b.replace(148, 364, QByteArray(364, '\0'));
-             for (int i = 0; i < 2; ++i) // two 200-byte texts run past 512
-                 b.replace(148 + 201 * i, 200, QByteArray(200, 'b'));
+             for (int i = 0; i < 4; ++i) // four 254-byte texts reach byte 1164
+                 b.replace(148 + 255 * i, 255, QByteArray(254, 'b') + '\0');
              return b;
          },
          LoadStatus::Malformed},
-        {"TrailerPastByte511",
+        {"TrailerPastByte1023",
          [] {
              QByteArray b = Valid();
-             b.replace(148, 355, QByteArray(355, 'c')); // eleven texts then the trailer
-             for (int i = 0; i < 12; ++i)
-                 b[148 + 30 * i + 29] = '\0';
+             for (int i = 0; i < 12; ++i) // the twelfth text ends at byte 1023
+                 b.replace(148 + 73 * i, 73, QByteArray(72, 'c') + '\0');
              return b;
          },
          LoadStatus::Malformed},
@@ -231,9 +229,6 @@ std::vector<HostileRow> HostileRows()
              return b;
          },
          LoadStatus::Malformed},
-        {"SampleCountNegative", [] { return WithInt(524, -1); }, LoadStatus::Malformed},
-        {"SampleCount2049", [] { return WithInt(524, 2049); }, LoadStatus::Malformed},
-        {"SampleCountHuge", [] { return WithInt(524, 0x7FFFFFFF); }, LoadStatus::Malformed},
         {"Year1899", [] { return WithInt(kYearPos, 1899); }, LoadStatus::InvalidDate},
         {"Year1969BeforeTheCalendar", [] { return WithInt(kYearPos, 1969); },
          LoadStatus::InvalidDate},
@@ -274,6 +269,45 @@ TEST_P(HostileLoadTest, IsRefusedAndLeavesTheRecordExactlyAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileLoadTest, ::testing::ValuesIn(HostileRows()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Files a writer without this program's limits can make: texts that run into the
+// acquisition block, sample counts outside 0..2048. They load; the acquisition block is
+// still read from byte 512, and the program uses at most 2048 samples.
+TEST(LoadTest, FilesOtherWritersMakeStillLoad)
+{
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        int storedCount, usableCount;
+    } rows[] = {
+        {"TrailerPastByte511",
+         [] {
+             // A 255-byte title, a 96-byte item name and ten empty texts end at byte 510;
+             // the three trailing values take bytes 511..522.
+             QByteArray b = Valid();
+             b.replace(148, 363,
+                       QByteArray(255, 'x') + '\0' + QByteArray(96, 'd') + QByteArray(11, '\0'));
+             return b;
+         }(),
+         1024, 1024},
+        {"SampleCountNegative", WithInt(524, -1), -1, 0},
+        {"SampleCount2049", WithInt(524, 2049), 2049, 2048},
+        {"SampleCountHuge", WithInt(524, 0x7FFFFFFF), 0x7FFFFFFF, 2048},
+    };
+    for (const auto& r : rows) {
+        CFileData d;
+        const LoadResult result = d.LoadFromBytes(r.bytes);
+        ASSERT_TRUE(result) << r.name << ": " << result.detail.toStdString();
+        EXPECT_EQ(d.m_nSampleCount, r.storedCount) << r.name;
+        EXPECT_EQ(UsableSampleCount(d), r.usableCount) << r.name;
+        EXPECT_EQ(d.m_nSampleInterval, ReadInt32(r.bytes, 520)) << r.name;
+        EXPECT_EQ(d.m_strFile, QStringLiteral("MG0001")) << r.name;
+    }
+    CFileData d;
+    ASSERT_TRUE(d.LoadFromBytes(rows[0].bytes));
+    EXPECT_EQ(d.m_strItemName, QString(96, QLatin1Char('d')));
+}
 
 TEST(LoadTest, MessagesAreTheProgramsOwn)
 {
