@@ -50,8 +50,8 @@ QString NameAfterLastSeparator(const QString& path)
 
 void CDrawView::InstallDefaultDialogs()
 {
-    m_fnAskSavePath = [this](const QString& proposedName) {
-        QString path = QFileDialog::getSaveFileName(this, QString(), proposedName, kMgFilter);
+    m_fnAskSavePath = [this](const QString& proposedPath) {
+        QString path = QFileDialog::getSaveFileName(this, QString(), proposedPath, kMgFilter);
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".mg");
         return path;
@@ -249,7 +249,9 @@ bool CDrawView::SaveCopyWithResults()
 {
     const QString name = NameAfterLastSeparator(m_strCurPath);
     const QString source = m_strFolder + QLatin1Char('/') + name;
-    const QString target = m_fnAskSavePath(name);
+    // The dialog opens in the test's folder with its name, so that Enter saves it in place.
+    const QString proposed = m_strFolder.isEmpty() ? name : m_strFolder + QLatin1Char('/') + name;
+    const QString target = m_fnAskSavePath(proposed);
     if (target.isEmpty())
         return false;
     const WriteResult result = SaveAnalysis(source, target, CollectAnalysis());

@@ -82,7 +82,8 @@ public:
     // the channel views' amplitude and growing gain, the compress switch.
     sheet::SheetSettings PrintSettings() const;
     // Pages first..last (1-based) of the print list onto the printer; returns the number
-    // of pages drawn. Page n shows the file m_strFolder/entry n-1.
+    // of pages drawn, or -1 when the printer or its output file could not be opened or
+    // finished with an error. Page n shows the file m_strFolder/entry n-1.
     int PrintPages(QPrinter& printer, int first, int last);
 
     // How printing asks the user: the print dialog (false for Cancel; it may set a page
@@ -92,7 +93,8 @@ public:
 
     // How the view asks for a save target and tells the user something; tests replace
     // them. The target function returns an empty path for Cancel.
-    std::function<QString(const QString& proposedName)> m_fnAskSavePath;
+    // It gets the proposed path: the current test's folder and file name.
+    std::function<QString(const QString& proposedPath)> m_fnAskSavePath;
     std::function<void(const QString&)> m_fnMessage;
 
     // CMyViewHost

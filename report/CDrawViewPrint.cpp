@@ -56,8 +56,10 @@ int CDrawView::PrintPages(QPrinter& printer, int first, int last)
     first = std::max(first, 1);
     last = std::min(last, static_cast<int>(list.size()));
     QPainter painter;
-    if (first > last || !painter.begin(&printer))
+    if (first > last)
         return 0;
+    if (!painter.begin(&printer))
+        return -1; // the printer or the output file cannot be opened
     const sheet::SheetSettings settings = PrintSettings();
     int printed = 0;
     for (int page = first; page <= last; ++page) {
@@ -67,7 +69,8 @@ int CDrawView::PrintPages(QPrinter& printer, int first, int last)
         sheet::RenderReportPage(painter, path, m_PrintData, settings);
         ++printed;
     }
-    painter.end();
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return -1;
     return printed;
 }
 
@@ -87,7 +90,12 @@ bool CDrawView::OnFilePrint()
         first = printer.fromPage();
         last = std::max(first, printer.toPage());
     }
-    PrintPages(printer, first, last);
+    if (PrintPages(printer, first, last) < 0) {
+        // Nothing (or not everything) reached the printer: the list stays for another try.
+        m_fnMessage(QStringLiteral("无法打印：打印机或输出文件无法打开"));
+        update();
+        return false;
+    }
     // After a real print of the last page the user chooses files again.
     if (last >= m_nPageCount && m_pHost)
         m_pHost->ClearPrintList();

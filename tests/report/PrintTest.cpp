@@ -94,6 +94,21 @@ TEST_F(PrintTest, CancelledPrintDialogPrintsNothing)
     EXPECT_EQ(frame.list.size(), 3);
 }
 
+// A printer (here its output file) that cannot be opened prints nothing: that is said,
+// and the list stays for another try.
+TEST_F(PrintTest, APrintThatCannotStartSaysSoAndKeepsTheList)
+{
+    QStringList messages;
+    view.m_fnMessage = [&](const QString& text) { messages << text; };
+    view.m_fnPrintDialog = [this](QPrinter& printer) {
+        printer.setOutputFileName(m_dir.filePath("no-such-folder/out.pdf"));
+        return true;
+    };
+    EXPECT_FALSE(view.OnFilePrint());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法打印：打印机或输出文件无法打开")});
+    EXPECT_EQ(frame.list.size(), 3);
+}
+
 TEST_F(PrintTest, PreviewPaintsEveryPageAndKeepsTheList)
 {
     int painted = 0;
