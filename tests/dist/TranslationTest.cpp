@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -17,7 +18,8 @@
 namespace rovana {
 namespace {
 
-// The texts a user reads in the save dialog and in a Yes/No message box, by what they are.
+// The texts a user reads in the save dialog, in a Yes/No message box and on the print
+// preview, by what they are.
 std::vector<std::pair<const char*, QString>> DialogTexts()
 {
     std::vector<std::pair<const char*, QString>> texts;
@@ -35,6 +37,9 @@ std::vector<std::pair<const char*, QString>> DialogTexts()
                     QMessageBox::Yes | QMessageBox::No);
     texts.emplace_back("yes button", box.button(QMessageBox::Yes)->text());
     texts.emplace_back("no button", box.button(QMessageBox::No)->text());
+
+    QPrintPreviewDialog preview;
+    texts.emplace_back("print preview title", preview.windowTitle());
     return texts;
 }
 
