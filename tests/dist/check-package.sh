@@ -30,6 +30,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Section)" == science ]] || fail "Section is '$(field Section)'"
 [[ "$(field Architecture)" == "$(dpkg --print-architecture)" ]] || fail "Architecture is '$(field Architecture)'"
 [[ -n "$(field Maintainer)" ]] || fail "no Maintainer"
+# A CMake list separator that slipped into the text.
+[[ "$(field Description)" != *";"* ]] || fail "Description holds ';': $(field Description)"
 depends=$(field Depends)
 echo "Depends: $depends"
 # The fixed dependencies, and those found from the programs' shared libraries.
