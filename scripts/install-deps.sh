@@ -15,7 +15,7 @@ fi
 # Desktop integration and `make package`: icon rendering, the Debian package's tools, the
 # checks of the desktop entry and the MIME description, Qt's Chinese texts.
 packages+=(librsvg2-bin dpkg-dev desktop-file-utils shared-mime-info libxml2-utils
-    qt6-translations-l10n xdg-utils)
+    qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do
