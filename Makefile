@@ -24,6 +24,12 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The Debian package build/rovana_<version>_<arch>.deb; install it with
+# `apt install ./build/rovana_*.deb`.
+.PHONY: package
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
 sanitize: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROVANA_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)

@@ -12,6 +12,10 @@ packages=(
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
+# Desktop integration and `make package`: icon rendering, the Debian package's tools, the
+# checks of the desktop entry and the MIME description, Qt's Chinese texts.
+packages+=(librsvg2-bin dpkg-dev desktop-file-utils shared-mime-info libxml2-utils
+    qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do
