@@ -69,10 +69,11 @@ const DisplaySettings& CDrawView::Display() const
 void CDrawView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // Three views stacked with 10 px gaps; each as wide as the pane.
+    // Three views stacked with 10 px gaps and 10 px margins left and right: each view lies
+    // inside the pane, its scroll bar and the end of its trace in sight.
     const int b = std::max(0, (height() - 100) / 3);
     for (int i = 0; i < 3; ++i)
-        m_pChannelView[i]->setGeometry(10, 10 + i * (b + 10), width(), b);
+        m_pChannelView[i]->setGeometry(10, 10 + i * (b + 10), std::max(0, width() - 20), b);
 }
 
 void CDrawView::paintEvent(QPaintEvent* event)

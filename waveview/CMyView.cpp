@@ -93,6 +93,9 @@ wave::WaveInput CMyView::DrawingInput() const
     in.scroll = ScrollPosition();
     in.screenHeight = ScreenHeight();
     in.textHeight = QFontMetrics(wave::DcDefaultFont()).height();
+    in.textWidth = [device = viewport()](const QString& text, const wave::FontSpec& font) {
+        return QFontMetrics(wave::FontFor(font), device).horizontalAdvance(text);
+    };
     in.selected = m_pHost && m_pHost->ActiveChannel() == m_nChannel;
 
     in.displayMode = display.m_nDisplayMode;

@@ -88,19 +88,32 @@ DrawItem MakeTextAt(Role role, DrawPass pass, QPoint at, const QString& text, Fo
 // Axis line at H - 15, eleven ticks from H - 20 to H - 15 at `tickX[k]`, labels k = 0..9
 // at (x_k, H - 14), the unit text at (unitX, H - 14). Labels use the default font on
 // the default opaque background.
-void AppendAxis(DrawList& list, int W, int H, const int (&tickX)[11], const QString (&labels)[10],
-                const QString& unit, int unitX)
+// The axis under the spectrum, phase and energy curves: a line, eleven ticks, ten labels
+// and the unit in place of the last label, 50 px left of the axis' right end `span`.
+// Where texts are measured, the unit ends at `span` at the latest, and the last label
+// moves left as far as it must to end clear of the unit.
+void AppendAxis(DrawList& list, const WaveInput& in, const int (&tickX)[11],
+                const QString (&labels)[10], const QString& unit, int span)
 {
+    const int W = in.width;
+    const int H = in.height;
     const Pen black{Qt::black, 1, PenStyle::Solid};
     const FontSpec dcFont{FontKind::DcDefault, 0.0};
+    constexpr int kGap = 4;
+    int unitX = span - 50;
+    int lastLabelX = tickX[9];
+    if (in.textWidth) {
+        unitX = std::min(unitX, span - in.textWidth(unit, dcFont) - 1);
+        lastLabelX = std::min(lastLabelX, unitX - kGap - in.textWidth(labels[9], dcFont));
+    }
     list.push_back(MakeLine(Role::Axis, DrawPass::Trace, black, {0, H - 15}, {W, H - 15}));
     for (int k = 0; k <= 10; ++k) {
         list.push_back(MakeLine(Role::Tick, DrawPass::Trace, black, {tickX[k], H - 20},
                                 {tickX[k], H - 15}, k));
         if (k < 10)
-            list.push_back(MakeTextAt(Role::TickLabel, DrawPass::Trace, {tickX[k], H - 14},
-                                      labels[k], dcFont, TextBackground::OpaqueWhite, Qt::black,
-                                      k));
+            list.push_back(MakeTextAt(Role::TickLabel, DrawPass::Trace,
+                                      {k == 9 ? lastLabelX : tickX[k], H - 14}, labels[k], dcFont,
+                                      TextBackground::OpaqueWhite, Qt::black, k));
         else
             list.push_back(MakeTextAt(Role::TickLabel, DrawPass::Trace, {unitX, H - 14}, unit,
                                       dcFont, TextBackground::OpaqueWhite, Qt::black, k));
@@ -236,7 +249,7 @@ void AppendSpectrum(DrawList& list, const WaveInput& in, WaveResult& out)
         if (k < 10)
             labels[k] = FrequencyLabel(tickX[k], scale.scaleX, df);
     }
-    AppendAxis(list, W, H, tickX, labels, QStringLiteral("(kHz)"), W - 50);
+    AppendAxis(list, in, tickX, labels, QStringLiteral("(kHz)"), W);
     list.push_back(MakeTextAt(Role::AxisLetter, DrawPass::Trace, {10, 10}, QStringLiteral("A"),
                               {FontKind::DcDefault, 0.0}, TextBackground::OpaqueWhite));
 }
@@ -270,7 +283,7 @@ void AppendPhase(DrawList& list, const WaveInput& in, WaveResult& out)
         if (k < 10)
             labels[k] = FrequencyLabel(tickX[k], scaleX, in.binWidth);
     }
-    AppendAxis(list, W, H, tickX, labels, QStringLiteral("(kHz)"), span - 50);
+    AppendAxis(list, in, tickX, labels, QStringLiteral("(kHz)"), span);
 
     const FontSpec dcFont{FontKind::DcDefault, 0.0};
     const int th = in.textHeight;
@@ -327,7 +340,7 @@ void AppendEnergy(DrawList& list, const WaveInput& in, WaveResult& out)
         if (k < 10)
             labels[k] = QString::number(std::int64_t{k} * count / 10 * dt);
     }
-    AppendAxis(list, W, H, tickX, labels, QStringLiteral("(us)"), span - 50);
+    AppendAxis(list, in, tickX, labels, QStringLiteral("(us)"), span);
     list.push_back(MakeTextAt(Role::AxisLetter, DrawPass::Trace, {10, 10}, QStringLiteral("E"),
                               {FontKind::DcDefault, 0.0}, TextBackground::OpaqueWhite));
 }
@@ -572,9 +585,13 @@ DrawList BuildDrawList(const WaveInput& in, WaveResult& out)
     text.role = Role::Measurement;
     text.pass = DrawPass::Text;
     text.hasPen = false;
-    text.rect = {W - 350, 10, W, H};
     text.text = out.measurement;
     text.font = {FontKind::Song, MeasurementPointSize(in.screenHeight)};
+    // 350 px from the right edge, or as far left as the text needs to be read whole.
+    int left = W - 350;
+    if (in.textWidth)
+        left = std::min(left, W - in.textWidth(text.text, text.font) - 4);
+    text.rect = {std::max(0, left), 10, W, H};
     text.background = TextBackground::Transparent;
     list.push_back(text);
     return list;

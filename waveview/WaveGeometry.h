@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -75,11 +76,14 @@ std::vector<LegendEntry> LegendEntries(int width);
 struct WaveInput
 {
     // Viewport and screen.
-    int width = 0;         // W
-    int height = 0;        // H
-    int scroll = 0;        // s, pixels = samples
-    int screenHeight = 0;  // for the font sizes
-    int textHeight = 16;   // character height of the default font (phase labels)
+    int width = 0;        // W
+    int height = 0;       // H
+    int scroll = 0;       // s, pixels = samples
+    int screenHeight = 0; // for the font sizes
+    int textHeight = 16;  // character height of the default font (phase labels)
+    // Width in pixels of a text in a font, as the view draws it; without it texts are
+    // placed as if they always fit.
+    std::function<int(const QString&, const FontSpec&)> textWidth;
     bool selected = false; // this view is the active channel
 
     // Main frame.

@@ -56,7 +56,9 @@ TEST_F(DrawViewTest, ChannelViewsAreStackedWithTheirIdentifiers)
         EXPECT_EQ(v->objectName(), QString::number(59648 + i));
         EXPECT_EQ(v->windowTitle(), "MyView");
         EXPECT_EQ(v->m_nChannel, i);
-        EXPECT_EQ(v->geometry(), QRect(10, 10 + i * (b + 10), 800, b));
+        // 10 px margins on both sides: the whole view, scroll bar included, is in the pane.
+        EXPECT_EQ(v->geometry(), QRect(10, 10 + i * (b + 10), 780, b));
+        EXPECT_TRUE(view.rect().contains(v->geometry()));
     }
     view.resize(300, 50); // smaller than the gaps: no negative heights
     EXPECT_EQ(view.m_pChannelView[2]->height(), 0);

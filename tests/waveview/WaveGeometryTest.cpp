@@ -583,6 +583,33 @@ TEST(Spectrum, ScaleTicksAndPeakKnownAnswers)
     EXPECT_EQ(MeasurementText(s.in), "FMAX:3.91");
 }
 
+// With texts measured (here 9 px per character at any size), the unit ends at the axis'
+// right end, the last label ends clear of it, and the measurement line is read whole.
+TEST(Spectrum, TextsFitWhenMeasured)
+{
+    State s = SpectrumState();
+    s.in.textWidth = [](const QString& text, const FontSpec&) {
+        return static_cast<int>(text.size()) * 9;
+    };
+    const DrawList list = s.Draw();
+    const DrawItem* unit = Item(list, Role::TickLabel, 10);
+    EXPECT_EQ(unit->at, QPoint(766, 286)); // 50 px left of the end: it fits there
+    EXPECT_LE(unit->at.x() + 45, 816);
+    const DrawItem* last = Item(list, Role::TickLabel, 9);
+    EXPECT_LE(last->at.x() + 9 * last->text.size() + 4, unit->at.x());
+    EXPECT_EQ(Item(list, Role::TickLabel, 8)->at.x(), Item(list, Role::Tick, 8)->points[0].x());
+
+    s.in.displayMode = kModeTimeDomain;
+    s.in.textWidth = [](const QString& text, const FontSpec&) {
+        return static_cast<int>(text.size()) * 12;
+    };
+    const DrawList timeList = s.Draw();
+    const DrawItem* line = Item(timeList, Role::Measurement);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->rect.right - line->rect.left, 12 * line->text.size() + 4);
+    EXPECT_GT(12 * line->text.size(), 350); // it would not fit into the 350 px it had
+}
+
 TEST(Spectrum, CurveVertices)
 {
     State s = SpectrumState();
