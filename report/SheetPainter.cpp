@@ -1,8 +1,7 @@
 #include "SheetPainter.h"
 
-#include "NameTables.h"
-
 #include "ReportSheet.h"
+#include "SheetFace.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -99,7 +98,7 @@ void PaintItem(QPainter& painter, const SheetItem& item)
 QFont SheetFont(double pointSize)
 {
     QFont font;
-    font.setFamilies(SongFamilies());
+    font.setFamilies(SheetFamilies());
     font.setPointSizeF(pointSize);
     return font;
 }

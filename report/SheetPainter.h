@@ -11,8 +11,8 @@ class QPaintDevice;
 namespace rovana::sheet {
 
 // The Song-style face that stands in for "宋体" at `pointSize`: 宋体 or SimSun where
-// installed, else the first installed of the Song-style CJK faces (Debian's
-// fonts-noto-cjk provides "Noto Serif CJK SC").
+// installed, else the face derived from Noto Serif CJK SC whose text a PDF gives back
+// (see SheetFace.h), else the first installed of the Song-style CJK faces.
 QFont SheetFont(double pointSize);
 
 // Size and vertical resolution of a page.

@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6printsupport6
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk tzdata
+    fonts-noto-cjk python3 python3-fonttools tzdata
+    poppler-utils
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)

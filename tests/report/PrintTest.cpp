@@ -3,7 +3,11 @@
 #include "CInfoView.h"
 #include "CMyView.h"
 #include "DisplaySettings.h"
+#include "PdfText.h"
+#include "ProjectInfoSave.h"
+#include "ReportSheet.h"
 #include "SheetInput.h"
+#include "SheetPainter.h"
 #include "TestFiles.h"
 
 #include <QPrinter>
@@ -133,6 +137,53 @@ TEST_F(PrintTest, PageOfAnUnreadableEntryIsNotTheLastBoltsSheet)
     // page said so instead of repeating it.
     EXPECT_EQ(view.m_PrintData.m_strFile, "MG0001");
     EXPECT_EQ(PdfPages(pdf), 2);
+}
+
+TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
+{
+    ProjectInfoValues info;
+    info.boltType = 3;
+    info.title = QStringLiteral("单根锚杆检测结果表");
+    info.projectName = QStringLiteral("长江工程自流支洞");
+    info.itemName = QStringLiteral("示范段目标");
+    info.boltNo = QStringLiteral("MG0003");
+    info.testBasis = QStringLiteral("JCJ/T 182-2009");
+    info.testDate = QStringLiteral("2026年06月03日");
+    info.gradeText = QStringLiteral("A >=90%");
+    info.qualityClass = QStringLiteral("III");
+    info.designDiameter = QStringLiteral("25");
+    QByteArray bytes = ComposeInstrumentFile(test::SampleRecord());
+    ASSERT_TRUE(PatchProjectInfo(bytes, info));
+    ASSERT_TRUE(test::WriteBytes(m_dir.filePath("b.mg"), bytes));
+
+    sheet::SheetDevice page;
+    view.m_fnPrintDialog = [&](QPrinter& printer) {
+        printer.setOutputFileName(pdf);
+        page = sheet::DeviceOf(printer);
+        return true;
+    };
+    const QStringList files = frame.list;
+    ASSERT_TRUE(view.OnFilePrint());
+
+    const auto measure = [](const QString& text, double pointSize) {
+        return QSize(static_cast<int>(text.size() * pointSize * 8),
+                     static_cast<int>(pointSize * 10));
+    };
+    for (int n = 1; n <= files.size(); ++n) {
+        SCOPED_TRACE(files[n - 1].toStdString());
+        CFileData print;
+        const QStringList printed = test::PrintedTexts(sheet::DrawReportPage(
+            page, m_dir.filePath(files[n - 1]), print, view.PrintSettings(), measure));
+        const test::ToolOutput text = test::PdfPageText(pdf, n);
+        ASSERT_TRUE(text.ok) << "pdftotext (poppler-utils): " << text.err.toStdString();
+        const QStringList missing = test::MissingTexts(text.out, printed);
+        EXPECT_TRUE(missing.isEmpty())
+            << "missing: " << missing.join(" | ").toStdString() << "\nextracted:\n"
+            << text.out.toStdString();
+        EXPECT_TRUE(test::LookAlikes(text.out).isEmpty()) << text.out.toStdString();
+    }
+    EXPECT_TRUE(test::PdfPageText(pdf, 2).out.contains(QStringLiteral("长江工程自流支洞")));
+    EXPECT_FALSE(test::EmbeddedFonts(pdf).filter(QStringLiteral("CJK")).isEmpty());
 }
 
 TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
