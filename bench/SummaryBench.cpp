@@ -107,7 +107,7 @@ void BM_SummaryTable10000(benchmark::State& state)
     state.counters["files/s"] =
         benchmark::Counter(kSiteFiles, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_SummaryTable10000)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_SummaryTable10000)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 
 void BM_SummaryPdf10000(benchmark::State& state)
 {
@@ -123,7 +123,7 @@ void BM_SummaryPdf10000(benchmark::State& state)
         benchmark::DoNotOptimize(pdf);
     }
 }
-BENCHMARK(BM_SummaryPdf10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SummaryPdf10000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_SummaryXlsx10000(benchmark::State& state)
 {
@@ -135,6 +135,6 @@ void BM_SummaryXlsx10000(benchmark::State& state)
         benchmark::DoNotOptimize(xlsx);
     }
 }
-BENCHMARK(BM_SummaryXlsx10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SummaryXlsx10000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 } // namespace
