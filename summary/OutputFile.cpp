@@ -55,14 +55,15 @@ bool WriteAll(int fd, const QByteArray& bytes, int& error)
     return true;
 }
 
-// A new file beside `target` that no one else has: ".name.XXXXXX.tmp", created exclusively.
+// A new file beside `target` that no one else has, created exclusively. Its name does not
+// repeat the target's, which may already be as long as a name can be.
 int CreateTemporary(const QString& target, QString& tmpPath, int& error)
 {
     const QFileInfo info(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tmpPath = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                  QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                QLatin1Char('0'));
+        tmpPath = info.absolutePath() +
+                  QStringLiteral("/.rovana-output-%1.tmp")
+                      .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         const int fd = ::open(QFile::encodeName(tmpPath).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
