@@ -2,6 +2,7 @@
 #include "CliCommon.h"
 #include "SheetCommand.h"
 #include "SignalCommands.h"
+#include "SummaryCommand.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -18,12 +19,16 @@ struct Subcommand
     rovana::cli::Command run;
 };
 
+// One subcommand a line.
+// clang-format off
 constexpr Subcommand kSubcommands[] = {
     {"info", rovana::cli::RunInfo},
     {"spectrum", rovana::cli::RunSpectrum},
     {"filter", rovana::cli::RunFilter},
     {"sheet", rovana::cli::RunSheet},
+    {"summary", rovana::cli::RunSummary},
 };
+// clang-format on
 
 const char kHelp[] =
     "用法: rovana-cli <命令> [参数]\n"
@@ -39,15 +44,19 @@ const char kHelp[] =
     "  sheet --pdf OUT.pdf FILE.mg...\n"
     "                    每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF；\n"
     "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告\n"
+    "  summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n"
+    "                    文件夹内全部 .mg 文件的锚杆检测结果汇总表与统计；不带输出选项时\n"
+    "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}\n"
     "  --help            显示本说明\n"
     "\n"
     "文件无法读取时在标准错误输出 \"无法读取文件\"，退出码为 1；\n"
     "其他错误（如测试日期无效）输出说明，退出码为 1。\n";
 
-// The sheet command draws text and needs the fonts of a GUI application, without a display.
+// The sheet and summary commands draw text: they need the fonts of a GUI application,
+// without a display.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "sheet") != 0)
+    if (argc < 2 || (std::strcmp(argv[1], "sheet") != 0 && std::strcmp(argv[1], "summary") != 0))
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -230,15 +230,14 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
 {
     const CFileData& d = ctx.print;
     const auto& m = d.m_nMarkers[static_cast<std::size_t>(channel)];
-    if (d.m_nMarkedChannels < 1 || m[kMarkerBottom] <= 0)
-        return;
     const double px = BarScale(d, ctx.settings, box.right - box.left);
+    const InterpretationBars bars = BarsToDraw(d, channel, px);
+    if (!bars.grout)
+        return;
     const int W = ctx.device.width;
     const int X0 = Trunc(0.1 * W + W / 15);
     const int h = box.bottom - box.top;
 
-    if (!(m[kMarkerFreeEnd] * px > 0))
-        return;
     int right = Trunc(X0 + m[kMarkerBottom] * px);
     if (right > box.right)
         right = box.right - 5;
@@ -247,15 +246,37 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
             box.bottom + (8 * h) / 20},
            kGroutColor);
 
-    if (!(m[kMarkerEnd] * px > 0))
+    if (!bars.rod)
         return;
     AddBar(list, SheetItem::Kind::Rectangle, SheetRole::RodBar,
            {Trunc(m[kMarkerEnd] * px + X0), box.bottom + (5 * h) / 20, right,
             box.bottom + (6 * h) / 20},
            Qt::black);
 
-    if (m[kMarkerDefectStart] * px > 0 && m[kMarkerDefectEnd] * px > 0)
+    if (bars.defect)
         DrawDefect(ctx, box, m, px, X0, right, list);
+}
+
+InterpretationBars BarsToDraw(const CFileData& print, int channel, double px)
+{
+    InterpretationBars bars;
+    if (channel < 0 || channel >= kChannelCount)
+        return bars;
+    const auto& m = print.m_nMarkers[static_cast<std::size_t>(channel)];
+    bars.grout = print.m_nMarkedChannels >= 1 && m[kMarkerBottom] > 0 && m[kMarkerFreeEnd] * px > 0;
+    bars.rod = bars.grout && m[kMarkerEnd] * px > 0;
+    bars.defect = bars.rod && m[kMarkerDefectStart] * px > 0 && m[kMarkerDefectEnd] * px > 0;
+    return bars;
+}
+
+bool PrintsDefectRange(const CFileData& print, const SheetSettings& settings)
+{
+    const int channel = print.m_nReportChannel;
+    if (channel < 0 || channel >= kChannelCount)
+        return false; // no diagram
+    // Any positive width gives the scale's sign; the page's own width is not needed.
+    constexpr int kAnyWidth = 1000;
+    return BarsToDraw(print, channel, BarScale(print, settings, kAnyWidth)).defect;
 }
 
 float SheetMarkerLength(const CFileData& print, int a, int b)

@@ -41,11 +41,29 @@ void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channe
 void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
                       SheetDrawList& list);
 
+// Which bars DrawInterpretation draws for `channel` at the bar scale `px` (pixels per
+// sample): the grouted part needs a marked channel, a bottom marker (m[2] > 0) and
+// m[1]·px > 0; the rod also m[0]·px > 0; the defect with its range text also m[3]·px > 0
+// and m[4]·px > 0.
+struct InterpretationBars
+{
+    bool grout = false;
+    bool rod = false;
+    bool defect = false;
+    friend bool operator==(const InterpretationBars&, const InterpretationBars&) = default;
+};
+InterpretationBars BarsToDraw(const CFileData& print, int channel, double px);
+
 // Appends the bars under the diagram: grouted part (free end to bottom), then the rod
 // (end to bottom), then the defect with its range text; each only when the one before
 // it was drawn.
 void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int channel,
                         SheetDrawList& list);
+
+// Whether the sheet of `print` prints the defect range "缺陷范围:…": it has a diagram
+// (report channel 0..2) and DrawInterpretation draws that channel's defect bar. Only the
+// sign of the bar scale enters, so the answer is the same on every page.
+bool PrintsDefectRange(const CFileData& print, const SheetSettings& settings);
 
 // Metres between sample indices a and b of the printed record, cut (not rounded) to
 // centimetres.

@@ -11,6 +11,7 @@
 #include "CRecentFileList.h"
 #include "CommandIds.h"
 #include "LowPass.h"
+#include "SummaryWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -191,6 +193,13 @@ void CMainFrame::CreateActions()
     a->setToolTip(QStringLiteral("打印预览"));
     a->setIcon(ToolbarIcon(ID_TOOL_PRINT_PREVIEW));
 
+    a = AddAction(ID_FILE_SITE_SUMMARY, QStringLiteral("检测结果汇总"));
+    a->setToolTip(QStringLiteral("检测结果汇总"));
+    a->setStatusTip(QStringLiteral("文件夹内全部锚杆的检测结果汇总表与统计"));
+    a->setIcon(QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"),
+                                style()->standardIcon(QStyle::SP_FileDialogListView)));
+    connect(a, &QAction::triggered, this, &CMainFrame::OnSiteSummary);
+
     a = AddAction(ID_APP_EXIT, QStringLiteral("退出(&X)"));
     a->setStatusTip(QStringLiteral("退出应用程序"));
     connect(a, &QAction::triggered, this, &QWidget::close);
@@ -251,6 +260,7 @@ void CMainFrame::CreateMenus()
     m_pFileMenu->addAction(Action(ID_FILE_PRINT));
     m_pFileMenu->addAction(Action(ID_FILE_PRINT_PREVIEW));
     m_pFileMenu->addAction(Action(ID_FILE_PRINT_SETUP));
+    m_pFileMenu->addAction(Action(ID_FILE_SITE_SUMMARY));
     m_pFileMenu->addSeparator();
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(ID_APP_EXIT));
@@ -284,6 +294,7 @@ void CMainFrame::CreateToolBar()
     m_wndToolBar->addAction(Action(ID_TOOL_PRINT_SETUP));
     m_wndToolBar->addAction(Action(ID_TOOL_PRINT_PREVIEW));
     m_wndToolBar->addAction(Action(ID_FILE_PRINT));
+    m_wndToolBar->addAction(Action(ID_FILE_SITE_SUMMARY));
     m_wndToolBar->addAction(Action(ID_APP_ABOUT));
 }
 
@@ -320,6 +331,12 @@ void CMainFrame::CreateClient()
     m_pInfoView = info;
 
     connect(m_pFileTree, &CFileTreeView::FileClicked, this, &CMainFrame::LoadFromTree);
+    // The root item appears once the tree has a folder: the summary command follows it.
+    connect(m_pFileTree->model(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent) {
+                if (!parent.isValid())
+                    UpdateCommandUI();
+            });
 
     // Ctrl+Z resets the growing gain of the active channel. The original takes
     // Ctrl+Z as a system-wide hot key, away from every other program on the desktop;
@@ -373,6 +390,7 @@ void CMainFrame::UpdateCommandUI()
         Action(id)->setEnabled(m_bFileLoaded == 1);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
         Action(id)->setEnabled(m_bPrintList == 1);
+    Action(ID_FILE_SITE_SUMMARY)->setEnabled(m_pFileTree && !m_pFileTree->m_strFolder.isEmpty());
 }
 
 void CMainFrame::SetFileLoaded(int loaded)
@@ -543,6 +561,16 @@ void CMainFrame::OnPrintSetup()
     CPrintSetDlg dlg(this, this);
     dlg.exec();
     UpdateCommandUI();
+}
+
+// The summary window of the tree's folder, read afresh; its double-clicked rows load
+// through the tree-click entrance.
+void CMainFrame::OnSiteSummary()
+{
+    if (m_pFileTree->m_strFolder.isEmpty())
+        return;
+    if (SummaryWindow* window = SummaryWindow::Open(m_pFileTree->m_strFolder, this))
+        connect(window, &SummaryWindow::OpenFileRequested, this, &CMainFrame::LoadFromTree);
 }
 
 const QTreeWidgetItem* CMainFrame::FileTreeRoot() const

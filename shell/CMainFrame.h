@@ -113,6 +113,7 @@ public:
     void OnActivatePane(bool next); // 57680 / 57681
     void OnAppAbout();              // 57664
     void OnPrintSetup();            // 57606 and 32827: the report settings dialog
+    void OnSiteSummary();           // 32860: the summary window of the tree's folder
 
     // The tree-click entrance with the clicked item's full path.
     void LoadFromTree(const QString& path);

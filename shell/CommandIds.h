@@ -23,6 +23,7 @@ inline constexpr int ID_FILE_PRINT_PREVIEW = 57609; // "打印预览(&V)"
 inline constexpr int ID_FILE_MRU_FILE1 = 57616;     // recent files: 57616 .. 57619
 inline constexpr int ID_FILE_SAVE_PICTURE = 32815;  // "保存图片(&C)   \tCtrl+C"
 inline constexpr int ID_APP_EXIT = 57665;           // "退出(&X)"
+inline constexpr int ID_FILE_SITE_SUMMARY = 32860;  // "检测结果汇总", toolbar
 
 // Toolbar-only commands.
 inline constexpr int ID_TOOL_PRINT_SETUP = 32827;   // tooltip "打印设置", same as 57606

@@ -74,6 +74,7 @@ TEST_F(FrameTest, FileMenuItemsWithExactTextsAndIdentifiers)
                                                  {57607, QStringLiteral("打印(&P)...\tCtrl+P")},
                                                  {57609, QStringLiteral("打印预览(&V)")},
                                                  {57606, QStringLiteral("打印设置(&R)...")},
+                                                 {32860, QStringLiteral("检测结果汇总")},
                                                  {-1, {}},
                                                  {57616, QStringLiteral("最近的文件")},
                                                  {-1, {}},
@@ -217,8 +218,9 @@ TEST_F(FrameTest, ToolbarButtonsInOrderWithTooltips)
         if (!a->isSeparator())
             tips << a->toolTip();
     }
-    EXPECT_EQ(ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 57664}));
-    EXPECT_EQ(tips, (QStringList{"打开", "保存", "打印设置", "打印预览", "打印", "关于"}));
+    EXPECT_EQ(ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 32860, 57664}));
+    EXPECT_EQ(tips, (QStringList{"打开", "保存", "打印设置", "打印预览", "打印", "检测结果汇总",
+                                 "关于"}));
     EXPECT_EQ(bars[0]->iconSize(), QSize(16, 15));
     // The toolbar buttons follow the same rules as the menu items.
     EXPECT_FALSE(frame->Action(32827)->isEnabled());

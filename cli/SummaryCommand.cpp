@@ -1,0 +1,177 @@
+#include "SummaryCommand.h"
+
+#include "JsonWriter.h"
+#include "OutputFile.h"
+#include "SummaryCsv.h"
+#include "SummaryPainter.h"
+#include "SummaryXlsx.h"
+
+#include <QFileInfo>
+
+#include <csignal>
+#include <ostream>
+
+namespace rovana::cli {
+
+namespace {
+
+using namespace rovana::summary;
+
+struct SummaryArguments
+{
+    QString folder;
+    QString csv;
+    QString xlsx;
+    QString pdf;
+};
+
+// The bolt keys, in column order.
+constexpr const char* kBoltKeys[kColumnCount] = {
+    "index",        "boltNo",       "testDate",    "designLength", "measuredLength",
+    "freeLength",   "anchorLength", "lengthRatio", "defect",       "grade",
+    "qualityClass", "verdict",      "file",
+};
+
+bool ParseSummaryArguments(const QStringList& args, SummaryArguments& parsed, std::ostream& err)
+{
+    const auto usage = [&err] {
+        err << "用法: rovana-cli summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf "
+               "OUT.pdf]\n";
+        return false;
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        QString* option = nullptr;
+        if (args[i] == QLatin1String("--csv"))
+            option = &parsed.csv;
+        else if (args[i] == QLatin1String("--xlsx"))
+            option = &parsed.xlsx;
+        else if (args[i] == QLatin1String("--pdf"))
+            option = &parsed.pdf;
+        if (option) {
+            if (i + 1 >= args.size() || !option->isEmpty() || args[i + 1].isEmpty())
+                return usage();
+            *option = args[++i];
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            err << "未知选项: " << args[i].toStdString() << "\n";
+            return usage();
+        } else if (parsed.folder.isEmpty()) {
+            parsed.folder = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (parsed.folder.isEmpty())
+        return usage();
+    const QStringList outputs = {parsed.csv, parsed.xlsx, parsed.pdf};
+    for (int a = 0; a < outputs.size(); ++a)
+        for (int b = a + 1; b < outputs.size(); ++b)
+            if (!outputs[a].isEmpty() && QFileInfo(outputs[a]).absoluteFilePath() ==
+                                             QFileInfo(outputs[b]).absoluteFilePath()) {
+                err << "两个输出不能是同一个文件: " << outputs[a].toStdString() << "\n";
+                return false;
+            }
+    return true;
+}
+
+std::string Fixed(const std::optional<double>& value, int decimals)
+{
+    return value ? QString::asprintf("%.*f", decimals, *value).toStdString() : "null";
+}
+
+void WriteJson(const SiteSummary& summary, std::ostream& out)
+{
+    out << "{\"bolts\": [";
+    for (std::size_t r = 0; r < summary.rows.size(); ++r) {
+        out << (r == 0 ? "\n  {" : ",\n  {");
+        for (int k = 0; k < kColumnCount; ++k) {
+            const SummaryCell cell = CellOf(summary.rows[r], static_cast<Column>(k));
+            out << (k == 0 ? "" : ", ") << json::Quote(QString::fromLatin1(kBoltKeys[k])) << ": ";
+            if (cell.number)
+                out << cell.text.toStdString(); // the number as the table shows it
+            else if (cell.text.isEmpty() || IsNumberColumn(static_cast<Column>(k)))
+                out << "null";
+            else
+                out << json::Quote(cell.text);
+        }
+        out << "}";
+    }
+    const SummaryStatistics& s = summary.statistics;
+    out << (summary.rows.empty() ? "" : "\n") << "], \"statistics\": {";
+    out << "\"bolts\": " << s.bolts << ", \"evaluated\": " << s.evaluated
+        << ", \"notEvaluated\": " << s.notEvaluated << ", \"unreadable\": " << s.unreadable;
+    out << ", \"classCounts\": {\"I\": " << s.classCounts[0] << ", \"II\": " << s.classCounts[1]
+        << ", \"III\": " << s.classCounts[2] << ", \"IV\": " << s.classCounts[3] << "}";
+    out << ", \"gradeCounts\": {\"A\": " << s.gradeCounts[0] << ", \"B\": " << s.gradeCounts[1]
+        << ", \"C\": " << s.gradeCounts[2] << ", \"D\": " << s.gradeCounts[3] << "}";
+    out << ", \"passRate\": " << Fixed(s.passRate, 1)
+        << ", \"minLength\": " << Fixed(s.minLength, 2)
+        << ", \"maxLength\": " << Fixed(s.maxLength, 2)
+        << ", \"meanRatio\": " << Fixed(s.meanRatio, 1) << "}}\n";
+}
+
+struct Output
+{
+    QString path;
+    std::function<std::optional<QByteArray>(QString*)> make;
+};
+
+} // namespace
+
+int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
+{
+    SummaryArguments parsed;
+    if (!ParseSummaryArguments(args, parsed, err))
+        return 2;
+    if (!QFileInfo(parsed.folder).isDir()) {
+        err << "文件夹不存在: " << parsed.folder.toStdString() << "\n";
+        return 1;
+    }
+    // A file-size limit must end in an error that removes the temporary file, not in
+    // the signal that would end the process in the middle of the write.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    QString folder = QFileInfo(parsed.folder).absoluteFilePath();
+    const std::optional<SiteSummary> summary = SummarizeFolder(folder);
+    if (!summary)
+        return 1;
+    for (const SummaryRow& row : summary->rows)
+        if (!row.readable)
+            err << row.loadMessage.toStdString() << ": " << row.path.toStdString() << "\n";
+
+    std::vector<Output> outputs;
+    if (!parsed.csv.isEmpty())
+        outputs.push_back(
+            {parsed.csv, [&](QString*) { return std::optional(SummaryCsv(*summary)); }});
+    if (!parsed.xlsx.isEmpty())
+        outputs.push_back({parsed.xlsx, [&](QString* why) { return SummaryXlsx(*summary, why); }});
+    if (!parsed.pdf.isEmpty())
+        outputs.push_back({parsed.pdf, [&](QString* why) { return SummaryPdf(*summary, why); }});
+    if (outputs.empty()) {
+        WriteJson(*summary, out);
+        out.flush();
+        return out ? 0 : 1;
+    }
+
+    // Every target is checked before anything is written.
+    const QStringList inputs = summary->Paths();
+    for (const Output& o : outputs)
+        if (const OutputResult checked = CheckOutputPath(o.path, inputs); !checked) {
+            err << checked.detail.toStdString() << "\n";
+            return 1;
+        }
+    for (const Output& o : outputs) {
+        QString why;
+        const std::optional<QByteArray> bytes = o.make(&why);
+        if (!bytes) {
+            err << "无法创建文件 " << o.path.toStdString() << ": " << why.toStdString() << "\n";
+            return 1;
+        }
+        if (const OutputResult written = WriteOutputFile(o.path, *bytes, inputs); !written) {
+            err << written.detail.toStdString() << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace rovana::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "SummaryTable.h"
+
+#include <QByteArray>
+
+namespace rovana::summary {
+
+// The table as CSV: UTF-8 with a byte-order mark (spreadsheet programs then read the
+// Chinese texts right), the header line, one line per row, fields quoted as RFC 4180
+// asks (a field with a comma, a double quote or a line break is enclosed in double
+// quotes, its double quotes doubled), lines ended by CR LF. No statistics.
+QByteArray SummaryCsv(const SiteSummary& summary);
+
+} // namespace rovana::summary

@@ -1,0 +1,333 @@
+#include "SummaryLayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace rovana::summary {
+
+namespace {
+
+using CellTexts = std::vector<std::array<QString, kColumnCount>>;
+
+constexpr int kStatisticsRowsPerColumn = 8;
+
+int Mm(int dpi, double mm)
+{
+    return static_cast<int>(std::lround(mm * dpi / 25.4));
+}
+
+CellTexts TextsOf(const SiteSummary& summary)
+{
+    CellTexts texts(summary.rows.size());
+    for (std::size_t r = 0; r < summary.rows.size(); ++r)
+        for (int k = 0; k < kColumnCount; ++k)
+            texts[r][static_cast<std::size_t>(k)] =
+                CellOf(summary.rows[r], static_cast<Column>(k)).text;
+    return texts;
+}
+
+std::array<int, kColumnCount> WidthsOf(const CellTexts& texts, int tableWidth, int padding,
+                                       const sheet::MeasureText& measure)
+{
+    const double pt = kSummaryTablePointSize;
+    std::array<int, kColumnCount> natural{};
+    std::array<int, kColumnCount> least{}; // the header's width: a column never gets narrower
+    for (int k = 0; k < kColumnCount; ++k) {
+        int header = 0;
+        for (const QString& line : HeaderLines(static_cast<Column>(k)))
+            header = std::max(header, measure(line, pt).width());
+        least[static_cast<std::size_t>(k)] = header + 2 * padding;
+        natural[static_cast<std::size_t>(k)] = header + 2 * padding;
+    }
+    for (const auto& row : texts)
+        for (std::size_t k = 0; k < row.size(); ++k)
+            if (!row[k].isEmpty())
+                natural[k] = std::max(natural[k], measure(row[k], pt).width() + 2 * padding);
+
+    std::array<double, kColumnCount> w{};
+    std::copy(natural.begin(), natural.end(), w.begin());
+    const double sum = std::accumulate(w.begin(), w.end(), 0.0);
+    if (sum <= tableWidth) {
+        for (double& x : w)
+            x += (tableWidth - sum) * x / sum;
+    } else {
+        // The free texts give way first, down to their header.
+        double deficit = sum - tableWidth;
+        const std::array<std::size_t, 2> yielding = {static_cast<std::size_t>(Column::BoltNo),
+                                                     static_cast<std::size_t>(Column::File)};
+        double room = 0.0;
+        for (std::size_t k : yielding)
+            room += w[k] - least[k];
+        if (room > 0.0) {
+            const double take = std::min(deficit, room);
+            for (std::size_t k : yielding)
+                w[k] -= take * (w[k] - least[k]) / room;
+            deficit -= take;
+        }
+        if (deficit > 0.0) {
+            const double now = std::accumulate(w.begin(), w.end(), 0.0);
+            for (double& x : w)
+                x *= tableWidth / now;
+        }
+    }
+    // Whole pixels; the last column takes what rounding left over.
+    std::array<int, kColumnCount> widths{};
+    int used = 0;
+    for (int k = 0; k + 1 < kColumnCount; ++k) {
+        widths[static_cast<std::size_t>(k)] = static_cast<int>(w[static_cast<std::size_t>(k)]);
+        used += widths[static_cast<std::size_t>(k)];
+    }
+    widths[kColumnCount - 1] = tableWidth - used;
+    return widths;
+}
+
+PageItem Text(PageRole role, QPoint at, const QString& text, double pointSize, int row = -1,
+              int column = -1, int tag = 0)
+{
+    PageItem item;
+    item.kind = PageItem::Kind::Text;
+    item.role = role;
+    item.at = at;
+    item.text = text;
+    item.pointSize = pointSize;
+    item.row = row;
+    item.column = column;
+    item.tag = tag;
+    return item;
+}
+
+PageItem Line(QPoint from, QPoint to, int tag)
+{
+    PageItem item;
+    item.kind = PageItem::Kind::Line;
+    item.role = PageRole::GridLine;
+    item.from = from;
+    item.to = to;
+    item.tag = tag;
+    return item;
+}
+
+// Everything about the page that does not depend on the rows on it.
+struct Geometry
+{
+    int left = 0, right = 0, top = 0, bottom = 0;
+    int pad = 0;
+    double bodyPt = 0.0;
+    int bodyH = 0, tableH = 0;
+    int infoY = 0;
+    int tableTop = 0;
+    int headerH = 0;
+    int rowH = 0;
+    int footerY = 0;
+    int tableLimit = 0; // rows and statistics end above this
+    int statsLineH = 0;
+    int statsH = 0;
+    std::array<int, kColumnCount + 1> xs{}; // column edges
+};
+
+Geometry GeometryOf(const sheet::SheetDevice& device, const sheet::MeasureText& measure)
+{
+    Geometry g;
+    const int W = device.width, H = device.height, dpi = std::max(device.dpiY, 1);
+    // The result sheet's margins: a fifteenth of each dimension.
+    g.left = W / 15;
+    g.right = W - W / 15;
+    g.top = H / 15;
+    g.bottom = H - H / 15;
+    g.pad = Mm(dpi, 0.6);
+    g.bodyPt = sheet::BodyPointSize(device.dpiY);
+    const int titleH = measure(QString(), kSummaryTitlePointSize).height();
+    g.bodyH = measure(QString(), g.bodyPt).height();
+    g.tableH = measure(QString(), kSummaryTablePointSize).height();
+    g.infoY = static_cast<int>(1.2 * titleH + g.top);
+    g.tableTop = g.infoY + (16 * g.bodyH) / 10;
+    g.headerH = 2 * g.tableH + 2 * g.pad;
+    g.rowH = (3 * g.tableH) / 2;
+    g.footerY = g.bottom - g.bodyH;
+    g.tableLimit = g.footerY - g.bodyH / 2;
+    g.statsLineH = (14 * g.bodyH) / 10;
+    g.statsH = (16 * g.bodyH) / 10 + kStatisticsRowsPerColumn * g.statsLineH;
+    return g;
+}
+
+void AddFrame(const Geometry& g, const sheet::SheetDevice& device, const SummaryHeader& header,
+              const sheet::MeasureText& measure, int page, int pages, SummaryPage& out)
+{
+    const int titleW = measure(kSummaryTitle, kSummaryTitlePointSize).width();
+    out.items.push_back(Text(PageRole::Title, {(g.left + g.right - titleW) / 2, g.top},
+                             kSummaryTitle, kSummaryTitlePointSize));
+    const int half = (g.right - g.left) / 2;
+    const int room = half - Mm(std::max(device.dpiY, 1), 4.0);
+    out.items.push_back(
+        Text(PageRole::HeaderInfo, {g.left, g.infoY},
+             Elided(QStringLiteral("工程名称：") + header.projectName, room, g.bodyPt, measure),
+             g.bodyPt, -1, -1, 0));
+    out.items.push_back(
+        Text(PageRole::HeaderInfo, {g.left + half, g.infoY},
+             Elided(QStringLiteral("检测单位：") + header.testUnit, room, g.bodyPt, measure),
+             g.bodyPt, -1, -1, 1));
+    const QString footer = QStringLiteral("第 %1 页 共 %2 页").arg(page).arg(pages);
+    const int footerW = measure(footer, g.bodyPt).width();
+    out.items.push_back(
+        Text(PageRole::Footer, {(g.left + g.right - footerW) / 2, g.footerY}, footer, g.bodyPt));
+}
+
+// The header row and rows [first, first + count) from y = g.tableTop; returns the bottom.
+int AddTable(const Geometry& g, const CellTexts& texts, int first, int count,
+             const sheet::MeasureText& measure, SummaryPage& out)
+{
+    const double pt = kSummaryTablePointSize;
+    const int bottom = g.tableTop + g.headerH + count * g.rowH;
+    out.items.push_back(Line({g.left, g.tableTop}, {g.right, g.tableTop}, 0));
+    for (int k = 0; k < kColumnCount; ++k) {
+        const QStringList lines = HeaderLines(static_cast<Column>(k));
+        const int x0 = g.xs[static_cast<std::size_t>(k)];
+        const int w = g.xs[static_cast<std::size_t>(k) + 1] - x0;
+        // One line stands in the middle of the header row, two fill it.
+        int y = g.tableTop + g.pad + (lines.size() == 1 ? g.tableH / 2 : 0);
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString text = Elided(lines[i], w - 2 * g.pad, pt, measure);
+            const int tw = measure(text, pt).width();
+            out.items.push_back(
+                Text(PageRole::ColumnHeader, {x0 + (w - tw) / 2, y}, text, pt, -1, k, i));
+            y += g.tableH;
+        }
+    }
+    out.items.push_back(
+        Line({g.left, g.tableTop + g.headerH}, {g.right, g.tableTop + g.headerH}, 0));
+    for (int i = 0; i < count; ++i) {
+        const int r = first + i;
+        const int rowTop = g.tableTop + g.headerH + i * g.rowH;
+        const int y = rowTop + (g.rowH - g.tableH) / 2;
+        for (int k = 0; k < kColumnCount; ++k) {
+            const QString& full = texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+            if (full.isEmpty())
+                continue;
+            const int x0 = g.xs[static_cast<std::size_t>(k)];
+            const int w = g.xs[static_cast<std::size_t>(k) + 1] - x0;
+            const QString text = Elided(full, w - 2 * g.pad, pt, measure);
+            const int x = IsNumberColumn(static_cast<Column>(k))
+                              ? x0 + w - g.pad - measure(text, pt).width()
+                              : x0 + g.pad;
+            out.items.push_back(Text(PageRole::Cell, {x, y}, text, pt, r, k));
+        }
+        out.items.push_back(Line({g.left, rowTop + g.rowH}, {g.right, rowTop + g.rowH}, 0));
+    }
+    for (int x : g.xs)
+        out.items.push_back(Line({x, g.tableTop}, {x, bottom}, 1));
+    out.firstRow = first;
+    out.rowCount = count;
+    out.hasTable = true;
+    return bottom;
+}
+
+void AddStatistics(const Geometry& g, const SummaryStatistics& statistics, int top,
+                   const sheet::MeasureText& measure, SummaryPage& out)
+{
+    out.items.push_back(
+        Text(PageRole::StatisticsHeading, {g.left, top}, QStringLiteral("统计"), g.bodyPt));
+    const std::vector<StatisticsLine> lines = StatisticsLines(statistics);
+    const int half = (g.right - g.left) / 2;
+    const int firstY = top + (16 * g.bodyH) / 10;
+    for (int column = 0; column * kStatisticsRowsPerColumn < static_cast<int>(lines.size());
+         ++column) {
+        const int begin = column * kStatisticsRowsPerColumn;
+        const int end =
+            std::min<int>(begin + kStatisticsRowsPerColumn, static_cast<int>(lines.size()));
+        int labelW = 0;
+        for (int i = begin; i < end; ++i)
+            labelW = std::max(labelW,
+                              measure(lines[static_cast<std::size_t>(i)].label, g.bodyPt).width());
+        const int x = g.left + column * half;
+        const int valueX = x + labelW + 2 * g.bodyH;
+        for (int i = begin; i < end; ++i) {
+            const StatisticsLine& line = lines[static_cast<std::size_t>(i)];
+            const int y = firstY + (i - begin) * g.statsLineH;
+            out.items.push_back(
+                Text(PageRole::StatisticsLabel, {x, y}, line.label, g.bodyPt, -1, -1, i));
+            QString value = line.ValueText();
+            if (line.hasShare)
+                value += QStringLiteral("（%1）").arg(line.ShareText());
+            out.items.push_back(
+                Text(PageRole::StatisticsValue, {valueX, y}, value, g.bodyPt, -1, -1, i));
+        }
+    }
+    out.hasStatistics = true;
+}
+
+} // namespace
+
+QStringList HeaderLines(Column column)
+{
+    const QString& header = ColumnHeaders()[static_cast<std::size_t>(column)];
+    if (const qsizetype open = header.indexOf(QLatin1Char('(')); open > 0)
+        return {header.left(open), header.mid(open)};
+    if (header.endsWith(QStringLiteral("等级")) && header.size() > 3)
+        return {header.chopped(2), QStringLiteral("等级")};
+    return {header};
+}
+
+QString Elided(const QString& text, int width, double pointSize, const sheet::MeasureText& measure)
+{
+    if (measure(text, pointSize).width() <= width)
+        return text;
+    const QString ellipsis = QStringLiteral("…");
+    qsizetype lo = 0, hi = text.size(); // text.left(lo) + "…" fits; text.left(hi) + "…" may not
+    while (hi - lo > 1) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (measure(text.left(mid) + ellipsis, pointSize).width() <= width)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    if (lo > 0 && text[lo - 1].isHighSurrogate())
+        --lo;
+    return text.left(lo) + ellipsis;
+}
+
+std::array<int, kColumnCount> ColumnWidths(const SiteSummary& summary, int tableWidth, int padding,
+                                           const sheet::MeasureText& measure)
+{
+    return WidthsOf(TextsOf(summary), tableWidth, padding, measure);
+}
+
+std::vector<SummaryPage> LayoutSummaryPages(const SiteSummary& summary,
+                                            const sheet::SheetDevice& device,
+                                            const sheet::MeasureText& measure)
+{
+    Geometry g = GeometryOf(device, measure);
+    const CellTexts texts = TextsOf(summary);
+    const std::array<int, kColumnCount> widths = WidthsOf(texts, g.right - g.left, g.pad, measure);
+    g.xs[0] = g.left;
+    for (int k = 0; k < kColumnCount; ++k)
+        g.xs[static_cast<std::size_t>(k) + 1] =
+            g.xs[static_cast<std::size_t>(k)] + widths[static_cast<std::size_t>(k)];
+
+    const int rows = static_cast<int>(texts.size());
+    const int perPage = std::max(1, (g.tableLimit - g.tableTop - g.headerH) / std::max(g.rowH, 1));
+    const int tablePages = std::max(1, (rows + perPage - 1) / perPage);
+    const int lastRows = rows - (tablePages - 1) * perPage;
+    const int lastBottom = g.tableTop + g.headerH + lastRows * g.rowH;
+    const bool statisticsBelow = lastBottom + g.bodyH + g.statsH <= g.tableLimit;
+    const int pages = tablePages + (statisticsBelow ? 0 : 1);
+
+    std::vector<SummaryPage> out(static_cast<std::size_t>(pages));
+    for (int p = 0; p < pages; ++p) {
+        SummaryPage& page = out[static_cast<std::size_t>(p)];
+        AddFrame(g, device, summary.header, measure, p + 1, pages, page);
+        if (p < tablePages) {
+            const int first = p * perPage;
+            const int bottom =
+                AddTable(g, texts, first, std::min(perPage, rows - first), measure, page);
+            if (p == tablePages - 1 && statisticsBelow)
+                AddStatistics(g, summary.statistics, bottom + g.bodyH, measure, page);
+        } else {
+            page.firstRow = rows;
+            AddStatistics(g, summary.statistics, g.tableTop, measure, page);
+        }
+    }
+    return out;
+}
+
+} // namespace rovana::summary

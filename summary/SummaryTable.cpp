@@ -1,0 +1,375 @@
+#include "SummaryTable.h"
+
+#include "CFileData.h"
+#include "NameTables.h"
+#include "SheetDiagram.h"
+#include "SheetPdf.h"
+#include "TestDate.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rovana::summary {
+
+namespace {
+
+// Files read between two progress reports.
+constexpr int kBatchSize = 256;
+
+// Texts from a file shown in one table line: control characters (line breaks, tabs)
+// become spaces, so that every output keeps one line per row.
+QString SingleLine(QString text)
+{
+    for (QChar& ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+            ch = QLatin1Char(' ');
+    return text;
+}
+
+// A number as the table shows it: fixed decimals, and the number the text shows. A value
+// that is not finite shows as printf prints it and has no number.
+SummaryCell Fixed(double value, int decimals)
+{
+    SummaryCell cell{QString::asprintf("%.*f", decimals, value), std::nullopt};
+    if (std::isfinite(value))
+        cell.number = cell.text.toDouble();
+    return cell;
+}
+
+std::optional<double> Rounded(double value, int decimals)
+{
+    return Fixed(value, decimals).number;
+}
+
+// The most common value (ties: the first seen), with "等" when there are others.
+QString MostCommon(const QStringList& values)
+{
+    QHash<QString, int> counts;
+    QStringList order;
+    for (const QString& v : values) {
+        if (!counts.contains(v))
+            order.append(v);
+        ++counts[v];
+    }
+    if (order.isEmpty())
+        return {};
+    QString best = order.front();
+    for (const QString& v : order)
+        if (counts[v] > counts[best])
+            best = v;
+    return order.size() > 1 ? best + QStringLiteral("等") : best;
+}
+
+} // namespace
+
+const std::array<QString, kColumnCount>& ColumnHeaders()
+{
+    static const std::array<QString, kColumnCount> headers = {
+        QStringLiteral("序号"),         QStringLiteral("锚杆编号"),
+        QStringLiteral("检测日期"),     QStringLiteral("设计长度(m)"),
+        QStringLiteral("实测长度(m)"),  QStringLiteral("自由端长(m)"),
+        QStringLiteral("锚固长度(m)"),  QStringLiteral("长度比(%)"),
+        QStringLiteral("缺陷位置(m)"),  QStringLiteral("密实度等级"),
+        QStringLiteral("锚固质量等级"), QStringLiteral("评定"),
+        QStringLiteral("文件"),
+    };
+    return headers;
+}
+
+bool IsNumberColumn(Column column)
+{
+    switch (column) {
+    case Column::Index:
+    case Column::DesignLength:
+    case Column::MeasuredLength:
+    case Column::FreeLength:
+    case Column::AnchorLength:
+    case Column::LengthRatio:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int ColumnDecimals(Column column)
+{
+    switch (column) {
+    case Column::DesignLength:
+    case Column::MeasuredLength:
+    case Column::FreeLength:
+    case Column::AnchorLength:
+        return 2;
+    case Column::LengthRatio:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+QString VerdictText(sheet::Verdict verdict)
+{
+    switch (verdict) {
+    case sheet::Verdict::Pass:
+        return QStringLiteral("合格");
+    case sheet::Verdict::Fail:
+        return QStringLiteral("不合格");
+    case sheet::Verdict::NotEvaluated:
+        break;
+    }
+    return QStringLiteral("未评定");
+}
+
+SummaryCell CellOf(const SummaryRow& row, Column column)
+{
+    if (column == Column::Index)
+        return {QString::number(row.index), row.index};
+    if (column == Column::File)
+        return {row.fileName, std::nullopt};
+    if (!row.readable)
+        return {column == Column::Verdict ? kUnreadableVerdict : QString(), std::nullopt};
+    switch (column) {
+    case Column::BoltNo:
+        return {row.boltNo, std::nullopt};
+    case Column::TestDate:
+        return {row.testDate, std::nullopt};
+    case Column::DesignLength:
+        return Fixed(row.designLength, 2);
+    case Column::MeasuredLength:
+        return Fixed(row.measuredLength, 2);
+    case Column::FreeLength:
+        return Fixed(row.freeLength, 2);
+    case Column::AnchorLength:
+        return Fixed(row.anchorLength, 2);
+    case Column::LengthRatio: {
+        if (row.measuredLength == 0.0f || row.designLength == 0.0f)
+            return {};
+        const double ratio =
+            static_cast<double>(row.measuredLength) / static_cast<double>(row.designLength) * 100.0;
+        return std::isfinite(ratio) ? Fixed(ratio, 1) : SummaryCell{};
+    }
+    case Column::Defect:
+        if (!row.defectShown)
+            return {};
+        return {QString::asprintf("%0.2f-%0.2f", static_cast<double>(row.defectFrom),
+                                  static_cast<double>(row.defectTo)),
+                std::nullopt};
+    case Column::Grade:
+        return {row.grade, std::nullopt};
+    case Column::QualityClass:
+        return {row.qualityClass, std::nullopt};
+    case Column::Verdict:
+        return {VerdictText(row.verdict), std::nullopt};
+    case Column::Index:
+    case Column::File:
+        break;
+    }
+    return {};
+}
+
+std::optional<double> Percent(int count, int of)
+{
+    if (of == 0)
+        return std::nullopt;
+    return Rounded(100.0 * count / of, 1);
+}
+
+SummaryStatistics ComputeStatistics(const std::vector<SummaryRow>& rows)
+{
+    SummaryStatistics s;
+    double ratioSum = 0.0;
+    int ratioCount = 0;
+    for (const SummaryRow& row : rows) {
+        ++s.bolts;
+        if (!row.readable) {
+            ++s.unreadable;
+            continue;
+        }
+        if (row.verdict == sheet::Verdict::NotEvaluated) {
+            ++s.notEvaluated;
+        } else {
+            ++s.evaluated;
+            if (row.verdict == sheet::Verdict::Pass)
+                ++s.passed;
+            for (std::size_t k = 0; k < kQualityClassNames.size(); ++k)
+                if (row.qualityClass.compare(kQualityClassNames[k], Qt::CaseInsensitive) == 0)
+                    ++s.classCounts[k];
+            for (std::size_t k = 0; k < kGradeNames.size(); ++k)
+                if (row.grade == kGradeNames[k])
+                    ++s.gradeCounts[k];
+        }
+        if (const auto length = CellOf(row, Column::MeasuredLength).number;
+            length && *length != 0.0) {
+            s.minLength = s.minLength ? std::min(*s.minLength, *length) : *length;
+            s.maxLength = s.maxLength ? std::max(*s.maxLength, *length) : *length;
+        }
+        if (const auto ratio = CellOf(row, Column::LengthRatio).number) {
+            ratioSum += *ratio;
+            ++ratioCount;
+        }
+    }
+    s.passRate = Percent(s.passed, s.evaluated);
+    if (ratioCount > 0)
+        s.meanRatio = Rounded(ratioSum / ratioCount, 1);
+    return s;
+}
+
+QString StatisticsLine::ValueText() const
+{
+    return value ? QString::asprintf("%.*f", decimals, *value) : QStringLiteral("—");
+}
+
+QString StatisticsLine::ShareText() const
+{
+    if (!hasShare)
+        return {};
+    return share ? QString::asprintf("%.1f%%", *share) : QStringLiteral("—");
+}
+
+std::vector<StatisticsLine> StatisticsLines(const SummaryStatistics& s)
+{
+    const auto count = [](const QString& label, int n) {
+        return StatisticsLine{label, n, 0, std::nullopt, false};
+    };
+    std::vector<StatisticsLine> lines = {
+        count(QStringLiteral("锚杆总数"), s.bolts),
+        count(QStringLiteral("已评定"), s.evaluated),
+        count(QStringLiteral("未评定"), s.notEvaluated),
+        count(QStringLiteral("无法读取"), s.unreadable),
+    };
+    for (std::size_t k = 0; k < kQualityClassNames.size(); ++k)
+        lines.push_back({QStringLiteral("锚固质量等级 %1类").arg(kQualityClassNames[k]),
+                         s.classCounts[k], 0, Percent(s.classCounts[k], s.evaluated), true});
+    for (std::size_t k = 0; k < kGradeNames.size(); ++k)
+        lines.push_back({QStringLiteral("密实度等级 %1").arg(kGradeNames[k].left(1)),
+                         s.gradeCounts[k], 0, Percent(s.gradeCounts[k], s.evaluated), true});
+    lines.push_back({QStringLiteral("合格率(%)"), s.passRate, 1, std::nullopt, false});
+    lines.push_back({QStringLiteral("最短实测长度(m)"), s.minLength, 2, std::nullopt, false});
+    lines.push_back({QStringLiteral("最长实测长度(m)"), s.maxLength, 2, std::nullopt, false});
+    lines.push_back({QStringLiteral("平均长度比(%)"), s.meanRatio, 1, std::nullopt, false});
+    return lines;
+}
+
+SummaryHeader HeaderOf(const std::vector<SummaryRow>& rows)
+{
+    QStringList projects, units;
+    for (const SummaryRow& row : rows) {
+        if (!row.readable)
+            continue;
+        if (const QString p = row.projectName.trimmed(); !p.isEmpty())
+            projects.append(p);
+        if (const QString u = row.testUnit.trimmed(); !u.isEmpty())
+            units.append(u);
+    }
+    return {MostCommon(projects), MostCommon(units)};
+}
+
+QStringList SiteSummary::Paths() const
+{
+    QStringList paths;
+    paths.reserve(static_cast<qsizetype>(rows.size()));
+    for (const SummaryRow& row : rows)
+        paths.append(row.path);
+    return paths;
+}
+
+QStringList FolderTestFiles(const QString& folder)
+{
+    // The file tree's listing: the same filter, flags and order.
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral("*.mg")},
+                                            QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString& name : names)
+        if (!name.isEmpty())
+            paths.append(folder + QLatin1Char('/') + name);
+    return paths;
+}
+
+SummaryRow ReadSummaryRow(const QString& path, int index)
+{
+    SummaryRow row;
+    row.index = index;
+    row.path = path;
+    row.fileName = SingleLine(QFileInfo(path).fileName());
+
+    CFileData record;
+    const LoadResult loaded = record.Load(path);
+    if (!loaded) {
+        row.loadMessage = loaded.detail.isEmpty()
+                              ? loaded.message()
+                              : QStringLiteral("%1（%2）").arg(loaded.message(), loaded.detail);
+        return row;
+    }
+    row.readable = true;
+
+    // The sheet of this file as it prints right after the file was opened.
+    const sheet::SheetSettings settings = sheet::SettingsAfterOpening(record);
+    const auto c = static_cast<std::size_t>(sheet::LengthChannel(settings.options));
+    row.boltNo = SingleLine(record.m_bInfoSaved == 1 ? record.m_strBoltNo : record.m_strFile);
+    row.testDate = FormatDate(record.m_tTestDate);
+    row.designLength = record.m_fDesignLength;
+    row.freeLength = record.m_fMeasured[c][0];
+    row.anchorLength = record.m_fMeasured[c][1];
+    row.measuredLength = record.m_fMeasured[c][0] + record.m_fMeasured[c][1];
+    // The range is printed only for the diagram's channel, the report channel 0..2, which
+    // is then also the channel c of the lengths.
+    row.defectShown = sheet::PrintsDefectRange(record, settings);
+    if (row.defectShown) {
+        const auto& m = record.m_nMarkers[c];
+        row.defectFrom = sheet::SheetMarkerLength(record, m[kMarkerDefectStart], m[kMarkerEnd]);
+        row.defectTo = sheet::SheetMarkerLength(record, m[kMarkerDefectEnd], m[kMarkerEnd]);
+    }
+    row.grade = sheet::ConclusionGrade(record.m_strGradeText);
+    row.qualityClass = SingleLine(record.m_strQualityClass);
+    row.verdict = sheet::VerdictOf(record.m_strQualityClass);
+    row.projectName = SingleLine(record.m_strProjectName);
+    row.testUnit = SingleLine(record.m_strTestUnit);
+    return row;
+}
+
+std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,
+                                                       const SummaryProgress& progress)
+{
+    const int total = static_cast<int>(files.size());
+    std::vector<SummaryRow> rows(static_cast<std::size_t>(total));
+    for (int i = 0; i < total; ++i)
+        rows[static_cast<std::size_t>(i)].index = i + 1;
+    for (int start = 0; start < total; start += kBatchSize) {
+        if (progress && !progress(start, total))
+            return std::nullopt;
+        const int end = std::min(total, start + kBatchSize);
+        QtConcurrent::blockingMap(
+            rows.begin() + start, rows.begin() + end,
+            [&files](SummaryRow& row) { row = ReadSummaryRow(files[row.index - 1], row.index); });
+    }
+    if (progress && !progress(total, total))
+        return std::nullopt;
+    return rows;
+}
+
+std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
+                                          const SummaryProgress& progress)
+{
+    auto rows = ReadSummaryRows(files, progress);
+    if (!rows)
+        return std::nullopt;
+    SiteSummary summary;
+    summary.folder = folder;
+    summary.rows = std::move(*rows);
+    summary.statistics = ComputeStatistics(summary.rows);
+    summary.header = HeaderOf(summary.rows);
+    return summary;
+}
+
+std::optional<SiteSummary> SummarizeFolder(const QString& folder, const SummaryProgress& progress)
+{
+    return SummarizeFiles(folder, FolderTestFiles(folder), progress);
+}
+
+} // namespace rovana::summary

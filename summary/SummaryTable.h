@@ -1,0 +1,162 @@
+#pragma once
+
+#include "SheetBody.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace rovana::summary {
+
+// The site summary "锚杆检测结果汇总表": one row per test file of a folder, every value as
+// the result sheet of that file prints it, and the site's statistics.
+
+inline const QString kSummaryTitle = QStringLiteral("锚杆检测结果汇总表");
+inline const QString kUnreadableVerdict = QStringLiteral("无法读取文件");
+
+enum class Column : int
+{
+    Index,          // 序号: row number from 1
+    BoltNo,         // saved bolt number, else the instrument's file text
+    TestDate,       // the instrument's test date, YYYY-MM-DD
+    DesignLength,   // m, two decimals
+    MeasuredLength, // L0 + Lr of the report channel, m, two decimals
+    FreeLength,     // L0, m, two decimals
+    AnchorLength,   // Lr, m, two decimals
+    LengthRatio,    // measured / design × 100, one decimal; empty when either is 0
+    Defect,         // "a-b": the two defect depths the sheet prints, two decimals each
+    Grade,          // the compactness grade the sheet's conclusion prints
+    QualityClass,   // the quality class text as stored
+    Verdict,        // 合格 / 不合格 / 未评定, or 无法读取文件
+    File,           // the file name
+};
+inline constexpr int kColumnCount = 13;
+
+// The headers, in column order.
+const std::array<QString, kColumnCount>& ColumnHeaders();
+// Whether a column holds numbers (序号, the lengths and the ratio).
+bool IsNumberColumn(Column column);
+// Decimals a number column shows.
+int ColumnDecimals(Column column);
+
+// One bolt: what its result sheet prints, taken from its file.
+struct SummaryRow
+{
+    int index = 0;    // from 1
+    QString path;     // full path
+    QString fileName; // as listed
+    bool readable = false;
+    QString loadMessage; // why the file could not be read
+
+    QString boltNo;
+    QString testDate;
+    float designLength = 0.0f;
+    float measuredLength = 0.0f; // L0 + Lr as the sheet adds them
+    float freeLength = 0.0f;
+    float anchorLength = 0.0f;
+    bool defectShown = false; // the sheet prints a defect range
+    float defectFrom = 0.0f;
+    float defectTo = 0.0f;
+    QString grade;
+    QString qualityClass;
+    sheet::Verdict verdict = sheet::Verdict::NotEvaluated;
+
+    // For the page header: the file's project name and testing organisation.
+    QString projectName;
+    QString testUnit;
+};
+
+// One table cell: the text every output shows, and for number cells the number the text
+// shows (rounded as shown). Empty cells have an empty text and no number.
+struct SummaryCell
+{
+    QString text;
+    std::optional<double> number;
+    friend bool operator==(const SummaryCell&, const SummaryCell&) = default;
+};
+SummaryCell CellOf(const SummaryRow& row, Column column);
+
+// The verdict's text: 合格, 不合格 or 未评定.
+QString VerdictText(sheet::Verdict verdict);
+
+// Counts among the bolts; shares and rates are percentages with one decimal.
+struct SummaryStatistics
+{
+    int bolts = 0;
+    int evaluated = 0; // readable, with a quality class
+    int notEvaluated = 0;
+    int unreadable = 0;
+    int passed = 0;
+    std::array<int, 4> classCounts{}; // I..IV, among the evaluated, in any case
+    std::array<int, 4> gradeCounts{}; // A..D, among the evaluated
+    std::optional<double> passRate;   // % of the evaluated; none without evaluated bolts
+    std::optional<double> minLength;  // m, among readable bolts with a measured length
+    std::optional<double> maxLength;
+    std::optional<double> meanRatio; // %, mean of the shown length ratios
+    friend bool operator==(const SummaryStatistics&, const SummaryStatistics&) = default;
+};
+SummaryStatistics ComputeStatistics(const std::vector<SummaryRow>& rows);
+
+// A share of `count` in `of`, in percent with one decimal; none when `of` is 0.
+std::optional<double> Percent(int count, int of);
+
+// One line of the statistics block: a label, a number and, for the class and grade
+// counts, the share among the evaluated bolts.
+struct StatisticsLine
+{
+    QString label;
+    std::optional<double> value; // none: shown as "—"
+    int decimals = 0;
+    std::optional<double> share; // %, for class and grade counts
+    bool hasShare = false;
+    QString ValueText() const;
+    QString ShareText() const; // "37.5%", "—" without evaluated bolts, empty without a share
+};
+std::vector<StatisticsLine> StatisticsLines(const SummaryStatistics& statistics);
+
+// The page header's values: for the project name and the testing organisation each the
+// value most files carry (ties: the first in the table), with "等" added when the files
+// carry more than one; empty when no readable file carries one.
+struct SummaryHeader
+{
+    QString projectName;
+    QString testUnit;
+};
+SummaryHeader HeaderOf(const std::vector<SummaryRow>& rows);
+
+struct SiteSummary
+{
+    QString folder;
+    std::vector<SummaryRow> rows;
+    SummaryStatistics statistics;
+    SummaryHeader header;
+
+    QStringList Paths() const;
+};
+
+// The test files of a folder as the file tree lists them: "*.mg" in any case, sorted by
+// name. Full paths.
+QStringList FolderTestFiles(const QString& folder);
+
+// Reads one file into its row.
+SummaryRow ReadSummaryRow(const QString& path, int index);
+
+// Reports progress (files done, files in all) between batches; returning false cancels.
+using SummaryProgress = std::function<bool(int done, int total)>;
+
+// Reads the files in parallel, rows in the given order. Nothing when cancelled.
+std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,
+                                                       const SummaryProgress& progress = {});
+
+// The whole summary of the given files (rows, statistics, header); nothing when cancelled.
+std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
+                                          const SummaryProgress& progress = {});
+// The same for the folder's test files.
+std::optional<SiteSummary> SummarizeFolder(const QString& folder,
+                                           const SummaryProgress& progress = {});
+
+} // namespace rovana::summary

@@ -1,0 +1,265 @@
+#include "SummaryWindow.h"
+
+#include "OutputFile.h"
+#include "SummaryCsv.h"
+#include "SummaryPainter.h"
+#include "SummaryTableModel.h"
+#include "SummaryXlsx.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace rovana {
+
+namespace {
+
+constexpr int kStatisticsRowsPerColumn = 8;
+
+void SetUpA4(QPrinter& printer)
+{
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    printer.setFullPage(true);
+    printer.setDocName(summary::kSummaryTitle);
+}
+
+} // namespace
+
+SummaryWindow::SummaryWindow(const QString& folder, QWidget* parent)
+    : QDialog(parent), m_strFolder(folder)
+{
+    setWindowTitle(QStringLiteral("检测结果汇总 - %1").arg(QDir::toNativeSeparators(folder)));
+    setModal(false);
+    setSizeGripEnabled(true);
+    resize(1100, 700);
+
+    m_pModel = new SummaryTableModel(this);
+    m_pProxy = new QSortFilterProxyModel(this);
+    m_pProxy->setSourceModel(m_pModel);
+    m_pProxy->setSortRole(SummaryTableModel::kSortRole);
+    m_pTable = new QTableView(this);
+    m_pTable->setModel(m_pProxy);
+    m_pTable->setSortingEnabled(true);
+    m_pTable->sortByColumn(-1, Qt::AscendingOrder); // the tree's order until a header is clicked
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pTable->verticalHeader()->setVisible(false);
+    m_pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(m_pTable, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        const QString path = index.data(SummaryTableModel::kPathRole).toString();
+        if (!path.isEmpty())
+            emit OpenFileRequested(path);
+    });
+
+    auto* statistics = new QGroupBox(QStringLiteral("统计"), this);
+    m_pStatistics = new QGridLayout(statistics);
+
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [&](const QString& text, auto slot) {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, slot);
+        buttons->addWidget(button);
+        m_Buttons.append(button);
+    };
+    addButton(QStringLiteral("打印"), [this] { OnPrint(); });
+    addButton(QStringLiteral("打印预览"), [this] { OnPrintPreview(); });
+    addButton(QStringLiteral("保存PDF"), [this] { OnSavePdf(); });
+    addButton(QStringLiteral("保存CSV"), [this] { OnSaveCsv(); });
+    addButton(QStringLiteral("保存Excel"), [this] { OnSaveExcel(); });
+    buttons->addStretch(1);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pTable, 1);
+    layout->addWidget(statistics);
+    layout->addLayout(buttons);
+
+    m_fnSaveDialog = [this](const QString& caption, const QString& filter,
+                            const QString& proposed) {
+        return QFileDialog::getSaveFileName(this, caption, proposed, filter);
+    };
+    m_fnMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+}
+
+SummaryWindow::~SummaryWindow() = default;
+
+SummaryWindow* SummaryWindow::Open(const QString& folder, QWidget* parent)
+{
+    auto* window = new SummaryWindow(folder, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    if (!window->Refresh()) {
+        window->close();
+        return nullptr;
+    }
+    return window;
+}
+
+bool SummaryWindow::Refresh()
+{
+    const QStringList files = summary::FolderTestFiles(m_strFolder);
+    std::unique_ptr<QProgressDialog> progress;
+    if (files.size() >= kProgressFromFiles) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取文件…"),
+                                                     QStringLiteral("取消"), 0,
+                                                     static_cast<int>(files.size()), this);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(0);
+        progress->setAutoReset(false); // a cancel at the last file still counts
+    }
+    const auto report = [&progress](int done, int /*total*/) {
+        if (!progress)
+            return true;
+        progress->setValue(done);
+        return !progress->wasCanceled();
+    };
+    std::optional<summary::SiteSummary> read = summary::SummarizeFiles(m_strFolder, files, report);
+    if (!read)
+        return false;
+    m_Summary = std::move(*read);
+    m_pModel->SetRows(m_Summary.rows);
+    m_pTable->resizeColumnsToContents();
+    ShowStatistics();
+    return true;
+}
+
+void SummaryWindow::ShowStatistics()
+{
+    while (QLayoutItem* item = m_pStatistics->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const std::vector<summary::StatisticsLine> lines =
+        summary::StatisticsLines(m_Summary.statistics);
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const summary::StatisticsLine& line = lines[static_cast<std::size_t>(i)];
+        const int row = i % kStatisticsRowsPerColumn;
+        const int column = 3 * (i / kStatisticsRowsPerColumn);
+        QString value = line.ValueText();
+        if (line.hasShare)
+            value += QStringLiteral("（%1）").arg(line.ShareText());
+        m_pStatistics->addWidget(new QLabel(line.label), row, column);
+        auto* shown = new QLabel(value);
+        shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_pStatistics->addWidget(shown, row, column + 1);
+    }
+    m_pStatistics->setColumnMinimumWidth(2, 40);
+    m_pStatistics->setColumnStretch(5, 1);
+}
+
+QPushButton* SummaryWindow::Button(const QString& text) const
+{
+    for (QPushButton* button : m_Buttons)
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+QStringList SummaryWindow::StatisticsTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < m_pStatistics->count(); ++i)
+        if (const auto* label = qobject_cast<QLabel*>(m_pStatistics->itemAt(i)->widget()))
+            texts.append(label->text());
+    return texts;
+}
+
+void SummaryWindow::ShowMessage(const QString& text)
+{
+    if (m_fnMessage)
+        m_fnMessage(text);
+}
+
+int SummaryWindow::RenderOnPrinter(QPrinter& printer) const
+{
+    return summary::PaintSummary(printer, m_Summary);
+}
+
+void SummaryWindow::OnPrint()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpA4(printer);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (RenderOnPrinter(printer) == 0)
+        ShowMessage(QStringLiteral("无法打印"));
+}
+
+void SummaryWindow::OnPrintPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpA4(printer);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { RenderOnPrinter(*p); });
+    preview.exec();
+}
+
+bool SummaryWindow::Save(const QString& caption, const QString& filter, const QString& suffix,
+                         const std::function<std::optional<QByteArray>(QString*)>& make)
+{
+    const QString proposed = m_strFolder + QLatin1Char('/') + summary::kSummaryTitle + suffix;
+    QString path = m_fnSaveDialog ? m_fnSaveDialog(caption, filter, proposed) : QString();
+    if (path.isEmpty())
+        return false;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    QString why;
+    const std::optional<QByteArray> bytes = make(&why);
+    const summary::OutputResult written =
+        bytes ? summary::WriteOutputFile(path, *bytes, m_Summary.Paths())
+              : summary::OutputResult::fail(why);
+    if (!written) {
+        ShowMessage(QStringLiteral("无法创建文件\n%1").arg(written.detail));
+        return false;
+    }
+    ShowMessage(QStringLiteral("已保存！"));
+    return true;
+}
+
+bool SummaryWindow::OnSavePdf()
+{
+    return Save(QStringLiteral("保存PDF"), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"),
+                [this](QString* why) { return summary::SummaryPdf(m_Summary, why); });
+}
+
+bool SummaryWindow::OnSaveCsv()
+{
+    return Save(QStringLiteral("保存CSV"), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
+                [this](QString*) { return std::optional(summary::SummaryCsv(m_Summary)); });
+}
+
+bool SummaryWindow::OnSaveExcel()
+{
+    return Save(QStringLiteral("保存Excel"), QStringLiteral("Excel (*.xlsx)"),
+                QStringLiteral(".xlsx"),
+                [this](QString* why) { return summary::SummaryXlsx(m_Summary, why); });
+}
+
+} // namespace rovana

@@ -1,0 +1,187 @@
+#pragma once
+
+// A site folder of test files with distinct values in every column, and the table and
+// statistics their result sheets give.
+#include "AnalysisSave.h"
+#include "InstrumentFile.h"
+#include "ProjectInfoSave.h"
+#include "SummaryTable.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace rovana::test {
+
+using SummaryTexts = std::array<QString, summary::kColumnCount>;
+
+struct SiteFile
+{
+    QString name;
+    QByteArray bytes;
+    SummaryTexts expected; // the row's cells as the table shows them
+};
+
+inline QByteArray Instrument(int interval, int waveSpeed, float designLength, const QString& file,
+                             int day)
+{
+    InstrumentRecord r = SampleRecord();
+    r.sampleInterval = interval;
+    r.waveSpeed = waveSpeed;
+    r.designLength = designLength;
+    r.file = file;
+    r.day = day;
+    return ComposeInstrumentFile(r);
+}
+
+// Markers of one channel: a position <= 0 leaves that marker unset.
+inline ChannelAnalysis Channel(std::array<int, 5> markers, float l0, float lr)
+{
+    ChannelAnalysis c;
+    for (int k = 0; k < 5; ++k) {
+        c.markerSet[k] = markers[k] > 0;
+        c.markerPos[k] = markers[k];
+    }
+    c.measuredL0 = l0;
+    c.measuredLr = lr;
+    return c;
+}
+
+inline void Analyse(QByteArray& bytes, int reportChannel, int waveSpeed,
+                    const std::array<ChannelAnalysis, 3>& channels)
+{
+    AnalysisValues v;
+    v.channels = channels;
+    v.activeChannel = reportChannel;
+    v.waveSpeed = waveSpeed;
+    PatchAnalysis(bytes, v);
+}
+
+inline void SaveInfo(QByteArray& bytes, int reportChannel, const QString& boltNo,
+                     const QString& grade, const QString& qualityClass, const QString& project,
+                     const QString& unit)
+{
+    ProjectInfoValues p;
+    p.reportChannel = reportChannel;
+    p.title = QStringLiteral("单根锚杆检测结果表");
+    p.boltNo = boltNo;
+    p.gradeText = grade;
+    p.qualityClass = qualityClass;
+    p.projectName = project;
+    p.testUnit = unit;
+    EXPECT_TRUE(PatchProjectInfo(bytes, p));
+}
+
+// The files, in the order the folder lists them, each with its expected row.
+inline std::vector<SiteFile> SiteFiles()
+{
+    std::vector<SiteFile> files;
+
+    // Evaluated, report channel 1 with a defect; channel 0 holds other lengths and markers.
+    // Defect depths: (120 - 20) and (220 - 20) samples of 10 µs at 3500 m/s.
+    QByteArray a = Instrument(10, 3500, 6.0f, QStringLiteral("MG0001"), 12);
+    Analyse(a, 1, 3500,
+            {Channel({30, 60, 200, 90, 110}, 0.5f, 2.0f),
+             Channel({20, 70, 300, 120, 220}, 1.25f, 4.5f), Channel({0, 0, 0, 0, 0}, 0, 0)});
+    SaveInfo(a, 1, QStringLiteral("B-01"), QStringLiteral("b 90%~80%"), QStringLiteral("II"),
+             QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
+    files.push_back({QStringLiteral("A01.mg"),
+                     a,
+                     {"1", "B-01", "2026-05-12", "6.00", "5.75", "1.25", "4.50", "95.8",
+                      "1.75-3.50", "B 90%~80%", "II", "合格", "A01.mg"}});
+
+    // As the instrument left it: the bolt number is the instrument's file text.
+    files.push_back({QStringLiteral("A02.mg"),
+                     Instrument(10, 3500, 3.5f, QStringLiteral("MG0002"), 13),
+                     {"2", "MG0002", "2026-05-13", "3.50", "0.00", "0.00", "0.00", "", "", "", "",
+                      "未评定", "A02.mg"}});
+
+    // Class IV in lower case; a defect start without a defect end prints no range.
+    QByteArray c = Instrument(10, 3500, 6.0f, QStringLiteral("MG0003"), 14);
+    Analyse(c, 0, 3500,
+            {Channel({20, 100, 300, 150, 0}, 1.0f, 2.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
+             Channel({0, 0, 0, 0, 0}, 0, 0)});
+    SaveInfo(c, 0, QStringLiteral("B-03"), QStringLiteral("D <75%"), QStringLiteral("iv"),
+             QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
+    files.push_back({QStringLiteral("A03.mg"),
+                     c,
+                     {"3", "B-03", "2026-05-14", "6.00", "3.00", "1.00", "2.00", "50.0", "",
+                      "D <75%", "iv", "不合格", "A03.mg"}});
+
+    // Too short to be a test file.
+    files.push_back({QStringLiteral("A04.mg"),
+                     Instrument(10, 3500, 6.0f, QStringLiteral("MG0004"), 15).left(4000),
+                     {"4", "", "", "", "", "", "", "", "", "", "", "无法读取文件", "A04.mg"}});
+
+    // Report channel 2; the depths are cut, not rounded: 37 samples of 3 µs at 3600 m/s
+    // are 0.1998 m, 74 samples 0.3996 m. Channel 0 has a defect of its own.
+    QByteArray e = Instrument(3, 3600, 3.2f, QStringLiteral("MG0005"), 16);
+    Analyse(e, 2, 3600,
+            {Channel({20, 60, 200, 90, 110}, 0.5f, 1.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
+             Channel({10, 30, 300, 47, 84}, 0.75f, 2.5f)});
+    SaveInfo(e, 2, QStringLiteral("B\"05,x"), QStringLiteral("A >=90%"), QStringLiteral("I"),
+             QStringLiteral("边坡支护"), QStringLiteral("岩土检测中心"));
+    files.push_back({QStringLiteral("A05.mg"),
+                     e,
+                     {"5", "B\"05,x", "2026-05-16", "3.20", "3.25", "0.75", "2.50", "101.6",
+                      "0.19-0.39", "A >=90%", "I", "合格", "A05.mg"}});
+
+    // Saved information without a class: not evaluated although a grade is set. Defect
+    // markers without an end marker: the sheet draws no rod and so no defect. No design
+    // length: no ratio.
+    QByteArray f = Instrument(10, 3500, 0.0f, QStringLiteral("MG0006"), 17);
+    Analyse(f, 0, 3500,
+            {Channel({0, 50, 200, 80, 120}, 0.8f, 1.2f), Channel({0, 0, 0, 0, 0}, 0, 0),
+             Channel({0, 0, 0, 0, 0}, 0, 0)});
+    SaveInfo(f, 0, QString(), QStringLiteral("C 80%~75%"), QString(), QString(), QString());
+    files.push_back({QStringLiteral("A06.mg"),
+                     f,
+                     {"6", "", "2026-05-17", "0.00", "2.00", "0.80", "1.20", "", "", "C 80%~75%",
+                      "", "未评定", "A06.mg"}});
+    return files;
+}
+
+// The statistics of SiteFiles: 3 evaluated (A01, A03, A05), 2 not (A02, A06), 1
+// unreadable; classes II, IV, I; grades B, D, A; 2 of 3 pass; lengths 2.00 .. 5.75 (A02
+// has none); ratios 95.8, 50.0, 101.6.
+inline summary::SummaryStatistics SiteStatistics()
+{
+    summary::SummaryStatistics s;
+    s.bolts = 6;
+    s.evaluated = 3;
+    s.notEvaluated = 2;
+    s.unreadable = 1;
+    s.passed = 2;
+    s.classCounts = {1, 1, 0, 1};
+    s.gradeCounts = {1, 1, 0, 1};
+    s.passRate = 66.7;
+    s.minLength = 2.0;
+    s.maxLength = 5.75;
+    s.meanRatio = 82.5;
+    return s;
+}
+
+// A folder holding SiteFiles and a file that is no test file.
+class SiteFolder
+{
+public:
+    SiteFolder()
+    {
+        EXPECT_TRUE(m_dir.isValid());
+        for (const SiteFile& f : SiteFiles())
+            EXPECT_TRUE(WriteBytes(Path(f.name), f.bytes));
+        EXPECT_TRUE(WriteBytes(Path(QStringLiteral("notes.txt")), "not a test"));
+    }
+    QString Folder() const { return m_dir.path(); }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace rovana::test

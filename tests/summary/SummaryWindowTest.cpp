@@ -1,0 +1,160 @@
+// The summary window and its command in the main window: table, sorting, double-click,
+// statistics, saving, printing, the progress bar, and the menu item.
+#include "SummaryWindow.h"
+#include "CDrawView.h"
+#include "CFileTreeView.h"
+#include "CMainFrame.h"
+#include "CommandIds.h"
+#include "SummaryCsv.h"
+#include "SummaryTestFiles.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+using summary::Column;
+
+int ColumnOf(Column c)
+{
+    return static_cast<int>(c);
+}
+
+class SummaryWindowTest : public ::testing::Test
+{
+protected:
+    SummaryWindowTest() : window(site.Folder())
+    {
+        window.SetMessageSink([this](const QString& text) { messages << text; });
+        EXPECT_TRUE(window.Refresh());
+    }
+    QAbstractItemModel* model() { return window.Table()->model(); }
+    QString Cell(int row, Column c) { return model()->index(row, ColumnOf(c)).data().toString(); }
+
+    test::SiteFolder site;
+    SummaryWindow window;
+    QStringList messages;
+};
+
+TEST_F(SummaryWindowTest, ShowsTheTableSortsByNumberAndOpensTheDoubleClickedFile)
+{
+    const auto files = test::SiteFiles();
+    ASSERT_EQ(model()->rowCount(), static_cast<int>(files.size()));
+    for (int r = 0; r < model()->rowCount(); ++r)
+        for (int k = 0; k < summary::kColumnCount; ++k)
+            EXPECT_EQ(Cell(r, static_cast<Column>(k)),
+                      files[static_cast<std::size_t>(r)].expected[static_cast<std::size_t>(k)]);
+    EXPECT_TRUE(window.StatisticsTexts().contains(QStringLiteral("66.7")));
+    for (const char* text : {"打印", "打印预览", "保存PDF", "保存CSV", "保存Excel"})
+        EXPECT_NE(window.Button(QString::fromUtf8(text)), nullptr) << text;
+
+    // 101.6 sorts above 95.8: numbers, not texts.
+    window.Table()->sortByColumn(ColumnOf(Column::LengthRatio), Qt::DescendingOrder);
+    EXPECT_EQ(Cell(0, Column::File), QStringLiteral("A05.mg"));
+    EXPECT_EQ(Cell(1, Column::File), QStringLiteral("A01.mg"));
+    window.Table()->sortByColumn(ColumnOf(Column::MeasuredLength), Qt::AscendingOrder);
+    EXPECT_EQ(Cell(0, Column::File), QStringLiteral("A04.mg")); // empty cells first
+
+    QSignalSpy opened(&window, &SummaryWindow::OpenFileRequested);
+    emit window.Table()->doubleClicked(model()->index(2, ColumnOf(Column::Grade)));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0][0].toString(), site.Path(Cell(2, Column::File)));
+}
+
+TEST_F(SummaryWindowTest, SavesCsvExcelAndPdfAndNeverOntoAnInput)
+{
+    QTemporaryDir out;
+    QString chosen;
+    window.SetSaveDialog(
+        [&chosen](const QString&, const QString&, const QString&) { return chosen; });
+
+    chosen = out.filePath(QStringLiteral("site")); // the suffix is added
+    EXPECT_TRUE(window.OnSaveCsv());
+    EXPECT_EQ(test::ReadBytes(out.filePath(QStringLiteral("site.csv"))),
+              summary::SummaryCsv(window.Summary()));
+    EXPECT_TRUE(window.OnSaveExcel());
+    EXPECT_TRUE(test::ReadBytes(out.filePath(QStringLiteral("site.xlsx"))).startsWith("PK"));
+    EXPECT_TRUE(window.OnSavePdf());
+    EXPECT_TRUE(test::ReadBytes(out.filePath(QStringLiteral("site.pdf"))).startsWith("%PDF"));
+    EXPECT_EQ(messages, QStringList(3, QStringLiteral("已保存！")));
+
+    const QByteArray input = test::ReadBytes(site.Path(QStringLiteral("A01.mg")));
+    chosen = site.Path(QStringLiteral("A01.mg")) + QStringLiteral(".csv");
+    ASSERT_TRUE(QFile::link(site.Path(QStringLiteral("A01.mg")), chosen));
+    EXPECT_FALSE(window.OnSaveCsv());
+    EXPECT_TRUE(messages.back().startsWith(QStringLiteral("无法创建文件")));
+    EXPECT_EQ(test::ReadBytes(site.Path(QStringLiteral("A01.mg"))), input);
+
+    chosen.clear(); // Cancel
+    messages.clear();
+    EXPECT_FALSE(window.OnSaveCsv());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SummaryWindowTest, PrintsOnePageForThisSite)
+{
+    QTemporaryDir out;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out.filePath(QStringLiteral("printed.pdf")));
+    EXPECT_EQ(window.RenderOnPrinter(printer), 1);
+    EXPECT_GT(QFileInfo(out.filePath(QStringLiteral("printed.pdf"))).size(), 1000);
+}
+
+TEST(SummaryWindowProgressTest, LargeFoldersShowAProgressBarThatCancels)
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < SummaryWindow::kProgressFromFiles; ++i)
+        ASSERT_TRUE(test::WriteBytes(
+            dir.filePath(QStringLiteral("F%1.mg").arg(i, 4, 10, QLatin1Char('0'))), "tiny"));
+    SummaryWindow window(dir.path());
+    bool shown = false;
+    QTimer::singleShot(0, &window, [&] {
+        if (auto* progress = window.findChild<QProgressDialog*>()) {
+            shown = true;
+            progress->cancel();
+        }
+    });
+    EXPECT_FALSE(window.Refresh());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(window.Table()->model()->rowCount(), 0);
+    EXPECT_TRUE(window.Refresh()); // not cancelled this time
+    EXPECT_EQ(window.Table()->model()->rowCount(), SummaryWindow::kProgressFromFiles);
+}
+
+TEST(SummaryCommandTest, MenuItemFollowsTheTreeAndRowsOpenInTheMainWindow)
+{
+    const test::SiteFolder site;
+    CMainFrame frame;
+    frame.SetMessageSink([](const QString&) {});
+    QAction* action = frame.Action(ID_FILE_SITE_SUMMARY);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("检测结果汇总"));
+    EXPECT_FALSE(action->isEnabled());
+
+    frame.FileTree()->m_strFolder = site.Folder();
+    frame.FileTree()->RefreshTree();
+    EXPECT_TRUE(action->isEnabled());
+
+    action->trigger();
+    auto* window = frame.findChild<SummaryWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    QAbstractItemModel* m = window->Table()->model();
+    ASSERT_EQ(m->rowCount(), 6);
+    emit window->Table()->doubleClicked(m->index(4, 0)); // A05.mg
+    EXPECT_EQ(frame.DrawView()->m_strCurPath, site.Path(QStringLiteral("A05.mg")));
+    EXPECT_EQ(frame.DrawView()->m_CurData.m_nReportChannel, 2);
+    window->close();
+}
+
+} // namespace
+} // namespace rovana
