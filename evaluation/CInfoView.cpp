@@ -51,6 +51,17 @@ void DarkBlue(QWidget* w)
     w->setPalette(p);
 }
 
+// Grade and class are outputs: their boxes never take input, but they are read at a
+// glance, so they keep the colours of an enabled box.
+void ReadOnlyLook(QWidget* w)
+{
+    QPalette p = w->palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText,
+                                     QPalette::Base, QPalette::Button, QPalette::Window})
+        p.setColor(QPalette::Disabled, role, p.color(QPalette::Active, role));
+    w->setPalette(p);
+}
+
 } // namespace
 
 CInfoView::CInfoView(QWidget* parent) : QWidget(parent)
@@ -96,6 +107,7 @@ void CInfoView::BuildForm()
         m_pClass->addItem(name);
     for (QComboBox* box : {m_pGrade, m_pClass}) {
         box->setEnabled(false);
+        ReadOnlyLook(box);
         box->setCurrentIndex(-1);
     }
     m_pLength = Place(new QLineEdit(this), IDC_EDIT_LENGTH, Units(56, 138, 40, 14));

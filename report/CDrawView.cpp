@@ -6,13 +6,13 @@
 #include "CInfoView.h"
 #include "CMyView.h"
 #include "LowPass.h"
+#include "ProgramMessage.h"
 #include "Spectrum.h"
 #include "TestDate.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 
 #include <algorithm>
@@ -56,9 +56,7 @@ void CDrawView::InstallDefaultDialogs()
             path += QStringLiteral(".mg");
         return path;
     };
-    m_fnMessage = [this](const QString& text) {
-        QMessageBox::information(this, QStringLiteral("Rovana"), text);
-    };
+    m_fnMessage = [this](const QString& text) { ShowProgramMessage(this, text); };
 }
 
 const DisplaySettings& CDrawView::Display() const

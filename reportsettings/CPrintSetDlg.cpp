@@ -9,6 +9,7 @@
 #include "NameTables.h"
 #include "PrintSetIds.h"
 #include "PrintSetTemplate.h"
+#include "ProgramMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +29,6 @@ using namespace printset;
 namespace {
 
 const QString kCaption = QStringLiteral("打印设置");
-const QString kMessageCaption = QStringLiteral("Rovana");
 const QString kDefaultBasis = QStringLiteral("JCJ/T 182-2009");
 const QString kDefaultInstrument = QStringLiteral("TQ-RX");
 const QString kUnknownFile = QStringLiteral("未知文件");
@@ -69,10 +69,7 @@ CPrintSetDlg::CPrintSetDlg(CPrintSetHost* host, QWidget* parent)
     setModal(true);
     setWindowFlags((windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) &
                    ~Qt::WindowContextHelpButtonHint);
-    m_fnMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, kMessageCaption, text, QMessageBox::Ok, this);
-        box.exec();
-    };
+    m_fnMessage = [this](const QString& text) { ShowProgramMessage(this, text); };
     BuildControls();
     OnInitDialog();
 }

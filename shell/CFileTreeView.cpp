@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QToolTip>
 
 namespace rovana {
 
@@ -14,6 +16,7 @@ CFileTreeView::CFileTreeView(QWidget* parent) : QTreeWidget(parent)
     setRootIsDecorated(true); // buttons and lines at the root
     setIconSize(QSize(16, 16));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setTextElideMode(Qt::ElideMiddle); // long names keep their start and their number
 
     // The icon resources are not described; the style's file and folder icons stand in.
     QStyle* s = style();
@@ -66,11 +69,66 @@ void CFileTreeView::RefreshTree()
     }
 }
 
+void CFileTreeView::MarkOpenFile(const QString& path)
+{
+    m_strOpenPath = path;
+    const QTreeWidgetItem* root = RootItem();
+    QTreeWidgetItem* open = nullptr;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QTreeWidgetItem* item = root->child(i);
+        const bool isOpen = ItemPath(item) == path;
+        QFont font = item->font(0);
+        font.setBold(isOpen);
+        item->setFont(0, font);
+        if (isOpen)
+            open = item;
+    }
+    if (open)
+        setCurrentItem(open);
+    else
+        clearSelection();
+}
+
+QTreeWidgetItem* CFileTreeView::OpenFileItem() const
+{
+    const QTreeWidgetItem* root = RootItem();
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (ItemPath(root->child(i)) == m_strOpenPath)
+            return root->child(i);
+    return nullptr;
+}
+
+bool CFileTreeView::viewportEvent(QEvent* event)
+{
+    // The full name of an item as its tooltip: the tree elides long names in the middle.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const QTreeWidgetItem* item = itemAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), item->text(0), viewport());
+            return true;
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+void CFileTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseDoubleClickEvent(event);
+    m_bSwallowRelease = true; // its first click loaded the file already
+}
+
 void CFileTreeView::mouseReleaseEvent(QMouseEvent* event)
 {
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_bSwallowRelease) {
+        m_bSwallowRelease = false;
+        return;
+    }
     const QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (!item || !item->parent())
         return; // nothing hit, or the root

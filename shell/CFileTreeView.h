@@ -32,6 +32,11 @@ public:
     QTreeWidgetItem* RootItem() const;
     // The stored full path of a file item; empty for the root or null.
     static QString ItemPath(const QTreeWidgetItem* item);
+    // Shows which file is open: its item becomes the current one and is set in bold; no
+    // item when `path` is not listed.
+    void MarkOpenFile(const QString& path);
+    // The item marked as open, or null.
+    QTreeWidgetItem* OpenFileItem() const;
 
     QString m_strFolder; // without a trailing separator
 
@@ -41,10 +46,14 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     QIcon m_FileIcon; // images 0 (normal) and 1 (selected)
     QIcon m_RootIcon; // image 3
+    QString m_strOpenPath;
+    bool m_bSwallowRelease = false; // the release that ends a double-click loads nothing
 };
 
 } // namespace rovana

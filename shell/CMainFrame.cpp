@@ -11,6 +11,7 @@
 #include "CRecentFileList.h"
 #include "CommandIds.h"
 #include "LowPass.h"
+#include "ProgramMessage.h"
 #include "SummaryWindow.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,8 +39,6 @@ namespace {
 
 // The caption: the document title "Veltra" ahead of the window title of string 128.
 const QString kCaption = QStringLiteral("Veltra - Orvik 锚杆无损检测仪分析软件");
-// The message box caption (the framework uses the application name).
-const QString kMessageCaption = QStringLiteral("Rovana");
 
 struct PaneText
 {
@@ -67,6 +67,9 @@ constexpr ModeCommand kModes[] = {
     {ID_VIEW_PHASE, ID_KEY_PHASE, u"相    位    \tF9", Qt::Key_F9},
     {ID_VIEW_ENERGY, ID_KEY_ENERGY, u"瞬时能量    \tF10", Qt::Key_F10},
 };
+
+// Pixels a recent-file entry of the File menu may take.
+constexpr int kRecentEntryWidth = 420;
 
 QString Text(const char16_t* s)
 {
@@ -107,10 +110,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableSize() * 3 / 4);
 
-    m_fnMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, kMessageCaption, text, QMessageBox::Ok, this);
-        box.exec();
-    };
+    m_fnMessage = [this](const QString& text) { ShowProgramMessage(this, text); };
     m_fnOpenDialog = [this] {
         // " Files (*.mg)|*.mg|All Files (*.*)|*.*": on Linux "*.*" would skip names
         // without a dot, so the second filter is "*".
@@ -451,8 +451,11 @@ void CMainFrame::RebuildRecentFileMenu()
         m_RecentActions.append(a);
         return;
     }
+    const QFontMetrics metrics(m_pFileMenu->font());
     for (int i = 0; i < entries.size(); ++i) {
-        QString shown = QDir::toNativeSeparators(entries[i]);
+        // Long paths keep their start and the file name; the middle gives way.
+        QString shown = metrics.elidedText(QDir::toNativeSeparators(entries[i]), Qt::ElideMiddle,
+                                           kRecentEntryWidth);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* a =
             AddAction(ID_FILE_MRU_FILE1 + i, QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
@@ -646,6 +649,7 @@ bool CMainFrame::LoadTest(const QString& path, LoadEntrance entrance)
         m_pRecentFiles->Add(path);
     SetFileLoaded(1);
     ShowLoadedRecord(entrance != LoadEntrance::Document);
+    m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
     draw.RepaintAll();

@@ -101,7 +101,10 @@ SummaryWindow::SummaryWindow(const QString& folder, QWidget* parent)
         return QFileDialog::getSaveFileName(this, caption, proposed, filter);
     };
     m_fnMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+        // Information for the confirmation, a warning for every failure.
+        const auto icon =
+            text == QStringLiteral("已保存！") ? QMessageBox::Information : QMessageBox::Warning;
+        QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
         box.exec();
     };
 }

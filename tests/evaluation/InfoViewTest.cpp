@@ -51,6 +51,10 @@ TEST_F(InfoViewTest, FormHasItsControlsWithIdentifiersAndStates)
     ASSERT_TRUE(grade && cls);
     EXPECT_FALSE(grade->isEnabled());
     EXPECT_FALSE(cls->isEnabled());
+    // Outputs, never inputs, but legible: the text keeps the enabled colour.
+    for (const QComboBox* box : {grade, cls})
+        EXPECT_EQ(box->palette().color(QPalette::Disabled, QPalette::ButtonText),
+                  box->palette().color(QPalette::Active, QPalette::ButtonText));
     ASSERT_EQ(grade->count(), 4);
     EXPECT_EQ(grade->itemText(3), "D <75%");
     EXPECT_EQ(cls->itemText(1), "II");

@@ -6,6 +6,7 @@
 #include "CMyView.h"
 #include "DisplaySettings.h"
 #include "FakeFrame.h"
+#include "ProgramMessage.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -122,6 +123,24 @@ TEST_F(SaveTest, PictureLiesNextToTheTestFile)
     EXPECT_FALSE(view.SaveViewPicture());
     EXPECT_EQ(messages, QStringList{QStringLiteral("未有选择文件，请重试！")});
     EXPECT_FALSE(QFile::exists(QStringLiteral(".bmp")));
+}
+
+TEST(ProgramMessageTest, ConfirmationsInformErrorsWarn)
+{
+    const struct
+    {
+        const char* text;
+        QMessageBox::Icon icon;
+    } rows[] = {
+        {"已保存！", QMessageBox::Information},
+        {"图片已保存至/data/MG0001.bmp", QMessageBox::Information},
+        {"无法读取文件", QMessageBox::Warning},
+        {"无法创建文件", QMessageBox::Warning},
+        {"文件不存在！", QMessageBox::Warning},
+        {"未有选择文件，请重试！", QMessageBox::Warning},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(MessageIcon(QString::fromUtf8(r.text)), r.icon) << r.text;
 }
 
 } // namespace

@@ -151,5 +151,28 @@ TEST_F(FileTreeTest, KeyboardSelectionLoadsNothing)
     EXPECT_EQ(Draw().m_strCurPath, m_strA);
 }
 
+// The tree shows which file is open after every entrance, and a double-click loads once.
+TEST_F(FileTreeTest, TheOpenFileIsMarkedAndADoubleClickLoadsOnce)
+{
+    ShowFrame();
+    Open(m_strA);
+    ASSERT_NE(Tree().OpenFileItem(), nullptr);
+    EXPECT_EQ(CFileTreeView::ItemPath(Tree().OpenFileItem()), m_strA);
+    EXPECT_EQ(Tree().currentItem(), Tree().OpenFileItem());
+    EXPECT_TRUE(Tree().OpenFileItem()->font(0).bold());
+
+    QTreeWidgetItem* second = Tree().RootItem()->child(1);
+    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    // A double-click as the window system delivers it: a click, then a press, the
+    // double-click and a release.
+    const QPoint at = Tree().visualItemRect(second).center();
+    QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(Tree().viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(spy.size(), 1);
+    EXPECT_EQ(Tree().OpenFileItem(), second);
+    EXPECT_FALSE(Tree().RootItem()->child(0)->font(0).bold());
+    EXPECT_EQ(Tree().textElideMode(), Qt::ElideMiddle);
+}
+
 } // namespace
 } // namespace rovana

@@ -79,6 +79,14 @@ TEST_F(RecentMenuTest, FileMenuListsTheEntriesWithTheirIdentifiers)
     ASSERT_NE(frame->Action(ID_FILE_MRU_FILE1), nullptr);
     EXPECT_EQ(frame->Action(ID_FILE_MRU_FILE1)->text(), "最近的文件");
     EXPECT_FALSE(frame->Action(ID_FILE_MRU_FILE1)->isEnabled());
+
+    // A long path gives way in the middle: its start and the file name stay.
+    const QString longPath = "/data/" + QString(300, QLatin1Char('x')) + "/site/MG0042.mg";
+    m_pRecent->Add(longPath);
+    const QString shown = frame->Action(ID_FILE_MRU_FILE1)->text();
+    EXPECT_TRUE(shown.startsWith("&1 /data/")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("MG0042.mg")) << shown.toStdString();
+    EXPECT_LT(shown.size(), longPath.size());
 }
 
 } // namespace
