@@ -11,6 +11,7 @@
 #include "CRecentFileList.h"
 #include "CommandIds.h"
 #include "LowPass.h"
+#include "TestFileCheck.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,10 +87,8 @@ QString FolderOf(const QString& path)
 
 bool CanReadNonEmpty(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.size() > 0;
+    // Only a non-empty regular file (or a link to one); never opens a FIFO or a device.
+    return CheckTestFile(path) == TestFileCheck::Ok;
 }
 
 // ---------------------------------------------------------------------------------------
