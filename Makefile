@@ -44,7 +44,7 @@ fuzz:
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_load
 	mkdir -p fuzz-corpus/load
-	cp -n samples/*.mg fuzz-corpus/load/ 2>/dev/null || true
+	cp -n fuzz/corpus/* fuzz-corpus/load/ 2>/dev/null || true
 	$(FUZZ_DIR)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -max_len=16384 fuzz-corpus/load
 
 bench: build

@@ -4,14 +4,27 @@
 
 namespace rovana::cli {
 
-std::unique_ptr<CFileData> LoadSingleFile(const QStringList& args, std::ostream& err)
+bool WantsHelp(const QStringList& args)
 {
-    if (args.size() != 1) {
-        err << "需要一个 .mg 文件路径\n";
-        return nullptr;
+    for (const QString& a : args) {
+        if (a == QLatin1String("--"))
+            return false;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return true;
     }
+    return false;
+}
+
+int UsageError(std::ostream& err, const QString& why, const char* usage)
+{
+    err << why.toStdString() << "\n" << usage;
+    return kExitUsage;
+}
+
+std::unique_ptr<CFileData> LoadFile(const QString& path, std::ostream& err)
+{
     auto data = std::make_unique<CFileData>();
-    const LoadResult result = data->Load(args.front());
+    const LoadResult result = data->Load(path);
     if (result)
         return data;
     err << result.message().toStdString();
@@ -19,6 +32,32 @@ std::unique_ptr<CFileData> LoadSingleFile(const QStringList& args, std::ostream&
         err << "：" << result.detail.toStdString();
     err << "\n";
     return nullptr;
+}
+
+int RunOnOneFile(const QStringList& args, std::ostream& out, std::ostream& err, const char* usage,
+                 const std::function<void(const CFileData&, std::ostream&)>& print)
+{
+    if (WantsHelp(args)) {
+        out << usage;
+        return kExitOk;
+    }
+    QStringList files;
+    bool options = true;
+    for (const QString& a : args) {
+        if (options && a == QLatin1String("--"))
+            options = false;
+        else if (options && a.startsWith(QLatin1Char('-')) && a.size() > 1)
+            return UsageError(err, QStringLiteral("未知选项: ") + a, usage);
+        else
+            files.append(a);
+    }
+    if (files.size() != 1)
+        return UsageError(err, QStringLiteral("需要一个 .mg 文件路径"), usage);
+    const auto data = LoadFile(files.front(), err);
+    if (!data)
+        return kExitFailure;
+    print(*data, out);
+    return kExitOk;
 }
 
 } // namespace rovana::cli

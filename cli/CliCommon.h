@@ -4,18 +4,37 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 
 namespace rovana::cli {
 
+// Exit statuses, the same for every subcommand.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1; // unreadable input, output that cannot be written
+inline constexpr int kExitUsage = 2;   // wrong arguments; nothing was read or written
+
 // Every subcommand takes its arguments (after the subcommand's name) and writes its
 // result to `out` and its errors to `err`; it returns the process exit status.
 using Command = int (*)(const QStringList& args, std::ostream& out, std::ostream& err);
 
-// Loads the one test file a subcommand names. On failure writes the message to `err`
-// ("无法读取文件" for a file that cannot be read) and returns nothing.
-std::unique_ptr<CFileData> LoadSingleFile(const QStringList& args, std::ostream& err);
+// True when the arguments ask for help: "--help" or "-h" before a lone "--".
+bool WantsHelp(const QStringList& args);
+
+// Writes `why` and the subcommand's usage to `err`; returns kExitUsage.
+int UsageError(std::ostream& err, const QString& why, const char* usage);
+
+// Loads one test file. On failure writes the message to `err` ("无法读取文件" for a file
+// that cannot be read, which includes anything but a regular file) and returns nothing.
+std::unique_ptr<CFileData> LoadFile(const QString& path, std::ostream& err);
+
+// The frame of the subcommands that read one test file: help goes to `out` with status
+// 0; anything but exactly one file (options other than help are unknown; "--" ends the
+// options) is a usage error; an unreadable file gives status 1; otherwise `print` writes
+// the result to `out`.
+int RunOnOneFile(const QStringList& args, std::ostream& out, std::ostream& err, const char* usage,
+                 const std::function<void(const CFileData&, std::ostream&)>& print);
 
 int RunInfo(const QStringList& args, std::ostream& out, std::ostream& err);
 

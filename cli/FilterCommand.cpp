@@ -30,14 +30,14 @@ std::string ChannelFilterJson(const CFileData& data, int channel)
 
 int RunFilter(const QStringList& args, std::ostream& out, std::ostream& err)
 {
-    const auto data = LoadSingleFile(args, err);
-    if (!data)
-        return 1;
-    out << "[";
-    for (int c = 0; c < kChannelCount; ++c)
-        out << (c == 0 ? "\n  " : ",\n  ") << ChannelFilterJson(*data, c);
-    out << "\n]\n";
-    return 0;
+    static const char kUsage[] = "用法: rovana-cli filter FILE.mg\n"
+                                 "以 JSON 数组输出三个通道低通滤波后的显示样本 0..2047。\n";
+    return RunOnOneFile(args, out, err, kUsage, [](const CFileData& data, std::ostream& o) {
+        o << "[";
+        for (int c = 0; c < kChannelCount; ++c)
+            o << (c == 0 ? "\n  " : ",\n  ") << ChannelFilterJson(data, c);
+        o << "\n]\n";
+    });
 }
 
 } // namespace rovana::cli

@@ -91,11 +91,13 @@ std::string RecordToJson(const CFileData& d)
 
 int RunInfo(const QStringList& args, std::ostream& out, std::ostream& err)
 {
-    const auto data = LoadSingleFile(args, err);
-    if (!data)
-        return 1;
-    out << RecordToJson(*data) << "\n";
-    return 0;
+    static const char kUsage[] =
+        "用法: rovana-cli info FILE.mg\n"
+        "以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，字符串为 UTF-8，\n"
+        "m_tTestDate 为 \"YYYY-MM-DD\"）。\n";
+    return RunOnOneFile(args, out, err, kUsage, [](const CFileData& data, std::ostream& o) {
+        o << RecordToJson(data) << "\n";
+    });
 }
 
 } // namespace rovana::cli

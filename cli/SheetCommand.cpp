@@ -1,6 +1,12 @@
 #include "SheetCommand.h"
 
+#include "CliCommon.h"
+#include "NativePath.h"
 #include "SheetPdf.h"
+
+#include <QDir>
+
+#include <sys/stat.h>
 
 #include <ostream>
 
@@ -8,48 +14,97 @@ namespace rovana::cli {
 
 namespace {
 
+const char kUsage[] = "用法: rovana-cli sheet --pdf OUT.pdf FILE.mg...\n"
+                      "每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF。\n"
+                      "OUT.pdf 不能是输入文件之一，不能以 .mg 结尾，已存在时必须是普通文件；\n"
+                      "PDF 先写入同一文件夹中的临时文件，完整写入后才替换 OUT.pdf。\n"
+                      "无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n";
+
 struct SheetArguments
 {
     QString pdf;
     QStringList files;
 };
 
-// The PDF path after --pdf and at least one test file; false on anything else.
-bool ParseSheetArguments(const QStringList& args, SheetArguments& parsed, std::ostream& err)
+// The PDF path after --pdf and at least one test file; a usage message otherwise.
+QString ParseSheetArguments(const QStringList& args, SheetArguments& parsed)
 {
+    bool options = true;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--pdf") && i + 1 < args.size() && parsed.pdf.isEmpty()) {
+        if (options && args[i] == QLatin1String("--")) {
+            options = false;
+        } else if (options && args[i] == QLatin1String("--pdf")) {
+            if (i + 1 >= args.size() || !parsed.pdf.isEmpty())
+                return QStringLiteral("--pdf 需要且只能给出一个输出文件");
             parsed.pdf = args[++i];
-        } else if (args[i].startsWith(QLatin1String("--"))) {
-            err << "未知选项: " << args[i].toStdString() << "\n";
-            return false;
+        } else if (options && args[i].startsWith(QLatin1Char('-')) && args[i].size() > 1) {
+            return QStringLiteral("未知选项: ") + args[i];
         } else {
             parsed.files.append(args[i]);
         }
     }
-    if (parsed.pdf.isEmpty() || parsed.files.isEmpty()) {
-        err << "用法: rovana-cli sheet --pdf OUT.pdf FILE.mg...\n";
-        return false;
-    }
-    return true;
+    if (parsed.pdf.isEmpty() || parsed.files.isEmpty())
+        return QStringLiteral("需要 --pdf OUT.pdf 和至少一个 .mg 文件");
+    return {};
+}
+
+bool StatPath(const QString& path, struct stat& st)
+{
+    const QByteArray native = NativePath(path);
+    return !native.isEmpty() && ::stat(native.constData(), &st) == 0;
+}
+
+// The same file: the same inode when both exist, else the same absolute clean path.
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    if (StatPath(a, sa) && StatPath(b, sb))
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const QDir here = QDir::current();
+    return QDir::cleanPath(here.absoluteFilePath(a)) == QDir::cleanPath(here.absoluteFilePath(b));
+}
+
+// Why `pdf` must not be written, or nothing. The output replaces whatever file it names,
+// so a forgotten output name (`--pdf *.mg`) must not reach a test file.
+QString RefuseOutput(const QString& pdf, const QStringList& files)
+{
+    if (pdf.endsWith(QLatin1String(".mg"), Qt::CaseInsensitive))
+        return QStringLiteral("输出文件不能是 .mg 测试文件: ") + pdf;
+    struct stat st;
+    if (StatPath(pdf, st) && !S_ISREG(st.st_mode))
+        return QStringLiteral("输出文件已存在且不是普通文件: ") + pdf;
+    for (const QString& file : files)
+        if (SameFile(pdf, file))
+            return QStringLiteral("输出文件不能是输入文件之一: ") + pdf;
+    return {};
 }
 
 } // namespace
 
-int RunSheet(const QStringList& args, std::ostream& /*out*/, std::ostream& err)
+int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
 {
+    if (WantsHelp(args)) {
+        out << kUsage;
+        return kExitOk;
+    }
     SheetArguments parsed;
-    if (!ParseSheetArguments(args, parsed, err))
-        return 2;
+    if (const QString why = ParseSheetArguments(args, parsed); !why.isEmpty())
+        return UsageError(err, why, kUsage);
+    if (const QString why = RefuseOutput(parsed.pdf, parsed.files); !why.isEmpty())
+        return UsageError(err, why, kUsage);
+
     const sheet::SheetPdfResult result = sheet::WriteSheetPdf(parsed.pdf, parsed.files);
     if (!result.written) {
-        err << "无法创建文件: " << parsed.pdf.toStdString() << "\n";
-        return 1;
+        err << result.write.message().toStdString() << ": " << parsed.pdf.toStdString();
+        if (!result.write.detail.isEmpty())
+            err << "（" << result.write.detail.toStdString() << "）";
+        err << "\n";
+        return kExitFailure;
     }
     for (int i = 0; i < result.unreadable.size(); ++i)
         err << result.messages[i].toStdString() << ": " << result.unreadable[i].toStdString()
             << "\n";
-    return result.unreadable.isEmpty() ? 0 : 1;
+    return result.unreadable.isEmpty() ? kExitOk : kExitFailure;
 }
 
 } // namespace rovana::cli

@@ -39,14 +39,17 @@ std::string ChannelSpectrumJson(const CFileData& data, int channel)
 
 int RunSpectrum(const QStringList& args, std::ostream& out, std::ostream& err)
 {
-    const auto data = LoadSingleFile(args, err);
-    if (!data)
-        return 1;
-    out << "[";
-    for (int c = 0; c < kChannelCount; ++c)
-        out << (c == 0 ? "\n  " : ",\n  ") << ChannelSpectrumJson(*data, c);
-    out << "\n]\n";
-    return 0;
+    static const char kUsage[] =
+        "用法: rovana-cli spectrum FILE.mg\n"
+        "以 JSON 数组输出三个通道的频谱：每个通道一个对象，含 channel、transformSize\n"
+        "（变换点数 N，样本数不在 2..2048 时为 0）、peakFrequency 与 binWidth（Hz）、\n"
+        "spectrum（频谱缓冲区 2048 项）、phase（N 个相位，整度）。\n";
+    return RunOnOneFile(args, out, err, kUsage, [](const CFileData& data, std::ostream& o) {
+        o << "[";
+        for (int c = 0; c < kChannelCount; ++c)
+            o << (c == 0 ? "\n  " : ",\n  ") << ChannelSpectrumJson(data, c);
+        o << "\n]\n";
+    });
 }
 
 } // namespace rovana::cli

@@ -1,5 +1,6 @@
 // rovana-cli: the test files without a window.
 #include "CliCommon.h"
+#include "NativePath.h"
 #include "SheetCommand.h"
 #include "SignalCommands.h"
 #include "SummaryCommand.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -43,14 +45,35 @@ const char kHelp[] =
     "  filter FILE.mg    以 JSON 数组输出三个通道低通滤波后的显示样本 0..2047\n"
     "  sheet --pdf OUT.pdf FILE.mg...\n"
     "                    每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF；\n"
-    "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告\n"
+    "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n"
+    "                    OUT.pdf 不能是输入文件之一、不能以 .mg 结尾、已存在时必须是\n"
+    "                    普通文件；PDF 完整写入后才替换 OUT.pdf\n"
     "  summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n"
     "                    文件夹内全部 .mg 文件的锚杆检测结果汇总表与统计；不带输出选项时\n"
     "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}\n"
-    "  --help            显示本说明\n"
+    "  --help            显示本说明；每个命令后加 --help 显示该命令的说明\n"
     "\n"
-    "文件无法读取时在标准错误输出 \"无法读取文件\"，退出码为 1；\n"
-    "其他错误（如测试日期无效）输出说明，退出码为 1。\n";
+    "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"
+    "（输出说明）或输出无法写入（如磁盘已满）；2 参数错误（输出用法）。\n"
+    "只读取普通文件（及指向普通文件的链接）；FIFO、设备等输出 \"无法读取文件\"。\n"
+    "文件名可以是 UTF-8 或 GBK（代码页 936）字节。\n";
+
+// The arguments as paths the core maps back to their bytes: names that are not UTF-8
+// (GBK names from Windows archives) would be lost by QCoreApplication::arguments().
+QStringList ArgumentsFromBytes(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(rovana::PathFromNative(QByteArray(argv[i])));
+    return args;
+}
+
+// Everything written to standard output reached it: flushed without error.
+bool StandardOutputWritten()
+{
+    std::cout.flush();
+    return std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
 
 // The sheet and summary commands draw text: they need the fonts of a GUI application,
 // without a display.
@@ -63,16 +86,15 @@ std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(QStringList args)
 {
-    const auto app = MakeApplication(argc, argv);
-    QStringList args = app->arguments();
-    args.removeFirst();
-    if (args.isEmpty() || args.front() == "--help" || args.front() == "-h") {
+    if (args.isEmpty()) {
+        std::cerr << kHelp;
+        return rovana::cli::kExitUsage;
+    }
+    if (args.front() == "--help" || args.front() == "-h") {
         std::cout << kHelp;
-        return args.isEmpty() ? 2 : 0;
+        return rovana::cli::kExitOk;
     }
     const QString name = args.takeFirst();
     for (const Subcommand& sub : kSubcommands) {
@@ -80,5 +102,21 @@ int main(int argc, char** argv)
             return sub.run(args, std::cout, std::cerr);
     }
     std::cerr << "未知命令: " << name.toStdString() << "\n" << kHelp;
-    return 2;
+    return rovana::cli::kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QStringList args = ArgumentsFromBytes(argc, argv);
+    const auto app = MakeApplication(argc, argv);
+    int status = Run(args);
+    // Output that did not reach its file (a full disk, /dev/full) is a failure.
+    if (!StandardOutputWritten()) {
+        std::cerr << "无法写入标准输出\n";
+        if (status == rovana::cli::kExitOk)
+            status = rovana::cli::kExitFailure;
+    }
+    return status;
 }

@@ -1,6 +1,6 @@
 #include "BitmapFile.h"
 
-#include <QSaveFile>
+#include "MgFileIo.h"
 
 #include <cstdint>
 
@@ -122,18 +122,14 @@ QByteArray EncodeBitmap(const QImage& image, int displayDepth)
     return b;
 }
 
-bool WriteBitmapFile(const QImage& image, int displayDepth, const QString& path)
+bool WriteBitmapFile(const QImage& image, int displayDepth, const QString& path,
+                     WriteResult* result, const WriteOptions& options)
 {
-    const QByteArray bytes = EncodeBitmap(image, displayDepth);
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const WriteResult written =
+        WriteWholeFileSafely(path, EncodeBitmap(image, displayDepth), options);
+    if (result)
+        *result = written;
+    return static_cast<bool>(written);
 }
 
 QString PicturePathFor(const QString& testPath)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SafeFileWriter.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -25,9 +27,11 @@ struct BitmapLayout
 // table, then the rows.
 QByteArray EncodeBitmap(const QImage& image, int displayDepth);
 
-// Writes the picture to `path` (an existing file is replaced, crash-safely). False when
-// the file cannot be created; nothing is written then.
-bool WriteBitmapFile(const QImage& image, int displayDepth, const QString& path);
+// Writes the picture to `path` through the safe writer: the old file or the complete new
+// one, synced. False when the file cannot be written completely; an existing file then
+// stays as it was and `result`, when given, says why (WriteResult::message()).
+bool WriteBitmapFile(const QImage& image, int displayDepth, const QString& path,
+                     WriteResult* result = nullptr, const WriteOptions& options = {});
 
 // Where the picture of a test goes: the test path with its ".mg" replaced by ".bmp";
 // a name that does not end in ".mg" (in any case) gets ".bmp" appended, so the picture

@@ -2,6 +2,7 @@
 
 #include "SheetPainter.h"
 
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -12,6 +13,24 @@ namespace rovana::sheet {
 namespace {
 
 constexpr int kPdfResolution = 600;
+
+// A write-only device that hands every byte to a SafeFileWriter. A failed write fails the
+// device; the writer keeps the first failure for the caller.
+class SafeFileDevice : public QIODevice
+{
+public:
+    explicit SafeFileDevice(SafeFileWriter& file) : m_file(file) {}
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return m_file.write(data, size) ? size : -1;
+    }
+
+private:
+    SafeFileWriter& m_file;
+};
 
 void SetUpWriter(QPdfWriter& writer)
 {
@@ -37,19 +56,29 @@ SheetSettings SettingsAfterOpening(const CFileData& opened)
     return s;
 }
 
-SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files)
+SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
+                             const WriteOptions& options)
 {
     SheetPdfResult result;
-    QPdfWriter writer(pdfPath);
+    SafeFileWriter file(pdfPath, options);
+    if (!file.open()) {
+        result.write = file.result();
+        return result;
+    }
+    SafeFileDevice device(file);
+    device.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&device);
     SetUpWriter(writer);
     QPainter painter;
-    if (!painter.begin(&writer))
+    if (!painter.begin(&writer)) {
+        result.write = {WriteStatus::CannotCreate, QStringLiteral("无法开始绘制 PDF"), 0};
         return result;
-    result.written = true;
+    }
     CFileData printData;
+    bool pagesMade = true;
     for (const QString& path : files) {
-        if (result.pages > 0)
-            writer.newPage();
+        if (result.pages > 0 && !writer.newPage())
+            pagesMade = false;
         CFileData current;
         current.Load(path); // a file that cannot be read gets its page from the render
         const LoadResult loaded =
@@ -60,7 +89,16 @@ SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files)
         }
         ++result.pages;
     }
-    painter.end();
+    const bool ended = painter.end();
+    device.close();
+    if (!file.result()) {
+        result.write = file.result(); // a write failed: the disk is full, for instance
+    } else if (!ended || !pagesMade) {
+        result.write = {WriteStatus::CannotCreate, QStringLiteral("PDF 未能完整生成"), 0};
+    } else {
+        result.write = file.commit();
+        result.written = static_cast<bool>(result.write);
+    }
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SafeFileWriter.h"
 #include "SheetInput.h"
 
 #include <QStringList>
@@ -14,14 +15,18 @@ SheetSettings SettingsAfterOpening(const CFileData& opened);
 
 struct SheetPdfResult
 {
-    bool written = false;   // false: the PDF could not be created
+    bool written = false;   // true only once the whole PDF is in place and synced
+    WriteResult write;      // why it was not (WriteResult::message() for the user)
     int pages = 0;          // one per file
     QStringList unreadable; // files that got the "cannot read" page instead of a sheet
     QStringList messages;   // for each of them, why
 };
 
 // Writes one A4 portrait sheet at 600 dpi per file, in the given order, into one PDF.
-// Needs a QGuiApplication (fonts).
-SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files);
+// The document goes to a temporary file beside `pdfPath` and replaces it only when it
+// was written completely (SafeFileWriter); on any failure an existing file stays as it
+// was. Needs a QGuiApplication (fonts).
+SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
+                             const WriteOptions& options = {});
 
 } // namespace rovana::sheet

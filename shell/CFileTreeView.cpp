@@ -1,7 +1,7 @@
 #include "CFileTreeView.h"
 
-#include <QDir>
-#include <QFile>
+#include "NativePath.h"
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -53,18 +53,15 @@ void CFileTreeView::RefreshTree()
     root->setIcon(0, m_RootIcon);
     addTopLevelItem(root);
 
-    // The file system's enumeration order is unspecified; sorting by name makes the order
-    // the same on every machine.
-    const QDir dir(m_strFolder);
-    const QStringList names = dir.entryList({QStringLiteral("*.mg")},
-                                            QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& name : names) {
-        if (name.isEmpty())
-            continue;
-        auto* item = new QTreeWidgetItem(root, QStringList{name});
+    // Only regular files (and links to them) whose names end in ".mg" in any case, sorted
+    // by name: the file system's enumeration order is unspecified. A FIFO or a device is
+    // left out, so a click can never block in open. Names in code page 936 are shown
+    // decoded; the stored path maps back to their bytes on disk.
+    for (const FolderEntry& file : ListTestFiles(m_strFolder)) {
+        auto* item = new QTreeWidgetItem(root, QStringList{file.name});
         item->setIcon(0, m_FileIcon);
         root->setExpanded(true);
-        item->setData(0, kPathRole, m_strFolder + QLatin1Char('/') + name);
+        item->setData(0, kPathRole, file.path);
         item->setData(0, kFlagRole, 1);
     }
 }

@@ -21,7 +21,8 @@ public:
     explicit CFileTreeView(QWidget* parent = nullptr);
 
     // Rebuilds all items from m_strFolder: nothing when the folder is empty, else the
-    // root item and one child per "*.mg" file of the folder, sorted by name.
+    // root item and one child per regular "*.mg" file of the folder (any case, links to
+    // regular files included), sorted by name.
     void RefreshTree();
 
     // The root item's label for a folder: the part after its last directory separator,

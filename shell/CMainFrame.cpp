@@ -13,6 +13,7 @@
 #include "LowPass.h"
 #include "ProgramMessage.h"
 #include "SummaryWindow.h"
+#include "TestFileCheck.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,10 +93,8 @@ QString FolderOf(const QString& path)
 
 bool CanReadNonEmpty(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.size() > 0;
+    // Only a non-empty regular file (or a link to one); never opens a FIFO or a device.
+    return CheckTestFile(path) == TestFileCheck::Ok;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -30,13 +30,14 @@ void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values)
     WriteInt32(bytes, mg::kWaveSpeed, values.waveSpeed);
 }
 
-WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values)
+WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values,
+                         const WriteOptions& options)
 {
     auto bytes = ReadWholeTestFile(source);
     if (!bytes)
         return {WriteStatus::CannotRead, source};
     PatchAnalysis(*bytes, values);
-    return WriteWholeFileSafely(target, *bytes);
+    return WriteWholeFileSafely(target, *bytes, options);
 }
 
 } // namespace rovana

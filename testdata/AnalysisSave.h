@@ -32,8 +32,8 @@ struct AnalysisValues
 void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values);
 
 // Reads `source` whole, patches it and writes it to `target` (which may be the source)
-// crash-safely. The length never changes; on failure nothing is written.
-WriteResult SaveAnalysis(const QString& source, const QString& target,
-                         const AnalysisValues& values);
+// crash-safely. The length never changes; on failure the target stays as it was.
+WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values,
+                         const WriteOptions& options = {});
 
 } // namespace rovana

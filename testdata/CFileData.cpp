@@ -4,9 +4,9 @@
 #include "ByteBuffer.h"
 #include "MgLayout.h"
 #include "TestDate.h"
+#include "TestFileCheck.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <cstring>
 
 namespace rovana {
 namespace {
@@ -155,16 +155,22 @@ LoadResult CFileData::LoadFromBytes(const QByteArray& bytes)
 
 LoadResult CFileData::Load(const QString& path)
 {
-    if (QFileInfo(path).isDir())
-        return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("路径是文件夹"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return LoadResult::fail(LoadStatus::CannotOpen, file.errorString());
-    // Only the first 13312 bytes carry anything; a longer file is read no further.
-    const QByteArray bytes = file.read(mg::kFileSize);
-    if (file.error() != QFileDevice::NoError)
-        return LoadResult::fail(LoadStatus::CannotOpen, file.errorString());
-    return LoadFromBytes(bytes);
+    // Only the first 13312 bytes carry anything; a longer file is read no further. The
+    // open never blocks: a FIFO or a device is refused before anything is read.
+    const RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
+    switch (read.check) {
+    case TestFileCheck::Ok:
+    case TestFileCheck::Empty:
+        return LoadFromBytes(read.bytes);
+    case TestFileCheck::Missing:
+        return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("文件不存在"));
+    case TestFileCheck::NotRegular:
+        return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("不是普通文件"));
+    case TestFileCheck::Unreadable:
+        break;
+    }
+    return LoadResult::fail(LoadStatus::CannotOpen,
+                            QString::fromLocal8Bit(std::strerror(read.error)));
 }
 
 QString LoadResult::message() const

@@ -1,10 +1,9 @@
 #include "MgFileIo.h"
 
 #include "MgLayout.h"
+#include "TestFileCheck.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
 
 namespace rovana {
 
@@ -16,7 +15,18 @@ QString WriteResult::message() const
     case WriteStatus::CannotRead:
         return QStringLiteral("无法读取文件");
     case WriteStatus::CannotCreate:
-        return QStringLiteral("无法创建文件");
+        switch (error) {
+        case ENOSPC:
+        case EFBIG:
+        case EDQUOT:
+            return QStringLiteral("磁盘已满，无法创建文件");
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return QStringLiteral("没有写入权限，无法创建文件");
+        default:
+            return QStringLiteral("无法创建文件");
+        }
     case WriteStatus::TextTooLong:
         return detail;
     }
@@ -25,31 +35,20 @@ QString WriteResult::message() const
 
 std::optional<QByteArray> ReadWholeTestFile(const QString& path)
 {
-    if (QFileInfo(path).isDir())
+    bool tooLong = false;
+    RegularFileRead read = ReadRegularFile(path, kMaxTestFileBytes, &tooLong);
+    if (read.check != TestFileCheck::Ok || tooLong || read.bytes.size() < mg::kFileSize)
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.size() < mg::kFileSize)
-        return std::nullopt;
-    return bytes;
+    return std::move(read.bytes);
 }
 
-WriteResult WriteWholeFileSafely(const QString& path, const QByteArray& bytes)
+WriteResult WriteWholeFileSafely(const QString& path, const QByteArray& bytes,
+                                 const WriteOptions& options)
 {
-    QSaveFile file(path);
-    // A direct write would truncate the old file first; never fall back to it.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return {WriteStatus::CannotCreate, file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return {WriteStatus::CannotCreate, file.errorString()};
-    }
-    if (!file.commit())
-        return {WriteStatus::CannotCreate, file.errorString()};
-    return {};
+    SafeFileWriter writer(path, options);
+    if (!writer.open() || !writer.write(bytes))
+        return writer.result();
+    return writer.commit();
 }
 
 } // namespace rovana

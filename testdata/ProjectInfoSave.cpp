@@ -3,9 +3,10 @@
 #include "AnsiCodec.h"
 #include "ByteBuffer.h"
 #include "MgLayout.h"
+#include "NativePath.h"
 #include "NumberText.h"
 
-#include <QFileInfo>
+#include <unistd.h>
 
 namespace rovana {
 
@@ -63,17 +64,17 @@ bool PatchProjectInfo(QByteArray& bytes, const ProjectInfoValues& v, QString* wh
     return true;
 }
 
-WriteResult SaveProjectInfo(const QString& path, const ProjectInfoValues& values)
+WriteResult SaveProjectInfo(const QString& path, const ProjectInfoValues& values,
+                            const WriteOptions& options)
 {
     // The file is opened for reading and writing: a read-only file cannot be read so.
-    const QFileInfo info(path);
     auto bytes = ReadWholeTestFile(path);
-    if (!bytes || !info.isWritable())
+    if (!bytes || ::access(NativePath(path).constData(), W_OK) != 0)
         return {WriteStatus::CannotRead, path};
     QString why;
     if (!PatchProjectInfo(*bytes, values, &why))
         return {WriteStatus::TextTooLong, why};
-    return WriteWholeFileSafely(path, *bytes);
+    return WriteWholeFileSafely(path, *bytes, options);
 }
 
 } // namespace rovana

@@ -46,6 +46,7 @@ bool PatchProjectInfo(QByteArray& bytes, const ProjectInfoValues& values, QStrin
 // Reads the test file whole, patches it and writes it back crash-safely. A file that
 // cannot be opened for reading and writing gives "无法读取文件"; texts that do not fit
 // into the analysis block are refused with a message and nothing is written.
-WriteResult SaveProjectInfo(const QString& path, const ProjectInfoValues& values);
+WriteResult SaveProjectInfo(const QString& path, const ProjectInfoValues& values,
+                            const WriteOptions& options = {});
 
 } // namespace rovana

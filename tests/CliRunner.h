@@ -1,8 +1,21 @@
 #pragma once
 
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <vector>
 
 namespace rovana::test {
 
@@ -12,14 +25,71 @@ struct CliRun
     int exitCode = -1;
     QByteArray out;
     QString err;
+    qint64 milliseconds = 0;
 };
 
 inline CliRun RunCli(const QStringList& args)
 {
     QProcess p;
+    QElapsedTimer timer;
+    timer.start();
     p.start(QStringLiteral(ROVANA_CLI_PATH), args);
     p.waitForFinished(30000);
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError()),
+            timer.elapsed()};
+}
+
+// Runs rovana-cli with its standard output going to `outputFile` (for example /dev/full).
+inline CliRun RunCliInto(const QStringList& args, const QString& outputFile)
+{
+    QProcess p;
+    p.setStandardOutputFile(outputFile);
+    p.start(QStringLiteral(ROVANA_CLI_PATH), args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), {}, QString::fromUtf8(p.readAllStandardError()), 0};
+}
+
+// Runs rovana-cli with arguments as raw bytes, so that names which are not UTF-8 reach it
+// as they are, and with files limited to `fileSizeLimit` bytes (SIGXFSZ ignored: a write
+// past the limit fails with EFBIG, as on a full disk). Standard output and error go
+// through files `scratch`.out and `scratch`.err.
+inline CliRun RunCliRaw(const QList<QByteArray>& args, const QByteArray& scratch,
+                        rlim_t fileSizeLimit = RLIM_INFINITY)
+{
+    const QByteArray outPath = scratch + ".out", errPath = scratch + ".err";
+    std::vector<QByteArray> storage{QByteArray(ROVANA_CLI_PATH)};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (QByteArray& a : storage)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+            ::_exit(120);
+        std::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(121);
+        ::execv(argv[0], argv.data());
+        ::_exit(122);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    CliRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile out(QString::fromUtf8(outPath)), err(QString::fromUtf8(errPath));
+    if (out.open(QIODevice::ReadOnly))
+        run.out = out.readAll();
+    if (err.open(QIODevice::ReadOnly))
+        run.err = QString::fromUtf8(err.readAll());
+    QFile::remove(QString::fromUtf8(outPath));
+    QFile::remove(QString::fromUtf8(errPath));
+    return run;
 }
 
 } // namespace rovana::test

@@ -1,4 +1,6 @@
 #include "BitmapFile.h"
+#include "PosixTestSupport.h"
+#include "TestFiles.h"
 
 #include <QTemporaryDir>
 
@@ -110,6 +112,32 @@ TEST(BitmapFileTest, UnwritablePathWritesNothing)
     EXPECT_FALSE(WriteBitmapFile(image, 24, dir.filePath("no/such/dir/x.bmp")));
     EXPECT_TRUE(WriteBitmapFile(image, 24, dir.filePath("x.bmp")));
     EXPECT_EQ(QFileInfo(dir.filePath("x.bmp")).size(), BitmapLayout::For(4, 4, 24).fileSize);
+}
+
+TEST(BitmapFileTest, FailedWriteKeepsTheEarlierPictureAndSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MG0001.bmp");
+    ASSERT_TRUE(test::WriteBytes(path, "an earlier picture"));
+    QImage image(300, 200, QImage::Format_RGB32); // 180054 bytes at 24 bits
+    image.fill(Qt::blue);
+
+    WriteOptions failingSync;
+    failingSync.syncFile = test::FailingSync;
+    WriteResult why;
+    EXPECT_FALSE(WriteBitmapFile(image, 24, path, &why, failingSync));
+    EXPECT_EQ(why.message(), QStringLiteral("无法创建文件"));
+    EXPECT_EQ(test::ReadBytes(path), "an earlier picture");
+
+    const test::ChildRun full = test::RunWithFileSizeLimit(65536, [&] {
+        WriteResult r;
+        const bool written = WriteBitmapFile(image, 24, path, &r);
+        return QByteArray(written ? "written" : "refused") + ' ' + r.message().toUtf8();
+    });
+    EXPECT_EQ(full.report,
+              QByteArray("refused ") + QStringLiteral("磁盘已满，无法创建文件").toUtf8());
+    EXPECT_EQ(test::ReadBytes(path), "an earlier picture");
+    EXPECT_EQ(test::FolderEntries(dir.path()), QStringList{"MG0001.bmp"});
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "SheetPainter.h"
 #include "SheetPdf.h"
 
+#include "CliRunner.h"
+#include "PosixTestSupport.h"
 #include "TestFiles.h"
 
 #include <QFontInfo>
@@ -15,6 +17,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace rovana::sheet {
 namespace {
@@ -261,6 +265,92 @@ TEST(CliSheetTest, UsageErrorsWriteNothing)
                                     QStringList{"sheet", "--pdf", pdf, "--scale", "x.mg"}}) {
         EXPECT_EQ(RunCli(args).exitCode, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(pdf));
+    }
+}
+
+// `sheet --pdf *.mg` with the output name forgotten, and its relatives: refused as usage
+// errors before anything is written.
+TEST(CliSheetTest, OutputThatWouldReplaceAnInputOrNoFileIsRefused)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.mg"), b = dir.filePath("b.mg");
+    const QString data = dir.filePath("data.bin"); // a test file without the extension
+    const QByteArray bytes = test::ReadBytes(kSampleWithAnalysis);
+    for (const QString& f : {a, b, data})
+        ASSERT_TRUE(test::WriteBytes(f, bytes));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pdf"));
+    ASSERT_TRUE(QFile::link(data, dir.filePath("link.pdf")));
+    const QStringList before = test::FolderEntries(dir.path());
+    struct Row
+    {
+        QStringList args;
+        const char* why;
+    };
+    const Row rows[] = {
+        {{"--pdf", a, b}, ".mg"},                                     // sheet --pdf *.mg
+        {{"--pdf", dir.filePath("new.MG"), a}, ".mg"},                // any case
+        {{"--pdf", data, data}, "输入文件"},                          // an input by name
+        {{"--pdf", dir.filePath("x/../data.bin"), data}, "输入文件"}, // spelled otherwise
+        {{"--pdf", dir.filePath("link.pdf"), data}, "输入文件"},      // a link to an input
+        {{"--pdf", "/dev/full", a}, "不是普通文件"},
+        {{"--pdf", dir.filePath("folder.pdf"), a}, "不是普通文件"},
+        {{"--pdf", dir.filePath("o.pdf"), "--pdf", dir.filePath("p.pdf"), a}, "--pdf"},
+    };
+    for (const Row& row : rows) {
+        const CliRun run = RunCli(QStringList{"sheet"} + row.args);
+        SCOPED_TRACE(row.args.join(' ').toStdString() + ": " + run.err.toStdString());
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(row.why)));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("用法")));
+        for (const QString& f : {a, b, data})
+            EXPECT_EQ(test::ReadBytes(f), bytes);
+        EXPECT_EQ(test::FolderEntries(dir.path()), before);
+    }
+}
+
+TEST(CliSheetTest, FullDiskLeavesTheEarlierReportAndFails)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("site.pdf");
+    ASSERT_EQ(RunCli({"sheet", "--pdf", pdf, kSampleWithAnalysis}).exitCode, 0);
+    const QByteArray earlier = test::ReadBytes(pdf);
+    ASSERT_GT(earlier.size(), 8192);
+    const QStringList before = test::FolderEntries(dir.path());
+
+    // Room for 8 KiB per file: the new two-page PDF cannot be written.
+    const rovana::test::CliRun run = rovana::test::RunCliRaw(
+        {"sheet", "--pdf", pdf.toUtf8(), QByteArray(ROVANA_SAMPLES_DIR "/MG0001.mg"),
+         kSampleWithAnalysis.toUtf8()},
+        QDir::tempPath().toUtf8() + "/rovana-sheet-" + QByteArray::number(::getpid()), 8192);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("磁盘已满，无法创建文件: ") + pdf))
+        << run.err.toStdString();
+    EXPECT_EQ(test::ReadBytes(pdf), earlier);
+    EXPECT_EQ(test::FolderEntries(dir.path()), before);
+
+    // Without the limit the same run replaces the report.
+    const CliRun again =
+        RunCli({"sheet", "--pdf", pdf, ROVANA_SAMPLES_DIR "/MG0001.mg", kSampleWithAnalysis});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
+    EXPECT_EQ(test::FolderEntries(dir.path()), before);
+}
+
+TEST(SheetPdfTest, FailedSyncLeavesTheEarlierReport)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("site.pdf");
+    ASSERT_TRUE(test::WriteBytes(pdf, "%PDF- an earlier report"));
+    for (const bool unnamed : {true, false}) {
+        WriteOptions options;
+        options.unnamedTemporary = unnamed;
+        options.syncFile = test::FailingSync;
+        const SheetPdfResult result = WriteSheetPdf(pdf, {kSampleWithAnalysis}, options);
+        EXPECT_FALSE(result.written);
+        EXPECT_EQ(result.write.error, EIO);
+        EXPECT_EQ(result.write.message(), QStringLiteral("无法创建文件"));
+        EXPECT_EQ(test::ReadBytes(pdf), "%PDF- an earlier report");
+        EXPECT_EQ(test::FolderEntries(dir.path()), QStringList{"site.pdf"});
     }
 }
 

@@ -3,6 +3,10 @@
 
 #include <QSignalSpy>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace rovana {
 namespace {
 
@@ -172,6 +176,73 @@ TEST_F(FileTreeTest, TheOpenFileIsMarkedAndADoubleClickLoadsOnce)
     EXPECT_EQ(Tree().OpenFileItem(), second);
     EXPECT_FALSE(Tree().RootItem()->child(0)->font(0).bold());
     EXPECT_EQ(Tree().textElideMode(), Qt::ElideMiddle);
+}
+
+} // namespace
+} // namespace rovana
+
+namespace rovana {
+namespace {
+
+// A FIFO named like a test file, a folder, links, an upper-case extension and a name in
+// code page 936 ("测试.mg"), as a folder unpacked from a Windows archive has it.
+using test::FrameTest;
+
+class FileTreeKindsTest : public FrameTest
+{
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        m_strA = WriteRecord("MG0001.mg");
+        InstrumentRecord other = test::SampleRecord();
+        other.waveSpeed = 4321;
+        m_Gbk = m_strFolder.toUtf8() + "/\xB2\xE2\xCA\xD4.mg";
+        const QByteArray bytes = ComposeInstrumentFile(other);
+        const int fd = ::open(m_Gbk.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+        ::close(fd);
+        WriteRecord("C.MG");
+        ASSERT_EQ(::mkfifo((m_strFolder + "/x.mg").toUtf8().constData(), 0644), 0);
+        ASSERT_TRUE(QDir().mkpath(m_strFolder + "/d.mg"));
+        ASSERT_TRUE(QFile::link(m_strA, m_strFolder + "/link.mg"));
+        ASSERT_TRUE(QFile::link(m_strFolder + "/gone.mg", m_strFolder + "/dangling.mg"));
+    }
+    void TearDown() override
+    {
+        ::unlink(m_Gbk.constData()); // QTemporaryDir cannot remove a name that is not UTF-8
+        FrameTest::TearDown();
+    }
+
+    QString m_strA;
+    QByteArray m_Gbk;
+};
+
+TEST_F(FileTreeKindsTest, ListsRegularFilesOnlyAndShowsCodePage936NamesDecoded)
+{
+    Tree().m_strFolder = m_strFolder;
+    Tree().RefreshTree();
+    QTreeWidgetItem* root = Tree().RootItem();
+    ASSERT_NE(root, nullptr);
+    QStringList names;
+    for (int i = 0; i < root->childCount(); ++i)
+        names << root->child(i)->text(0);
+    EXPECT_EQ(names, QStringList({"C.MG", "MG0001.mg", "link.mg", QStringLiteral("测试.mg")}));
+    EXPECT_FALSE(CanReadNonEmpty(m_strFolder + "/x.mg")); // at once, without blocking
+}
+
+TEST_F(FileTreeKindsTest, ClickOnACodePage936NameLoadsThatFile)
+{
+    ShowFrame();
+    Open(m_strA);
+    ASSERT_TRUE(messages.isEmpty());
+    QTreeWidgetItem* gbk = Tree().RootItem()->child(3);
+    ASSERT_EQ(gbk->text(0), QStringLiteral("测试.mg"));
+    QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, Tree().visualItemRect(gbk).center());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    EXPECT_EQ(Draw().m_strCurPath, CFileTreeView::ItemPath(gbk));
+    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 4321);
 }
 
 } // namespace

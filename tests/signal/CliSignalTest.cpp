@@ -164,7 +164,7 @@ TEST_F(SignalCliTest, FailuresGoToStandardErrorWithStatus1)
         EXPECT_TRUE(run.out.isEmpty()) << command;
         EXPECT_TRUE(run.err.contains(QStringLiteral("日期"))) << run.err.toStdString();
 
-        EXPECT_EQ(RunCli({command}).exitCode, 1) << command << " without a file";
+        EXPECT_EQ(RunCli({command}).exitCode, 2) << command << " without a file: a usage error";
     }
 }
 
