@@ -272,10 +272,11 @@ bool CDrawView::SaveViewPicture()
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int depth = screen ? screen->depth() : 32;
     const QString path = PicturePathFor(m_strCurPath);
-    const bool written = WriteBitmapFile(picture, depth, path);
+    WriteResult result;
+    const bool written = WriteBitmapFile(picture, depth, path, &result);
     update();
-    if (written)
-        m_fnMessage(QStringLiteral("图片已保存至%1").arg(path));
+    // The picture is said to be saved only when it is; otherwise the user learns why not.
+    m_fnMessage(written ? QStringLiteral("图片已保存至%1").arg(path) : result.message());
     return written;
 }
 

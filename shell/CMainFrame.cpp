@@ -614,7 +614,7 @@ void CMainFrame::LoadFromTree(const QString& path)
 
 bool CMainFrame::LoadTest(const QString& path, LoadEntrance entrance)
 {
-    if (entrance == LoadEntrance::Document && !QFileInfo::exists(path)) {
+    if (entrance == LoadEntrance::Document && CheckTestFile(path) == TestFileCheck::Missing) {
         ShowMessage(QStringLiteral("文件不存在！"));
         return false;
     }
