@@ -70,7 +70,7 @@ void BM_SheetGeometry(benchmark::State& state)
         return;
     }
     const QString path = QStringLiteral(ROVANA_SAMPLES_DIR "/MG0003.mg");
-    rovana::CFileData print;
+    rovana::TestRecord print;
     print.Load(path);
     const rovana::sheet::SheetSettings settings = rovana::sheet::SettingsAfterOpening(print);
     QImage page(4958, 7017, QImage::Format_Mono); // the PDF's A4 page at 600 dpi

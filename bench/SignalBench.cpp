@@ -1,8 +1,8 @@
 // The cost of turning one test into what the channel views show: its three spectra and
 // three filtered traces, and all of it together with reading the file.
-#include "CFileData.h"
 #include "LowPass.h"
 #include "Spectrum.h"
+#include "TestRecord.h"
 
 #include <benchmark/benchmark.h>
 
@@ -88,7 +88,7 @@ void BM_LoadOneTest(benchmark::State& state)
         state.SkipWithError("no sample files in " ROVANA_SAMPLES_DIR);
         return;
     }
-    rovana::CFileData record;
+    rovana::TestRecord record;
     std::array<ChannelBuffers, rovana::kChannelCount> views{};
     qsizetype next = 0;
     for (auto _ : state) {

@@ -21,9 +21,9 @@ int UsageError(std::ostream& err, const QString& why, const char* usage)
     return kExitUsage;
 }
 
-std::unique_ptr<CFileData> LoadFile(const QString& path, std::ostream& err)
+std::unique_ptr<TestRecord> LoadFile(const QString& path, std::ostream& err)
 {
-    auto data = std::make_unique<CFileData>();
+    auto data = std::make_unique<TestRecord>();
     const LoadResult result = data->Load(path);
     if (result)
         return data;
@@ -35,7 +35,7 @@ std::unique_ptr<CFileData> LoadFile(const QString& path, std::ostream& err)
 }
 
 int RunOnOneFile(const QStringList& args, std::ostream& out, std::ostream& err, const char* usage,
-                 const std::function<void(const CFileData&, std::ostream&)>& print)
+                 const std::function<void(const TestRecord&, std::ostream&)>& print)
 {
     if (WantsHelp(args)) {
         out << usage;

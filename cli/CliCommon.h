@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CFileData.h"
+#include "TestRecord.h"
 
 #include <QStringList>
 
@@ -27,14 +27,14 @@ int UsageError(std::ostream& err, const QString& why, const char* usage);
 
 // Loads one test file. On failure writes the message to `err` ("无法读取文件" for a file
 // that cannot be read, which includes anything but a regular file) and returns nothing.
-std::unique_ptr<CFileData> LoadFile(const QString& path, std::ostream& err);
+std::unique_ptr<TestRecord> LoadFile(const QString& path, std::ostream& err);
 
 // The frame of the subcommands that read one test file: help goes to `out` with status
 // 0; anything but exactly one file (options other than help are unknown; "--" ends the
 // options) is a usage error; an unreadable file gives status 1; otherwise `print` writes
 // the result to `out`.
 int RunOnOneFile(const QStringList& args, std::ostream& out, std::ostream& err, const char* usage,
-                 const std::function<void(const CFileData&, std::ostream&)>& print);
+                 const std::function<void(const TestRecord&, std::ostream&)>& print);
 
 int RunInfo(const QStringList& args, std::ostream& out, std::ostream& err);
 

@@ -42,7 +42,7 @@ private:
     std::vector<std::pair<std::string, std::string>> m_items;
 };
 
-std::string RecordToJson(const CFileData& d)
+std::string RecordToJson(const TestRecord& d)
 {
     ObjectWriter w;
     w.number("m_nHighPass", d.m_nHighPass);
@@ -95,7 +95,7 @@ int RunInfo(const QStringList& args, std::ostream& out, std::ostream& err)
         "用法: rovana-cli info FILE.mg\n"
         "以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，字符串为 UTF-8，\n"
         "m_tTestDate 为 \"YYYY-MM-DD\"）。\n";
-    return RunOnOneFile(args, out, err, kUsage, [](const CFileData& data, std::ostream& o) {
+    return RunOnOneFile(args, out, err, kUsage, [](const TestRecord& data, std::ostream& o) {
         o << RecordToJson(data) << "\n";
     });
 }

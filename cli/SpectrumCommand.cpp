@@ -16,7 +16,7 @@ namespace {
 // One channel as the load treats it: the spectrum buffer starts as a copy of the
 // channel's first 2048 samples, the phase array as zeros. A sample count outside 2..2048
 // computes nothing: the buffer stays a copy, N is 0 and no phases are listed.
-std::string ChannelSpectrumJson(const CFileData& data, int channel)
+std::string ChannelSpectrumJson(const TestRecord& data, int channel)
 {
     const auto& samples = data.m_nSamples[static_cast<std::size_t>(channel)];
     std::array<std::int16_t, kSpectrumLength> spectrum{};
@@ -44,7 +44,7 @@ int RunSpectrum(const QStringList& args, std::ostream& out, std::ostream& err)
         "以 JSON 数组输出三个通道的频谱：每个通道一个对象，含 channel、transformSize\n"
         "（变换点数 N，样本数不在 2..2048 时为 0）、peakFrequency 与 binWidth（Hz）、\n"
         "spectrum（频谱缓冲区 2048 项）、phase（N 个相位，整度）。\n";
-    return RunOnOneFile(args, out, err, kUsage, [](const CFileData& data, std::ostream& o) {
+    return RunOnOneFile(args, out, err, kUsage, [](const TestRecord& data, std::ostream& o) {
         o << "[";
         for (int c = 0; c < kChannelCount; ++c)
             o << (c == 0 ? "\n  " : ",\n  ") << ChannelSpectrumJson(data, c);

@@ -2,7 +2,6 @@
 
 #include "AnalysisSave.h"
 #include "AnsiCodec.h"
-#include "CFileData.h"
 #include "LowPass.h"
 #include "MgFileIo.h"
 #include "MgLayout.h"
@@ -11,6 +10,7 @@
 #include "ReportSheet.h"
 #include "SheetPdf.h"
 #include "Spectrum.h"
+#include "TestRecord.h"
 
 #include <QTemporaryDir>
 
@@ -34,7 +34,7 @@ void Require(bool condition, const char* what)
 
 // Every float of a record, so that NaNs (which compare unequal to themselves) can be
 // compared by their positions.
-std::vector<float*> Floats(CFileData& d)
+std::vector<float*> Floats(TestRecord& d)
 {
     std::vector<float*> f{&d.m_fDesignLength, &d.m_fDesignL0,       &d.m_fExposedLength,
                           &d.m_fAnchorLength, &d.m_fDesignDiameter, &d.m_fTestDiameter};
@@ -47,9 +47,9 @@ std::vector<float*> Floats(CFileData& d)
 }
 
 // The whole record equal, with a NaN equal to a NaN in the same field.
-bool SameRecord(const CFileData& a, const CFileData& b)
+bool SameRecord(const TestRecord& a, const TestRecord& b)
 {
-    CFileData x = a, y = b;
+    TestRecord x = a, y = b;
     const std::vector<float*> fx = Floats(x), fy = Floats(y);
     for (std::size_t i = 0; i < fx.size(); ++i) {
         const bool nx = std::isnan(*fx[i]), ny = std::isnan(*fy[i]);
@@ -76,7 +76,7 @@ QSize FixedMeasure(const QString& text, double pointSize)
     return {static_cast<int>(text.size()) * h, h};
 }
 
-void RunSignals(const CFileData& d)
+void RunSignals(const TestRecord& d)
 {
     for (int c = 0; c < kChannelCount; ++c) {
         std::array<std::int16_t, kSpectrumLength> spectrum{};
@@ -96,11 +96,11 @@ void RunSignals(const CFileData& d)
     }
 }
 
-void RunSheet(const QString& path, CFileData& printData)
+void RunSheet(const QString& path, TestRecord& printData)
 {
     const sheet::SheetDevice a4{4960, 7016, 600};
-    const CFileData before = printData;
-    CFileData current;
+    const TestRecord before = printData;
+    TestRecord current;
     const bool readable = static_cast<bool>(current.Load(path));
     LoadResult loaded;
     const sheet::SheetDrawList items = sheet::DrawReportPage(
@@ -112,7 +112,7 @@ void RunSheet(const QString& path, CFileData& printData)
         Require(SameRecord(printData, before), "an unreadable page changed the print record");
 }
 
-AnalysisValues AnalysisFrom(const CFileData& d)
+AnalysisValues AnalysisFrom(const TestRecord& d)
 {
     AnalysisValues v;
     for (int c = 0; c < kChannelCount; ++c) {
@@ -133,7 +133,7 @@ AnalysisValues AnalysisFrom(const CFileData& d)
 }
 
 // What a load of the saved analysis gives: the record with the analysis fields replaced.
-CFileData WithAnalysis(CFileData d, const AnalysisValues& v)
+TestRecord WithAnalysis(TestRecord d, const AnalysisValues& v)
 {
     int marked = 0;
     for (int c = 0; c < kChannelCount; ++c) {
@@ -155,7 +155,7 @@ CFileData WithAnalysis(CFileData d, const AnalysisValues& v)
     return d;
 }
 
-ProjectInfoValues ProjectInfoFrom(const CFileData& d)
+ProjectInfoValues ProjectInfoFrom(const TestRecord& d)
 {
     ProjectInfoValues v;
     v.reportChannel = d.m_nReportChannel;
@@ -182,7 +182,7 @@ ProjectInfoValues ProjectInfoFrom(const CFileData& d)
 }
 
 // What a load of the saved project information gives.
-CFileData WithProjectInfo(CFileData d, const ProjectInfoValues& v)
+TestRecord WithProjectInfo(TestRecord d, const ProjectInfoValues& v)
 {
     const auto stored = [](const QString& text) { return FromAnsi(ToAnsi(text)); };
     d.m_nReportChannel = v.reportChannel;
@@ -216,7 +216,7 @@ bool SameOutside(const QByteArray& a, const QByteArray& b, qsizetype from, qsize
 
 // Saves the analysis into a copy and the project information into the file itself, and
 // reloads both. `loaded` tells whether the original bytes loaded into `record`.
-void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const CFileData& record,
+void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const TestRecord& record,
                 bool loaded)
 {
     const QString source = dir.filePath("source.mg");
@@ -237,7 +237,7 @@ void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const CFileDa
         outside.replace(mg::kWaveSpeed, 4, bytes.mid(mg::kWaveSpeed, 4));
         Require(SameOutside(outside, bytes, 0, mg::kReportChannel + 4),
                 "analysis save touched bytes it does not own");
-        CFileData reread = record;
+        TestRecord reread = record;
         const bool reloaded = static_cast<bool>(reread.Load(copy));
         Require(reloaded == loaded, "analysis save changed whether the file loads");
         if (loaded)
@@ -260,7 +260,7 @@ void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const CFileDa
     Require(SameOutside(after, bytes, mg::kReportChannel, mg::kTextBlock + block->size()),
             "project save touched bytes it does not own");
     Require(mg::kTextBlock + block->size() <= mg::kAnalysisEnd, "text block past byte 511");
-    CFileData reread = record;
+    TestRecord reread = record;
     if (loaded) {
         Require(static_cast<bool>(reread.Load(info)), "project save made the file unreadable");
         Require(SameRecord(reread, WithProjectInfo(record, values)), "project reload");
@@ -273,16 +273,16 @@ void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const CFileDa
 
 int CheckTestFileBytes(const std::uint8_t* data, std::size_t size)
 {
-    static CFileData record;
-    static CFileData printData;
+    static TestRecord record;
+    static TestRecord printData;
     static QTemporaryDir dir;
     Require(dir.isValid(), "temporary folder");
     // A record holding NaN cannot be compared with operator==; start such a run afresh.
     if (!(record == record))
-        record = CFileData();
+        record = TestRecord();
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const CFileData before = record;
+    const TestRecord before = record;
     const LoadResult result = record.LoadFromBytes(bytes);
     if (!result) {
         Require(record == before, "a refused load changed the record");
@@ -300,7 +300,7 @@ int CheckTestFileBytes(const std::uint8_t* data, std::size_t size)
     QFile::remove(source);
     const WriteResult written = WriteWholeFileSafely(source, bytes, NoWaitForTheDisk());
     Require(static_cast<bool>(written), "writing the input");
-    CFileData fromDisk = before;
+    TestRecord fromDisk = before;
     const LoadResult diskResult = fromDisk.Load(source);
     Require(diskResult.status == result.status, "disk load differs from memory load");
     Require(SameRecord(fromDisk, record), "disk record differs from memory record");

@@ -43,7 +43,7 @@ SheetDrawList DrawUnreadablePage(const SheetDevice& device, const QString& path,
     return list;
 }
 
-SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, CFileData& printData,
+SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, TestRecord& printData,
                              const SheetSettings& settings, const MeasureText& measure,
                              LoadResult* loaded)
 {

@@ -25,7 +25,7 @@ SheetDrawList DrawUnreadablePage(const SheetDevice& device, const QString& path,
 // draws nothing. A file that cannot be read gives the page of DrawUnreadablePage, never a
 // sheet of the record `printData` still holds from an earlier page. `loaded`, when given,
 // receives how the load ended.
-SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, CFileData& printData,
+SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, TestRecord& printData,
                              const SheetSettings& settings, const MeasureText& measure,
                              LoadResult* loaded = nullptr);
 

@@ -104,7 +104,7 @@ void DrawHeadings(const SheetContext& ctx, const SheetRect& s, const SheetLayout
 void DrawBasicInformation(const SheetContext& ctx, const SheetRect& s, const SheetLayout& lay,
                           SheetDrawList& list)
 {
-    const CFileData& d = ctx.print;
+    const TestRecord& d = ctx.print;
     const std::array<std::array<QString, 4>, 4> cells = {{
         {QStringLiteral("工程名称"), d.m_strProjectName, QStringLiteral("项目名称"),
          d.m_strItemName},
@@ -168,7 +168,7 @@ void DrawParameterLines(const SheetRect& s, const SheetLayout& lay, int top, int
 void DrawParameters(const SheetContext& ctx, const SheetRect& s, const SheetLayout& lay,
                     SheetDrawList& list)
 {
-    const CFileData& d = ctx.print;
+    const TestRecord& d = ctx.print;
     DrawParameterLines(s, lay, lay.Y5, lay.y6, kGridDesignSplit, kGridDesignEnd, kColumnDesign,
                        list);
     DrawParameterBlock(
@@ -271,7 +271,7 @@ Verdict VerdictOf(const QString& qualityClass)
     return Verdict::Pass;
 }
 
-QString ConclusionText(const CFileData& print)
+QString ConclusionText(const TestRecord& print)
 {
     QString verdict;
     switch (VerdictOf(print.m_strQualityClass)) {

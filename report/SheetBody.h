@@ -52,6 +52,6 @@ Verdict VerdictOf(const QString& qualityClass);
 
 // The conclusion: lengths, grade and class, a CR LF, then the verdict " 评定合格",
 // " 评定不合格" for the class "IV" in any case, or " 未评定" when the class is empty.
-QString ConclusionText(const CFileData& print);
+QString ConclusionText(const TestRecord& print);
 
 } // namespace rovana::sheet

@@ -17,7 +17,7 @@ const QColor kGroutColor(202, 202, 202);
 const QColor kDefectColor(124, 124, 124);
 
 // Pixels per sample from the printed record's own sampling interval; 0 without samples.
-double RecordScale(const CFileData& print, const SheetSettings& s, int width)
+double RecordScale(const TestRecord& print, const SheetSettings& s, int width)
 {
     if (UsableSampleCount(print) == 0)
         return 0.0;
@@ -138,22 +138,22 @@ int DiagramWindow(const SheetSettings& settings)
     return settings.bCompress ? 10240 : 2048;
 }
 
-double TraceScale(const CFileData& print, const SheetSettings& settings, int width)
+double TraceScale(const TestRecord& print, const SheetSettings& settings, int width)
 {
     return UsableSampleCount(print) == 0 ? width / 2048.0 : RecordScale(print, settings, width);
 }
 
-double TimeLabelScale(const CFileData& print, const SheetSettings& settings, int width)
+double TimeLabelScale(const TestRecord& print, const SheetSettings& settings, int width)
 {
     return RecordScale(print, settings, width);
 }
 
-double BarScale(const CFileData& print, const SheetSettings& settings, int width)
+double BarScale(const TestRecord& print, const SheetSettings& settings, int width)
 {
     return RecordScale(print, settings, width);
 }
 
-QString TimeLabel(const CFileData& print, int offset, double px)
+QString TimeLabel(const TestRecord& print, int offset, double px)
 {
     if (px == 0.0)
         return {};
@@ -228,7 +228,7 @@ void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel
 void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int channel,
                         SheetDrawList& list)
 {
-    const CFileData& d = ctx.print;
+    const TestRecord& d = ctx.print;
     const auto& m = d.m_nMarkers[static_cast<std::size_t>(channel)];
     const double px = BarScale(d, ctx.settings, box.right - box.left);
     const InterpretationBars bars = BarsToDraw(d, channel, px);
@@ -257,7 +257,7 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
         DrawDefect(ctx, box, m, px, X0, right, list);
 }
 
-InterpretationBars BarsToDraw(const CFileData& print, int channel, double px)
+InterpretationBars BarsToDraw(const TestRecord& print, int channel, double px)
 {
     InterpretationBars bars;
     if (channel < 0 || channel >= kChannelCount)
@@ -269,7 +269,7 @@ InterpretationBars BarsToDraw(const CFileData& print, int channel, double px)
     return bars;
 }
 
-bool PrintsDefectRange(const CFileData& print, const SheetSettings& settings)
+bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings)
 {
     const int channel = print.m_nReportChannel;
     if (channel < 0 || channel >= kChannelCount)
@@ -279,7 +279,7 @@ bool PrintsDefectRange(const CFileData& print, const SheetSettings& settings)
     return BarsToDraw(print, channel, BarScale(print, settings, kAnyWidth)).defect;
 }
 
-float SheetMarkerLength(const CFileData& print, int a, int b)
+float SheetMarkerLength(const TestRecord& print, int a, int b)
 {
     const float u = static_cast<float>(print.m_nSampleInterval / 1000000.0);
     const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);

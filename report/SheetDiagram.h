@@ -11,18 +11,18 @@ int DiagramWindow(const SheetSettings& settings);
 // Pixels per sample of the trace over `width` pixels: the printed record's sampling
 // interval x width / window, so that every sheet of a batch keeps its own time base;
 // width / 2048 when the record has no samples.
-double TraceScale(const CFileData& print, const SheetSettings& settings, int width);
+double TraceScale(const TestRecord& print, const SheetSettings& settings, int width);
 
 // The same scale for the time labels; 0 when the record has no samples, and then the
 // time labels are left empty.
-double TimeLabelScale(const CFileData& print, const SheetSettings& settings, int width);
+double TimeLabelScale(const TestRecord& print, const SheetSettings& settings, int width);
 
 // The same scale for the interpretation bars; 0 (no bars) without samples.
-double BarScale(const CFileData& print, const SheetSettings& settings, int width);
+double BarScale(const TestRecord& print, const SheetSettings& settings, int width);
 
 // The label of a time tick `offset` pixels right of the diagram's left edge: the time at
 // the tick in ms, "%0.2f"; empty for a scale of 0.
-QString TimeLabel(const CFileData& print, int offset, double px);
+QString TimeLabel(const TestRecord& print, int offset, double px);
 
 // The defect range text never shrinks below this size to fit under the bars.
 inline constexpr double kSmallestDefectPointSize = 4.0;
@@ -52,7 +52,7 @@ struct InterpretationBars
     bool defect = false;
     friend bool operator==(const InterpretationBars&, const InterpretationBars&) = default;
 };
-InterpretationBars BarsToDraw(const CFileData& print, int channel, double px);
+InterpretationBars BarsToDraw(const TestRecord& print, int channel, double px);
 
 // Appends the bars under the diagram: grouted part (free end to bottom), then the rod
 // (end to bottom), then the defect with its range text; each only when the one before
@@ -63,10 +63,10 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
 // Whether the sheet of `print` prints the defect range "缺陷范围:…": it has a diagram
 // (report channel 0..2) and DrawInterpretation draws that channel's defect bar. Only the
 // sign of the bar scale enters, so the answer is the same on every page.
-bool PrintsDefectRange(const CFileData& print, const SheetSettings& settings);
+bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings);
 
 // Metres between sample indices a and b of the printed record, cut (not rounded) to
 // centimetres.
-float SheetMarkerLength(const CFileData& print, int a, int b);
+float SheetMarkerLength(const TestRecord& print, int a, int b);
 
 } // namespace rovana::sheet

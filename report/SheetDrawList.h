@@ -13,8 +13,7 @@ namespace rovana::sheet {
 // SheetDrawList for a page; SheetPainter walks it on any paint device. Coordinates are
 // device pixels of the page, origin top left, y downwards.
 
-// A rectangle as the printer's device context takes it: left/top inclusive, right/bottom
-// exclusive.
+// A rectangle by its edges: left/top inclusive, right/bottom exclusive.
 struct SheetRect
 {
     int left = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFileData.h"
 #include "ReportOptions.h"
+#include "TestRecord.h"
 
 #include <QSize>
 #include <QString>
@@ -46,7 +46,7 @@ struct SheetSettings
 struct SheetContext
 {
     SheetDevice device;
-    const CFileData& print; // the record of the page
+    const TestRecord& print; // the record of the page
     const SheetSettings& settings;
     const MeasureText& measure;
 };

@@ -131,7 +131,7 @@ void PaintSheet(QPainter& painter, const SheetDrawList& list)
     painter.restore();
 }
 
-LoadResult RenderReportPage(QPainter& painter, const QString& path, CFileData& printData,
+LoadResult RenderReportPage(QPainter& painter, const QString& path, TestRecord& printData,
                             const SheetSettings& settings)
 {
     const QPaintDevice& device = *painter.device();

@@ -28,7 +28,7 @@ void PaintSheet(QPainter& painter, const SheetDrawList& list);
 // One page on the painter's device (printer, preview, PDF or image): loads `path` into
 // `printData`, computes the sheet and paints it. Returns how the load ended: a file that
 // cannot be read gets a page saying so.
-LoadResult RenderReportPage(QPainter& painter, const QString& path, CFileData& printData,
+LoadResult RenderReportPage(QPainter& painter, const QString& path, TestRecord& printData,
                             const SheetSettings& settings);
 
 } // namespace rovana::sheet

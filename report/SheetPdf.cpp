@@ -43,7 +43,7 @@ void SetUpWriter(QPdfWriter& writer)
 
 } // namespace
 
-SheetSettings SettingsAfterOpening(const CFileData& opened)
+SheetSettings SettingsAfterOpening(const TestRecord& opened)
 {
     SheetSettings s;
     s.options.bShowTitle = 1;
@@ -74,12 +74,12 @@ SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
         result.write = {WriteStatus::CannotCreate, QStringLiteral("无法开始绘制 PDF"), 0};
         return result;
     }
-    CFileData printData;
+    TestRecord printData;
     bool pagesMade = true;
     for (const QString& path : files) {
         if (result.pages > 0 && !writer.newPage())
             pagesMade = false;
-        CFileData current;
+        TestRecord current;
         current.Load(path); // a file that cannot be read gets its page from the render
         const LoadResult loaded =
             RenderReportPage(painter, path, printData, SettingsAfterOpening(current));

@@ -11,7 +11,7 @@ namespace rovana::sheet {
 // current test, every channel view has maximum amplitude 1700 and growing gain 1,
 // compression is on, the title is shown and the test-parameter lengths come from the
 // file's report channel (0 -> channel 1, 1 -> channel 2, anything else -> channel 3).
-SheetSettings SettingsAfterOpening(const CFileData& opened);
+SheetSettings SettingsAfterOpening(const TestRecord& opened);
 
 struct SheetPdfResult
 {

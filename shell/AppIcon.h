@@ -4,8 +4,8 @@
 
 namespace rovana {
 
-// The program icon: a bolt with an echo trace, drawn at run time (the icon resources of
-// the original program are not described).
+// The program icon: a bolt with an echo trace, drawn at run time; the installed icon
+// (data/rovana.svg) shows the same picture.
 QIcon ProgramIcon();
 
 // The image of a toolbar button for command `id` (toolbar 128): the desktop theme's icon

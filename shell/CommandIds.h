@@ -3,14 +3,14 @@
 #include "DisplaySettings.h"
 
 // Command, control and resource identifiers of the application shell (menu 128,
-// accelerator table 128, toolbar 128, status bar). The numbers are the framework's and
-// the program's resource numbers; every QAction carries its identifier as data and as
-// object name (QString::number(id)).
+// accelerator table 128, toolbar 128, status bar). The numbers are fixed: other
+// parts and tests find commands and controls by them; every QAction carries its identifier as data
+// and as object name (QString::number(id)).
 //
 // The display-mode identifiers ID_VIEW_TIMEDOMAIN (32795), ID_VIEW_SPECTRUM (32794),
 // ID_VIEW_PHASE (32847) and ID_VIEW_ENERGY (32849) come from DisplaySettings.h; the
 // status-bar pane identifiers ID_INDICATOR_PROJECT (59142) .. ID_INDICATOR_SPARE (59149)
-// from CDrawView.h.
+// from ReportView.h.
 namespace rovana {
 
 // File menu.

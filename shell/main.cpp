@@ -1,4 +1,4 @@
-#include "CRovanaApp.h"
+#include "Application.h"
 #include "ChineseTranslations.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     if (!rovana::InstallChineseTranslations())
         qWarning("Qt's Chinese translations were not found (package qt6-translations-l10n)");
 
-    rovana::CRovanaApp theApp;
+    rovana::Application theApp;
     if (!theApp.InitInstance(QApplication::arguments().mid(1)))
         return 1; // the file on the command line could not be opened
     return QApplication::exec();

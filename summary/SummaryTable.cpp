@@ -1,10 +1,10 @@
 #include "SummaryTable.h"
 
-#include "CFileData.h"
 #include "NameTables.h"
 #include "SheetDiagram.h"
 #include "SheetPdf.h"
 #include "TestDate.h"
+#include "TestRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -298,7 +298,7 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.path = path;
     row.fileName = SingleLine(QFileInfo(path).fileName());
 
-    CFileData record;
+    TestRecord record;
     const LoadResult loaded = record.Load(path);
     if (!loaded) {
         row.loadMessage = loaded.detail.isEmpty()

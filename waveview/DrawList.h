@@ -11,9 +11,10 @@ namespace rovana::wave {
 
 // What a channel view draws, as plain values: the drawing code (WaveGeometry) computes a
 // DrawList from the view's state, the paint code (WavePainter) walks it. Coordinates are
-// viewport pixels, origin top left, as the original's client device context.
+// viewport pixels, origin top left.
 
-// GDI raster mode of an item. NotXorPen is R2_NOTXORPEN: pixel = NOT (pen XOR screen).
+// How an item's pixels combine with the screen. NotXorPen: pixel = NOT (pen XOR screen),
+// so that drawing a marker twice leaves the screen as it was.
 enum class RasterMode
 {
     CopyPen,
@@ -23,7 +24,7 @@ enum class RasterMode
 enum class PenStyle
 {
     Solid,
-    Dot, // PS_DOT: 3 pixels on, 3 off; the gaps stay transparent
+    Dot, // 3 pixels on, 3 off; the gaps stay transparent
 };
 
 struct Pen
@@ -37,7 +38,7 @@ struct Pen
 enum class FontKind
 {
     Song,      // "宋体" at a point size chosen by the screen height
-    DcDefault, // the device context's default font (stands in for the Windows system font)
+    DcDefault, // the plain axis font: bold sans, 16-pixel cell
 };
 
 struct FontSpec
@@ -47,22 +48,22 @@ struct FontSpec
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
-// Text background: transparent, or the device context's default opaque white cell.
+// Text background: transparent, or an opaque white cell.
 enum class TextBackground
 {
     Transparent,
     OpaqueWhite,
 };
 
-// A GDI rectangle: left/top inclusive, right/bottom exclusive (Rectangle, Ellipse,
-// FillRect, DrawText all take this form).
-struct GdiRect
+// A rectangle by its edges: left/top inclusive, right/bottom exclusive. Outlines,
+// ellipses, fills and text boxes all take this form.
+struct EdgeRect
 {
     int left = 0;
     int top = 0;
     int right = 0;
     int bottom = 0;
-    friend bool operator==(const GdiRect&, const GdiRect&) = default;
+    friend bool operator==(const EdgeRect&, const EdgeRect&) = default;
 };
 
 // Painting passes, in the order they occur in the list.
@@ -103,13 +104,13 @@ struct DrawItem
 {
     enum class Kind
     {
-        Line,      // points[0] -> points[1], the end point not drawn (GDI LineTo)
+        Line,      // points[0] -> points[1]; a line does not draw its end point
         Polyline,  // through all points, the last point not drawn
         Rectangle, // rect: outline with pen (if any), interior with brush (if any)
         Ellipse,   // inscribed in rect
         FillRect,  // rect filled with brush, no outline
         TextAt,    // text with its top-left corner at `at` (TextOut, TA_LEFT | TA_TOP)
-        TextInRect // text left/top aligned in rect, clipped to it (DrawText)
+        TextInRect // text left/top aligned in rect, clipped to it
     };
 
     Kind kind = Kind::Line;
@@ -121,7 +122,7 @@ struct DrawItem
     bool hasPen = true;
     QColor brush; // invalid QColor = hollow brush
     QPolygon points;
-    GdiRect rect;
+    EdgeRect rect;
     QPoint at;
     QString text;
     QColor textColor = Qt::black;

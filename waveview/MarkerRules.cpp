@@ -1,6 +1,6 @@
 #include "MarkerRules.h"
 
-#include "CFileData.h"
+#include "TestRecord.h"
 #include "ViewCommands.h"
 
 #include <cmath>

@@ -8,8 +8,9 @@ namespace rovana::wave {
 
 namespace {
 
-// Evaluation model: the original evaluates expressions in double precision (x87 code) and
-// rounds to float only where it stores a float (f, sy, the scales, lengths). Every
+// Evaluation model: expressions are evaluated in double precision and rounded to float
+// only where a float is stored (f, sy, the scales, lengths), so that positions and
+// lengths come out the same on every machine. Every
 // expression below does the same: D() widens its float operands, static_cast<float>
 // marks the stores.
 constexpr double D(double value)
@@ -56,7 +57,7 @@ DrawItem MakePolyline(Role role, DrawPass pass, Pen pen, const std::vector<QPoin
     return item;
 }
 
-DrawItem MakeShape(DrawItem::Kind kind, Role role, GdiRect rect, QColor brush)
+DrawItem MakeShape(DrawItem::Kind kind, Role role, EdgeRect rect, QColor brush)
 {
     DrawItem item;
     item.kind = kind;
@@ -188,7 +189,7 @@ void AppendSketch(DrawList& list, const WaveInput& in, float f)
                                      Qt::black));
     }
     if (set[kDefectStart] && set[kDefectEnd]) {
-        // Hollow after the band; otherwise the device context's default white brush.
+        // Hollow after the band; otherwise filled white.
         list.push_back(MakeShape(DrawItem::Kind::Ellipse, Role::DefectEllipse,
                                  {X(pos[kDefectStart]), H - H / 10, X(pos[kDefectEnd]), H},
                                  band ? QColor() : QColor(Qt::white)));

@@ -12,7 +12,7 @@
 
 namespace rovana::wave {
 
-// What a channel view draws, as plain functions: no widget, no painter. CMyView gathers
+// What a channel view draws, as plain functions: no widget, no painter. ChannelView gathers
 // its state into a WaveInput, BuildDrawList turns it into a DrawList and WavePainter
 // paints that. Real values become integers by truncation toward zero; float and double
 // steps follow one fixed evaluation order (WaveGeometry.cpp).

@@ -17,7 +17,7 @@ QPen ToQPen(const Pen& p)
     QPen pen(p.color);
     pen.setWidth(std::max(1, p.width));
     pen.setCosmetic(p.width <= 1);
-    // A flat cap leaves out the end point, as GDI's LineTo does.
+    // A flat cap leaves out the end point: a line does not draw its end point.
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     if (p.style == PenStyle::Dot)
@@ -25,8 +25,8 @@ QPen ToQPen(const Pen& p)
     return pen;
 }
 
-// The rectangle normalised, as GDI does for Rectangle and Ellipse.
-GdiRect Normalised(GdiRect r)
+// The rectangle normalised: outlines and ellipses are drawn whichever corner comes first.
+EdgeRect Normalised(EdgeRect r)
 {
     if (r.left > r.right)
         std::swap(r.left, r.right);
@@ -53,13 +53,13 @@ void PaintItem(QPainter& painter, const DrawItem& item)
             painter.drawPolyline(item.points);
         break;
     case DrawItem::Kind::FillRect: {
-        const GdiRect r = item.rect;
+        const EdgeRect r = item.rect;
         if (item.brush.isValid() && r.right > r.left && r.bottom > r.top)
             painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), item.brush);
         break;
     }
     case DrawItem::Kind::Rectangle: {
-        const GdiRect r = Normalised(item.rect);
+        const EdgeRect r = Normalised(item.rect);
         const int w = r.right - r.left;
         const int h = r.bottom - r.top;
         if (w <= 0 || h <= 0)
@@ -72,7 +72,7 @@ void PaintItem(QPainter& painter, const DrawItem& item)
         break;
     }
     case DrawItem::Kind::Ellipse: {
-        const GdiRect r = Normalised(item.rect);
+        const EdgeRect r = Normalised(item.rect);
         const int w = r.right - r.left;
         const int h = r.bottom - r.top;
         if (w <= 0 || h <= 0)
@@ -95,7 +95,7 @@ void PaintItem(QPainter& painter, const DrawItem& item)
         break;
     }
     case DrawItem::Kind::TextInRect: {
-        const GdiRect r = item.rect;
+        const EdgeRect r = item.rect;
         const QRect box(r.left, r.top, std::max(0, r.right - r.left),
                         std::max(0, r.bottom - r.top));
         painter.save();

@@ -1,14 +1,14 @@
 // The whole analysis of one bolt: open a sample, set the wave speed, place end and bottom
 // with clicks and the context menu, grade it on the panel, save a copy with Ctrl+S in the
 // channel view, and open the copy again.
-#include "CDrawView.h"
-#include "CDrawViewHost.h"
-#include "CInfoView.h"
-#include "CMyView.h"
-#include "CValueDialog.h"
+#include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EvaluationPanel.h"
 #include "FakeFrame.h"
+#include "ReportView.h"
+#include "ReportViewHost.h"
 #include "TestFiles.h"
+#include "ValueDialog.h"
 #include "ViewCommands.h"
 
 #include <QApplication>
@@ -40,7 +40,7 @@ struct Window
         report.show();
         QApplication::processEvents();
         EXPECT_TRUE(report.m_CurData.Load(path));
-        for (CMyView* v : report.m_pChannelView) {
+        for (ChannelView* v : report.m_pChannelView) {
             v->m_nMagnify = 1;
             v->m_bEndSet = v->m_bFreeEndSet = v->m_bBottomSet = 0;
             v->m_bDefectStartSet = v->m_bDefectEndSet = v->m_bCursorShown = 0;
@@ -54,12 +54,12 @@ struct Window
         report.RefreshInfoPanel(report.m_nActiveChannel);
     }
 
-    CMyView& Channel(int c) { return *report.m_pChannelView[c]; }
+    ChannelView& Channel(int c) { return *report.m_pChannelView[c]; }
 
     // A left click at x (unless x < 0), then `command` from the context menu there.
     void Command(int c, int x, int command)
     {
-        CMyView& v = Channel(c);
+        ChannelView& v = Channel(c);
         if (x >= 0)
             QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(x, 30));
         v.m_fnRunMenu = [command](QMenu& menu, QPoint) {
@@ -70,7 +70,7 @@ struct Window
     }
 
     Frame frame;
-    CDrawView report{&frame};
+    ReportView report{&frame};
 };
 
 TEST(AnalysisLoop, MarkGradeSaveAndReopen)
@@ -88,9 +88,9 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
     QApplication::sendEvent(&w.Channel(1), &focus);
     ASSERT_EQ(w.report.m_nActiveChannel, 1);
 
-    CMyView& v = w.Channel(1);
+    ChannelView& v = w.Channel(1);
     v.m_fnRunDialog = [](QDialog& dialog) {
-        qobject_cast<CValueDialog*>(&dialog)->Edit()->setText("3600");
+        qobject_cast<ValueDialog*>(&dialog)->Edit()->setText("3600");
         dialog.findChild<QPushButton*>("1")->click();
         return dialog.result();
     };
@@ -121,7 +121,7 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
 
     EXPECT_EQ(test::ReadBytes(original), originalBytes);
     EXPECT_EQ(test::ReadBytes(copy).size(), originalBytes.size());
-    CFileData saved;
+    TestRecord saved;
     ASSERT_TRUE(saved.Load(copy));
     EXPECT_EQ(saved.m_nMarkers[1], (std::array<int, 5>{21, 49, 231, 0, 0}));
     EXPECT_EQ(saved.m_nMarkers[0], (std::array<int, 5>{0, 0, 0, 0, 0}));
@@ -136,7 +136,7 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
 
     Window reopened(copy);
     EXPECT_EQ(reopened.report.m_nActiveChannel, 1);
-    const CMyView& r = reopened.Channel(1);
+    const ChannelView& r = reopened.Channel(1);
     EXPECT_EQ(r.m_bEndSet + r.m_bFreeEndSet + r.m_bBottomSet, 3);
     EXPECT_EQ(r.m_nBottomPos, 231);
     EXPECT_EQ(reopened.frame.panel.ShownGrade(), 1);

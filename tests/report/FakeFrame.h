@@ -1,23 +1,23 @@
 #pragma once
 
-#include "CDrawViewHost.h"
-#include "CInfoView.h"
 #include "DisplaySettings.h"
+#include "EvaluationPanel.h"
+#include "ReportViewHost.h"
 
 namespace rovana::test {
 
 // Stands in for the main frame of a report view: display switches, a loaded file and a
 // real evaluation panel.
-class FakeFrame : public CDrawViewHost
+class FakeFrame : public ReportViewHost
 {
 public:
     DisplaySettings& Display() override { return display; }
     int FileLoaded() const override { return 1; }
     void SetStatusPane(int, const QString&) override {}
-    CInfoView* InfoView() override { return &panel; }
+    EvaluationPanel* EvaluationPane() override { return &panel; }
 
     DisplaySettings display;
-    CInfoView panel;
+    EvaluationPanel panel;
 };
 
 } // namespace rovana::test

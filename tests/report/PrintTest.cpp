@@ -1,11 +1,11 @@
-#include "CDrawView.h"
-#include "CDrawViewHost.h"
-#include "CInfoView.h"
-#include "CMyView.h"
+#include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EvaluationPanel.h"
 #include "PdfText.h"
 #include "ProjectInfoSave.h"
 #include "ReportSheet.h"
+#include "ReportView.h"
+#include "ReportViewHost.h"
 #include "SheetInput.h"
 #include "SheetPainter.h"
 #include "TestFiles.h"
@@ -19,19 +19,19 @@
 namespace rovana {
 namespace {
 
-class PrintFrame : public CDrawViewHost
+class PrintFrame : public ReportViewHost
 {
 public:
     DisplaySettings& Display() override { return display; }
     int FileLoaded() const override { return 1; }
     void SetStatusPane(int, const QString&) override {}
-    CInfoView* InfoView() override { return &panel; }
+    EvaluationPanel* EvaluationPane() override { return &panel; }
     QStringList PrintList() const override { return list; }
     void ClearPrintList() override { list.clear(); }
     void SetPrintMode(int mode) override { printMode = mode; }
 
     DisplaySettings display;
-    CInfoView panel;
+    EvaluationPanel panel;
     QStringList list;
     int printMode = -1;
 };
@@ -69,7 +69,7 @@ protected:
 
     QTemporaryDir m_dir;
     PrintFrame frame;
-    CDrawView view{&frame};
+    ReportView view{&frame};
     QString pdf;
 };
 
@@ -171,9 +171,9 @@ TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
     };
     for (int n = 1; n <= files.size(); ++n) {
         SCOPED_TRACE(files[n - 1].toStdString());
-        CFileData print;
+        TestRecord print;
         const QStringList printed = test::PrintedTexts(sheet::DrawReportPage(
-            page, m_dir.filePath(files[n - 1]), print, view.PrintSettings(), measure));
+            page, m_dir.filePath(files[n - 1]), print, view.ReportSettingstings(), measure));
         const test::ToolOutput text = test::PdfPageText(pdf, n);
         ASSERT_TRUE(text.ok) << "pdftotext (poppler-utils): " << text.err.toStdString();
         const QStringList missing = test::MissingTexts(text.out, printed);
@@ -194,7 +194,7 @@ TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
     view.m_pChannelView[1]->m_nMaxAmplitude = 900;
     view.m_pChannelView[1]->m_nMagnify = 10;
     view.m_ReportOptions.bShowTitle = 0;
-    const sheet::SheetSettings s = view.PrintSettings();
+    const sheet::SheetSettings s = view.ReportSettingstings();
     EXPECT_EQ(s.bCompress, 0);
     EXPECT_EQ(s.channels[1].nMaxAmplitude, 900);
     EXPECT_EQ(s.channels[1].nMagnify, 10);

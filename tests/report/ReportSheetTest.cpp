@@ -69,7 +69,7 @@ protected:
         print.m_nMarkers[static_cast<std::size_t>(channel)] = markers;
     }
 
-    CFileData print;
+    TestRecord print;
     SheetSettings settings;
     MeasureText measure = FakeMeasure;
 };
@@ -353,7 +353,7 @@ TEST(ConclusionTest, GradeMatchingAndVerdict)
          "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:B 90%~80%, 锚固质量等级: 类\r\n 未评定"},
     };
     for (const Row& r : rows) {
-        CFileData d;
+        TestRecord d;
         d.m_fExposedLength = 1.5f;
         d.m_fAnchorLength = 4.25f;
         d.m_strGradeText = r.grade;
@@ -618,7 +618,7 @@ TEST(SheetMarkerLengthTest, CutToCentimetres)
         {20, 120, 10, 3500, -1.75f}, {5, 5, 10, 3500, 0.0f},  {0, 0, 0, 0, 0.0f},
     };
     for (const Row& r : rows) {
-        CFileData d;
+        TestRecord d;
         d.m_nSampleInterval = r.interval;
         d.m_nWaveSpeed = r.speed;
         EXPECT_NEAR(SheetMarkerLength(d, r.a, r.b), r.metres, kLengthTolerance)
@@ -628,7 +628,7 @@ TEST(SheetMarkerLengthTest, CutToCentimetres)
 
 TEST_F(SheetTest, UnreadableFileGetsANoticeNotThePreviousBolt)
 {
-    CFileData printData;
+    TestRecord printData;
     ASSERT_TRUE(printData.LoadFromBytes(ComposeInstrumentFile(test::SampleRecord())));
     printData.m_strProjectName = QStringLiteral("上一根锚杆");
     const QString path = QStringLiteral("/nonexistent/MG9999.mg");

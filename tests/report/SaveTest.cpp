@@ -1,12 +1,12 @@
 #include "AnalysisSave.h"
 #include "BitmapFile.h"
-#include "CDrawView.h"
-#include "CDrawViewHost.h"
-#include "CInfoView.h"
-#include "CMyView.h"
+#include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EvaluationPanel.h"
 #include "FakeFrame.h"
 #include "ProgramMessage.h"
+#include "ReportView.h"
+#include "ReportViewHost.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -36,13 +36,13 @@ protected:
     QTemporaryDir m_dir;
     QByteArray m_original;
     Frame frame;
-    CDrawView view{&frame};
+    ReportView view{&frame};
     QStringList messages;
 };
 
 TEST_F(SaveTest, CopyHoldsTheViewsMarkersAndThePanelsEvaluation)
 {
-    CMyView& v = *view.m_pChannelView[2];
+    ChannelView& v = *view.m_pChannelView[2];
     v.m_bEndSet = v.m_bBottomSet = v.m_bFreeEndSet = 1;
     v.m_nEndPos = 20;
     v.m_nFreeEndPos = 60;
@@ -64,7 +64,7 @@ TEST_F(SaveTest, CopyHoldsTheViewsMarkersAndThePanelsEvaluation)
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(test::ReadBytes(view.m_strCurPath), m_original);
 
-    CFileData copy;
+    TestRecord copy;
     ASSERT_TRUE(copy.Load(m_dir.filePath("copy.mg")));
     EXPECT_EQ(copy.m_nMarkedChannels, 1);
     EXPECT_EQ(copy.m_nMarkers[2], (std::array<int, 5>{20, 60, 220, 0, 0}));

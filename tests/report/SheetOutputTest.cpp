@@ -102,7 +102,7 @@ protected:
     // Where the title stands on the image, from the same computation the painter used.
     QRect TitleArea(const QImage& image)
     {
-        CFileData d = current;
+        TestRecord d = current;
         const SheetDrawList list = DrawSheet({DeviceOf(image), d, settings, DeviceMeasure(image)});
         for (const SheetItem& item : list)
             if (item.role == SheetRole::Title)
@@ -111,8 +111,8 @@ protected:
         return {};
     }
 
-    CFileData current;
-    CFileData printData;
+    TestRecord current;
+    TestRecord printData;
     SheetSettings settings;
 };
 
@@ -205,7 +205,7 @@ TEST(SheetPdfTest, SettingsAfterOpeningFollowTheFile)
         int reportChannel, b1, b2, b3;
     };
     for (const Row& r : {Row{0, 1, 0, 0}, Row{1, 0, 1, 0}, Row{2, 0, 0, 1}, Row{-1, 0, 0, 1}}) {
-        CFileData d;
+        TestRecord d;
         d.m_nReportChannel = r.reportChannel;
         d.m_nSampleInterval = 5;
         d.m_nSampleCount = 1500;

@@ -139,9 +139,9 @@ protected:
         page.setResolution(600);
         page.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        CFileData current;
+        TestRecord current;
         current.Load(path);
-        CFileData print;
+        TestRecord print;
         return test::PrintedTexts(DrawReportPage(DeviceOf(page), path, print,
                                                  SettingsAfterOpening(current), FixedMeasure));
     }

@@ -1,6 +1,6 @@
 // The typical batch use on a copy of the sample folder: complete the first file, save
 // with carry-over, select and save the next files, check three, OK.
-#include "PrintSetTestSupport.h"
+#include "ReportSettingsTestSupport.h"
 
 #include "TestDate.h"
 
@@ -9,12 +9,12 @@
 namespace rovana::test {
 namespace {
 
-class BatchTest : public PrintSetTest
+class BatchTest : public ReportSettingsTest
 {
 protected:
     void SetUp() override
     {
-        PrintSetTest::SetUp();
+        ReportSettingsTest::SetUp();
         const QDir samples(QStringLiteral(ROVANA_SAMPLES_DIR));
         for (const QString& name : samples.entryList({QStringLiteral("*.mg")}, QDir::Files)) {
             ASSERT_TRUE(QFile::copy(samples.filePath(name), m_strFolder + '/' + name));
@@ -23,9 +23,9 @@ protected:
         ASSERT_EQ(original.size(), 6u);
     }
 
-    CFileData Reread(const QString& name)
+    TestRecord Reread(const QString& name)
     {
-        CFileData d;
+        TestRecord d;
         EXPECT_TRUE(d.Load(m_strFolder + '/' + name)) << name.toStdString();
         return d;
     }
@@ -85,7 +85,7 @@ TEST_F(BatchTest, CompleteAFolderAndChooseThreeFilesToPrint)
         ASSERT_EQ(bytes.size(), original[name].size());
         EXPECT_EQ(bytes.left(mg::kReportChannel), original[name].left(mg::kReportChannel));
         EXPECT_EQ(bytes.mid(mg::kAnalysisEnd), original[name].mid(mg::kAnalysisEnd));
-        const CFileData d = Reread(name);
+        const TestRecord d = Reread(name);
         EXPECT_EQ(d.m_bInfoSaved, 1);
         EXPECT_EQ(d.m_strItemName, header.first);
         EXPECT_EQ(d.m_strBoltNo, header.second);

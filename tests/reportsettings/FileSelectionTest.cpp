@@ -1,6 +1,6 @@
 // The file list of the report settings dialog: filling, selecting another file, check
 // marks, the print list and the carried-over values.
-#include "PrintSetTestSupport.h"
+#include "ReportSettingsTestSupport.h"
 
 #include <QFile>
 #include <QTest>
@@ -8,13 +8,13 @@
 namespace rovana::test {
 namespace {
 
-TEST_F(PrintSetTest, ListHoldsTheTreeLeavesSortedAndSelectsTheCurrentFile)
+TEST_F(ReportSettingsTest, ListHoldsTheTreeLeavesSortedAndSelectsTheCurrentFile)
 {
     for (const char* name : {"b2.mg", "A1.mg", "c3.mg"})
         Write(QString::fromUtf8(name), Fresh());
     Open(m_strFolder + QStringLiteral("/c3.mg"));
     auto dlg = OpenDialog();
-    CCheckListBox* list = List(*dlg);
+    CheckList* list = List(*dlg);
     QStringList rows;
     for (int r = 0; r < list->count(); ++r)
         rows << list->item(r)->text();
@@ -25,7 +25,7 @@ TEST_F(PrintSetTest, ListHoldsTheTreeLeavesSortedAndSelectsTheCurrentFile)
     EXPECT_EQ(dlg->m_strFilePath, m_strFolder + QStringLiteral("/c3.mg"));
 }
 
-TEST_F(PrintSetTest, NameNotAmongTheLeavesSelectsNoRowAndStillSaves)
+TEST_F(ReportSettingsTest, NameNotAmongTheLeavesSelectsNoRowAndStillSaves)
 {
     Open(Write("A.mg", Fresh()));
     // The current test lies in another folder than the tree shows.
@@ -43,7 +43,7 @@ TEST_F(PrintSetTest, NameNotAmongTheLeavesSelectsNoRowAndStillSaves)
     EXPECT_EQ(ReadInt32(ReadBytes(path), mg::kInfoSaved), 1);
 }
 
-TEST_F(PrintSetTest, SelectAllThenUnselectAll)
+TEST_F(ReportSettingsTest, SelectAllThenUnselectAll)
 {
     for (const char* name : {"A.mg", "B.mg", "C.mg"})
         Write(QString::fromUtf8(name), Fresh());
@@ -56,14 +56,14 @@ TEST_F(PrintSetTest, SelectAllThenUnselectAll)
     EXPECT_TRUE(List(*dlg)->CheckedTexts().isEmpty());
 }
 
-TEST_F(PrintSetTest, CheckMarkClickDoesNotSelectTheRow)
+TEST_F(ReportSettingsTest, CheckMarkClickDoesNotSelectTheRow)
 {
     for (const char* name : {"A.mg", "B.mg"})
         Write(QString::fromUtf8(name), Fresh());
     Open(m_strFolder + QStringLiteral("/A.mg"));
     auto dlg = OpenDialog();
     dlg->show();
-    CCheckListBox* list = List(*dlg);
+    CheckList* list = List(*dlg);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CheckRect(1).center());
     EXPECT_EQ(list->GetCheck(1), 1);
     EXPECT_EQ(list->currentRow(), 0);
@@ -77,7 +77,7 @@ TEST_F(PrintSetTest, CheckMarkClickDoesNotSelectTheRow)
     EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("B.mg"));
 }
 
-TEST_F(PrintSetTest, SelectingAFileWithoutInformationKeepsTheEngineeringName)
+TEST_F(ReportSettingsTest, SelectingAFileWithoutInformationKeepsTheEngineeringName)
 {
     InstrumentRecord r = SampleRecord();
     r.project = QStringLiteral("K15");
@@ -99,7 +99,7 @@ TEST_F(PrintSetTest, SelectingAFileWithoutInformationKeepsTheEngineeringName)
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_BOLTNO), QStringLiteral("MG0009"));
 }
 
-TEST_F(PrintSetTest, SelectingASavedFileWithReportChannel1ChecksOnlyChannel2)
+TEST_F(ReportSettingsTest, SelectingASavedFileWithReportChannel1ChecksOnlyChannel2)
 {
     Write("B.mg", WithSavedInfo(Fresh(), {.reportChannel = 1}));
     Open(Write("A.mg", Fresh()));
@@ -115,7 +115,7 @@ TEST_F(PrintSetTest, SelectingASavedFileWithReportChannel1ChecksOnlyChannel2)
     EXPECT_EQ(Find<QComboBox>(*dlg, IDC_COMBO_BOLTTYPE)->currentIndex(), 1);
 }
 
-TEST_F(PrintSetTest, SelectingASavedFileWithChannelOutOfRangeKeepsTheBoxes)
+TEST_F(ReportSettingsTest, SelectingASavedFileWithChannelOutOfRangeKeepsTheBoxes)
 {
     Write("B.mg", WithSavedInfo(Fresh(), {.reportChannel = 5}));
     Open(Write("A.mg", Fresh()));
@@ -125,12 +125,12 @@ TEST_F(PrintSetTest, SelectingASavedFileWithChannelOutOfRangeKeepsTheBoxes)
     EXPECT_EQ(Channels(*dlg), (std::array{false, true, false}));
 }
 
-TEST_F(PrintSetTest, UnreadableSelectionSaysSoAndCannotBeSaved)
+TEST_F(ReportSettingsTest, UnreadableSelectionSaysSoAndCannotBeSaved)
 {
     Write("B.mg", QByteArray(100, '\0'));
     Open(Write("A.mg", Fresh())); // too short to be a test
     auto dlg = OpenDialog();
-    const CFileData record = Draw().m_CurData;
+    const TestRecord record = Draw().m_CurData;
     SelectRow(*dlg, QStringLiteral("B.mg"));
     EXPECT_EQ(messages, QStringList{QStringLiteral("无法读取文件")});
     EXPECT_EQ(Draw().m_CurData, record);
@@ -142,7 +142,7 @@ TEST_F(PrintSetTest, UnreadableSelectionSaysSoAndCannotBeSaved)
 
 // The evaluation panel holds the test on screen only. A file without saved report
 // information shows its own stored grade and class, or nothing, never the panel's.
-TEST_F(PrintSetTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
+TEST_F(ReportSettingsTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
 {
     QByteArray graded = Fresh();
     WriteInt32(graded, mg::kEvaluation, 3);     // channel 1: D
@@ -150,8 +150,8 @@ TEST_F(PrintSetTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
     Write("B.mg", graded);
     const QString never = Write("C.mg", Fresh());
     Open(Write("A.mg", Fresh()));
-    frame->InfoView()->m_nChannelGrade[0] = 1;
-    frame->InfoView()->m_nChannelClass[0] = 1;
+    frame->EvaluationPane()->m_nChannelGrade[0] = 1;
+    frame->EvaluationPane()->m_nChannelClass[0] = 1;
     auto dlg = OpenDialog();
     const struct
     {
@@ -171,7 +171,7 @@ TEST_F(PrintSetTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QString::fromUtf8(r.qualityClass));
     }
     Click(*dlg, IDC_BUTTON_SAVE);
-    CFileData saved;
+    TestRecord saved;
     ASSERT_TRUE(saved.Load(never));
     EXPECT_EQ(saved.m_bInfoSaved, 1);
     EXPECT_TRUE(saved.m_strGradeText.isEmpty());
@@ -180,7 +180,7 @@ TEST_F(PrintSetTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
 
 // A file the reader refuses leaves the previous file in the record: the fields go empty
 // and a save is refused, so that no other bolt's values reach it.
-TEST_F(PrintSetTest, ARefusedSelectionShowsNothingAndIsNotSaved)
+TEST_F(ReportSettingsTest, ARefusedSelectionShowsNothingAndIsNotSaved)
 {
     InstrumentRecord bad = SampleRecord();
     bad.month = 13;
@@ -200,7 +200,7 @@ TEST_F(PrintSetTest, ARefusedSelectionShowsNothingAndIsNotSaved)
     EXPECT_EQ(ReadBytes(badPath), before);
 }
 
-TEST_F(PrintSetTest, ClosingReturnsTheRecordToTheCurrentTest)
+TEST_F(ReportSettingsTest, ClosingReturnsTheRecordToTheCurrentTest)
 {
     const QString a = Write("A.mg", Fresh());
     InstrumentRecord r = SampleRecord();
@@ -215,13 +215,13 @@ TEST_F(PrintSetTest, ClosingReturnsTheRecordToTheCurrentTest)
     EXPECT_EQ(Draw().m_strCurPath, a);
 }
 
-TEST_F(PrintSetTest, ThreeCheckedRowsGiveThreeNamesInListOrder)
+TEST_F(ReportSettingsTest, ThreeCheckedRowsGiveThreeNamesInListOrder)
 {
     for (const char* name : {"d.mg", "B.mg", "a.mg", "C.mg"})
         Write(QString::fromUtf8(name), Fresh());
     Open(m_strFolder + QStringLiteral("/a.mg"));
     auto dlg = OpenDialog();
-    CCheckListBox* list = List(*dlg);
+    CheckList* list = List(*dlg);
     for (const char* name : {"d.mg", "a.mg", "C.mg"})
         list->SetCheck(list->FindExact(QString::fromUtf8(name)), 1);
     Click(*dlg, IDOK);
@@ -230,7 +230,7 @@ TEST_F(PrintSetTest, ThreeCheckedRowsGiveThreeNamesInListOrder)
     EXPECT_TRUE(frame->Action(ID_FILE_PRINT)->isEnabled());
 }
 
-TEST_F(PrintSetTest, NoCheckedRowDisablesPrinting)
+TEST_F(ReportSettingsTest, NoCheckedRowDisablesPrinting)
 {
     Open(Write("A.mg", Fresh()));
     frame->SetPrintList({QStringLiteral("A.mg")});
@@ -243,7 +243,7 @@ TEST_F(PrintSetTest, NoCheckedRowDisablesPrinting)
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
 }
 
-TEST_F(PrintSetTest, SaveCarriesValuesOverOnlyWithApplyChecked)
+TEST_F(ReportSettingsTest, SaveCarriesValuesOverOnlyWithApplyChecked)
 {
     Open(Write("A.mg", Fresh()));
     const CarryOverValues previous{"旧项目", "2025-01-01", "2024-12-01", "旧单位", "旧人"};

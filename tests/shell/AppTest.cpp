@@ -1,5 +1,5 @@
 // Start-up and the open-document entry (recent-file list and command line).
-#include "CRovanaApp.h"
+#include "Application.h"
 #include "ShellTestSupport.h"
 
 namespace rovana {
@@ -16,8 +16,8 @@ protected:
         ASSERT_TRUE(m_Dir.isValid());
         m_strFolder = m_Dir.path() + "/site1";
         ASSERT_TRUE(QDir().mkpath(m_strFolder));
-        app = std::make_unique<CRovanaApp>(QStringLiteral("RovanaShellTests"),
-                                           test::TestSettingsName());
+        app = std::make_unique<Application>(QStringLiteral("RovanaShellTests"),
+                                            test::TestSettingsName());
         app->SetMessageSink([this](const QString& text) { messages << text; });
     }
 
@@ -33,24 +33,24 @@ protected:
         return Write(name, ComposeInstrumentFile(r));
     }
 
-    CMainFrame& Frame() { return *app->MainFrame(); }
-    CDrawView& Draw() { return *app->MainFrame()->DrawView(); }
-    CMyView& View(int c) { return *Draw().m_pChannelView[c]; }
+    MainWindow& Frame() { return *app->Window(); }
+    ReportView& Draw() { return *app->Window()->ReportPane(); }
+    ChannelView& View(int c) { return *Draw().m_pChannelView[c]; }
 
     QTemporaryDir m_Dir;
     QString m_strFolder;
     QStringList messages;
-    std::unique_ptr<CRovanaApp> app;
+    std::unique_ptr<Application> app;
 };
 
 TEST_F(AppTest, WithoutArgumentsTheMainWindowStartsEmpty)
 {
     ASSERT_TRUE(app->InitInstance({}, false));
-    ASSERT_NE(app->MainFrame(), nullptr);
+    ASSERT_NE(app->Window(), nullptr);
     EXPECT_EQ(Frame().m_bFileLoaded, 0);
     EXPECT_TRUE(Draw().m_strCurPath.isEmpty());
-    EXPECT_EQ(Frame().RecentFileList(), app->RecentFiles());
-    EXPECT_EQ(app->RecentFiles()->Size(), 4);
+    EXPECT_EQ(Frame().RecentFileList(), app->RecentFileList());
+    EXPECT_EQ(app->RecentFileList()->Size(), 4);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -70,10 +70,10 @@ TEST_F(AppTest, AFileOnTheCommandLineIsOpenedOnceTheMainWindowExists)
     EXPECT_EQ(Draw().m_strFolder, m_strFolder);
     EXPECT_EQ(Frame().m_bFileLoaded, 1);
     EXPECT_EQ(Draw().m_CurData.m_nSampleCount, 1024);
-    ASSERT_NE(Frame().FileTree()->RootItem(), nullptr);
-    EXPECT_EQ(Frame().FileTree()->RootItem()->text(0), "site1");
+    ASSERT_NE(Frame().TreePane()->RootItem(), nullptr);
+    EXPECT_EQ(Frame().TreePane()->RootItem()->text(0), "site1");
     // The entry itself does not add to the recent-file list.
-    EXPECT_TRUE(app->RecentFiles()->Entries().isEmpty());
+    EXPECT_TRUE(app->RecentFileList()->Entries().isEmpty());
 }
 
 TEST_F(AppTest, ARelativeCommandLinePathIsTakenFromTheCurrentDirectory)
@@ -100,7 +100,7 @@ TEST_F(AppTest, AnEmptyFileCannotBeRead)
     EXPECT_FALSE(app->OpenDocumentFile(Write("EMPTY.mg", {})));
     EXPECT_EQ(messages, QStringList{"无法读取文件"});
     EXPECT_EQ(Frame().m_bFileLoaded, 0);
-    EXPECT_EQ(Frame().FileTree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Frame().TreePane()->topLevelItemCount(), 0);
 }
 
 TEST_F(AppTest, OnlyTheNewFilesMarkersRemainAndTheGainIsLeftAlone)
@@ -163,14 +163,14 @@ TEST_F(AppTest, APathWithoutFolderKeepsThePreviousRecord)
     EXPECT_EQ(Draw().m_CurData.m_nSampleCount, 1024);
     EXPECT_EQ(Draw().m_strCurPath, first);
     EXPECT_EQ(Draw().m_strFolder, m_strFolder);
-    EXPECT_EQ(Frame().FileTree()->RootItem()->text(0), "site1"); // not rebuilt
+    EXPECT_EQ(Frame().TreePane()->RootItem()->text(0), "site1"); // not rebuilt
 }
 
 TEST_F(AppTest, AnInvalidDateStopsTheEntryWithItsMessage)
 {
     const QString first = WriteRecord("MG0001.mg");
     ASSERT_TRUE(app->InitInstance({first}, false));
-    const CFileData before = Draw().m_CurData;
+    const TestRecord before = Draw().m_CurData;
     InstrumentRecord r = test::SampleRecord();
     r.year = 1800;
     EXPECT_FALSE(app->OpenDocumentFile(WriteRecord("BAD.mg", r)));
@@ -183,11 +183,11 @@ TEST_F(AppTest, ChoosingARecentFileOpensItThroughTheEntry)
 {
     const QString path = WriteRecord("MG0001.mg");
     ASSERT_TRUE(app->InitInstance({}, false));
-    app->RecentFiles()->Add(path);
+    app->RecentFileList()->Add(path);
     Frame().Action(ID_FILE_MRU_FILE1)->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
     EXPECT_EQ(Draw().m_strCurPath, path);
-    EXPECT_EQ(app->RecentFiles()->Entries(), QStringList{path});
+    EXPECT_EQ(app->RecentFileList()->Entries(), QStringList{path});
 }
 
 TEST_F(AppTest, ARecentFileThatFailsToOpenLeavesTheList)
@@ -195,11 +195,11 @@ TEST_F(AppTest, ARecentFileThatFailsToOpenLeavesTheList)
     const QString kept = WriteRecord("MG0001.mg");
     const QString gone = m_strFolder + "/GONE.mg";
     ASSERT_TRUE(app->InitInstance({}, false));
-    app->RecentFiles()->Add(kept);
-    app->RecentFiles()->Add(gone);
+    app->RecentFileList()->Add(kept);
+    app->RecentFileList()->Add(gone);
     Frame().Action(ID_FILE_MRU_FILE1)->trigger();
     EXPECT_EQ(messages, QStringList{"文件不存在！"});
-    EXPECT_EQ(app->RecentFiles()->Entries(), QStringList{kept});
+    EXPECT_EQ(app->RecentFileList()->Entries(), QStringList{kept});
 }
 
 TEST_F(AppTest, TheOpenCommandAddsToTheApplicationsRecentList)
@@ -208,7 +208,7 @@ TEST_F(AppTest, TheOpenCommandAddsToTheApplicationsRecentList)
     ASSERT_TRUE(app->InitInstance({}, false));
     Frame().SetOpenDialog([path] { return path; });
     Frame().Action(ID_FILE_OPEN)->trigger();
-    EXPECT_EQ(app->RecentFiles()->Entries(), QStringList{path});
+    EXPECT_EQ(app->RecentFileList()->Entries(), QStringList{path});
     EXPECT_EQ(Frame().Action(ID_FILE_MRU_FILE1)->text(), "&1 " + path);
 }
 

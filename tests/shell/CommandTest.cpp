@@ -14,7 +14,7 @@ protected:
     // The widgets that can hold the focus in each pane.
     std::vector<QWidget*> FocusTargets()
     {
-        return {&Tree(), &View(0), &View(2), frame->m_pInfoView, &Draw()};
+        return {&Tree(), &View(0), &View(2), frame->m_pEvaluationPanel, &Draw()};
     }
 };
 
@@ -156,7 +156,7 @@ TEST_F(CommandTest, CompressSetsEveryViewsFactorFromItsWidth)
     r.sampleInterval = 2;
     Open(WriteRecord("DT2.mg", r));
     for (int c = 0; c < 3; ++c) {
-        CMyView& v = View(c);
+        ChannelView& v = View(c);
         v.resize(v.width() + 1024 - v.viewport()->width(), v.height());
         ASSERT_EQ(v.viewport()->width(), 1024);
     }

@@ -134,7 +134,7 @@ TEST_F(EntranceTest, OpenOfAnEmptyFileSaysItCannotReadAndChangesNothing)
 {
     const QString good = WriteRecord("MG0001.mg");
     Open(good);
-    const CFileData before = Draw().m_CurData;
+    const TestRecord before = Draw().m_CurData;
     const QString empty = Write("EMPTY.mg", QByteArray());
     messages.clear();
     Open(empty);
@@ -154,7 +154,7 @@ TEST_F(EntranceTest, OpenOfAMissingFileSaysItCannotRead)
 TEST_F(EntranceTest, OpenOfAMalformedFileShowsTheReadersMessageAndKeepsTheViews)
 {
     Open(WriteRecord("MG0001.mg"));
-    const CFileData before = Draw().m_CurData;
+    const TestRecord before = Draw().m_CurData;
     const auto wave = View(0).m_nWave;
     messages.clear();
     Open(Write("SHORT.mg", QByteArray(100, '\1')));
@@ -167,7 +167,7 @@ TEST_F(EntranceTest, OpenOfAFileWithAnInvalidDateStopsWithTheDateMessage)
 {
     const QString good = WriteRecord("MG0001.mg");
     Open(good);
-    const CFileData before = Draw().m_CurData;
+    const TestRecord before = Draw().m_CurData;
     const auto wave = View(2).m_nWave;
     InstrumentRecord r = test::SampleRecord();
     r.month = 13;
@@ -209,20 +209,20 @@ TEST_F(EntranceTest, ReportChannelBecomesTheActiveChannelAndFeedsThePanel)
     EXPECT_EQ(Draw().m_nActiveChannel, 1);
     // The stored evaluation reaches the panel's arrays (channel 1 is not refreshed, so
     // it keeps exactly the stored values).
-    EXPECT_EQ(frame->m_pInfoView->m_nChannelGrade[0], 3);
-    EXPECT_EQ(frame->m_pInfoView->m_nChannelClass[0], 2);
-    EXPECT_EQ(frame->m_pInfoView->m_fChannelAnchor[0], 1.25f);
-    EXPECT_EQ(frame->m_pInfoView->m_nChannelGrade[1], 2);
+    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelGrade[0], 3);
+    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelClass[0], 2);
+    EXPECT_EQ(frame->m_pEvaluationPanel->m_fChannelAnchor[0], 1.25f);
+    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelGrade[1], 2);
     // Channel 2 has end and bottom markers: the panel shows its grade.
-    EXPECT_EQ(frame->m_pInfoView->ShownGrade(), 2);
+    EXPECT_EQ(frame->m_pEvaluationPanel->ShownGrade(), 2);
 
     QByteArray c = ComposeInstrumentFile(test::SampleRecord());
     test::SetReportChannel(c, 2);
     frame->LoadFromTree(Write("RC2.mg", c));
     EXPECT_EQ(Draw().m_nActiveChannel, 2);
     // No end and bottom marker on channel 3 after a tree click: the panel is cleared.
-    EXPECT_EQ(frame->m_pInfoView->ShownGrade(), -1);
-    EXPECT_EQ(frame->m_pInfoView->ShownClass(), -1);
+    EXPECT_EQ(frame->m_pEvaluationPanel->ShownGrade(), -1);
+    EXPECT_EQ(frame->m_pEvaluationPanel->ShownClass(), -1);
 }
 
 TEST_F(EntranceTest, AfterEveryLoadTheBinWidthAndPeakBelongToChannel3)
@@ -309,7 +309,7 @@ TEST_F(EntranceTest, TreeClickOnAVanishedFileSaysItCannotReadAndChangesNothing)
     const QString first = WriteRecord("MG0001.mg");
     const QString second = WriteRecord("MG0002.mg");
     Open(first);
-    const CFileData before = Draw().m_CurData;
+    const TestRecord before = Draw().m_CurData;
     ASSERT_TRUE(QFile::remove(second));
     messages.clear();
     frame->LoadFromTree(second);

@@ -14,11 +14,11 @@ using test::FrameTest;
 
 TEST(FileTreeRootLabel, IsTheLastComponentUnlessTheSeparatorIsFirst)
 {
-    EXPECT_EQ(CFileTreeView::RootLabel("/data/tests/site1"), "site1");
-    EXPECT_EQ(CFileTreeView::RootLabel("data/site1"), "site1");
-    EXPECT_EQ(CFileTreeView::RootLabel("/site1"), ""); // the separator is the first character
-    EXPECT_EQ(CFileTreeView::RootLabel("site1"), "");  // no separator at all
-    EXPECT_EQ(CFileTreeView::RootLabel(""), "");
+    EXPECT_EQ(FileTree::RootLabel("/data/tests/site1"), "site1");
+    EXPECT_EQ(FileTree::RootLabel("data/site1"), "site1");
+    EXPECT_EQ(FileTree::RootLabel("/site1"), ""); // the separator is the first character
+    EXPECT_EQ(FileTree::RootLabel("site1"), "");  // no separator at all
+    EXPECT_EQ(FileTree::RootLabel(""), "");
 }
 
 TEST(FolderRule, IsThePathUpToItsLastSeparatorUnlessThatIsFirst)
@@ -64,10 +64,10 @@ TEST_F(FileTreeTest, RootNamedAfterTheFolderWithOneChildPerMgFile)
     ASSERT_EQ(root->childCount(), 2);
     EXPECT_EQ(root->child(0)->text(0), "MG0001.mg");
     EXPECT_EQ(root->child(1)->text(0), "MG0002.mg");
-    EXPECT_EQ(CFileTreeView::ItemPath(root->child(0)), m_strFolder + "/MG0001.mg");
-    EXPECT_EQ(CFileTreeView::ItemPath(root->child(1)), m_strFolder + "/MG0002.mg");
-    EXPECT_EQ(root->child(0)->data(0, CFileTreeView::kFlagRole).toInt(), 1);
-    EXPECT_TRUE(CFileTreeView::ItemPath(root).isEmpty());
+    EXPECT_EQ(FileTree::ItemPath(root->child(0)), m_strFolder + "/MG0001.mg");
+    EXPECT_EQ(FileTree::ItemPath(root->child(1)), m_strFolder + "/MG0002.mg");
+    EXPECT_EQ(root->child(0)->data(0, FileTree::kFlagRole).toInt(), 1);
+    EXPECT_TRUE(FileTree::ItemPath(root).isEmpty());
     EXPECT_FALSE(root->icon(0).isNull());
     EXPECT_FALSE(root->child(0)->icon(0).isNull());
 }
@@ -95,7 +95,7 @@ TEST_F(FileTreeTest, RebuildReplacesEveryOldItem)
     ASSERT_EQ(Tree().topLevelItemCount(), 1);
     EXPECT_EQ(Tree().RootItem()->text(0), "site2");
     ASSERT_EQ(Tree().RootItem()->childCount(), 1);
-    EXPECT_EQ(CFileTreeView::ItemPath(Tree().RootItem()->child(0)), other + "/X.mg");
+    EXPECT_EQ(FileTree::ItemPath(Tree().RootItem()->child(0)), other + "/X.mg");
 
     Tree().m_strFolder.clear();
     Tree().RefreshTree();
@@ -108,7 +108,7 @@ TEST_F(FileTreeTest, MouseClickOnAFileRunsTheTreeClickLoad)
     Open(m_strA);
     ASSERT_TRUE(messages.isEmpty());
     QTreeWidgetItem* second = Tree().RootItem()->child(1);
-    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
                       Tree().visualItemRect(second).center());
     ASSERT_EQ(spy.size(), 1);
@@ -121,7 +121,7 @@ TEST_F(FileTreeTest, ClickOnTheRootLoadsNothing)
 {
     ShowFrame();
     Open(m_strA);
-    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
                       Tree().visualItemRect(Tree().RootItem()).center());
     EXPECT_EQ(spy.size(), 0);
@@ -133,7 +133,7 @@ TEST_F(FileTreeTest, ClickBelowTheItemsAndRightClickLoadNothing)
 {
     ShowFrame();
     Open(m_strA);
-    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
                       QPoint(5, Tree().viewport()->height() - 3));
     QTest::mouseClick(Tree().viewport(), Qt::RightButton, {},
@@ -148,7 +148,7 @@ TEST_F(FileTreeTest, KeyboardSelectionLoadsNothing)
     Open(m_strA);
     Tree().setFocus();
     Tree().setCurrentItem(Tree().RootItem()->child(0));
-    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     QTest::keyClick(&Tree(), Qt::Key_Down);
     EXPECT_EQ(Tree().currentItem(), Tree().RootItem()->child(1));
     EXPECT_EQ(spy.size(), 0);
@@ -161,12 +161,12 @@ TEST_F(FileTreeTest, TheOpenFileIsMarkedAndADoubleClickLoadsOnce)
     ShowFrame();
     Open(m_strA);
     ASSERT_NE(Tree().OpenFileItem(), nullptr);
-    EXPECT_EQ(CFileTreeView::ItemPath(Tree().OpenFileItem()), m_strA);
+    EXPECT_EQ(FileTree::ItemPath(Tree().OpenFileItem()), m_strA);
     EXPECT_EQ(Tree().currentItem(), Tree().OpenFileItem());
     EXPECT_TRUE(Tree().OpenFileItem()->font(0).bold());
 
     QTreeWidgetItem* second = Tree().RootItem()->child(1);
-    QSignalSpy spy(&Tree(), &CFileTreeView::FileClicked);
+    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     // A double-click as the window system delivers it: a click, then a press, the
     // double-click and a release.
     const QPoint at = Tree().visualItemRect(second).center();
@@ -241,7 +241,7 @@ TEST_F(FileTreeKindsTest, ClickOnACodePage936NameLoadsThatFile)
     ASSERT_EQ(gbk->text(0), QStringLiteral("测试.mg"));
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, Tree().visualItemRect(gbk).center());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
-    EXPECT_EQ(Draw().m_strCurPath, CFileTreeView::ItemPath(gbk));
+    EXPECT_EQ(Draw().m_strCurPath, FileTree::ItemPath(gbk));
     EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 4321);
 }
 

@@ -1,8 +1,8 @@
 // Menus, identifiers, enable and check rules, toolbar, accelerators, status
 // bar, splitter, caption, About box, fonts.
+#include "AboutDialog.h"
 #include "BitmapFile.h"
-#include "CAboutDlg.h"
-#include "CInfoView.h"
+#include "EvaluationPanel.h"
 #include "Fonts.h"
 #include "ShellTestSupport.h"
 
@@ -37,7 +37,7 @@ std::vector<Item> ItemsOf(const QMenu* menu)
     return out;
 }
 
-QMenu* MenuTitled(CMainFrame& frame, const QString& title)
+QMenu* MenuTitled(MainWindow& frame, const QString& title)
 {
     for (QAction* a : frame.menuBar()->actions())
         if (a->text() == title)
@@ -143,7 +143,7 @@ TEST_F(FrameTest, StartUpEnableAndCheckRules)
     EXPECT_EQ(frame->m_bPrintMode, 0);
     EXPECT_EQ(frame->m_bFileLoaded, 0);
     EXPECT_EQ(frame->m_bPrintList, 0);
-    EXPECT_EQ(frame->m_pInfoView, frame->Pane(2));
+    EXPECT_EQ(frame->m_pEvaluationPanel, frame->Pane(2));
     EXPECT_TRUE(frame->m_PrintList.isEmpty());
     EXPECT_TRUE(frame->m_strLastItemName.isEmpty());
     EXPECT_TRUE(frame->m_strLastTester.isEmpty());
@@ -244,7 +244,7 @@ TEST_F(FrameTest, StatusBarTextsAfterLoadingASample)
 {
     ShowFrame();
     const QString sample = QStringLiteral(ROVANA_SAMPLES_DIR "/MG0003.mg");
-    CFileData expected;
+    TestRecord expected;
     ASSERT_TRUE(expected.Load(sample));
     Open(sample);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
@@ -275,9 +275,9 @@ TEST_F(FrameTest, StatusTextsStayUntilAFileIsLoaded)
 TEST_F(FrameTest, CaptionAndPanes)
 {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Veltra - Orvik 锚杆无损检测仪分析软件"));
-    EXPECT_EQ(frame->Pane(0), frame->FileTree());
-    EXPECT_EQ(frame->Pane(1), frame->DrawView());
-    EXPECT_NE(qobject_cast<CInfoView*>(frame->Pane(2)), nullptr);
+    EXPECT_EQ(frame->Pane(0), frame->TreePane());
+    EXPECT_EQ(frame->Pane(1), frame->ReportPane());
+    EXPECT_NE(qobject_cast<EvaluationPanel*>(frame->Pane(2)), nullptr);
     EXPECT_EQ(frame->Pane(3), nullptr);
     const auto* splitter = qobject_cast<QSplitter*>(frame->centralWidget());
     ASSERT_NE(splitter, nullptr);
@@ -318,7 +318,7 @@ TEST_F(FrameTest, TreePaneStartsAtASixthOfTheWidthItWasCreatedWith)
 
 TEST_F(FrameTest, AboutBoxCaptionTextAndOkButton)
 {
-    CAboutDlg dlg;
+    AboutDialog dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("关于Veltra-Orvik"));
     const auto* text = dlg.findChild<QLabel*>(QStringLiteral("description"));
     ASSERT_NE(text, nullptr);
@@ -350,7 +350,7 @@ TEST_F(FrameTest, SavePrintAndPictureCommandsReachTheReportView)
     Open(WriteRecord("MG0001.mg"));
     frame->SetPrintList({QStringLiteral("MG0001.mg")});
     messages.clear();
-    CDrawView* view = frame->DrawView();
+    ReportView* view = frame->ReportPane();
     QStringList asked;
     view->m_fnAskSavePath = [&](const QString& name) {
         asked << "save " + QFileInfo(name).fileName();
@@ -384,8 +384,8 @@ TEST_F(FrameTest, PanelFollowsTheReportViewsSelectedChannelAndRecord)
     // and bottom set and grade B; its markers measure 5.98 m against the 6 m design, so the
     // class follows the grade: II.
     Open(Write("MG0003.mg", test::ReadBytes(QStringLiteral(ROVANA_SAMPLES_DIR "/MG0003.mg"))));
-    CInfoView* panel = frame->m_pInfoView;
-    ASSERT_EQ(frame->DrawView()->m_nActiveChannel, 1);
+    EvaluationPanel* panel = frame->m_pEvaluationPanel;
+    ASSERT_EQ(frame->ReportPane()->m_nActiveChannel, 1);
     EXPECT_EQ(panel->ShownGrade(), 1);
     EXPECT_EQ(panel->ShownClass(), 1);
     EXPECT_EQ(panel->ShownAnchor(), "5.00");

@@ -13,7 +13,7 @@ const QString kOrg = QStringLiteral("RovanaShellTests");
 
 TEST(RecentFileList, KeepsTheFourMostRecentFirstWithoutDuplicates)
 {
-    CRecentFileList list(kOrg, test::TestSettingsName(), 4);
+    RecentFiles list(kOrg, test::TestSettingsName(), 4);
     EXPECT_TRUE(list.Entries().isEmpty());
     for (const char* p : {"/d/1.mg", "/d/2.mg", "/d/3.mg", "/d/4.mg", "/d/5.mg"})
         list.Add(QString::fromLatin1(p));
@@ -30,7 +30,7 @@ TEST(RecentFileList, IsKeptInTheSettingsUnderItsOrganisation)
 {
     const QString app = test::TestSettingsName();
     {
-        CRecentFileList list(kOrg, app, 4);
+        RecentFiles list(kOrg, app, 4);
         list.Add("/d/a.mg");
         list.Add("/d/b.mg");
     }
@@ -41,13 +41,13 @@ TEST(RecentFileList, IsKeptInTheSettingsUnderItsOrganisation)
     // The settings live in the test's temporary folder, not in the user's configuration.
     EXPECT_FALSE(settings.fileName().startsWith(QDir::homePath() + "/.config"));
 
-    CRecentFileList again(kOrg, app, 4);
+    RecentFiles again(kOrg, app, 4);
     EXPECT_EQ(again.Entries(), (QStringList{"/d/b.mg", "/d/a.mg"}));
 }
 
 TEST(RecentFileList, MakesRelativePathsAbsolute)
 {
-    CRecentFileList list(kOrg, test::TestSettingsName(), 4);
+    RecentFiles list(kOrg, test::TestSettingsName(), 4);
     list.Add("rel.mg");
     EXPECT_EQ(list.Entries(), QStringList{QDir::current().absoluteFilePath("rel.mg")});
 }
@@ -68,7 +68,7 @@ TEST_F(RecentMenuTest, FileMenuListsTheEntriesWithTheirIdentifiers)
     EXPECT_TRUE(first->isEnabled());
     EXPECT_EQ(frame->Action(ID_FILE_MRU_FILE1 + 2), nullptr);
 
-    QSignalSpy spy(frame.get(), &CMainFrame::OpenRecentFile);
+    QSignalSpy spy(frame.get(), &MainWindow::OpenRecentFile);
     second->trigger();
     ASSERT_EQ(spy.size(), 1);
     EXPECT_EQ(spy[0][0].toInt(), 1);

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "ByteBuffer.h"
-#include "CDrawView.h"
-#include "CFileTreeView.h"
-#include "CInfoView.h"
-#include "CMainFrame.h"
-#include "CMyView.h"
-#include "CRecentFileList.h"
+#include "ChannelView.h"
 #include "CommandIds.h"
+#include "EvaluationPanel.h"
+#include "FileTree.h"
 #include "InstrumentFile.h"
+#include "MainWindow.h"
 #include "MgLayout.h"
+#include "RecentFiles.h"
+#include "ReportView.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -77,13 +77,13 @@ struct MarkerState
     bool operator==(const MarkerState&) const = default;
 };
 
-inline MarkerState StateOf(const CMyView& v)
+inline MarkerState StateOf(const ChannelView& v)
 {
     return {{v.m_bEndSet, v.m_bFreeEndSet, v.m_bBottomSet, v.m_bDefectStartSet, v.m_bDefectEndSet},
             {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos, v.m_nDefectEndPos}};
 }
 
-inline void SetState(CMyView& v, const MarkerState& s)
+inline void SetState(ChannelView& v, const MarkerState& s)
 {
     v.m_bEndSet = s.flags[0];
     v.m_bFreeEndSet = s.flags[1];
@@ -125,9 +125,9 @@ protected:
         ASSERT_TRUE(m_Dir.isValid());
         m_strFolder = m_Dir.path() + QStringLiteral("/site1");
         ASSERT_TRUE(QDir().mkpath(m_strFolder));
-        m_pRecent = std::make_unique<CRecentFileList>(QStringLiteral("RovanaShellTests"),
-                                                      TestSettingsName(), kRecentFileCount);
-        frame = std::make_unique<CMainFrame>();
+        m_pRecent = std::make_unique<RecentFiles>(QStringLiteral("RovanaShellTests"),
+                                                  TestSettingsName(), kRecentFileCount);
+        frame = std::make_unique<MainWindow>();
         frame->SetMessageSink([this](const QString& text) { messages << text; });
         frame->SetOpenDialog([this] { return m_strNextOpen; });
         frame->SetRecentFileList(m_pRecent.get());
@@ -168,16 +168,16 @@ protected:
         Settle();
     }
 
-    CDrawView& Draw() { return *frame->DrawView(); }
-    CMyView& View(int c) { return *frame->DrawView()->m_pChannelView[c]; }
-    CFileTreeView& Tree() { return *frame->FileTree(); }
+    ReportView& Draw() { return *frame->ReportPane(); }
+    ChannelView& View(int c) { return *frame->ReportPane()->m_pChannelView[c]; }
+    FileTree& Tree() { return *frame->TreePane(); }
 
     QTemporaryDir m_Dir;
     QString m_strFolder;
     QString m_strNextOpen;
     QStringList messages;
-    std::unique_ptr<CRecentFileList> m_pRecent;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<RecentFiles> m_pRecent;
+    std::unique_ptr<MainWindow> frame;
 };
 
 } // namespace rovana::test

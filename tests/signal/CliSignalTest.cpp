@@ -1,9 +1,9 @@
-#include "CFileData.h"
 #include "InstrumentFile.h"
 #include "LowPass.h"
 #include "SignalTestSupport.h"
 #include "Spectrum.h"
 #include "TestFiles.h"
+#include "TestRecord.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -182,7 +182,7 @@ TEST(SignalCliSamplesTest, EverySampleGivesThreeChannels)
     const QStringList names = dir.entryList({"*.mg"}, QDir::Files);
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
-        CFileData data;
+        TestRecord data;
         ASSERT_TRUE(data.Load(dir.filePath(name))) << name.toStdString();
         const CliRun spectrum = RunCli({"spectrum", dir.filePath(name)});
         ASSERT_EQ(spectrum.exitCode, 0) << name.toStdString() << spectrum.err.toStdString();

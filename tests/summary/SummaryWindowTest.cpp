@@ -1,10 +1,10 @@
 // The summary window and its command in the main window: table, sorting, double-click,
 // statistics, saving, printing, the progress bar, and the menu item.
 #include "SummaryWindow.h"
-#include "CDrawView.h"
-#include "CFileTreeView.h"
-#include "CMainFrame.h"
 #include "CommandIds.h"
+#include "FileTree.h"
+#include "MainWindow.h"
+#include "ReportView.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 
@@ -133,15 +133,15 @@ TEST(SummaryWindowProgressTest, LargeFoldersShowAProgressBarThatCancels)
 TEST(SummaryCommandTest, MenuItemFollowsTheTreeAndRowsOpenInTheMainWindow)
 {
     const test::SiteFolder site;
-    CMainFrame frame;
+    MainWindow frame;
     frame.SetMessageSink([](const QString&) {});
     QAction* action = frame.Action(ID_FILE_SITE_SUMMARY);
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), QStringLiteral("检测结果汇总"));
     EXPECT_FALSE(action->isEnabled());
 
-    frame.FileTree()->m_strFolder = site.Folder();
-    frame.FileTree()->RefreshTree();
+    frame.TreePane()->m_strFolder = site.Folder();
+    frame.TreePane()->RefreshTree();
     EXPECT_TRUE(action->isEnabled());
 
     action->trigger();
@@ -151,8 +151,8 @@ TEST(SummaryCommandTest, MenuItemFollowsTheTreeAndRowsOpenInTheMainWindow)
     QAbstractItemModel* m = window->Table()->model();
     ASSERT_EQ(m->rowCount(), 6);
     emit window->Table()->doubleClicked(m->index(4, 0)); // A05.mg
-    EXPECT_EQ(frame.DrawView()->m_strCurPath, site.Path(QStringLiteral("A05.mg")));
-    EXPECT_EQ(frame.DrawView()->m_CurData.m_nReportChannel, 2);
+    EXPECT_EQ(frame.ReportPane()->m_strCurPath, site.Path(QStringLiteral("A05.mg")));
+    EXPECT_EQ(frame.ReportPane()->m_CurData.m_nReportChannel, 2);
     window->close();
 }
 

@@ -1,9 +1,9 @@
 // The amplitude, wave-speed and magnification dialogs as the context menu opens them,
 // driven without an event loop of their own.
-#include "CEnlargeWaveSet.h"
-#include "CMyView.h"
-#include "CValueDialog.h"
+#include "ChannelView.h"
 #include "FakeViewHost.h"
+#include "GainDialog.h"
+#include "ValueDialog.h"
 #include "ViewCommands.h"
 
 #include <QApplication>
@@ -36,7 +36,7 @@ protected:
             opened = &dialog;
             title = dialog.windowTitle();
             name = dialog.objectName();
-            if (auto* dlg = qobject_cast<CValueDialog*>(&dialog)) {
+            if (auto* dlg = qobject_cast<ValueDialog*>(&dialog)) {
                 shown = dlg->Edit()->text();
                 dlg->m_fnRefuse = [&](const QString& message) { refusals << message; };
                 dlg->Edit()->setText(text);
@@ -55,7 +55,7 @@ protected:
     }
 
     test::FakeViewHost host;
-    CMyView view{0, &host};
+    ChannelView view{0, &host};
     QDialog* opened = nullptr;
     QString title, name, shown;
     QStringList items, refusals;
@@ -127,16 +127,16 @@ TEST_F(DialogsTest, TypingReplacesTheShownValue)
     const struct
     {
         int command;
-        int (*value)(const CMyView&, const test::FakeViewHost&);
+        int (*value)(const ChannelView&, const test::FakeViewHost&);
     } rows[] = {
         {ID_SET_WAVESPEED,
-         [](const CMyView&, const test::FakeViewHost& h) { return h.record.m_nWaveSpeed; }},
+         [](const ChannelView&, const test::FakeViewHost& h) { return h.record.m_nWaveSpeed; }},
         {ID_SET_AMPLITUDE,
-         [](const CMyView& v, const test::FakeViewHost&) { return v.m_nMaxAmplitude; }},
+         [](const ChannelView& v, const test::FakeViewHost&) { return v.m_nMaxAmplitude; }},
     };
     for (const auto& r : rows) {
         view.m_fnRunDialog = [](QDialog& dialog) {
-            auto* edit = qobject_cast<CValueDialog*>(&dialog)->Edit();
+            auto* edit = qobject_cast<ValueDialog*>(&dialog)->Edit();
             for (const QChar c : QStringLiteral("3600")) {
                 QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'), Qt::NoModifier,
                                 QString(c));

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "CFileData.h"
-#include "CMyViewHost.h"
+#include "ChannelViewHost.h"
 #include "DisplaySettings.h"
+#include "TestRecord.h"
 
 namespace rovana::test {
 
 // Stands in for the report view: a record, the display switches and the selection. Calls
 // for the panel go nowhere; the report view's own tests cover them with a real panel.
-class FakeViewHost : public CMyViewHost
+class FakeViewHost : public ChannelViewHost
 {
 public:
-    const CFileData& CurrentRecord() const override { return record; }
+    const TestRecord& CurrentRecord() const override { return record; }
     const DisplaySettings& Display() const override { return display; }
     int ActiveChannel() const override { return active; }
     float MeasuredLength(int) const override { return 0.0f; }
@@ -23,7 +23,7 @@ public:
     void SetRecordWaveSpeed(int waveSpeed) override { record.m_nWaveSpeed = waveSpeed; }
     bool SaveCopyWithResults() override { return false; }
 
-    CFileData record;
+    TestRecord record;
     DisplaySettings display;
     int active = -1;
 };

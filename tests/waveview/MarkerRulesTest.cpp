@@ -1,6 +1,6 @@
 // Cursor, keys, automatic placement and the marker commands' follow-up as plain functions.
 #include "MarkerRules.h"
-#include "CFileData.h"
+#include "TestRecord.h"
 #include "ViewCommands.h"
 
 #include <gtest/gtest.h>

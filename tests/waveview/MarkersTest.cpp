@@ -1,10 +1,10 @@
 // Markers through the channel view widget, with a real report view and evaluation panel:
 // clicks, drags, keys, the context menu, the panel's grade, lengths and class, selection.
-#include "CDrawView.h"
-#include "CDrawViewHost.h"
-#include "CInfoView.h"
-#include "CMyView.h"
+#include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EvaluationPanel.h"
+#include "ReportView.h"
+#include "ReportViewHost.h"
 #include "ViewCommands.h"
 
 #include <QApplication>
@@ -20,16 +20,16 @@ namespace rovana {
 namespace {
 
 // Stands in for the main frame: display switches and the panel.
-class Frame : public CDrawViewHost
+class Frame : public ReportViewHost
 {
 public:
     DisplaySettings& Display() override { return display; }
     int FileLoaded() const override { return 0; }
     void SetStatusPane(int, const QString&) override {}
-    CInfoView* InfoView() override { return &panel; }
+    EvaluationPanel* EvaluationPane() override { return &panel; }
 
     DisplaySettings display;
-    CInfoView panel;
+    EvaluationPanel panel;
 };
 
 class PaintCounter : public QObject
@@ -51,7 +51,7 @@ protected:
     {
         frame.panel.SetReportView(&report);
         frame.display.m_bCompress = 0;
-        CFileData& d = report.m_CurData;
+        TestRecord& d = report.m_CurData;
         d.m_nSampleCount = 1024;
         d.m_nSampleInterval = 10;
         d.m_nWaveSpeed = 5000;
@@ -63,12 +63,12 @@ protected:
         report.m_nActiveChannel = 0;
     }
 
-    CMyView& Channel(int c) { return *report.m_pChannelView[c]; }
+    ChannelView& Channel(int c) { return *report.m_pChannelView[c]; }
 
     // A left click at x, then `command` chosen from the context menu opened there.
     void Mark(int x, int command, int c = 0)
     {
-        CMyView& v = Channel(c);
+        ChannelView& v = Channel(c);
         QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(x, 20));
         v.m_fnRunMenu = [command](QMenu& menu, QPoint) {
             return menu.findChild<QAction*>(QString::number(command));
@@ -91,7 +91,7 @@ protected:
     }
 
     Frame frame;
-    CDrawView report{&frame};
+    ReportView report{&frame};
 };
 
 TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
@@ -114,7 +114,7 @@ TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
 
 TEST_F(MarkersTest, ClicksDragsAndTheRightButtonMenu)
 {
-    CMyView& v = Channel(0);
+    ChannelView& v = Channel(0);
     report.m_CurData.m_nSampleCount = 512;
     QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(7, 20));
     EXPECT_EQ(v.m_nCursor, 8);
@@ -148,7 +148,7 @@ TEST_F(MarkersTest, ClicksDragsAndTheRightButtonMenu)
 
 TEST_F(MarkersTest, KeysAndCtrlSThroughTheWidget)
 {
-    CMyView& v = Channel(1);
+    ChannelView& v = Channel(1);
     v.m_nMaxAmplitude = 100;
     QTest::keyClick(&v, Qt::Key_Up);
     EXPECT_EQ(v.m_nMaxAmplitude, 50);
@@ -228,7 +228,7 @@ TEST_F(MarkersTest, EndWithOnlyFreeEndLeavesThePanel)
 TEST_F(MarkersTest, ClearShowsZeroAndClassIV)
 {
     Measure(154);
-    CMyView& v = Channel(0);
+    ChannelView& v = Channel(0);
     const float keptL0 = v.m_fMeasuredL0;
     const float keptLr = v.m_fMeasuredLr;
     ASSERT_GT(keptLr, 0.0f);
@@ -279,7 +279,7 @@ TEST_F(MarkersTest, AMarkerCommandInAnUnselectedViewActsOnItsOwnChannel)
         report.m_nActiveChannel = 1;
         frame.panel.m_nChannelGrade = {2, 3, -1};
         frame.panel.m_nChannelClass = {2, 3, -1};
-        CMyView& v = Channel(0);
+        ChannelView& v = Channel(0);
         v.m_bEndSet = v.m_bBottomSet = 1;
         v.m_nEndPos = 20;
         v.m_nBottomPos = 174; // 3.85 m of 4.0: the class follows the grade

@@ -386,7 +386,7 @@ TEST(Frame, CentreLineInEveryModeAndBackgroundBySelection)
         const DrawList list = s.Draw();
         ASSERT_FALSE(list.empty());
         EXPECT_EQ(list[0].role, Role::Background);
-        EXPECT_EQ(list[0].rect, (GdiRect{0, 0, 1000, 300}));
+        EXPECT_EQ(list[0].rect, (EdgeRect{0, 0, 1000, 300}));
         EXPECT_EQ(list[0].brush, s.in.selected ? QColor(224, 238, 224) : QColor(205, 205, 193));
         const auto centre = Items(list, Role::CentreLine);
         ASSERT_EQ(centre.size(), 1u);
@@ -394,7 +394,7 @@ TEST(Frame, CentreLineInEveryModeAndBackgroundBySelection)
         EXPECT_EQ(centre[0].pen, (Pen{QColor(185, 237, 185), 1, PenStyle::Dot}));
         const auto text = Items(list, Role::Measurement);
         ASSERT_EQ(text.size(), 1u);
-        EXPECT_EQ(text[0].rect, (GdiRect{650, 10, 1000, 300}));
+        EXPECT_EQ(text[0].rect, (EdgeRect{650, 10, 1000, 300}));
         EXPECT_EQ(text[0].kind, DrawItem::Kind::TextInRect);
         if (mode == kModePhase || mode == kModeEnergy) {
             EXPECT_TRUE(text[0].text.isEmpty());
@@ -432,22 +432,22 @@ TEST(Sketch, BandBarAndEllipse)
     const DrawItem* band = Item(list, Role::GroutBand);
     ASSERT_NE(band, nullptr);
     EXPECT_EQ(band->kind, DrawItem::Kind::Rectangle);
-    EXPECT_EQ(band->rect, (GdiRect{60, 360, 220, 400}));
+    EXPECT_EQ(band->rect, (EdgeRect{60, 360, 220, 400}));
     EXPECT_EQ(band->brush, QColor(202, 202, 202));
     EXPECT_EQ(band->pen.color, QColor(Qt::black));
     const DrawItem* bar = Item(list, Role::BoltBar);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->rect, (GdiRect{20, 400 - 30, 220, 400 - 10}));
+    EXPECT_EQ(bar->rect, (EdgeRect{20, 400 - 30, 220, 400 - 10}));
     EXPECT_EQ(bar->brush, QColor(Qt::black));
     const DrawItem* defect = Item(list, Role::DefectEllipse);
     ASSERT_NE(defect, nullptr);
     EXPECT_EQ(defect->kind, DrawItem::Kind::Ellipse);
-    EXPECT_EQ(defect->rect, (GdiRect{100, 360, 140, 400}));
+    EXPECT_EQ(defect->rect, (EdgeRect{100, 360, 140, 400}));
     EXPECT_FALSE(defect->brush.isValid()); // hollow after the band
 
     // H = 300: trunc(3H / 40) = 22, H / 40 = 7.
     s.in.height = 300;
-    EXPECT_EQ(Item(s.Draw(), Role::BoltBar)->rect, (GdiRect{20, 278, 220, 293}));
+    EXPECT_EQ(Item(s.Draw(), Role::BoltBar)->rect, (EdgeRect{20, 278, 220, 293}));
 
     // Without the band: no bar, and the ellipse takes the default white brush.
     s.in.markerSet[1] = 0;

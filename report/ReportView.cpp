@@ -1,0 +1,283 @@
+#include "ReportView.h"
+
+#include "AnalysisSave.h"
+#include "BitmapFile.h"
+#include "ChannelView.h"
+#include "EvaluationPanel.h"
+#include "LowPass.h"
+#include "ProgramMessage.h"
+#include "ReportViewHost.h"
+#include "Spectrum.h"
+#include "TestDate.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace rovana {
+
+ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent), m_pHost(host)
+{
+    InstallDefaultDialogs();
+    InstallPrintDialogs();
+    for (int i = 0; i < 3; ++i) {
+        auto* view = new ChannelView(i, this, this);
+        view->setObjectName(QString::number(59648 + i));
+        view->setWindowTitle(QStringLiteral("MyView"));
+        m_pChannelView[i] = view;
+        view->show();
+    }
+}
+
+ReportView::~ReportView() = default;
+
+namespace {
+
+const QString kMgFilter = QStringLiteral(" Files (*.mg);;All Files (*.*)");
+
+// The part of a path after its last separator; empty when there is none or it is the
+// first character.
+QString NameAfterLastSeparator(const QString& path)
+{
+    const int sep = path.lastIndexOf(QLatin1Char('/'));
+    return sep > 0 ? path.mid(sep + 1) : QString();
+}
+
+} // namespace
+
+void ReportView::InstallDefaultDialogs()
+{
+    m_fnAskSavePath = [this](const QString& proposedPath) {
+        QString path = QFileDialog::getSaveFileName(this, QString(), proposedPath, kMgFilter);
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".mg");
+        return path;
+    };
+    m_fnMessage = [this](const QString& text) { ShowProgramMessage(this, text); };
+}
+
+const DisplaySettings& ReportView::Display() const
+{
+    return m_pHost ? m_pHost->Display() : m_OwnDisplay;
+}
+
+void ReportView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Three views stacked with 10 px gaps and 10 px margins left and right: each view lies
+    // inside the pane, its scroll bar and the end of its trace in sight.
+    const int b = std::max(0, (height() - 100) / 3);
+    for (int i = 0; i < 3; ++i)
+        m_pChannelView[i]->setGeometry(10, 10 + i * (b + 10), std::max(0, width() - 20), b);
+}
+
+void ReportView::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    UpdateStatusPanes();
+}
+
+void ReportView::DistributeChannel(int c)
+{
+    ChannelView& v = *m_pChannelView[c];
+    const TestRecord& d = m_CurData;
+    v.m_nWave.fill(0);
+    v.m_nSpectrum.fill(0);
+    v.m_nRaw.fill(0);
+    v.m_nPhase.fill(0);
+    std::copy_n(d.m_nSamples[c].begin(), v.m_nRaw.size(), v.m_nRaw.begin());
+
+    DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
+    if (display.m_bFilter == 1)
+        LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, UsableSampleCount(d));
+    else
+        std::copy(v.m_nRaw.begin(), v.m_nRaw.end(), v.m_nWave.begin());
+
+    v.m_nSpectrum = v.m_nRaw;
+    const SpectrumResult spectrum = ComputeSpectrum(
+        v.m_nSpectrum, v.m_nPhase, static_cast<float>(d.m_nSampleInterval), d.m_nSampleCount);
+    display.m_fPeakFrequency = spectrum.peakFrequency;
+    display.m_fBinWidth = spectrum.binWidth;
+
+    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr) {
+        panel->m_nChannelGrade[c] = d.m_nGrade[c];
+        panel->m_nChannelClass[c] = d.m_nQualityClass[c];
+        panel->m_fChannelAnchor[c] = d.m_fPanelAnchor[c];
+    }
+    v.SetScrollWidth(UsableSampleCount(d));
+}
+
+void ReportView::RestoreMarkers()
+{
+    if (m_CurData.m_nMarkedChannels <= 0)
+        return;
+    for (int c = 0; c < 3; ++c) {
+        const auto& stored = m_CurData.m_nMarkers[c];
+        if (std::none_of(stored.begin(), stored.end(), [](int p) { return p > 0; }))
+            continue; // this channel's view keeps what it holds
+        ChannelView& v = *m_pChannelView[c];
+        int* const flags[5] = {&v.m_bEndSet, &v.m_bFreeEndSet, &v.m_bBottomSet,
+                               &v.m_bDefectStartSet, &v.m_bDefectEndSet};
+        int* const positions[5] = {&v.m_nEndPos, &v.m_nFreeEndPos, &v.m_nBottomPos,
+                                   &v.m_nDefectStartPos, &v.m_nDefectEndPos};
+        for (int m = 0; m < 5; ++m) {
+            *flags[m] = stored[m] > 0 ? 1 : 0;
+            *positions[m] = stored[m] > 0 ? stored[m] : 0;
+        }
+    }
+}
+
+void ReportView::RefreshInfoPanel(int c)
+{
+    EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr;
+    if (!panel)
+        return;
+    // A report channel outside 0..2 (a damaged file) selects no channel view.
+    if (c < 0 || c > 2 || !m_pChannelView[c]->m_bEndSet || !m_pChannelView[c]->m_bBottomSet) {
+        panel->ClearPanel();
+        return;
+    }
+    ChannelView& v = *m_pChannelView[c];
+    panel->SetPanelGrade(panel->m_nChannelGrade[c]);
+    const float total = v.BottomLength();
+    panel->SetPanelLengths(c, total - v.FreeEndLength(), total);
+}
+
+float ReportView::MeasuredLength(int channel) const
+{
+    if (channel < 0 || channel > 2)
+        return 0.0f;
+    const ChannelView& v = *m_pChannelView[channel];
+    if (!v.m_bEndSet || !v.m_bBottomSet)
+        return 0.0f;
+    return wave::BottomLength(v.DrawingInput());
+}
+
+void ReportView::UpdateStatusPanes()
+{
+    if (!m_pHost || m_pHost->FileLoaded() != 1)
+        return;
+    const TestRecord& d = m_CurData;
+    m_pHost->SetStatusPane(ID_INDICATOR_PROJECT, QStringLiteral("项目;%1").arg(d.m_strProject));
+    m_pHost->SetStatusPane(ID_INDICATOR_FILE, QStringLiteral("文件;%1").arg(d.m_strFile));
+    m_pHost->SetStatusPane(ID_INDICATOR_SAMPLES,
+                           QStringLiteral("采样点数;%1").arg(d.m_nSampleCount));
+    m_pHost->SetStatusPane(ID_INDICATOR_INTERVAL,
+                           QStringLiteral("采样间隔;%1 us").arg(d.m_nSampleInterval));
+    m_pHost->SetStatusPane(ID_INDICATOR_HIGHPASS, QStringLiteral("高通;%1 Hz").arg(d.m_nHighPass));
+    m_pHost->SetStatusPane(ID_INDICATOR_LOWPASS, QStringLiteral("低通;%1 Hz").arg(d.m_nLowPass));
+    m_pHost->SetStatusPane(ID_INDICATOR_DATE,
+                           QStringLiteral("时间;%1").arg(FormatDate(d.m_tTestDate)));
+}
+
+void ReportView::RepaintChannel(int channel)
+{
+    if (channel >= 0 && channel <= 2)
+        m_pChannelView[channel]->viewport()->update();
+}
+
+void ReportView::SetPanelGrade(int grade)
+{
+    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
+        panel->SetPanelGrade(grade);
+}
+
+void ReportView::SetPanelLengths(int channel, float anchorLength, float totalLength)
+{
+    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
+        panel->SetPanelLengths(channel, anchorLength, totalLength);
+}
+
+void ReportView::ResetActiveMagnification()
+{
+    if (m_nActiveChannel < 0 || m_nActiveChannel > 2)
+        return;
+    m_pChannelView[m_nActiveChannel]->m_nMagnify = 0;
+    m_pChannelView[m_nActiveChannel]->viewport()->update();
+}
+
+void ReportView::RepaintAll()
+{
+    update();
+    for (ChannelView* v : m_pChannelView)
+        v->viewport()->update();
+}
+
+void ReportView::SetReportOptions(ReportOptions options)
+{
+    m_ReportOptions.bShowTitle = options.bShowTitle;
+    m_ReportOptions.bChannel1 = options.bChannel1;
+    m_ReportOptions.bChannel2 = options.bChannel2;
+    m_ReportOptions.bChannel3 = options.bChannel3;
+    m_ReportOptions.strTitle = kReportTitle;
+    m_ReportOptions.strFileNumber = options.strFileNumber;
+    m_ReportOptions.strExposedLength = options.strExposedLength;
+    m_ReportOptions.strAnchorLength = options.strAnchorLength;
+    m_ReportOptions.strWaveSpeed = options.strWaveSpeed;
+    m_ReportOptions.strTestDate = options.strTestDate;
+}
+
+AnalysisValues ReportView::CollectAnalysis() const
+{
+    AnalysisValues values;
+    const EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr;
+    for (int c = 0; c < 3; ++c) {
+        const ChannelView& v = *m_pChannelView[c];
+        ChannelAnalysis& ch = values.channels[c];
+        ch.markerSet = {v.m_bEndSet != 0, v.m_bFreeEndSet != 0, v.m_bBottomSet != 0,
+                        v.m_bDefectStartSet != 0, v.m_bDefectEndSet != 0};
+        ch.markerPos = {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos,
+                        v.m_nDefectEndPos};
+        ch.measuredL0 = v.m_fMeasuredL0;
+        ch.measuredLr = v.m_fMeasuredLr;
+        if (panel) {
+            ch.grade = panel->m_nChannelGrade[c];
+            ch.qualityClass = panel->m_nChannelClass[c];
+            ch.anchor = panel->m_fChannelAnchor[c];
+        }
+    }
+    values.activeChannel = m_nActiveChannel;
+    values.waveSpeed = m_CurData.m_nWaveSpeed;
+    return values;
+}
+
+bool ReportView::SaveCopyWithResults()
+{
+    const QString name = NameAfterLastSeparator(m_strCurPath);
+    const QString source = m_strFolder + QLatin1Char('/') + name;
+    // The dialog opens in the test's folder with its name, so that Enter saves it in place.
+    const QString proposed = m_strFolder.isEmpty() ? name : m_strFolder + QLatin1Char('/') + name;
+    const QString target = m_fnAskSavePath(proposed);
+    if (target.isEmpty())
+        return false;
+    const WriteResult result = SaveAnalysis(source, target, CollectAnalysis());
+    if (!result) {
+        m_fnMessage(result.message());
+        return false;
+    }
+    return true;
+}
+
+bool ReportView::SaveViewPicture()
+{
+    if (m_strCurPath.isEmpty()) {
+        // No test on screen: there is no file to put the picture beside.
+        m_fnMessage(QStringLiteral("未有选择文件，请重试！"));
+        return false;
+    }
+    const QImage picture = grab().toImage();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int depth = screen ? screen->depth() : 32;
+    const QString path = PicturePathFor(m_strCurPath);
+    WriteResult result;
+    const bool written = WriteBitmapFile(picture, depth, path, &result);
+    update();
+    // The picture is said to be saved only when it is; otherwise the user learns why not.
+    m_fnMessage(written ? QStringLiteral("图片已保存至%1").arg(path) : result.message());
+    return written;
+}
+
+} // namespace rovana

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "ChannelViewHost.h"
+#include "DisplaySettings.h"
+#include "ReportOptions.h"
+#include "TestRecord.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QPainter;
+class QPrinter;
+
+namespace rovana {
+namespace sheet {
+struct SheetSettings;
+}
+
+class ReportViewHost;
+class ChannelView;
+struct AnalysisValues;
+
+// Status-bar panes written by the report view.
+inline constexpr int ID_INDICATOR_PROJECT = 59142;
+inline constexpr int ID_INDICATOR_FILE = 59143;
+inline constexpr int ID_INDICATOR_SAMPLES = 59144;
+inline constexpr int ID_INDICATOR_INTERVAL = 59145;
+inline constexpr int ID_INDICATOR_HIGHPASS = 59146;
+inline constexpr int ID_INDICATOR_LOWPASS = 59147;
+inline constexpr int ID_INDICATOR_DATE = 59148;
+inline constexpr int ID_INDICATOR_SPARE = 59149;
+
+// The centre pane: owns the test records and the three channel views stacked one above
+// the other, keeps the active channel and writes the acquisition data to the status bar.
+class ReportView : public QWidget, public ChannelViewHost
+{
+    Q_OBJECT
+
+public:
+    explicit ReportView(ReportViewHost* host, QWidget* parent = nullptr);
+    ~ReportView() override;
+
+    // Channel distribution of a load for channel c: clear the view's buffers, copy the
+    // raw samples, filter or copy them for display, transform them into spectrum and
+    // phase (the frame keeps peak frequency and bin width), hand the stored evaluation
+    // to the panel and set the scroll width to the sample count.
+    void DistributeChannel(int c);
+    // Marker restore of a load: only when the record has marked channels; a channel
+    // whose five stored markers are all <= 0 keeps what its view holds.
+    void RestoreMarkers();
+    // Feeds the evaluation panel from channel view c (see the report view's rules).
+    void RefreshInfoPanel(int c) override;
+    // Writes the seven status-bar texts when a test is loaded.
+    void UpdateStatusPanes();
+    // Ctrl+Z: growing gain of the active channel off.
+    void ResetActiveMagnification();
+    // Repaints the report view and its channel views.
+    void RepaintAll();
+
+    // Save: asks for a target (proposing the current file's name) and writes a copy of
+    // the current file with the markers, lengths and evaluation of the channel views and
+    // the panel, the active channel and the record's wave speed. False when cancelled
+    // or refused (the message says why).
+    bool SaveCopyWithResults() override;
+    // What the save writes, from the channel views, the panel and this view.
+    AnalysisValues CollectAnalysis() const;
+    // Save picture: the view as shown, as a ".bmp" next to the test file.
+    bool SaveViewPicture();
+
+    // Takes the report settings dialog's options: the four flags and five of the texts
+    // (not the item name); the title is always the report title.
+    void SetReportOptions(ReportOptions options);
+
+    // Printing and preview of one result sheet per print-list entry, in list order.
+    // Print: the print dialog chooses printer and page range; after the last page of a
+    // real print the list is emptied. Preview never empties it.
+    bool OnFilePrint();
+    void OnFilePrintPreview();
+    // The sheet settings of a page: the report options,
+    // the channel views' amplitude and growing gain, the compress switch.
+    sheet::SheetSettings ReportSettingstings() const;
+    // Pages first..last (1-based) of the print list onto the printer; returns the number
+    // of pages drawn, or -1 when the printer or its output file could not be opened or
+    // finished with an error. Page n shows the file m_strFolder/entry n-1.
+    int PrintPages(QPrinter& printer, int first, int last);
+
+    // How printing asks the user: the print dialog (false for Cancel; it may set a page
+    // range on the printer) and the preview window, which calls its argument to paint.
+    std::function<bool(QPrinter&)> m_fnPrintDialog;
+    std::function<void(QPrinter&, const std::function<void(QPrinter&)>&)> m_fnPreview;
+
+    // How the view asks for a save target and tells the user something; tests replace
+    // them. The target function returns an empty path for Cancel.
+    // It gets the proposed path: the current test's folder and file name.
+    std::function<QString(const QString& proposedPath)> m_fnAskSavePath;
+    std::function<void(const QString&)> m_fnMessage;
+
+    // ChannelViewHost
+    const TestRecord& CurrentRecord() const override { return m_CurData; }
+    const DisplaySettings& Display() const override;
+    int ActiveChannel() const override { return m_nActiveChannel; }
+    float MeasuredLength(int channel) const override;
+    void SetActiveChannel(int channel) override { m_nActiveChannel = channel; }
+    void RepaintChannel(int channel) override;
+    void SetPanelGrade(int grade) override;
+    void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
+    void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
+
+    QString m_strCurPath;
+    QString m_strFolder;
+    TestRecord m_CurData;
+    TestRecord m_PrintData;
+    std::array<ChannelView*, 3> m_pChannelView{};
+    int m_nActiveChannel = -1;
+    ReportOptions m_ReportOptions;
+    int m_nPageCount = 0;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void InstallDefaultDialogs();
+    void InstallPrintDialogs();
+
+    ReportViewHost* m_pHost;
+    DisplaySettings m_OwnDisplay; // used only without a host
+};
+
+} // namespace rovana

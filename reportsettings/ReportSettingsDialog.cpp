@@ -1,0 +1,492 @@
+#include "ReportSettingsDialog.h"
+
+#include "ChannelView.h"
+#include "CheckList.h"
+#include "EvaluationPanel.h"
+#include "NameTables.h"
+#include "NumberEdit.h"
+#include "ProgramMessage.h"
+#include "ReportSettingsHost.h"
+#include "ReportSettingsIds.h"
+#include "ReportSettingsTemplate.h"
+#include "ReportView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidgetItem>
+
+namespace rovana {
+
+using namespace reportsettings;
+
+namespace {
+
+const QString kCaption = QStringLiteral("打印设置");
+const QString kDefaultBasis = QStringLiteral("JCJ/T 182-2009");
+const QString kDefaultInstrument = QStringLiteral("TQ-RX");
+const QString kUnknownFile = QStringLiteral("未知文件");
+constexpr int kEditHeight = 14; // dialog units
+
+// The texts the print list takes: the leaves below the tree's first root item, depth
+// first. An item with children stands for its children; the root's siblings are not
+// visited.
+void CollectLeaves(const QTreeWidgetItem* item, QStringList& out)
+{
+    if (item->childCount() == 0) {
+        out.append(item->text(0));
+        return;
+    }
+    for (int i = 0; i < item->childCount(); ++i)
+        CollectLeaves(item->child(i), out);
+}
+
+// The part of a path after its last separator, when that separator is not the first
+// character.
+std::optional<QString> NameAfterSeparator(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return std::nullopt;
+    return path.mid(slash + 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Construction.
+
+ReportSettingsDialog::ReportSettingsDialog(ReportSettingsHost* host, QWidget* parent)
+    : QDialog(parent), m_pHost(host), m_pView(host->ReportPane())
+{
+    setWindowTitle(kCaption);
+    setModal(true);
+    setWindowFlags((windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) &
+                   ~Qt::WindowContextHelpButtonHint);
+    m_fnMessage = [this](const QString& text) { ShowProgramMessage(this, text); };
+    BuildControls();
+    OnInitDialog();
+}
+
+void ReportSettingsDialog::BuildControls()
+{
+    QFont dialogFont = QApplication::font();
+    dialogFont.setPointSize(kReportSettingsFontPoints);
+    setFont(dialogFont);
+    const QSize base = DialogBaseUnits(QFontMetrics(dialogFont));
+    for (const DialogControl& c : ReportSettingsTemplate()) {
+        QWidget* w = CreateControl(c);
+        // A combo box's template height includes its drop-down list; the closed box is as
+        // high as an edit.
+        QRect units = c.units;
+        if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList)
+            units.setHeight(kEditHeight);
+        w->setGeometry(MapDialogRect(units, base));
+        w->setEnabled(!(c.state & kDisabled));
+        if (c.state & kHidden)
+            w->setVisible(false);
+        if (c.id >= 0)
+            m_Controls.insert(c.id, w);
+    }
+    setFixedSize(MapDialogRect(QRect(QPoint(0, 0), kReportSettingsTemplateSize), base).size());
+
+    m_pFileLabel = qobject_cast<QLabel*>(m_Controls.value(IDC_STATIC_FILE));
+    m_pFileList = qobject_cast<CheckList*>(m_Controls.value(IDC_LIST_FILES));
+    m_pTitleBox = qobject_cast<QCheckBox*>(m_Controls.value(IDC_CHECK_TITLE));
+    m_pSelectAll = qobject_cast<QCheckBox*>(m_Controls.value(IDC_CHECK_ALL));
+    m_pApplyBox = qobject_cast<QCheckBox*>(m_Controls.value(IDC_CHECK_APPLY));
+    m_pBoltType = qobject_cast<QComboBox*>(m_Controls.value(IDC_COMBO_BOLTTYPE));
+    m_pDesignGrade = qobject_cast<QComboBox*>(m_Controls.value(IDC_COMBO_DESIGNGRADE));
+    for (int ch = 0; ch < 3; ++ch)
+        m_pChannelBox[ch] = qobject_cast<QCheckBox*>(m_Controls.value(kChannelBoxes[ch]));
+
+    for (const QString& name : kBoltTypeNames)
+        m_pBoltType->addItem(name);
+    for (const QString& name : kGradeNames)
+        m_pDesignGrade->addItem(name);
+
+    connect(qobject_cast<QPushButton*>(m_Controls.value(IDC_BUTTON_SAVE)), &QPushButton::clicked,
+            this, &ReportSettingsDialog::OnSaveButton);
+    connect(qobject_cast<QPushButton*>(m_Controls.value(IDOK)), &QPushButton::clicked, this,
+            &ReportSettingsDialog::accept);
+    connect(qobject_cast<QPushButton*>(m_Controls.value(IDCANCEL)), &QPushButton::clicked, this,
+            &ReportSettingsDialog::reject);
+    for (int ch = 0; ch < 3; ++ch)
+        connect(m_pChannelBox[ch], &QCheckBox::clicked, this, [this, ch] { OnChannelBox(ch); });
+    connect(m_pSelectAll, &QCheckBox::clicked, this, &ReportSettingsDialog::OnSelectAll);
+    connect(m_pFileList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_bFilling)
+            OnFileSelChange();
+    });
+}
+
+QWidget* ReportSettingsDialog::CreateControl(const DialogControl& c)
+{
+    const QString text = QString::fromUtf16(c.text);
+    QWidget* w = nullptr;
+    switch (c.kind) {
+    case ControlKind::GroupBox:
+        w = new QGroupBox(text, this);
+        break;
+    case ControlKind::Label:
+    case ControlKind::Static:
+        w = new QLabel(text, this);
+        break;
+    case ControlKind::CheckBox:
+        w = new QCheckBox(text, this);
+        break;
+    case ControlKind::Edit:
+    case ControlKind::FloatEdit: {
+        auto* edit =
+            c.kind == ControlKind::FloatEdit ? new NumberEdit(c.id, this) : new QLineEdit(this);
+        edit->setReadOnly(c.state & kReadOnly);
+        w = edit;
+        break;
+    }
+    case ControlKind::ComboEdit:
+    case ControlKind::ComboList: {
+        auto* combo = new QComboBox(this);
+        combo->setEditable(c.kind == ControlKind::ComboEdit);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        w = combo;
+        break;
+    }
+    case ControlKind::CheckList:
+        w = new CheckList(c.id, this);
+        break;
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(text, this);
+        button->setDefault(c.state & kDefaultButton);
+        w = button;
+        break;
+    }
+    }
+    if (c.id >= 0)
+        w->setObjectName(QString::number(c.id));
+    return w;
+}
+
+// ---------------------------------------------------------------------------------------
+// Fields.
+
+QLineEdit* ReportSettingsDialog::Edit(int id) const
+{
+    return qobject_cast<QLineEdit*>(m_Controls.value(id));
+}
+
+QString ReportSettingsDialog::FieldText(int id) const
+{
+    if (id == IDC_STATIC_FILE)
+        return m_pFileLabel->text();
+    if (const auto* combo = qobject_cast<const QComboBox*>(m_Controls.value(id)))
+        return combo->currentText();
+    const QLineEdit* edit = Edit(id);
+    return edit ? edit->text() : QString();
+}
+
+void ReportSettingsDialog::SetFieldText(int id, const QString& text)
+{
+    if (QLineEdit* edit = Edit(id))
+        edit->setText(text);
+}
+
+void ReportSettingsDialog::Apply(const FieldFill& fill)
+{
+    for (const auto& [id, text] : fill.texts)
+        SetFieldText(id, text);
+    if (fill.designGrade) {
+        const int grade = *fill.designGrade;
+        m_pDesignGrade->setCurrentIndex(grade >= 0 && grade < m_pDesignGrade->count() ? grade : -1);
+    }
+    if (fill.testDate)
+        m_strTestDate = *fill.testDate;
+}
+
+void ReportSettingsDialog::SelectBoltType(int index)
+{
+    if (index >= 0 && index < m_pBoltType->count()) {
+        m_pBoltType->setCurrentIndex(index);
+        m_pBoltType->setEditText(m_pBoltType->itemText(index));
+    } else {
+        // Selecting an index the list lacks clears the selection and the field.
+        m_pBoltType->setCurrentIndex(-1);
+        m_pBoltType->setEditText(QString());
+    }
+}
+
+int ReportSettingsDialog::BoltTypeSelection() const
+{
+    // A text typed over the selected item leaves no item selected.
+    const int index = m_pBoltType->currentIndex();
+    return index >= 0 && m_pBoltType->currentText() == m_pBoltType->itemText(index) ? index : -1;
+}
+
+int ReportSettingsDialog::CheckedChannel() const
+{
+    for (int ch = 0; ch < 3; ++ch)
+        if (m_pChannelBox[ch]->isChecked())
+            return ch;
+    return -1;
+}
+
+void ReportSettingsDialog::CheckOnlyChannel(int ch)
+{
+    for (int c = 0; c < 3; ++c)
+        m_pChannelBox[c]->setChecked(c == ch);
+}
+
+ChannelEvaluation ReportSettingsDialog::PanelEvaluation(int ch) const
+{
+    const EvaluationPanel* panel = m_pHost->EvaluationPane();
+    if (!panel || ch < 0 || ch >= 3)
+        return {};
+    return {panel->m_nChannelGrade[ch], panel->m_nChannelClass[ch]};
+}
+
+ProjectInfoValues ReportSettingsDialog::CollectValues() const
+{
+    ProjectInfoValues v;
+    const int ch = CheckedChannel();
+    v.reportChannel = ch < 0 ? 0 : ch;
+    v.exposedLength = FieldText(IDC_EDIT_EXPOSED);
+    v.anchorLength = FieldText(IDC_EDIT_ANCHORAGE);
+    v.waveSpeed = FieldText(IDC_EDIT_WAVESPEED);
+    v.boltType = BoltTypeSelection();
+    v.title = FieldText(IDC_EDIT_TITLE);
+    v.itemName = FieldText(IDC_EDIT_ITEM);
+    v.boltNo = FieldText(IDC_EDIT_BOLTNO);
+    v.testDate = FieldText(IDC_EDIT_TESTDATE);
+    v.testUnit = FieldText(IDC_EDIT_TESTUNIT);
+    v.tester = FieldText(IDC_EDIT_TESTER);
+    v.gradeText = FieldText(IDC_EDIT_GRADE);
+    v.qualityClass = FieldText(IDC_EDIT_QUALITY);
+    v.testBasis = FieldText(IDC_EDIT_BASIS);
+    v.instrument = FieldText(IDC_EDIT_INSTRUMENT);
+    v.installDate = FieldText(IDC_EDIT_INSTALLDATE);
+    v.projectName = FieldText(IDC_EDIT_PROJECT);
+    v.designDiameter = FieldText(IDC_EDIT_DESIGNDIAMETER);
+    v.testDiameter = FieldText(IDC_EDIT_TESTDIAMETER);
+    v.designGrade = m_pDesignGrade->currentIndex();
+    return v;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening.
+
+void ReportSettingsDialog::OnInitDialog()
+{
+    SetFieldText(IDC_EDIT_BASIS, kDefaultBasis);
+    SetFieldText(IDC_EDIT_INSTRUMENT, kDefaultInstrument);
+
+    TestRecord& d = m_pView->m_CurData;
+    // A failed load leaves the record as it was: the values of this same test on screen.
+    m_bFileReadable = static_cast<bool>(d.Load(m_pView->m_strCurPath));
+    m_strLoadedPath = m_pView->m_strCurPath;
+    m_pApplyBox->setChecked(true);
+
+    const int ch = ChannelAtOpening(d.m_nReportChannel);
+    CheckOnlyChannel(ch);
+    if (d.m_bInfoSaved == 1) {
+        const ChannelView* view = m_pView->m_pChannelView[ch];
+        Apply(FillSavedInfo(d, ch, view && view->m_bFreeEndSet == 1, PanelEvaluation(ch)));
+    } else {
+        Apply(FillInstrumentInfo(d, ch, PanelEvaluation(ch), m_pHost->LastValues()));
+    }
+    SelectBoltType(d.m_nBoltType);
+    m_pTitleBox->setChecked(true);
+
+    FillFileList();
+    m_pHost->EmptyPrintList();
+}
+
+void ReportSettingsDialog::FillFileList()
+{
+    QStringList names;
+    if (const QTreeWidgetItem* root = m_pHost->FileTreeRoot())
+        CollectLeaves(root, names);
+    m_bFilling = true;
+    m_pFileList->SetRows(names);
+
+    m_strFilePath = m_pView->m_strCurPath;
+    if (const auto name = NameAfterSeparator(m_strFilePath))
+        m_strFileName = *name;
+    const int row = m_pFileList->FindExact(m_strFileName);
+    if (row >= 0) {
+        m_pFileList->setCurrentRow(row);
+        m_pFileLabel->setText(m_strFileName);
+    }
+    m_bFilling = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Messages and handlers.
+
+int ReportSettingsDialog::SendDialogMessage(int message)
+{
+    return message == WM_PRINTSET_SAVE ? OnReportSettingsSave() : 0;
+}
+
+void ReportSettingsDialog::PostDialogMessage(int message)
+{
+    QMetaObject::invokeMethod(
+        this, [this, message] { SendDialogMessage(message); }, Qt::QueuedConnection);
+}
+
+int ReportSettingsDialog::OnReportSettingsSave()
+{
+    m_strTestDate = FieldText(IDC_EDIT_TESTDATE);
+    m_nApplyToFollowing = m_pApplyBox->isChecked() ? 1 : 0;
+
+    // A file the reader refused shows empty fields; writing them would overwrite its
+    // information with nothing.
+    if (!m_bFileReadable) {
+        m_fnMessage(QStringLiteral("无法读取文件"));
+        return 0;
+    }
+    // The writer refuses texts that do not fit into the file (255 bytes each, the whole
+    // block before byte 512) with a message of its own, and then writes nothing.
+    const WriteResult result = SaveProjectInfo(m_strFilePath, CollectValues());
+    if (!result) {
+        m_fnMessage(result.message());
+        return 0;
+    }
+    if (m_nApplyToFollowing == 1)
+        m_pHost->SetLastValues({FieldText(IDC_EDIT_ITEM), FieldText(IDC_EDIT_TESTDATE),
+                                FieldText(IDC_EDIT_INSTALLDATE), FieldText(IDC_EDIT_TESTUNIT),
+                                FieldText(IDC_EDIT_TESTER)});
+    return 1;
+}
+
+void ReportSettingsDialog::OnSaveButton()
+{
+    if (SendDialogMessage(WM_PRINTSET_SAVE))
+        m_fnMessage(QStringLiteral("已保存！"));
+}
+
+void ReportSettingsDialog::OnChannelBox(int ch)
+{
+    CheckOnlyChannel(ch);
+    for (const auto& [id, text] : ChannelClickTexts(m_pView->m_CurData, ch))
+        SetFieldText(id, text);
+    PostDialogMessage(WM_PRINTSET_SAVE);
+}
+
+void ReportSettingsDialog::OnSelectAll()
+{
+    const int check = m_pSelectAll->isChecked() ? 1 : 0;
+    for (int row = 0; row < m_pFileList->count(); ++row)
+        m_pFileList->SetCheck(row, check);
+}
+
+void ReportSettingsDialog::OnFileSelChange()
+{
+    for (int id : {IDC_EDIT_TITLE, IDC_EDIT_ITEM, IDC_EDIT_BOLTNO, IDC_EDIT_WAVESPEED,
+                   IDC_EDIT_EXPOSED, IDC_EDIT_ANCHORAGE, IDC_EDIT_TESTUNIT, IDC_EDIT_TESTER})
+        SetFieldText(id, QString());
+
+    const QList<QListWidgetItem*> selected = m_pFileList->selectedItems();
+    const QString name = selected.isEmpty() ? kUnknownFile : selected.first()->text();
+    m_pFileLabel->setText(name);
+
+    m_strFilePath = m_pView->m_strFolder + QLatin1Char('/') + name;
+    TestRecord& d = m_pView->m_CurData;
+    const LoadResult loaded = d.Load(m_strFilePath);
+    m_strLoadedPath = m_strFilePath;
+    m_pTitleBox->setChecked(true);
+    m_bFileReadable = static_cast<bool>(loaded);
+    if (!loaded) {
+        // The record still holds the previous file: none of its values may be shown, or
+        // saved, under this file's name.
+        ClearFields();
+        m_fnMessage(loaded.message());
+        return;
+    }
+
+    if (d.m_bInfoSaved == 1) {
+        if (const auto ch = ChannelOnSelection(d.m_nReportChannel))
+            CheckOnlyChannel(*ch);
+        const int ch = CheckedChannel();
+        const ChannelEvaluation e =
+            ch < 0 ? ChannelEvaluation{} : ChannelEvaluation{d.m_nGrade[ch], d.m_nQualityClass[ch]};
+        Apply(FillSavedInfo(d, ch, true, e));
+    } else {
+        const int ch = CheckedChannel();
+        Apply(FillInstrumentInfo(d, ch, UnsavedEvaluation(ch), m_pHost->LastValues()));
+    }
+    SelectBoltType(d.m_nBoltType);
+}
+
+ChannelEvaluation ReportSettingsDialog::UnsavedEvaluation(int ch) const
+{
+    // The panel holds the evaluation of the test on screen only; any other file shows
+    // what it stores itself, which is nothing for a file never evaluated.
+    if (IsFileOnScreen(m_strFilePath))
+        return PanelEvaluation(ch);
+    const TestRecord& d = m_pView->m_CurData;
+    if (ch < 0 || ch >= kChannelCount)
+        return {};
+    return {d.m_nGrade[ch], d.m_nQualityClass[ch]};
+}
+
+bool ReportSettingsDialog::IsFileOnScreen(const QString& path) const
+{
+    const QString& onScreen = m_pView->m_strCurPath;
+    if (path == onScreen)
+        return true;
+    const QString a = QFileInfo(path).canonicalFilePath();
+    return !a.isEmpty() && a == QFileInfo(onScreen).canonicalFilePath();
+}
+
+void ReportSettingsDialog::ClearFields()
+{
+    for (QWidget* w : std::as_const(m_Controls)) {
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            edit->clear();
+    }
+    m_pDesignGrade->setCurrentIndex(-1);
+    SelectBoltType(-1);
+}
+
+ReportOptions ReportSettingsDialog::BuildReportOptions() const
+{
+    const bool title = m_pTitleBox->isChecked();
+    ReportOptions o;
+    o.bShowTitle = title ? 1 : 0;
+    o.strTitle = title ? kReportTitle : QString();
+    o.bChannel1 = m_pChannelBox[0]->isChecked() ? 1 : 0;
+    o.bChannel2 = m_pChannelBox[1]->isChecked() ? 1 : 0;
+    o.bChannel3 = m_pChannelBox[2]->isChecked() ? 1 : 0;
+    o.strItemName = FieldText(IDC_EDIT_ITEM);
+    o.strFileNumber = FieldText(IDC_EDIT_BOLTNO);
+    o.strExposedLength = FieldText(IDC_EDIT_EXPOSED);
+    o.strAnchorLength = FieldText(IDC_EDIT_ANCHORAGE);
+    o.strWaveSpeed = FieldText(IDC_EDIT_WAVESPEED);
+    o.strTestDate = m_strTestDate;
+    return o;
+}
+
+void ReportSettingsDialog::accept()
+{
+    m_pHost->TakePrintList(m_pFileList->CheckedTexts());
+    m_pView->SetReportOptions(BuildReportOptions());
+    QDialog::accept();
+}
+
+void ReportSettingsDialog::done(int result)
+{
+    // The views go on showing the current test and draw with the record: when another
+    // file was selected, the record returns to the current test.
+    if (m_strLoadedPath != m_pView->m_strCurPath) {
+        m_pView->m_CurData.Load(m_pView->m_strCurPath);
+        m_strLoadedPath = m_pView->m_strCurPath;
+    }
+    QDialog::done(result);
+}
+
+} // namespace rovana

@@ -1,0 +1,40 @@
+#pragma once
+
+namespace rovana {
+
+class TestRecord;
+struct DisplaySettings;
+
+// What a channel view reads from and asks of the report view that hosts it. The report
+// view implements this; tests may give a channel view a host of their own.
+class ChannelViewHost
+{
+public:
+    virtual ~ChannelViewHost() = default;
+    // The record currently displayed (m_CurData).
+    virtual const TestRecord& CurrentRecord() const = 0;
+    // The main frame's display mode and switches.
+    virtual const DisplaySettings& Display() const = 0;
+    // Index 0..2 of the selected channel view, or -1.
+    virtual int ActiveChannel() const = 0;
+    // The measured total length L of channel 0..2 in metres, exactly as the marker
+    // commands compute it: bottom to end while both markers are set, else 0.
+    virtual float MeasuredLength(int channel) const = 0;
+
+    // Makes channel 0..2 the selected one (m_nActiveChannel).
+    virtual void SetActiveChannel(int channel) = 0;
+    // Repaints the channel view of channel 0..2 (its background follows the selection).
+    virtual void RepaintChannel(int channel) = 0;
+    // Feeds the evaluation panel from the view of `channel`.
+    virtual void RefreshInfoPanel(int channel) = 0;
+    // Forwarded to the evaluation panel, when there is one: grade 0..3 of the selected
+    // channel; anchored length Lr and total length L (metres) of `channel`.
+    virtual void SetPanelGrade(int grade) = 0;
+    virtual void SetPanelLengths(int channel, float anchorLength, float totalLength) = 0;
+    // The current record's wave speed, m/s.
+    virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
+    // Save: a copy of the current file with the analysis. False when cancelled or refused.
+    virtual bool SaveCopyWithResults() = 0;
+};
+
+} // namespace rovana

@@ -1,0 +1,297 @@
+// ChannelView: mouse, keys, context menu, marker commands, dialogs, focus and the private
+// messages. The rules themselves are the plain functions of MarkerRules; these handlers
+// gather the view's state, apply a rule, take the state back, inform the host and repaint.
+#include "ChannelView.h"
+
+#include "ChannelViewHost.h"
+#include "GainDialog.h"
+#include "TestRecord.h"
+#include "ValueDialog.h"
+#include "ViewCommands.h"
+#include "ViewMessages.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace rovana {
+
+namespace {
+
+// The virtual-key code of a Qt key, or 0 for keys the view leaves alone.
+int VirtualKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    default:
+        return 0;
+    }
+}
+
+bool IsSaveKey(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_S && event.modifiers() == Qt::ControlModifier;
+}
+
+} // namespace
+
+void ChannelView::InstallDefaultRunners()
+{
+    m_fnRunMenu = [](QMenu& menu, QPoint globalPoint) { return menu.exec(globalPoint); };
+    m_fnRunDialog = [](QDialog& dialog) { return dialog.exec(); };
+}
+
+void ChannelView::TakeState(const wave::WaveInput& state)
+{
+    m_bCursorShown = state.cursorShown;
+    m_nCursor = state.cursor;
+    int* const flags[5] = {&m_bEndSet, &m_bFreeEndSet, &m_bBottomSet, &m_bDefectStartSet,
+                           &m_bDefectEndSet};
+    int* const positions[5] = {&m_nEndPos, &m_nFreeEndPos, &m_nBottomPos, &m_nDefectStartPos,
+                               &m_nDefectEndPos};
+    for (int m = 0; m < kMarkerCount; ++m) {
+        *flags[m] = state.markerSet[m];
+        *positions[m] = state.markerPos[m];
+    }
+    m_nMaxAmplitude = state.maxAmplitude;
+    m_nMagnify = state.magnify;
+}
+
+void ChannelView::OnCursorAt(int x)
+{
+    wave::WaveInput state = DrawingInput();
+    if (state.compress)
+        m_fCompress = wave::CompressFactor(state);
+    state.cursor = wave::CursorFromClick(x, state);
+    state.cursorShown = 1;
+    TakeState(state);
+    viewport()->update();
+}
+
+void ChannelView::OnKeyDown(int key)
+{
+    wave::WaveInput state = DrawingInput();
+    if (!wave::ApplyKey(key, state))
+        return;
+    const bool changed = state.cursor != m_nCursor || state.cursorShown != m_bCursorShown ||
+                         state.maxAmplitude != m_nMaxAmplitude || state.magnify != m_nMagnify;
+    TakeState(state);
+    if (changed)
+        viewport()->update();
+}
+
+void ChannelView::OnCommand(int command)
+{
+    switch (command) {
+    case ID_MARKER_CLEAR:
+        ClearMarkers();
+        return;
+    case ID_SET_AMPLITUDE: {
+        AmplitudeDialog dialog(this);
+        RunDialog(dialog);
+        return;
+    }
+    case ID_SET_WAVESPEED: {
+        WaveSpeedDialog dialog(this);
+        RunDialog(dialog);
+        return;
+    }
+    case ID_SET_MAGNIFY: {
+        GainDialog dialog(this);
+        RunDialog(dialog);
+        return;
+    }
+    case ID_CHANNEL_SAVE:
+        if (m_pHost)
+            m_pHost->SaveCopyWithResults();
+        return;
+    default:
+        RunMarkerCommand(wave::MarkerOfCommand(command));
+        return;
+    }
+}
+
+void ChannelView::RunMarkerCommand(int marker)
+{
+    if (marker < 0)
+        return;
+    // The grade reset and the class update act on the selected channel: that must be this
+    // one, whichever view has the keyboard focus.
+    SelectThisChannel();
+    wave::WaveInput state = DrawingInput();
+    const wave::PanelUpdate update = wave::RunMarkerCommand(marker, state);
+    TakeState(state);
+    KeepLengths();
+    PushToPanel(update);
+    viewport()->update();
+}
+
+void ChannelView::ClearMarkers()
+{
+    SelectThisChannel();
+    wave::WaveInput state = DrawingInput();
+    const wave::PanelUpdate update = wave::ClearMarkers(state);
+    TakeState(state);
+    PushToPanel(update); // the kept lengths stay for the save
+    viewport()->update();
+}
+
+void ChannelView::KeepLengths()
+{
+    const wave::KeptLengths kept = wave::LengthsToKeep(DrawingInput());
+    if (!kept.valid)
+        return;
+    m_fMeasuredL0 = kept.freeLength;
+    m_fMeasuredLr = kept.anchored;
+}
+
+void ChannelView::PushToPanel(const wave::PanelUpdate& update)
+{
+    if (!m_pHost)
+        return;
+    if (update.resetGrade)
+        m_pHost->SetPanelGrade(0);
+    if (update.pushLengths)
+        m_pHost->SetPanelLengths(m_nChannel, update.anchored, update.total);
+}
+
+void ChannelView::RunDialog(QDialog& dialog)
+{
+    if (m_fnRunDialog)
+        m_fnRunDialog(dialog);
+}
+
+void ChannelView::OnSetFocus()
+{
+    if (!m_pHost)
+        return;
+    const int active = m_pHost->ActiveChannel();
+    if (active != m_nChannel && active >= 0)
+        m_pHost->RepaintChannel(active); // its background turns grey
+    m_pHost->SetActiveChannel(m_nChannel);
+    m_pHost->RefreshInfoPanel(m_nChannel);
+    viewport()->update();
+}
+
+void ChannelView::SelectThisChannel()
+{
+    if (m_pHost && m_pHost->ActiveChannel() != m_nChannel)
+        OnSetFocus();
+}
+
+int ChannelView::SendViewMessage(int message, int wParam)
+{
+    switch (message) {
+    case WM_SETMAXAMPLITUDE:
+        m_nMaxAmplitude = wParam;
+        break;
+    case WM_SETWAVESPEED:
+        m_nWaveSpeedCopy = wParam;
+        if (m_pHost)
+            m_pHost->SetRecordWaveSpeed(wParam);
+        break;
+    case WM_SETMAGNIFY:
+        m_nMagnify = wave::MagnifyOfChoice(wParam);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+std::unique_ptr<QMenu> ChannelView::CreateContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(QString::number(IDR_CHANNEL_MENU));
+    for (const ChannelMenuItem& item : kChannelMenu) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(item.text));
+        action->setObjectName(QString::number(item.id));
+        action->setData(item.id);
+    }
+    return menu;
+}
+
+void ChannelView::ShowContextMenu(QPoint point)
+{
+    const std::unique_ptr<QMenu> menu = CreateContextMenu();
+    QAction* chosen = m_fnRunMenu ? m_fnRunMenu(*menu, viewport()->mapToGlobal(point)) : nullptr;
+    if (chosen)
+        OnCommand(chosen->data().toInt());
+}
+
+// ---- Events ----------------------------------------------------------------------------
+// Mouse positions are viewport (client) pixels. Moves and releases outside the client
+// area are not the view's: they would reach the window under the pointer.
+
+void ChannelView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        ShowContextMenu(event->position().toPoint());
+        return;
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void ChannelView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if ((event->buttons() & Qt::LeftButton) && viewport()->rect().contains(p))
+        OnCursorAt(p.x());
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void ChannelView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && viewport()->rect().contains(p))
+        OnCursorAt(p.x());
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void ChannelView::keyPressEvent(QKeyEvent* event)
+{
+    if (IsSaveKey(*event)) {
+        OnCommand(ID_CHANNEL_SAVE);
+        return;
+    }
+    if (const int key = VirtualKey(event->key())) {
+        OnKeyDown(key);
+        return;
+    }
+    // Not the scroll area's own arrow-key scrolling: other keys go to the parent.
+    QWidget::keyPressEvent(event);
+}
+
+void ChannelView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    // Closing the context menu hands focus back; that is no new selection.
+    if (event->reason() != Qt::PopupFocusReason)
+        OnSetFocus();
+}
+
+bool ChannelView::event(QEvent* event)
+{
+    // Ctrl+S in a channel view is the view's Save, ahead of the window's shortcut.
+    if (event->type() == QEvent::ShortcutOverride && IsSaveKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+} // namespace rovana
