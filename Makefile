@@ -54,7 +54,8 @@ samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples
 
 format:
-	find record signal waveview evaluation report reportsettings shell cli tests bench tools fuzz \
+	find record signal waveview evaluation report reportsettings summary summarywindow shell cli \
+	  tests bench tools fuzz \
 	  \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i
 
 clean:

@@ -4,8 +4,8 @@ namespace rovana {
 
 QMessageBox::Icon MessageIcon(const QString& text)
 {
-    const bool confirmation = text == QStringLiteral("已保存！") ||
-                              text.startsWith(QStringLiteral("图片已保存至"));
+    const bool confirmation =
+        text == QStringLiteral("已保存！") || text.startsWith(QStringLiteral("图片已保存至"));
     return confirmation ? QMessageBox::Information : QMessageBox::Warning;
 }
 

@@ -140,7 +140,8 @@ TEST(SummaryLayoutTest, ColumnsFillTheWidthAndLongTextsAreCut)
 // Each radical of the CJK Radicals Supplement and the ideograph it stands for, from
 // Unicode's EquivalentUnifiedIdeograph.txt.
 const char32_t kSupplementRadicals[] =
-    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗心⺘扌"
+    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗心⺘"
+    U"扌"
     U"⺙"
     U"攵⺛旡"
     U"⺜日⺝月⺞歺⺟母⺠民⺡氵⺢氺⺣灬⺦丬⺧牛⺨犭⺩王⺪𤴔⺫目⺬示⺭礻⺮𥫗⺯糹⺰纟⺱罓⺲罒⺳㓁⺴冗"
