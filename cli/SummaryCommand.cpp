@@ -32,11 +32,13 @@ constexpr const char* kBoltKeys[kColumnCount] = {
     "qualityClass", "verdict",      "file",
 };
 
+const char kSummaryUsage[] =
+    "用法: rovana-cli summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n";
+
 bool ParseSummaryArguments(const QStringList& args, SummaryArguments& parsed, std::ostream& err)
 {
     const auto usage = [&err] {
-        err << "用法: rovana-cli summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf "
-               "OUT.pdf]\n";
+        err << kSummaryUsage;
         return false;
     };
     for (int i = 0; i < args.size(); ++i) {
@@ -146,18 +148,21 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
         outputs.push_back({parsed.xlsx, [&](QString* why) { return SummaryXlsx(*summary, why); }});
     if (!parsed.pdf.isEmpty())
         outputs.push_back({parsed.pdf, [&](QString* why) { return SummaryPdf(*summary, why); }});
+    // As for the sheets: the table is complete, but a file that could not be read makes
+    // the run end with status 1.
+    const int done = summary->statistics.unreadable > 0 ? 1 : 0;
     if (outputs.empty()) {
         WriteJson(*summary, out);
         out.flush();
-        return out ? 0 : 1;
+        return out ? done : 1;
     }
 
-    // Every target is checked before anything is written.
+    // Every target is checked before anything is written; a refused one is a usage error.
     const QStringList inputs = summary->Paths();
     for (const Output& o : outputs)
         if (const OutputResult checked = CheckOutputPath(o.path, inputs); !checked) {
-            err << checked.detail.toStdString() << "\n";
-            return 1;
+            err << checked.detail.toStdString() << "\n" << kSummaryUsage;
+            return 2;
         }
     for (const Output& o : outputs) {
         QString why;
@@ -171,7 +176,7 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
             return 1;
         }
     }
-    return 0;
+    return done;
 }
 
 } // namespace rovana::cli
