@@ -4,33 +4,19 @@
 #include "SheetPainter.h"
 #include "SheetPdf.h"
 
+#include "BenchApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
-#include <memory>
-
 namespace {
 
-constexpr int kSiteSheets = 200;
+using rovana::bench::EnsureGuiApplication;
 
-// Sheets draw text: they need the fonts of a GUI application, without a display.
-bool EnsureGuiApplication()
-{
-    static int argc = 1;
-    static char name[] = "rovana-bench";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
-    if (QCoreApplication::instance())
-        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(argc, argv);
-    return true;
-}
+constexpr int kSiteSheets = 200;
 
 // `count` test files taken from the samples in turn.
 QStringList SiteFiles(int count)

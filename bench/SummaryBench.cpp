@@ -7,32 +7,21 @@
 #include "SummaryTable.h"
 #include "SummaryXlsx.h"
 
+#include "BenchApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <memory>
 
 namespace {
 
-constexpr int kSiteFiles = 10000;
+using rovana::bench::EnsureGuiApplication;
 
-bool EnsureGuiApplication()
-{
-    static int argc = 1;
-    static char name[] = "rovana-bench";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
-    if (QCoreApplication::instance())
-        return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(argc, argv);
-    return true;
-}
+constexpr int kSiteFiles = 10000;
 
 // One bolt of the site: three in four evaluated, every fifth with a defect.
 QByteArray SiteFile(int i)

@@ -215,7 +215,7 @@ bool SameOutside(const QByteArray& a, const QByteArray& b, qsizetype from, qsize
 }
 
 // Saves the analysis into a copy and the project information into the file itself, and
-// reloads both. `loaded` tells whether the original bytes loaded into `record`.
+// reloads both. `loaded` tells whether the fuzzed bytes loaded into `record`.
 void RunWriters(const QTemporaryDir& dir, const QByteArray& bytes, const TestRecord& record,
                 bool loaded)
 {

@@ -16,14 +16,6 @@ const QColor kZeroLineColor(185, 237, 185);
 const QColor kGroutColor(202, 202, 202);
 const QColor kDefectColor(124, 124, 124);
 
-// Pixels per sample from the printed record's own sampling interval; 0 without samples.
-double RecordScale(const TestRecord& print, const SheetSettings& s, int width)
-{
-    if (UsableSampleCount(print) == 0)
-        return 0.0;
-    return static_cast<double>(print.m_nSampleInterval) * width / DiagramWindow(s);
-}
-
 void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int channel,
                         SheetDrawList& list)
 {
@@ -42,7 +34,7 @@ void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int chann
 void DrawTimeMarks(const SheetContext& ctx, const SheetRect& box, SheetDrawList& list)
 {
     const int w = box.right - box.left;
-    const double px = TimeLabelScale(ctx.print, ctx.settings, w);
+    const double px = SampleScale(ctx.print, ctx.settings, w);
     for (int j = 1; j <= 3; ++j) {
         const int x = box.left + (w * j) / 4;
         AddLine(list, SheetRole::TimeTick, j, {x, box.bottom}, {x, box.bottom + 10});
@@ -140,17 +132,14 @@ int DiagramWindow(const SheetSettings& settings)
 
 double TraceScale(const TestRecord& print, const SheetSettings& settings, int width)
 {
-    return UsableSampleCount(print) == 0 ? width / 2048.0 : RecordScale(print, settings, width);
+    return UsableSampleCount(print) == 0 ? width / 2048.0 : SampleScale(print, settings, width);
 }
 
-double TimeLabelScale(const TestRecord& print, const SheetSettings& settings, int width)
+double SampleScale(const TestRecord& print, const SheetSettings& settings, int width)
 {
-    return RecordScale(print, settings, width);
-}
-
-double BarScale(const TestRecord& print, const SheetSettings& settings, int width)
-{
-    return RecordScale(print, settings, width);
+    if (UsableSampleCount(print) == 0)
+        return 0.0;
+    return static_cast<double>(print.m_nSampleInterval) * width / DiagramWindow(settings);
 }
 
 QString TimeLabel(const TestRecord& print, int offset, double px)
@@ -230,7 +219,7 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
 {
     const TestRecord& d = ctx.print;
     const auto& m = d.m_nMarkers[static_cast<std::size_t>(channel)];
-    const double px = BarScale(d, ctx.settings, box.right - box.left);
+    const double px = SampleScale(d, ctx.settings, box.right - box.left);
     const InterpretationBars bars = BarsToDraw(d, channel, px);
     if (!bars.grout)
         return;
@@ -276,7 +265,7 @@ bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings)
         return false; // no diagram
     // Any positive width gives the scale's sign; the page's own width is not needed.
     constexpr int kAnyWidth = 1000;
-    return BarsToDraw(print, channel, BarScale(print, settings, kAnyWidth)).defect;
+    return BarsToDraw(print, channel, SampleScale(print, settings, kAnyWidth)).defect;
 }
 
 float SheetMarkerLength(const TestRecord& print, int a, int b)

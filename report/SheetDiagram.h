@@ -8,17 +8,14 @@ namespace rovana::sheet {
 // Microseconds the diagram's width stands for: 10240 with compression, else 2048.
 int DiagramWindow(const SheetSettings& settings);
 
-// Pixels per sample of the trace over `width` pixels: the printed record's sampling
-// interval x width / window, so that every sheet of a batch keeps its own time base;
-// width / 2048 when the record has no samples.
+// Pixels per sample over `width` pixels, for the time labels and the interpretation bars:
+// the printed record's sampling interval x width / window, so that every sheet of a batch
+// keeps its own time base. 0 when the record has no samples: the labels are left empty
+// and no bars are drawn.
+double SampleScale(const TestRecord& print, const SheetSettings& settings, int width);
+
+// The same scale for the trace, but width / 2048 when the record has no samples.
 double TraceScale(const TestRecord& print, const SheetSettings& settings, int width);
-
-// The same scale for the time labels; 0 when the record has no samples, and then the
-// time labels are left empty.
-double TimeLabelScale(const TestRecord& print, const SheetSettings& settings, int width);
-
-// The same scale for the interpretation bars; 0 (no bars) without samples.
-double BarScale(const TestRecord& print, const SheetSettings& settings, int width);
 
 // The label of a time tick `offset` pixels right of the diagram's left edge: the time at
 // the tick in ms, "%0.2f"; empty for a scale of 0.

@@ -21,7 +21,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
@@ -89,12 +88,6 @@ QString FolderOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash > 0 ? path.left(slash) : QString();
-}
-
-bool CanReadNonEmpty(const QString& path)
-{
-    // Only a non-empty regular file (or a link to one); never opens a FIFO or a device.
-    return CheckTestFile(path) == TestFileCheck::Ok;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -612,11 +605,13 @@ void MainWindow::LoadFromTree(const QString& path)
 
 bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
 {
-    if (entrance == LoadEntrance::Document && CheckTestFile(path) == TestFileCheck::Missing) {
+    // Only a non-empty regular file (or a link to one); a FIFO or a device is never opened.
+    const TestFileCheck check = CheckTestFile(path);
+    if (entrance == LoadEntrance::Document && check == TestFileCheck::Missing) {
         ShowMessage(QStringLiteral("文件不存在！"));
         return false;
     }
-    if (!CanReadNonEmpty(path)) {
+    if (check != TestFileCheck::Ok) {
         ShowMessage(QStringLiteral("无法读取文件"));
         return false;
     }

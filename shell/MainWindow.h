@@ -34,9 +34,6 @@ float CompressCommandFactor(int sampleInterval, int sampleCount, int width);
 // directory separator, provided that separator is not the first character; else empty.
 QString FolderOf(const QString& path);
 
-// 1 when the file opens for reading and is not empty (the entrances' first check).
-bool CanReadNonEmpty(const QString& path);
-
 // The main window: menu bar, toolbar, nine-pane status bar and a one-row, three-column
 // splitter with the file tree, the report view and the evaluation panel. Owns the display
 // state (DisplaySettings: display mode, toggles, peak frequency and bin width), the print

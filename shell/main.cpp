@@ -3,8 +3,13 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
+    // A write past a file-size limit must fail and be reported, with the old file kept,
+    // instead of ending the program in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(rovana::kProfileName);
     QApplication::setOrganizationName(rovana::kRegistryKey);

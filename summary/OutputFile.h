@@ -21,10 +21,9 @@ struct OutputResult
 // not a regular file (a folder, a device such as /dev/full), and a path without a name.
 OutputResult CheckOutputPath(const QString& path, const QStringList& inputs);
 
-// Writes `bytes` as the file `path`: into a new temporary file beside it, checked write by
-// write, synced, renamed over `path`, then the folder synced. On any failure the temporary
-// file is removed and an existing `path` keeps its old contents. An existing file's
-// permissions are kept; a new file gets the usual ones (0666 less the umask).
+// Writes `bytes` as the file `path` through the program's safe writer (a temporary file
+// beside it, checked writes, syncs, rename): on any failure the temporary file is gone, an
+// existing `path` keeps its old contents, and the detail says why and which file.
 OutputResult WriteFileViaTemporary(const QString& path, const QByteArray& bytes);
 
 // CheckOutputPath, then WriteFileViaTemporary.

@@ -442,8 +442,7 @@ TEST_F(SheetTest, NoSamplesInThePrintedFileLeavesTheTimeLabelsEmpty)
     for (int j = 1; j <= 3; ++j)
         EXPECT_EQ(Find(list, SheetRole::TimeLabel, j)->text, "");
     EXPECT_DOUBLE_EQ(TraceScale(print, settings, 2048), 1.0);
-    EXPECT_EQ(TimeLabelScale(print, settings, 2048), 0.0);
-    EXPECT_EQ(BarScale(print, settings, 2048), 0.0);
+    EXPECT_EQ(SampleScale(print, settings, 2048), 0.0);
 }
 
 TEST_F(SheetTest, ReportChannelOutsideTheChannelsDrawsNoDiagram)

@@ -1,6 +1,8 @@
 // The file tree.
 #include "ShellTestSupport.h"
 
+#include "TestFileCheck.h"
+
 #include <QSignalSpy>
 
 #include <fcntl.h>
@@ -229,7 +231,8 @@ TEST_F(FileTreeKindsTest, ListsRegularFilesOnlyAndShowsCodePage936NamesDecoded)
     for (int i = 0; i < root->childCount(); ++i)
         names << root->child(i)->text(0);
     EXPECT_EQ(names, QStringList({"C.MG", "MG0001.mg", "link.mg", QStringLiteral("测试.mg")}));
-    EXPECT_FALSE(CanReadNonEmpty(m_strFolder + "/x.mg")); // at once, without blocking
+    // At once, without blocking.
+    EXPECT_EQ(CheckTestFile(m_strFolder + "/x.mg"), TestFileCheck::NotRegular);
 }
 
 TEST_F(FileTreeKindsTest, ClickOnACodePage936NameLoadsThatFile)
