@@ -1,5 +1,6 @@
 #include "SheetBody.h"
 
+#include "BoltResult.h"
 #include "NameTables.h"
 #include "SheetItems.h"
 
@@ -105,14 +106,15 @@ void DrawBasicInformation(const SheetContext& ctx, const SheetRect& s, const She
                           SheetDrawList& list)
 {
     const TestRecord& d = ctx.print;
+    const BoltResult result = ResultOf(d);
     const std::array<std::array<QString, 4>, 4> cells = {{
         {QStringLiteral("工程名称"), d.m_strProjectName, QStringLiteral("项目名称"),
          d.m_strItemName},
-        {QStringLiteral("锚杆编号"), d.m_strBoltNo, QStringLiteral("检测依据"), d.m_strTestBasis},
+        {QStringLiteral("锚杆编号"), result.boltNo, QStringLiteral("检测依据"), d.m_strTestBasis},
         {QStringLiteral("安装日期"), d.m_strInstallDate, QStringLiteral("设备型号"),
          d.m_strInstrument},
         {QStringLiteral("锚杆类型"), NameAt(kBoltTypeNames, d.m_nBoltType),
-         QStringLiteral("检测日期"), d.m_strTestDate},
+         QStringLiteral("检测日期"), result.testDate},
     }};
     const double pt = BodyPointSize(ctx.device.dpiY);
     const int w = s.right - s.left;
@@ -182,14 +184,16 @@ void DrawParameters(const SheetContext& ctx, const SheetRect& s, const SheetLayo
         list);
 
     DrawParameterLines(s, lay, lay.y6, lay.y7, kGridTestSplit, kGridTestEnd, kColumnTest, list);
-    const auto& m = d.m_fMeasured[static_cast<std::size_t>(LengthChannel(ctx.settings.options))];
+    // The report channel's analysis, as in the conclusion and the summary.
+    const BoltResult result = ResultOf(d);
+    const ChannelResult& r = result.report;
     DrawParameterBlock(ctx, s,
                        {lay.y6,
                         lay.y7,
                         SheetRole::TestHeading,
                         SheetRole::TestValue,
-                        {Millimetres(d.m_fTestDiameter), Metres(m[0] + m[1]), Metres(m[0]),
-                         Metres(m[1]), d.m_strGradeText}},
+                        {Millimetres(d.m_fTestDiameter), Metres(r.length), Metres(r.freeLength),
+                         Metres(r.anchorLength), result.GradeText()}},
                        list);
 }
 
@@ -198,7 +202,7 @@ void DrawResult(const SheetContext& ctx, const SheetRect& s, const SheetLayout& 
                 SheetDrawList& list)
 {
     const double pt = BodyPointSize(ctx.device.dpiY);
-    const QString text = ConclusionText(ctx.print);
+    const QString text = ConclusionText(ResultOf(ctx.print));
     const int cy = ctx.measure(text, pt).height();
     const int y = lay.y7 + (lay.y8 - lay.y7 - cy) / 2 - cy;
     const QStringList lines = text.split(QStringLiteral("\r\n"));
@@ -247,50 +251,20 @@ void DrawSheetBody(const SheetContext& ctx, const SheetRect& sheet, SheetDrawLis
     DrawResult(ctx, sheet, lay, list);
 }
 
-int LengthChannel(const ReportOptions& options)
+QString ConclusionText(const BoltResult& result)
 {
-    if (options.bChannel1 == 1)
-        return 0;
-    return options.bChannel2 == 1 ? 1 : 2;
-}
-
-QString ConclusionGrade(const QString& gradeText)
-{
-    for (const QString& grade : kGradeNames)
-        if (gradeText.compare(grade, Qt::CaseInsensitive) == 0)
-            return grade;
-    return {};
-}
-
-Verdict VerdictOf(const QString& qualityClass)
-{
-    if (qualityClass.trimmed().isEmpty())
-        return Verdict::NotEvaluated;
-    if (qualityClass.compare(QStringLiteral("IV"), Qt::CaseInsensitive) == 0)
-        return Verdict::Fail;
-    return Verdict::Pass;
-}
-
-QString ConclusionText(const TestRecord& print)
-{
-    QString verdict;
-    switch (VerdictOf(print.m_strQualityClass)) {
-    case Verdict::NotEvaluated:
-        verdict = QStringLiteral("未评定");
-        break;
-    case Verdict::Pass:
-        verdict = QStringLiteral("评定合格");
-        break;
-    case Verdict::Fail:
-        verdict = QStringLiteral("评定不合格");
-        break;
-    }
-    const QString format =
-        QStringLiteral("自由端长:%1m, 锚固长度:%2m, 密实度等级:%3, 锚固质量等级:%4类\r\n ") +
-        verdict;
-    return format.arg(QString::asprintf("%0.2f", static_cast<double>(print.m_fExposedLength)),
-                      QString::asprintf("%0.2f", static_cast<double>(print.m_fAnchorLength)),
-                      ConclusionGrade(print.m_strGradeText), print.m_strQualityClass);
+    const ChannelResult& r = result.report;
+    const QString lengths =
+        QStringLiteral("自由端长:%1m, 锚固长度:%2m")
+            .arg(QString::asprintf("%0.2f", static_cast<double>(r.freeLength)),
+                 QString::asprintf("%0.2f", static_cast<double>(r.anchorLength)));
+    if (result.verdict == Verdict::NotEvaluated)
+        return lengths + QStringLiteral("\r\n 未评定");
+    return lengths +
+           QStringLiteral(", 密实度等级:%1, 锚固质量等级:%2类\r\n ")
+               .arg(result.GradeText(), result.ClassText()) +
+           (result.verdict == Verdict::Fail ? QStringLiteral("评定不合格")
+                                            : QStringLiteral("评定合格"));
 }
 
 } // namespace rovana::sheet

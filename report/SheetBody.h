@@ -3,6 +3,10 @@
 #include "SheetDrawList.h"
 #include "SheetInput.h"
 
+namespace rovana {
+struct BoltResult;
+}
+
 namespace rovana::sheet {
 
 // The positions of the sheet's table, device pixels.
@@ -33,25 +37,9 @@ SheetLayout ComputeSheetLayout(const SheetContext& ctx, const SheetRect& sheet);
 // information, design and test parameters, the conclusion and the testing organisation.
 void DrawSheetBody(const SheetContext& ctx, const SheetRect& sheet, SheetDrawList& list);
 
-// The channel whose measured lengths the test parameters show: 0 when bChannel1 is 1,
-// else 1 when bChannel2 is 1, else 2.
-int LengthChannel(const ReportOptions& options);
-
-// The grade table entry that equals `gradeText` without regard to case, or empty.
-QString ConclusionGrade(const QString& gradeText);
-
-// The verdict a quality class text gives: none for an empty or blank class (nobody
-// evaluated the bolt), a fail for "IV" in any case, a pass for any other text.
-enum class Verdict
-{
-    NotEvaluated,
-    Pass,
-    Fail,
-};
-Verdict VerdictOf(const QString& qualityClass);
-
-// The conclusion: lengths, grade and class, a CR LF, then the verdict " 评定合格",
-// " 评定不合格" for the class "IV" in any case, or " 未评定" when the class is empty.
-QString ConclusionText(const TestRecord& print);
+// The conclusion, with the lengths of the test row: "自由端长:…m, 锚固长度:…m", then for an
+// evaluated bolt its grade and class and, after a CR LF, " 评定合格" or " 评定不合格" (class
+// IV); a bolt nobody evaluated gets " 未评定" after the lengths, with no grade or class.
+QString ConclusionText(const BoltResult& result);
 
 } // namespace rovana::sheet

@@ -114,10 +114,10 @@ void DrawDefect(const SheetContext& ctx, const SheetRect& box, const std::array<
                               Trunc(m[kMarkerDefectEnd] * px + X0), box.bottom + (7 * h) / 20};
     AddBar(list, SheetItem::Kind::Ellipse, SheetRole::DefectBar, defect, kDefectColor);
 
-    const QString text = QString::asprintf(
-        "缺陷范围:%0.2fm  - %0.2fm ",
-        static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectStart], m[kMarkerEnd])),
-        static_cast<double>(SheetMarkerLength(ctx.print, m[kMarkerDefectEnd], m[kMarkerEnd])));
+    const QString text = DefectRangeText(DefectRange{
+        SheetMarkerLength(ctx.print, m[kMarkerDefectStart], m[kMarkerEnd]),
+        SheetMarkerLength(ctx.print, m[kMarkerDefectEnd], m[kMarkerEnd]),
+        m[kMarkerDefectStart] > m[kMarkerBottom] || m[kMarkerDefectEnd] > m[kMarkerBottom]});
     const int right = std::max({barsRight, defect.left, defect.right});
     const DefectTextPlace place = PlaceDefectText(ctx, box, right, text);
     AddText(list, SheetRole::DefectText, 0, place.at, text, place.pointSize, false);
@@ -270,10 +270,16 @@ bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings)
 
 float SheetMarkerLength(const TestRecord& print, int a, int b)
 {
-    const float u = static_cast<float>(print.m_nSampleInterval / 1000000.0);
-    const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
-    const float w = static_cast<float>(static_cast<double>(u) * d * print.m_nWaveSpeed * 0.5);
-    return static_cast<float>(std::trunc(static_cast<double>(w) * 100.0) / 100.0);
+    return MarkerDistance(print, a, b);
+}
+
+QString DefectRangeText(const DefectRange& range)
+{
+    QString text = QString::asprintf("缺陷范围:%0.2fm  - %0.2fm ", static_cast<double>(range.from),
+                                     static_cast<double>(range.to));
+    if (range.beyondBottom)
+        text += kDefectBeyondBottom;
+    return text;
 }
 
 } // namespace rovana::sheet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoltResult.h"
 #include "SheetDrawList.h"
 #include "SheetInput.h"
 
@@ -63,7 +64,14 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
 bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings);
 
 // Metres between sample indices a and b of the printed record, cut (not rounded) to
-// centimetres.
+// centimetres (MarkerDistance).
 float SheetMarkerLength(const TestRecord& print, int a, int b);
+
+// Said after a defect range that reaches past the bottom marker.
+inline const QString kDefectBeyondBottom = QStringLiteral("（超出底部，请复核）");
+
+// The range under the diagram: "缺陷范围:%0.2fm  - %0.2fm ", then kDefectBeyondBottom
+// where the range reaches past the bottom.
+QString DefectRangeText(const DefectRange& range);
 
 } // namespace rovana::sheet

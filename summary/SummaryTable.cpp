@@ -1,9 +1,8 @@
 #include "SummaryTable.h"
 
+#include "BoltResult.h"
 #include "NameTables.h"
 #include "SheetDiagram.h"
-#include "SheetPdf.h"
-#include "TestDate.h"
 #include "TestRecord.h"
 
 #include <QDir>
@@ -111,19 +110,6 @@ int ColumnDecimals(Column column)
     }
 }
 
-QString VerdictText(sheet::Verdict verdict)
-{
-    switch (verdict) {
-    case sheet::Verdict::Pass:
-        return QStringLiteral("合格");
-    case sheet::Verdict::Fail:
-        return QStringLiteral("不合格");
-    case sheet::Verdict::NotEvaluated:
-        break;
-    }
-    return QStringLiteral("未评定");
-}
-
 SummaryCell CellOf(const SummaryRow& row, Column column)
 {
     if (column == Column::Index)
@@ -145,18 +131,16 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
         return Fixed(row.freeLength, 2);
     case Column::AnchorLength:
         return Fixed(row.anchorLength, 2);
-    case Column::LengthRatio: {
-        if (row.measuredLength == 0.0f || row.designLength == 0.0f)
+    case Column::LengthRatio:
+        if (!row.lengthRatio)
             return {};
-        const double ratio =
-            static_cast<double>(row.measuredLength) / static_cast<double>(row.designLength) * 100.0;
-        return std::isfinite(ratio) ? Fixed(ratio, 1) : SummaryCell{};
-    }
+        return Fixed(*row.lengthRatio, 1);
     case Column::Defect:
-        if (!row.defectShown)
+        if (!row.defect)
             return {};
-        return {QString::asprintf("%0.2f-%0.2f", static_cast<double>(row.defectFrom),
-                                  static_cast<double>(row.defectTo)),
+        return {QString::asprintf("%0.2f-%0.2f", static_cast<double>(row.defect->from),
+                                  static_cast<double>(row.defect->to)) +
+                    (row.defect->beyondBottom ? sheet::kDefectBeyondBottom : QString()),
                 std::nullopt};
     case Column::Grade:
         return {row.grade, std::nullopt};
@@ -189,11 +173,11 @@ SummaryStatistics ComputeStatistics(const std::vector<SummaryRow>& rows)
             ++s.unreadable;
             continue;
         }
-        if (row.verdict == sheet::Verdict::NotEvaluated) {
+        if (row.verdict == Verdict::NotEvaluated) {
             ++s.notEvaluated;
         } else {
             ++s.evaluated;
-            if (row.verdict == sheet::Verdict::Pass)
+            if (row.verdict == Verdict::Pass)
                 ++s.passed;
             for (std::size_t k = 0; k < kQualityClassNames.size(); ++k)
                 if (row.qualityClass.compare(kQualityClassNames[k], Qt::CaseInsensitive) == 0)
@@ -308,26 +292,19 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     }
     row.readable = true;
 
-    // The sheet of this file as it prints right after the file was opened.
-    const sheet::SheetSettings settings = sheet::SettingsAfterOpening(record);
-    const auto c = static_cast<std::size_t>(sheet::LengthChannel(settings.options));
-    row.boltNo = SingleLine(record.m_bInfoSaved == 1 ? record.m_strBoltNo : record.m_strFile);
-    row.testDate = FormatDate(record.m_tTestDate);
-    row.designLength = record.m_fDesignLength;
-    row.freeLength = record.m_fMeasured[c][0];
-    row.anchorLength = record.m_fMeasured[c][1];
-    row.measuredLength = record.m_fMeasured[c][0] + record.m_fMeasured[c][1];
-    // The range is printed only for the diagram's channel, the report channel 0..2, which
-    // is then also the channel c of the lengths.
-    row.defectShown = sheet::PrintsDefectRange(record, settings);
-    if (row.defectShown) {
-        const auto& m = record.m_nMarkers[c];
-        row.defectFrom = sheet::SheetMarkerLength(record, m[kMarkerDefectStart], m[kMarkerEnd]);
-        row.defectTo = sheet::SheetMarkerLength(record, m[kMarkerDefectEnd], m[kMarkerEnd]);
-    }
-    row.grade = sheet::ConclusionGrade(record.m_strGradeText);
-    row.qualityClass = SingleLine(record.m_strQualityClass);
-    row.verdict = sheet::VerdictOf(record.m_strQualityClass);
+    // The bolt's one result, as its sheet prints it.
+    const BoltResult result = ResultOf(record);
+    row.boltNo = SingleLine(result.boltNo);
+    row.testDate = SingleLine(result.testDate);
+    row.designLength = result.designLength;
+    row.freeLength = result.report.freeLength;
+    row.anchorLength = result.report.anchorLength;
+    row.measuredLength = result.report.length;
+    row.lengthRatio = result.lengthRatio;
+    row.defect = result.report.defect;
+    row.grade = result.GradeText();
+    row.qualityClass = result.ClassText();
+    row.verdict = result.verdict;
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);
     return row;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoltResult.h"
 #include "SheetBody.h"
 
 #include <QString>
@@ -27,10 +28,11 @@ enum class Column : int
     MeasuredLength, // L0 + Lr of the report channel, m, two decimals
     FreeLength,     // L0, m, two decimals
     AnchorLength,   // Lr, m, two decimals
-    LengthRatio,    // measured / design × 100, one decimal; empty when either is 0
-    Defect,         // "a-b": the two defect depths the sheet prints, two decimals each
-    Grade,          // the compactness grade the sheet's conclusion prints
-    QualityClass,   // the quality class text as stored
+    LengthRatio,    // shown measured / shown design × 100, one decimal; empty when either is 0
+    Defect,         // "a-b": the two defect depths the sheet prints, two decimals each,
+                    // with the sheet's word where the range reaches past the bottom
+    Grade,          // the compactness grade of the report channel's analysis
+    QualityClass,   // the quality class of the report channel's analysis
     Verdict,        // 合格 / 不合格 / 未评定, or 无法读取文件
     File,           // the file name
 };
@@ -58,12 +60,11 @@ struct SummaryRow
     float measuredLength = 0.0f; // L0 + Lr as the sheet adds them
     float freeLength = 0.0f;
     float anchorLength = 0.0f;
-    bool defectShown = false; // the sheet prints a defect range
-    float defectFrom = 0.0f;
-    float defectTo = 0.0f;
-    QString grade;
-    QString qualityClass;
-    sheet::Verdict verdict = sheet::Verdict::NotEvaluated;
+    std::optional<double> lengthRatio; // %, from the shown lengths
+    std::optional<DefectRange> defect; // the range the sheet prints
+    QString grade;                     // empty unless evaluated
+    QString qualityClass;              // empty unless evaluated
+    Verdict verdict = Verdict::NotEvaluated;
 
     // For the page header: the file's project name and testing organisation.
     QString projectName;
@@ -79,9 +80,6 @@ struct SummaryCell
     friend bool operator==(const SummaryCell&, const SummaryCell&) = default;
 };
 SummaryCell CellOf(const SummaryRow& row, Column column);
-
-// The verdict's text: 合格, 不合格 or 未评定.
-QString VerdictText(sheet::Verdict verdict);
 
 // Counts among the bolts; shares and rates are percentages with one decimal.
 struct SummaryStatistics

@@ -177,6 +177,7 @@ TEST_F(SheetTest, SectionHeadingsOneCharacterPerLine)
 TEST_F(SheetTest, BasicInformation)
 {
     print.m_strProjectName = QStringLiteral("城西边坡");
+    print.m_bInfoSaved = 1;
     print.m_strTestDate = QStringLiteral("2026-06-03");
     print.m_nBoltType = 4;
     const SheetDrawList list = Draw();
@@ -223,9 +224,15 @@ TEST_F(SheetTest, EveryValueCellShowsItsOwnField)
     print.m_fDesignL0 = 1.5f;
     print.m_nDesignGrade = 2;
     print.m_fTestDiameter = 22.25f;
-    print.m_fMeasured = {{{1.75f, 4.5f}, {9.0f, 9.0f}, {8.0f, 8.0f}}};
-    print.m_strGradeText = QStringLiteral("D <75%");
-    print.m_strQualityClass = QStringLiteral("III");
+    print.m_bInfoSaved = 1;
+    // The report channel 2's analysis; the other channels and the report information's
+    // copies hold other values, which must not reach the sheet.
+    print.m_fMeasured = {{{9.0f, 9.0f}, {1.75f, 4.5f}, {8.0f, 8.0f}}};
+    Mark({20, 120, 377, 0, 0});
+    print.m_nGrade = {0, 3, 1};
+    print.m_nQualityClass = {0, 2, 1};
+    print.m_strGradeText = QStringLiteral("A >=90%");
+    print.m_strQualityClass = QStringLiteral("I");
     print.m_fExposedLength = 1.25f;
     print.m_fAnchorLength = 6.5f;
     print.m_strTestUnit = QStringLiteral("单位戊");
@@ -255,7 +262,7 @@ TEST_F(SheetTest, EveryValueCellShowsItsOwnField)
         {SheetRole::TestValue, 3, "4.50 m"},
         {SheetRole::TestValue, 4, "D <75%"},
         {SheetRole::Conclusion, 0,
-         "自由端长:1.25m, 锚固长度:6.50m, 密实度等级:D <75%, 锚固质量等级:III类"},
+         "自由端长:1.75m, 锚固长度:4.50m, 密实度等级:D <75%, 锚固质量等级:III类"},
         {SheetRole::Conclusion, 1, " 评定合格"},
         {SheetRole::UnitName, 0, "单位戊"},
     };
@@ -284,9 +291,11 @@ TEST_F(SheetTest, DesignAndTestParameters)
     print.m_fDesignLength = 6.0f;
     print.m_fDesignL0 = 1.25f;
     print.m_fTestDiameter = 22.0f;
-    print.m_fMeasured[0] = {1.0f, 4.5f};
-    print.m_fMeasured[1] = {2.0f, 3.0f};
-    print.m_strGradeText = QStringLiteral("b 90%~80%");
+    print.m_fMeasured[0] = {2.0f, 3.0f};
+    print.m_fMeasured[1] = {1.0f, 4.5f};
+    Mark({20, 77, 334, 0, 0});
+    print.m_nGrade[1] = 1;
+    print.m_nQualityClass[1] = 1;
     const SheetDrawList list = Draw();
     struct Row
     {
@@ -306,7 +315,7 @@ TEST_F(SheetTest, DesignAndTestParameters)
         {SheetRole::TestValue, 0, "22.00 mm", {795, 4244}},
         {SheetRole::TestValue, 1, "5.50 m", {760 + 123 + 774, 4244}},
         {SheetRole::TestValue, 2, "1.00 m", {760 + 123 + 1548, 4244}},
-        {SheetRole::TestValue, 4, "b 90%~80%", {760 - 9 + 3096, 4244}},
+        {SheetRole::TestValue, 4, "B 90%~80%", {760 - 9 + 3096, 4244}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text.toStdString());
@@ -317,54 +326,51 @@ TEST_F(SheetTest, DesignAndTestParameters)
     }
 }
 
-TEST(LengthChannelTest, FirstChosenOfChannelsOneAndTwoElseThree)
+// The conclusion repeats the test row's lengths and the analysis's grade and class; a
+// bolt without both, or without end and bottom, is not evaluated and names no class.
+TEST(ConclusionTest, LengthsOfTheTestRowAndTheAnalysisVerdict)
 {
     struct Row
     {
-        int b1, b2, b3, channel;
-    };
-    for (const Row& r :
-         {Row{1, 1, 1, 0}, Row{0, 1, 0, 1}, Row{0, 0, 1, 2}, Row{0, 0, 0, 2}, Row{2, 0, 0, 2}}) {
-        ReportOptions o;
-        o.bChannel1 = r.b1;
-        o.bChannel2 = r.b2;
-        o.bChannel3 = r.b3;
-        EXPECT_EQ(LengthChannel(o), r.channel) << r.b1 << r.b2 << r.b3;
-    }
-}
-
-TEST(ConclusionTest, GradeMatchingAndVerdict)
-{
-    struct Row
-    {
-        QString grade, quality, text;
+        int grade, qualityClass;
+        std::array<int, 5> markers;
+        const char* text;
     };
     const Row rows[] = {
-        {"a >=90%", "II",
+        {0,
+         1,
+         {20, 60, 300, 0, 0},
          "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:A >=90%, 锚固质量等级:II类\r\n 评定合格"},
-        {"C 80%~75%", "iv",
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:iv类\r\n 评定不合格"},
-        {"D <75%", "IV",
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:D <75%, 锚固质量等级:IV类\r\n 评定不合格"},
-        {"A", "III",
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:, 锚固质量等级:III类\r\n 评定合格"},
-        {"", "", "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:, 锚固质量等级:类\r\n 未评定"},
-        {"B 90%~80%", " ", // blanks are no class either
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:B 90%~80%, 锚固质量等级: 类\r\n 未评定"},
+        {2,
+         3,
+         {20, 60, 300, 0, 0},
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:IV类\r\n 评定不合格"},
+        {1, -1, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
+        {-1, 2, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
+        {1, 1, {0, 0, 0, 0, 0}, "自由端长:0.00m, 锚固长度:0.00m\r\n 未评定"},   // cleared
+        {1, 1, {20, 60, 0, 0, 0}, "自由端长:0.00m, 锚固长度:0.00m\r\n 未评定"}, // no bottom
+        {1, 4, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
     };
     for (const Row& r : rows) {
         TestRecord d;
-        d.m_fExposedLength = 1.5f;
-        d.m_fAnchorLength = 4.25f;
-        d.m_strGradeText = r.grade;
-        d.m_strQualityClass = r.quality;
-        EXPECT_EQ(ConclusionText(d), r.text);
+        d.m_nReportChannel = 2;
+        d.m_nMarkedChannels = 1;
+        d.m_nMarkers[2] = r.markers;
+        d.m_fMeasured[2] = {1.5f, 4.25f};
+        d.m_nGrade[2] = r.grade;
+        d.m_nQualityClass[2] = r.qualityClass;
+        d.m_strGradeText = QStringLiteral("B 90%~80%"); // copies that disagree
+        d.m_strQualityClass = QStringLiteral("I");
+        d.m_fExposedLength = 0.3f;
+        EXPECT_EQ(ConclusionText(ResultOf(d)), QString::fromUtf8(r.text));
     }
 }
 
 TEST_F(SheetTest, ConclusionOnTwoLinesAndTheOrganisationBelowTheFrame)
 {
-    print.m_strQualityClass = QStringLiteral("iv");
+    Mark({20, 77, 334, 0, 0});
+    print.m_nGrade[1] = 0;
+    print.m_nQualityClass[1] = 3;
     print.m_strTestUnit = QStringLiteral("检测中心");
     const SheetDrawList list = Draw();
     const auto lines = FindAll(list, SheetRole::Conclusion);

@@ -41,7 +41,7 @@ SiteSummary SyntheticSite(int rows)
         r.designLength = 4.0f;
         r.measuredLength = 3.0f + static_cast<float>(i % 10) / 10.0f;
         r.qualityClass = i % 4 == 0 ? QStringLiteral("III") : QString();
-        r.verdict = i % 4 == 0 ? sheet::Verdict::Pass : sheet::Verdict::NotEvaluated;
+        r.verdict = i % 4 == 0 ? Verdict::Pass : Verdict::NotEvaluated;
         r.projectName = QStringLiteral("北线");
         s.rows.push_back(r);
     }

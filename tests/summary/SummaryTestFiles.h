@@ -39,10 +39,14 @@ inline QByteArray Instrument(int interval, int waveSpeed, float designLength, co
     return ComposeInstrumentFile(r);
 }
 
-// Markers of one channel: a position <= 0 leaves that marker unset.
-inline ChannelAnalysis Channel(std::array<int, 5> markers, float l0, float lr)
+// Markers of one channel: a position <= 0 leaves that marker unset. Grade and class are
+// indices, -1 for none.
+inline ChannelAnalysis Channel(std::array<int, 5> markers, float l0, float lr, int grade = -1,
+                               int qualityClass = -1)
 {
     ChannelAnalysis c;
+    c.grade = grade;
+    c.qualityClass = qualityClass;
     for (int k = 0; k < 5; ++k) {
         c.markerSet[k] = markers[k] > 0;
         c.markerPos[k] = markers[k];
@@ -87,7 +91,7 @@ inline std::vector<SiteFile> SiteFiles()
     QByteArray a = Instrument(10, 3500, 6.0f, QStringLiteral("MG0001"), 12);
     Analyse(a, 1, 3500,
             {Channel({30, 60, 200, 90, 110}, 0.5f, 2.0f),
-             Channel({20, 70, 300, 120, 220}, 1.25f, 4.5f), Channel({0, 0, 0, 0, 0}, 0, 0)});
+             Channel({20, 70, 300, 120, 220}, 1.25f, 4.5f, 1, 1), Channel({0, 0, 0, 0, 0}, 0, 0)});
     SaveInfo(a, 1, QStringLiteral("B-01"), QStringLiteral("b 90%~80%"), QStringLiteral("II"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A01.mg"),
@@ -101,17 +105,18 @@ inline std::vector<SiteFile> SiteFiles()
                      {"2", "MG0002", "2026-05-13", "3.50", "0.00", "0.00", "0.00", "", "", "", "",
                       "未评定", "A02.mg"}});
 
-    // Class IV in lower case; a defect start without a defect end prints no range.
+    // Class IV, whatever the saved copy's case; a defect start without a defect end prints no
+    // range.
     QByteArray c = Instrument(10, 3500, 6.0f, QStringLiteral("MG0003"), 14);
     Analyse(c, 0, 3500,
-            {Channel({20, 100, 300, 150, 0}, 1.0f, 2.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
+            {Channel({20, 100, 300, 150, 0}, 1.0f, 2.0f, 3, 3), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({0, 0, 0, 0, 0}, 0, 0)});
     SaveInfo(c, 0, QStringLiteral("B-03"), QStringLiteral("D <75%"), QStringLiteral("iv"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A03.mg"),
                      c,
                      {"3", "B-03", "2026-05-14", "6.00", "3.00", "1.00", "2.00", "50.0", "",
-                      "D <75%", "iv", "不合格", "A03.mg"}});
+                      "D <75%", "IV", "不合格", "A03.mg"}});
 
     // Too short to be a test file.
     files.push_back({QStringLiteral("A04.mg"),
@@ -123,7 +128,7 @@ inline std::vector<SiteFile> SiteFiles()
     QByteArray e = Instrument(3, 3600, 3.2f, QStringLiteral("MG0005"), 16);
     Analyse(e, 2, 3600,
             {Channel({20, 60, 200, 90, 110}, 0.5f, 1.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
-             Channel({10, 30, 300, 47, 84}, 0.75f, 2.5f)});
+             Channel({10, 30, 300, 47, 84}, 0.75f, 2.5f, 0, 0)});
     SaveInfo(e, 2, QStringLiteral("B\"05,x"), QStringLiteral("A >=90%"), QStringLiteral("I"),
              QStringLiteral("边坡支护"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A05.mg"),
@@ -131,24 +136,25 @@ inline std::vector<SiteFile> SiteFiles()
                      {"5", "B\"05,x", "2026-05-16", "3.20", "3.25", "0.75", "2.50", "101.6",
                       "0.19-0.39", "A >=90%", "I", "合格", "A05.mg"}});
 
-    // Saved information without a class: not evaluated although a grade is set. Defect
-    // markers without an end marker: the sheet draws no rod and so no defect. No design
-    // length: no ratio.
+    // A grade without a class, on a channel without an end marker, and copies of the report
+    // information that still say C and II: not measured, not evaluated. The saved bolt
+    // number is empty: the instrument's file text stands in. No design length: no ratio.
     QByteArray f = Instrument(10, 3500, 0.0f, QStringLiteral("MG0006"), 17);
     Analyse(f, 0, 3500,
-            {Channel({0, 50, 200, 80, 120}, 0.8f, 1.2f), Channel({0, 0, 0, 0, 0}, 0, 0),
+            {Channel({0, 50, 200, 80, 120}, 0.8f, 1.2f, 2, -1), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({0, 0, 0, 0, 0}, 0, 0)});
-    SaveInfo(f, 0, QString(), QStringLiteral("C 80%~75%"), QString(), QString(), QString());
+    SaveInfo(f, 0, QString(), QStringLiteral("C 80%~75%"), QStringLiteral("II"), QString(),
+             QString());
     files.push_back({QStringLiteral("A06.mg"),
                      f,
-                     {"6", "", "2026-05-17", "0.00", "2.00", "0.80", "1.20", "", "", "C 80%~75%",
-                      "", "未评定", "A06.mg"}});
+                     {"6", "MG0006", "2026-05-17", "0.00", "0.00", "0.00", "0.00", "", "", "", "",
+                      "未评定", "A06.mg"}});
     return files;
 }
 
 // The statistics of SiteFiles: 3 evaluated (A01, A03, A05), 2 not (A02, A06), 1
-// unreadable; classes II, IV, I; grades B, D, A; 2 of 3 pass; lengths 2.00 .. 5.75 (A02
-// has none); ratios 95.8, 50.0, 101.6.
+// unreadable; classes II, IV, I; grades B, D, A; 2 of 3 pass; lengths 3.00 .. 5.75 (A02
+// and A06 have none); ratios 95.8, 50.0, 101.6.
 inline summary::SummaryStatistics SiteStatistics()
 {
     summary::SummaryStatistics s;
@@ -160,7 +166,7 @@ inline summary::SummaryStatistics SiteStatistics()
     s.classCounts = {1, 1, 0, 1};
     s.gradeCounts = {1, 1, 0, 1};
     s.passRate = 66.7;
-    s.minLength = 2.0;
+    s.minLength = 3.0;
     s.maxLength = 5.75;
     s.meanRatio = 82.5;
     return s;
