@@ -64,6 +64,37 @@ bool PatchProjectInfo(QByteArray& bytes, const ProjectInfoValues& v, QString* wh
     return true;
 }
 
+void PatchReportCopies(QByteArray& bytes, const ReportCopies& copies)
+{
+    if (bytes.size() < mg::kAnalysisEnd)
+        return;
+    WriteFloat(bytes, mg::kExposedLength, copies.exposedLength);
+    WriteFloat(bytes, mg::kAnchorLength, copies.anchorLength);
+
+    constexpr int kGradeText = 6; // then the class text
+    QList<QByteArray> texts;
+    int pos = mg::kTextBlock;
+    for (int i = 0; i < mg::kTextCount; ++i) {
+        const int end = bytes.indexOf('\0', pos);
+        if (end < 0 || end >= mg::kAnalysisEnd)
+            return;
+        texts.append(bytes.mid(pos, end - pos));
+        pos = end + 1;
+    }
+    if (pos + mg::kTextBlockTrailer > mg::kAnalysisEnd)
+        return;
+    const QByteArray trailer = bytes.mid(pos, mg::kTextBlockTrailer);
+    texts[kGradeText] = ToAnsi(copies.gradeText);
+    texts[kGradeText + 1] = ToAnsi(copies.qualityClass);
+    QByteArray block;
+    for (const QByteArray& text : std::as_const(texts))
+        block.append(text).append('\0');
+    block.append(trailer);
+    if (mg::kTextBlock + block.size() > mg::kAnalysisEnd)
+        return;
+    bytes.replace(mg::kTextBlock, block.size(), block);
+}
+
 WriteResult SaveProjectInfo(const QString& path, const ProjectInfoValues& values,
                             const WriteOptions& options)
 {

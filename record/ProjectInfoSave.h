@@ -43,6 +43,19 @@ std::optional<QByteArray> BuildTextBlock(const ProjectInfoValues& values, QStrin
 // were, when the texts do not fit.
 bool PatchProjectInfo(QByteArray& bytes, const ProjectInfoValues& values, QString* why = nullptr);
 
+// The report information's copies of the report channel's analysis: bytes 132..139 (free
+// and anchored length) and the grade and class texts (the seventh and eighth texts), the
+// other texts and the three trailing values kept byte for byte. The texts stay as they
+// were when the block would not end before byte 512 or has no end there (a damaged file).
+struct ReportCopies
+{
+    QString gradeText;
+    QString qualityClass;
+    float exposedLength = 0.0f;
+    float anchorLength = 0.0f;
+};
+void PatchReportCopies(QByteArray& bytes, const ReportCopies& copies);
+
 // Reads the test file whole, patches it and writes it back crash-safely. A file that
 // cannot be opened for reading and writing gives "无法读取文件"; texts that do not fit
 // into the analysis block are refused with a message and nothing is written.

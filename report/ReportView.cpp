@@ -1,12 +1,12 @@
 #include "ReportView.h"
 
-#include "AnalysisSave.h"
 #include "BitmapFile.h"
 #include "ChannelView.h"
 #include "EvaluationPanel.h"
 #include "LowPass.h"
 #include "ProgramMessage.h"
 #include "ReportViewHost.h"
+#include "ResultSave.h"
 #include "Spectrum.h"
 #include "TestDate.h"
 
@@ -143,7 +143,7 @@ void ReportView::RefreshInfoPanel(int c)
     ChannelView& v = *m_pChannelView[c];
     panel->SetPanelGrade(panel->m_nChannelGrade[c]);
     const float total = v.BottomLength();
-    panel->SetPanelLengths(c, total - v.FreeEndLength(), total);
+    panel->SetPanelLengths(c, total - (v.m_bFreeEndSet ? v.FreeEndLength() : 0.0f), total);
 }
 
 float ReportView::MeasuredLength(int channel) const
@@ -231,8 +231,13 @@ AnalysisValues ReportView::CollectAnalysis() const
                         v.m_bDefectStartSet != 0, v.m_bDefectEndSet != 0};
         ch.markerPos = {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos,
                         v.m_nDefectEndPos};
-        ch.measuredL0 = v.m_fMeasuredL0;
-        ch.measuredLr = v.m_fMeasuredLr;
+        // Lengths from the markers as they stand, never a length kept from an earlier
+        // state: with the end and bottom set, L0 (0 without a free end) and Lr = L - L0.
+        if (v.m_bEndSet && v.m_bBottomSet) {
+            const wave::WaveInput in = v.DrawingInput();
+            ch.measuredL0 = in.markerSet[kMarkerFreeEnd] ? wave::FreeEndLength(in) : 0.0f;
+            ch.measuredLr = wave::BottomLength(in) - ch.measuredL0;
+        }
         if (panel) {
             ch.grade = panel->m_nChannelGrade[c];
             ch.qualityClass = panel->m_nChannelClass[c];
@@ -253,7 +258,7 @@ bool ReportView::SaveCopyWithResults()
     const QString target = m_fnAskSavePath(proposed);
     if (target.isEmpty())
         return false;
-    const WriteResult result = SaveAnalysis(source, target, CollectAnalysis());
+    const WriteResult result = SaveResults(source, target, CollectAnalysis());
     if (!result) {
         m_fnMessage(result.message());
         return false;

@@ -134,7 +134,7 @@ float ChannelView::MarkerLength(int a, int b)
 {
     const wave::WaveInput in = DrawingInput();
     m_fCompress = wave::CompressFactor(in);
-    return wave::MarkerLength(a, b, in.compress, m_fCompress, in.sampleInterval, in.waveSpeed);
+    return wave::MarkerLength(in, a, b);
 }
 
 float ChannelView::BottomLength()

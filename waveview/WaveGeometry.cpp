@@ -426,7 +426,10 @@ float CompressFactor(const WaveInput& in)
 
 float MarkerLength(const WaveInput& in, int a, int b)
 {
-    return MarkerLength(a, b, in.compress, CompressFactor(in), in.sampleInterval, in.waveSpeed);
+    // A length is a property of the bolt, not of the window: the compressed display's
+    // factor depends on the view's width and would make the same markers give other
+    // lengths in another window, and a save of an unchanged test other bytes.
+    return MarkerLength(a, b, 0, 1.0f, in.sampleInterval, in.waveSpeed);
 }
 
 float BottomLength(const WaveInput& in)

@@ -155,13 +155,14 @@ TEST_F(EvaluationPanelTest, ClearingKeepsTheStoredValues)
     EXPECT_EQ(Control<QLineEdit>(IDC_EDIT_LENGTH)->text(), "3.50");
 }
 
-TEST_F(EvaluationPanelTest, ZeroLengthsGiveClassFour)
+TEST_F(EvaluationPanelTest, ZeroLengthsGiveNoClass)
 {
     host.record.m_fDesignLength = 3.5f;
     panel.SetPanelGrade(0);
     panel.SetPanelLengths(0, 0.0f, 0.0f);
     EXPECT_EQ(panel.ShownAnchor(), "0.00");
-    EXPECT_EQ(panel.ShownClass(), 3);
+    EXPECT_EQ(panel.ShownClass(), -1);
+    EXPECT_EQ(panel.m_nChannelClass[0], -1);
 }
 
 TEST_F(EvaluationPanelTest, CriterionClickWithoutSelectedChannelStoresNothing)

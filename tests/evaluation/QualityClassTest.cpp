@@ -37,8 +37,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassRow{"ExactlyHalfAMetreShortPasses", 0, 12.0f, 11.5f, 0},
                       ClassRow{"NoGradePassesMinusOne", -1, 4.0f, 4.0f, -1},
                       ClassRow{"DesignZeroAndLengthPasses", 1, 0.0f, 2.0f, 1},
-                      ClassRow{"DesignZeroAndZeroLengthFails", 1, 0.0f, 0.0f, 3},
-                      ClassRow{"ClearedLengthsGiveIV", 0, 3.5f, 0.0f, 3}),
+                      ClassRow{"NoGradeAndShortGivesNoClass", -1, 4.0f, 3.0f, -1},
+                      ClassRow{"GradeOutOfTableGivesNoClass", 4, 4.0f, 4.0f, -1},
+                      ClassRow{"DesignZeroAndZeroLengthGivesNoClass", 1, 0.0f, 0.0f, -1},
+                      ClassRow{"ClearedLengthsGiveNoClass", 0, 3.5f, 0.0f, -1},
+                      ClassRow{"NegativeLengthGivesNoClass", 0, 3.5f, -1.0f, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

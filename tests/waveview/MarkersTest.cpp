@@ -225,7 +225,7 @@ TEST_F(MarkersTest, EndWithOnlyFreeEndLeavesThePanel)
     EXPECT_EQ(frame.panel.ShownGrade(), 2);
 }
 
-TEST_F(MarkersTest, ClearShowsZeroAndClassIV)
+TEST_F(MarkersTest, ClearShowsZeroAndNoClass)
 {
     Measure(154);
     ChannelView& v = Channel(0);
@@ -234,7 +234,8 @@ TEST_F(MarkersTest, ClearShowsZeroAndClassIV)
     ASSERT_GT(keptLr, 0.0f);
     Mark(300, ID_MARKER_CLEAR);
     EXPECT_EQ(frame.panel.ShownAnchor(), "0.00");
-    EXPECT_EQ(frame.panel.ShownClass(), 3);
+    EXPECT_EQ(frame.panel.ShownClass(), -1); // no length: not evaluated, never class IV
+    EXPECT_EQ(frame.panel.m_nChannelClass[0], -1);
     EXPECT_EQ(frame.panel.m_fChannelAnchor[0], 0.0f);
     EXPECT_EQ(v.m_bEndSet + v.m_bFreeEndSet + v.m_bBottomSet + v.m_bCursorShown, 0);
     EXPECT_EQ(v.m_nEndPos + v.m_nBottomPos + v.m_nCursor, 0);
@@ -290,7 +291,7 @@ TEST_F(MarkersTest, AMarkerCommandInAnUnselectedViewActsOnItsOwnChannel)
         EXPECT_EQ(frame.panel.m_nChannelClass[1], 3);
         const bool cleared = command == ID_MARKER_CLEAR;
         EXPECT_EQ(frame.panel.m_nChannelGrade[0], cleared ? 2 : 0);
-        EXPECT_EQ(frame.panel.m_nChannelClass[0], cleared ? 3 : 0);
+        EXPECT_EQ(frame.panel.m_nChannelClass[0], cleared ? -1 : 0);
     }
 }
 
