@@ -1,5 +1,6 @@
 #include "ReportSettingsDialog.h"
 
+#include "BoltResult.h"
 #include "ChannelView.h"
 #include "CheckList.h"
 #include "EvaluationPanel.h"
@@ -105,6 +106,11 @@ void ReportSettingsDialog::BuildControls()
     m_pDesignGrade = qobject_cast<QComboBox*>(m_Controls.value(IDC_COMBO_DESIGNGRADE));
     for (int ch = 0; ch < 3; ++ch)
         m_pChannelBox[ch] = qobject_cast<QCheckBox*>(m_Controls.value(kChannelBoxes[ch]));
+
+    // Copies of the file's analysis: shown, never typed over.
+    for (int id : {IDC_EDIT_GRADE, IDC_EDIT_QUALITY, IDC_EDIT_EXPOSED, IDC_EDIT_ANCHORAGE})
+        if (auto* edit = qobject_cast<QLineEdit*>(m_Controls.value(id)))
+            edit->setReadOnly(true);
 
     for (const QString& name : kBoltTypeNames)
         m_pBoltType->addItem(name);
@@ -241,21 +247,11 @@ void ReportSettingsDialog::CheckOnlyChannel(int ch)
         m_pChannelBox[c]->setChecked(c == ch);
 }
 
-ChannelEvaluation ReportSettingsDialog::PanelEvaluation(int ch) const
-{
-    const EvaluationPanel* panel = m_pHost->EvaluationPane();
-    if (!panel || ch < 0 || ch >= 3)
-        return {};
-    return {panel->m_nChannelGrade[ch], panel->m_nChannelClass[ch]};
-}
-
 ProjectInfoValues ReportSettingsDialog::CollectValues() const
 {
     ProjectInfoValues v;
     const int ch = CheckedChannel();
     v.reportChannel = ch < 0 ? 0 : ch;
-    v.exposedLength = FieldText(IDC_EDIT_EXPOSED);
-    v.anchorLength = FieldText(IDC_EDIT_ANCHORAGE);
     v.waveSpeed = FieldText(IDC_EDIT_WAVESPEED);
     v.boltType = BoltTypeSelection();
     v.title = FieldText(IDC_EDIT_TITLE);
@@ -264,8 +260,13 @@ ProjectInfoValues ReportSettingsDialog::CollectValues() const
     v.testDate = FieldText(IDC_EDIT_TESTDATE);
     v.testUnit = FieldText(IDC_EDIT_TESTUNIT);
     v.tester = FieldText(IDC_EDIT_TESTER);
-    v.gradeText = FieldText(IDC_EDIT_GRADE);
-    v.qualityClass = FieldText(IDC_EDIT_QUALITY);
+    // Copies of what the file's analysis holds for the report channel, whatever the fields
+    // show.
+    const ChannelResult analysis = ChannelResultOf(m_pView->m_CurData, v.reportChannel);
+    v.gradeText = NameAt(kGradeNames, analysis.grade);
+    v.qualityClass = NameAt(kQualityClassNames, analysis.qualityClass);
+    v.exposedLength = LengthText(analysis.freeLength);
+    v.anchorLength = LengthText(analysis.anchorLength);
     v.testBasis = FieldText(IDC_EDIT_BASIS);
     v.instrument = FieldText(IDC_EDIT_INSTRUMENT);
     v.installDate = FieldText(IDC_EDIT_INSTALLDATE);
@@ -292,12 +293,10 @@ void ReportSettingsDialog::OnInitDialog()
 
     const int ch = ChannelAtOpening(d.m_nReportChannel);
     CheckOnlyChannel(ch);
-    if (d.m_bInfoSaved == 1) {
-        const ChannelView* view = m_pView->m_pChannelView[ch];
-        Apply(FillSavedInfo(d, ch, view && view->m_bFreeEndSet == 1, PanelEvaluation(ch)));
-    } else {
-        Apply(FillInstrumentInfo(d, ch, PanelEvaluation(ch), m_pHost->LastValues()));
-    }
+    if (d.m_bInfoSaved == 1)
+        Apply(FillSavedInfo(d, ch));
+    else
+        Apply(FillInstrumentInfo(d, ch, m_pHost->LastValues()));
     SelectBoltType(d.m_nBoltType);
     m_pTitleBox->setChecked(true);
 
@@ -411,36 +410,11 @@ void ReportSettingsDialog::OnFileSelChange()
     if (d.m_bInfoSaved == 1) {
         if (const auto ch = ChannelOnSelection(d.m_nReportChannel))
             CheckOnlyChannel(*ch);
-        const int ch = CheckedChannel();
-        const ChannelEvaluation e =
-            ch < 0 ? ChannelEvaluation{} : ChannelEvaluation{d.m_nGrade[ch], d.m_nQualityClass[ch]};
-        Apply(FillSavedInfo(d, ch, true, e));
+        Apply(FillSavedInfo(d, CheckedChannel()));
     } else {
-        const int ch = CheckedChannel();
-        Apply(FillInstrumentInfo(d, ch, UnsavedEvaluation(ch), m_pHost->LastValues()));
+        Apply(FillInstrumentInfo(d, CheckedChannel(), m_pHost->LastValues()));
     }
     SelectBoltType(d.m_nBoltType);
-}
-
-ChannelEvaluation ReportSettingsDialog::UnsavedEvaluation(int ch) const
-{
-    // The panel holds the evaluation of the test on screen only; any other file shows
-    // what it stores itself, which is nothing for a file never evaluated.
-    if (IsFileOnScreen(m_strFilePath))
-        return PanelEvaluation(ch);
-    const TestRecord& d = m_pView->m_CurData;
-    if (ch < 0 || ch >= kChannelCount)
-        return {};
-    return {d.m_nGrade[ch], d.m_nQualityClass[ch]};
-}
-
-bool ReportSettingsDialog::IsFileOnScreen(const QString& path) const
-{
-    const QString& onScreen = m_pView->m_strCurPath;
-    if (path == onScreen)
-        return true;
-    const QString a = QFileInfo(path).canonicalFilePath();
-    return !a.isEmpty() && a == QFileInfo(onScreen).canonicalFilePath();
 }
 
 void ReportSettingsDialog::ClearFields()

@@ -77,10 +77,7 @@ private:
     int BoltTypeSelection() const;
     int CheckedChannel() const;
     void CheckOnlyChannel(int ch);
-    ChannelEvaluation PanelEvaluation(int ch) const;
     // The grade and class a file without saved report information shows for channel ch.
-    ChannelEvaluation UnsavedEvaluation(int ch) const;
-    bool IsFileOnScreen(const QString& path) const;
     void ClearFields();
 
     // Handlers.

@@ -1,5 +1,6 @@
 #include "ReportSettingsFill.h"
 
+#include "BoltResult.h"
 #include "NameTables.h"
 #include "ReportSettingsIds.h"
 #include "TestDate.h"
@@ -40,7 +41,21 @@ std::optional<int> ChannelOnSelection(int reportChannel)
     return std::nullopt;
 }
 
-FieldFill FillSavedInfo(const TestRecord& d, int ch, bool lengthsKnown, ChannelEvaluation e)
+namespace {
+
+// The report information's copies of channel r's analysis: read-only in the dialog.
+void FillAnalysisCopies(std::map<int, QString>& t, const ChannelResult& r)
+{
+    t[IDC_EDIT_GRADE] = NameAt(kGradeNames, r.grade);
+    t[IDC_EDIT_QUALITY] = NameAt(kQualityClassNames, r.qualityClass);
+    t[IDC_EDIT_EXPOSED] = LengthText(r.freeLength);
+    t[IDC_EDIT_ANCHORAGE] = LengthText(r.anchorLength);
+    t[IDC_EDIT_TESTLENGTH] = LengthText(r.length);
+}
+
+} // namespace
+
+FieldFill FillSavedInfo(const TestRecord& d, int ch)
 {
     FieldFill f;
     auto& t = f.texts;
@@ -52,53 +67,28 @@ FieldFill FillSavedInfo(const TestRecord& d, int ch, bool lengthsKnown, ChannelE
     t[IDC_EDIT_TESTDATE] = d.m_strTestDate;
     t[IDC_EDIT_TESTUNIT] = d.m_strTestUnit;
     t[IDC_EDIT_TESTER] = d.m_strTester;
-
-    float exposed = 0.0f;
-    float anchorage = 0.0f;
-    if (IsChannel(ch)) {
-        if (lengthsKnown) {
-            exposed = d.m_fMeasured[ch][0];
-            anchorage = d.m_fMeasured[ch][1];
-        }
-        t[IDC_EDIT_GRADE] = NameAt(kGradeNames, e.grade);
-        t[IDC_EDIT_QUALITY] = NameAt(kQualityClassNames, e.qualityClass);
-    }
-    t[IDC_EDIT_ANCHORAGE] = LengthText(anchorage);
-    t[IDC_EDIT_EXPOSED] = LengthText(exposed);
+    FillAnalysisCopies(t, ChannelResultOf(d, ch));
     t[IDC_EDIT_BASIS] = d.m_strTestBasis;
     t[IDC_EDIT_INSTRUMENT] = d.m_strInstrument;
     t[IDC_EDIT_INSTALLDATE] = d.m_strInstallDate;
     t[IDC_EDIT_DESIGNLENGTH] = LengthText(d.m_fDesignLength);
-    t[IDC_EDIT_TESTLENGTH] = LengthText(exposed + anchorage);
     t[IDC_EDIT_DESIGNDIAMETER] = LengthText(d.m_fDesignDiameter);
     t[IDC_EDIT_TESTDIAMETER] = LengthText(d.m_fTestDiameter);
     f.designGrade = d.m_nDesignGrade;
     return f;
 }
 
-FieldFill FillInstrumentInfo(const TestRecord& d, int ch, ChannelEvaluation e,
-                             const CarryOverValues& last)
+FieldFill FillInstrumentInfo(const TestRecord& d, int ch, const CarryOverValues& last)
 {
     FieldFill f;
     auto& t = f.texts;
     t[IDC_EDIT_ITEM] = d.m_strProject.isEmpty() ? last.itemName : d.m_strProject;
     t[IDC_EDIT_BOLTNO] = d.m_strFile;
 
-    float exposed = 0.0f;
-    float anchorage = 0.0f;
-    float total = 0.0f;
-    if (IsChannel(ch)) {
-        exposed = d.m_fDesignL0;
-        anchorage = d.m_fMeasured[ch][1];
-        total = exposed + anchorage;
-        t[IDC_EDIT_GRADE] = NameAt(kGradeNames, e.grade);
-        t[IDC_EDIT_QUALITY] = NameAt(kQualityClassNames, e.qualityClass);
-    }
-    t[IDC_EDIT_ANCHORAGE] = LengthText(anchorage);
-    t[IDC_EDIT_EXPOSED] = LengthText(exposed);
-    t[IDC_EDIT_TOTAL] = LengthText(total);
+    const ChannelResult r = ChannelResultOf(d, ch);
+    FillAnalysisCopies(t, r);
+    t[IDC_EDIT_TOTAL] = LengthText(r.channel < 0 ? 0.0f : d.m_fDesignL0 + r.anchorLength);
     t[IDC_EDIT_DESIGNLENGTH] = LengthText(d.m_fDesignLength);
-    t[IDC_EDIT_TESTLENGTH] = LengthText(exposed + anchorage);
     t[IDC_EDIT_DESIGNDIAMETER] = LengthText(d.m_fDesignDiameter);
     t[IDC_EDIT_TESTDIAMETER] = LengthText(d.m_fTestDiameter);
     f.designGrade = d.m_nDesignGrade;
@@ -119,16 +109,11 @@ FieldFill FillInstrumentInfo(const TestRecord& d, int ch, ChannelEvaluation e,
 
 std::map<int, QString> ChannelClickTexts(const TestRecord& d, int ch)
 {
-    const float l0 = d.m_fMeasured[ch][0];
-    const float lr = d.m_fMeasured[ch][1];
-    return {
-        {IDC_EDIT_TOTAL, LengthText(d.m_fDesignL0 + lr)},
-        {IDC_EDIT_EXPOSED, LengthText(l0)},
-        {IDC_EDIT_ANCHORAGE, LengthText(lr)},
-        {IDC_EDIT_TESTLENGTH, LengthText(l0 + lr)},
-        {IDC_EDIT_GRADE, NameAt(kGradeNames, d.m_nGrade[ch])},
-        {IDC_EDIT_QUALITY, NameAt(kQualityClassNames, d.m_nQualityClass[ch])},
-    };
+    std::map<int, QString> t;
+    const ChannelResult r = ChannelResultOf(d, ch);
+    FillAnalysisCopies(t, r);
+    t[IDC_EDIT_TOTAL] = LengthText(d.m_fDesignL0 + r.anchorLength);
+    return t;
 }
 
 } // namespace rovana

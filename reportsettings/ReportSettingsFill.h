@@ -22,13 +22,6 @@ struct FieldFill
     std::optional<QString> testDate;
 };
 
-// The grade and class indices shown for the chosen channel (-1 for none).
-struct ChannelEvaluation
-{
-    int grade = -1;
-    int qualityClass = -1;
-};
-
 // Lengths in metres as the fields show them: "%0.2f".
 QString LengthText(float metres);
 
@@ -39,16 +32,18 @@ int ChannelAtOpening(int reportChannel);
 // or nothing (the boxes stay) for any other value.
 std::optional<int> ChannelOnSelection(int reportChannel);
 
+// The grade, class, free, anchored and tested length fields show the checked channel's
+// analysis as the file stores it (ChannelResultOf): the report information keeps copies
+// of it, never values of its own.
+
 // A file with saved report information. `ch` is the checked channel 0..2, or -1 when no
-// box is checked (lengths 0, grade and class texts untouched). `lengthsKnown` false
-// shows 0.00 for the exposed, anchorage and tested lengths.
-FieldFill FillSavedInfo(const TestRecord& d, int ch, bool lengthsKnown, ChannelEvaluation e);
+// box is checked (no grade or class, lengths 0).
+FieldFill FillSavedInfo(const TestRecord& d, int ch);
 
 // A file without saved report information: the instrument's header texts and the
 // design lengths, completed by the carried-over values. Engineering name, test basis
 // and instrument are not touched.
-FieldFill FillInstrumentInfo(const TestRecord& d, int ch, ChannelEvaluation e,
-                             const CarryOverValues& last);
+FieldFill FillInstrumentInfo(const TestRecord& d, int ch, const CarryOverValues& last);
 
 // The fields a click on channel box `ch` (0..2) refills from the record.
 std::map<int, QString> ChannelClickTexts(const TestRecord& d, int ch);

@@ -1,5 +1,6 @@
 // The typical batch use on a copy of the sample folder: complete the first file, save
 // with carry-over, select and save the next files, check three, OK.
+#include "BoltResult.h"
 #include "ReportSettingsTestSupport.h"
 
 #include "TestDate.h"
@@ -98,7 +99,12 @@ TEST_F(BatchTest, CompleteAFolderAndChooseThreeFilesToPrint)
         EXPECT_EQ(d.m_nBoltType, 1);
         EXPECT_EQ(d.m_nReportChannel, 0);
         EXPECT_FLOAT_EQ(d.m_fDesignDiameter, 25.0f);
-        EXPECT_FLOAT_EQ(d.m_fExposedLength, d.m_fDesignL0);
+        // The copies of the report channel's analysis.
+        const ChannelResult analysis = ChannelResultOf(d, d.m_nReportChannel);
+        EXPECT_FLOAT_EQ(d.m_fExposedLength, analysis.freeLength);
+        EXPECT_FLOAT_EQ(d.m_fAnchorLength, analysis.anchorLength);
+        EXPECT_EQ(d.m_strGradeText, ResultOf(d).GradeText());
+        EXPECT_EQ(d.m_strQualityClass, ResultOf(d).ClassText());
         EXPECT_EQ(d.m_nInfoWaveSpeed, d.m_nWaveSpeed);
         EXPECT_EQ(d.m_strTestDate, FormatDate(d.m_tTestDate));
     }

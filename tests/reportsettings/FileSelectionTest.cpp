@@ -140,13 +140,16 @@ TEST_F(ReportSettingsTest, UnreadableSelectionSaysSoAndCannotBeSaved)
     EXPECT_EQ(ReadBytes(m_strFolder + QStringLiteral("/B.mg")), QByteArray(100, '\0'));
 }
 
-// The evaluation panel holds the test on screen only. A file without saved report
-// information shows its own stored grade and class, or nothing, never the panel's.
-TEST_F(ReportSettingsTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
+// Every file, the one on screen too, shows the grade and class its own analysis holds,
+// or nothing, never the panel's.
+TEST_F(ReportSettingsTest, EveryFileShowsItsOwnAnalysisNeverThePanels)
 {
     QByteArray graded = Fresh();
     WriteInt32(graded, mg::kEvaluation, 3);     // channel 1: D
     WriteInt32(graded, mg::kEvaluation + 4, 3); // IV
+    WriteInt32(graded, mg::kMarkers, 20);       // its end and bottom
+    WriteInt32(graded, mg::kMarkers + 8, 250);
+    WriteInt32(graded, mg::kMarkedChannels, 1);
     Write("B.mg", graded);
     const QString never = Write("C.mg", Fresh());
     Open(Write("A.mg", Fresh()));
@@ -159,9 +162,8 @@ TEST_F(ReportSettingsTest, OtherFilesShowTheirOwnEvaluationNeverThePanels)
         const char* grade;
         const char* qualityClass;
     } rows[] = {
-        {"A.mg", "B 90%~80%", "II"}, // at opening: the test on screen, from the panel
-        {"B.mg", "D <75%", "IV"},    {"C.mg", "", ""},
-        {"A.mg", "B 90%~80%", "II"}, {"C.mg", "", ""},
+        {"A.mg", "", ""}, // at opening: the test on screen, never analysed
+        {"B.mg", "D <75%", "IV"}, {"C.mg", "", ""}, {"A.mg", "", ""}, {"C.mg", "", ""},
     };
     for (const auto& r : rows) {
         if (&r != &rows[0])

@@ -51,18 +51,19 @@ TEST_F(ReportSettingsTest, FileWithoutSavedInformationOpensWithDefaults)
     QByteArray b = Fresh();
     WriteFloat(b, mg::kMeasuredLr, 2.5f); // channel 1's Lr
     Open(Write("A.mg", b));
-    frame->EvaluationPane()->m_nChannelGrade[0] = 2;
+    frame->EvaluationPane()->m_nChannelGrade[0] = 2; // the panel is no source
     frame->EvaluationPane()->m_nChannelClass[0] = 1;
     auto dlg = OpenDialog();
 
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_BASIS), QStringLiteral("JCJ/T 182-2009"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_INSTRUMENT), QStringLiteral("TQ-RX"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_TITLE), QStringLiteral("单根锚杆检测结果表"));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.50")); // design L0
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_TOTAL), QStringLiteral("3.00"));   // L0 + Lr
+    // No end and bottom in the file: no lengths, no grade, no class.
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.00"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_TOTAL), QStringLiteral("0.50")); // design L0 + Lr
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_PROJECT), QString());
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("C 80%~75%")); // from the panel
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("II"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QString());
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QString());
     EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("A.mg"));
     EXPECT_EQ(dlg->m_strTestDate, QStringLiteral("2026-05-12"));
     EXPECT_TRUE(Box(*dlg, IDC_CHECK_TITLE)->isChecked());
@@ -80,15 +81,15 @@ TEST_F(ReportSettingsTest, OpeningReloadsTheRecordFromTheFile)
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_WAVESPEED), QStringLiteral("3500"));
 }
 
-TEST_F(ReportSettingsTest, SavedInformationWithoutFreeEndShowsZeroLengths)
+TEST_F(ReportSettingsTest, SavedInformationShowsTheFilesAnalysisWhateverTheViewHolds)
 {
     Open(Write("A.mg", WithSavedInfo(Fresh(), {})));
     for (const bool freeEnd : {false, true}) {
         Draw().m_pChannelView[0]->m_bFreeEndSet = freeEnd ? 1 : 0;
         auto dlg = OpenDialog();
-        const char* exposed = freeEnd ? "1.25" : "0.00";
-        const char* anchorage = freeEnd ? "4.50" : "0.00";
-        const char* tested = freeEnd ? "5.75" : "0.00";
+        const char* exposed = "1.25";
+        const char* anchorage = "4.50";
+        const char* tested = "5.75";
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QString::fromUtf8(exposed)) << freeEnd;
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_ANCHORAGE), QString::fromUtf8(anchorage)) << freeEnd;
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_TESTLENGTH), QString::fromUtf8(tested)) << freeEnd;
@@ -119,8 +120,8 @@ TEST_F(ReportSettingsTest, ClickingTheCheckedChannelKeepsItRefillsAndSaves)
     WriteFloat(b, mg::kMeasuredL0, 0.75f); // channel 1
     const QString path = Write("A.mg", b);
     Open(path);
-    auto dlg = OpenDialog(); // no free end: lengths 0.00
-    ASSERT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.00"));
+    auto dlg = OpenDialog();
+    ASSERT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.75"));
 
     Click(*dlg, IDC_CHECK_CHANNEL1);
     EXPECT_EQ(Channels(*dlg), (std::array{true, false, false}));

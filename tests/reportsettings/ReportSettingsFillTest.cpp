@@ -44,6 +44,13 @@ TestRecord Record()
     d.m_strInstallDate = QStringLiteral("2026-05-01");
     d.m_nGrade = {0, 3, -1};
     d.m_nQualityClass = {1, 2, -1};
+    d.m_nMarkedChannels = 2;
+    d.m_nMarkers[0] = {20, 30, 200, 0, 0};
+    d.m_nMarkers[1] = {20, 60, 250, 0, 0};
+    // Copies that disagree with the analysis: never shown.
+    d.m_strGradeText = QStringLiteral("B 90%~80%");
+    d.m_strQualityClass = QStringLiteral("IV");
+    d.m_fExposedLength = 9.0f;
     return d;
 }
 
@@ -53,22 +60,22 @@ const CarryOverValues kLast{QStringLiteral("上一项目"), QStringLiteral("2026
 
 TEST(ReportSettingsFillTest, FileWithoutSavedInformation)
 {
-    const FieldFill f = FillInstrumentInfo(Record(), 1, {2, 3}, kLast);
+    const FieldFill f = FillInstrumentInfo(Record(), 1, kLast);
     const std::map<int, QString> expected = {
         {IDC_EDIT_ITEM, QStringLiteral("隧道K12")},
         {IDC_EDIT_BOLTNO, QStringLiteral("MG0001")},
-        {IDC_EDIT_EXPOSED, QStringLiteral("0.50")},   // design L0
+        {IDC_EDIT_EXPOSED, QStringLiteral("1.00")},   // channel 2's L0
         {IDC_EDIT_ANCHORAGE, QStringLiteral("3.25")}, // channel 2's Lr
-        {IDC_EDIT_TOTAL, QStringLiteral("3.75")},     // 0.5 + 3.25
-        {IDC_EDIT_TESTLENGTH, QStringLiteral("3.75")},
+        {IDC_EDIT_TOTAL, QStringLiteral("3.75")},     // design L0 0.5 + 3.25
+        {IDC_EDIT_TESTLENGTH, QStringLiteral("4.25")},
         {IDC_EDIT_DESIGNLENGTH, QStringLiteral("3.50")},
         {IDC_EDIT_DESIGNDIAMETER, QStringLiteral("25.00")},
         {IDC_EDIT_TESTDIAMETER, QStringLiteral("24.50")},
         {IDC_EDIT_WAVESPEED, QStringLiteral("3500")},
         {IDC_EDIT_TESTDATE, QStringLiteral("2026-05-12")},
         {IDC_EDIT_TITLE, QStringLiteral("单根锚杆检测结果表")},
-        {IDC_EDIT_GRADE, QStringLiteral("C 80%~75%")}, // the given evaluation, not the record's
-        {IDC_EDIT_QUALITY, QStringLiteral("IV")},
+        {IDC_EDIT_GRADE, QStringLiteral("D <75%")}, // channel 2's analysis
+        {IDC_EDIT_QUALITY, QStringLiteral("III")},
         {IDC_EDIT_INSTALLDATE, kLast.installDate},
         {IDC_EDIT_TESTUNIT, kLast.testUnit},
         {IDC_EDIT_TESTER, kLast.tester},
@@ -82,14 +89,14 @@ TEST(ReportSettingsFillTest, EmptyHeaderProjectTakesTheCarriedItemName)
 {
     TestRecord d = Record();
     d.m_strProject.clear();
-    EXPECT_EQ(FillInstrumentInfo(d, 0, {}, kLast).texts.at(IDC_EDIT_ITEM), kLast.itemName);
+    EXPECT_EQ(FillInstrumentInfo(d, 0, kLast).texts.at(IDC_EDIT_ITEM), kLast.itemName);
     // Without a carried-over value the field is empty.
-    EXPECT_EQ(FillInstrumentInfo(d, 0, {}, {}).texts.at(IDC_EDIT_ITEM), QString());
+    EXPECT_EQ(FillInstrumentInfo(d, 0, {}).texts.at(IDC_EDIT_ITEM), QString());
 }
 
 TEST(ReportSettingsFillTest, FileWithSavedInformation)
 {
-    const FieldFill f = FillSavedInfo(Record(), 0, true, {3, 0});
+    const FieldFill f = FillSavedInfo(Record(), 0);
     const std::map<int, QString> expected = {
         {IDC_EDIT_TITLE, QStringLiteral("单根锚杆检测结果表")},
         {IDC_EDIT_PROJECT, QStringLiteral("城西工程")},
@@ -99,8 +106,8 @@ TEST(ReportSettingsFillTest, FileWithSavedInformation)
         {IDC_EDIT_TESTDATE, QStringLiteral("六月三日")},
         {IDC_EDIT_TESTUNIT, QStringLiteral("检测中心")},
         {IDC_EDIT_TESTER, QStringLiteral("王工")},
-        {IDC_EDIT_GRADE, QStringLiteral("D <75%")},
-        {IDC_EDIT_QUALITY, QStringLiteral("I")},
+        {IDC_EDIT_GRADE, QStringLiteral("A >=90%")},
+        {IDC_EDIT_QUALITY, QStringLiteral("II")},
         {IDC_EDIT_EXPOSED, QStringLiteral("0.25")},
         {IDC_EDIT_ANCHORAGE, QStringLiteral("2.75")},
         {IDC_EDIT_TESTLENGTH, QStringLiteral("3.00")},

@@ -40,6 +40,7 @@ struct SavedInfo
     float measuredLr = 4.5f;
     int grade = 1;        // every channel
     int qualityClass = 2; // every channel
+    bool measured = true; // every channel has its end, free end and bottom set
     QString itemName = QStringLiteral("边坡锚杆");
     QString projectName = QStringLiteral("城西工程");
 };
@@ -51,7 +52,14 @@ inline QByteArray WithSavedInfo(QByteArray b, const SavedInfo& s)
         WriteFloat(b, mg::kMeasuredLr + 4 * c, s.measuredLr);
         WriteInt32(b, mg::kEvaluation + c * mg::kEvaluationStride, s.grade);
         WriteInt32(b, mg::kEvaluation + c * mg::kEvaluationStride + 4, s.qualityClass);
+        if (s.measured) {
+            WriteInt32(b, mg::kMarkers + 4 * (c * 5), 20);
+            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 1), 60);
+            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 2), 250);
+        }
     }
+    if (s.measured)
+        WriteInt32(b, mg::kMarkedChannels, 3);
     ProjectInfoValues v;
     v.reportChannel = s.reportChannel;
     v.itemName = s.itemName;
