@@ -1,3 +1,4 @@
+#include "BoltResult.h"
 #include "CliCommon.h"
 #include "JsonWriter.h"
 #include "TestDate.h"
@@ -42,6 +43,35 @@ private:
     std::vector<std::pair<std::string, std::string>> m_items;
 };
 
+// The bolt's result as every output shows it; lengths in metres, the channel as on
+// screen (1..3), null for what the bolt does not have.
+std::string ResultToJson(const BoltResult& r)
+{
+    const ChannelResult& c = r.report;
+    const auto lengthOrNull = [&c](float metres) {
+        return c.measured ? json::Number(metres) : std::string("null");
+    };
+    std::string defect = "null";
+    if (c.defect)
+        defect = "{\"from\": " + json::Number(c.defect->from) +
+                 ", \"to\": " + json::Number(c.defect->to) +
+                 ", \"beyondBottom\": " + (c.defect->beyondBottom ? "true" : "false") + "}";
+    std::string out = "{";
+    out += "\"boltNo\": " + json::Quote(r.boltNo);
+    out += ", \"testDate\": " + json::Quote(r.testDate);
+    out += ", \"channel\": " + (c.channel < 0 ? std::string("null") : json::Number(c.channel + 1));
+    out += ", \"length\": " + lengthOrNull(c.length);
+    out += ", \"freeLength\": " + lengthOrNull(c.freeLength);
+    out += ", \"anchorLength\": " + lengthOrNull(c.anchorLength);
+    out += ", \"lengthRatio\": " +
+           (r.lengthRatio ? QString::number(*r.lengthRatio, 'f', 1).toStdString() : "null");
+    out += ", \"defect\": " + defect;
+    out += ", \"grade\": " + (c.Evaluated() ? json::Quote(r.GradeText()) : "null");
+    out += ", \"qualityClass\": " + (c.Evaluated() ? json::Quote(r.ClassText()) : "null");
+    out += ", \"verdict\": " + json::Quote(VerdictText(r.verdict));
+    return out + "}";
+}
+
 std::string RecordToJson(const TestRecord& d)
 {
     ObjectWriter w;
@@ -84,6 +114,7 @@ std::string RecordToJson(const TestRecord& d)
     w.rows("m_nMarkers", d.m_nMarkers, kMarkerCount);
     w.number("m_nMarkedChannels", d.m_nMarkedChannels);
     w.rows("m_fMeasured", d.m_fMeasured, 2);
+    w.raw("result", ResultToJson(ResultOf(d)));
     return w.str();
 }
 
@@ -94,7 +125,8 @@ int RunInfo(const QStringList& args, std::ostream& out, std::ostream& err)
     static const char kUsage[] =
         "用法: rovana-cli info FILE.mg\n"
         "以一个 JSON 对象输出测试记录的全部字段（字段名同程序内部，字符串为 UTF-8，\n"
-        "m_tTestDate 为 \"YYYY-MM-DD\"）。\n";
+        "m_tTestDate 为 \"YYYY-MM-DD\"），最后的 \"result\" 为该锚杆的检测结果，\n"
+        "与结果表、汇总表一致。\n";
     return RunOnOneFile(args, out, err, kUsage, [](const TestRecord& data, std::ostream& o) {
         o << RecordToJson(data) << "\n";
     });

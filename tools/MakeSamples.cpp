@@ -3,6 +3,9 @@
 #include "AnalysisSave.h"
 #include "InstrumentFile.h"
 #include "ProjectInfoSave.h"
+#include "QualityClass.h"
+#include "ResultSave.h"
+#include "WaveGeometry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -177,16 +180,25 @@ void AddAnalysis(QByteArray& bytes, const InstrumentRecord& r)
     const auto pos = [&](double metres) {
         return static_cast<int>(20 + metres * 2.0 / r.waveSpeed * 1e6 / r.sampleInterval);
     };
+    // Lengths and class as the program computes them from these markers, so that the
+    // screen, the sheet and a save of the unchanged file agree with what is stored.
+    const int bottom = pos(6.0);
+    const int freeEnd = pos(1.0);
+    const float total =
+        rovana::wave::MarkerLength(bottom, 20, 0, 1.0f, r.sampleInterval, r.waveSpeed);
+    const float l0 = rovana::wave::TruncToCentimetres(
+        rovana::wave::MarkerLength(freeEnd, 20, 0, 1.0f, r.sampleInterval, r.waveSpeed));
+    const int grade = 1;
     rovana::AnalysisValues a;
     for (int c = 0; c < 2; ++c) {
         auto& ch = a.channels[c];
         ch.markerSet = {true, true, true, false, false};
-        ch.markerPos = {20, pos(1.0), pos(6.0), 0, 0};
-        ch.measuredL0 = 1.0f;
-        ch.measuredLr = 5.0f;
-        ch.grade = 1;
-        ch.qualityClass = 1;
-        ch.anchor = 5.0f;
+        ch.markerPos = {20, freeEnd, bottom, 0, 0};
+        ch.measuredL0 = l0;
+        ch.measuredLr = total - l0;
+        ch.grade = grade;
+        ch.qualityClass = rovana::DeriveQualityClass(grade, r.designLength, total);
+        ch.anchor = total - l0;
     }
     a.activeChannel = 1;
     a.waveSpeed = r.waveSpeed;
@@ -194,8 +206,6 @@ void AddAnalysis(QByteArray& bytes, const InstrumentRecord& r)
 
     rovana::ProjectInfoValues p;
     p.reportChannel = 1;
-    p.exposedLength = "1.00";
-    p.anchorLength = "5.00";
     p.waveSpeed = QString::number(r.waveSpeed);
     p.boltType = 0;
     p.designGrade = 0;
@@ -205,8 +215,6 @@ void AddAnalysis(QByteArray& bytes, const InstrumentRecord& r)
     p.testDate = QStringLiteral("2026-06-03");
     p.testUnit = QStringLiteral("华东岩土工程检测中心");
     p.tester = QStringLiteral("王工");
-    p.gradeText = QStringLiteral("B 90%~80%");
-    p.qualityClass = QStringLiteral("II");
     p.testBasis = QStringLiteral("JCJ/T 182-2009");
     p.instrument = QStringLiteral("TQ-RX");
     p.installDate = QStringLiteral("2026-05-20");
@@ -214,6 +222,8 @@ void AddAnalysis(QByteArray& bytes, const InstrumentRecord& r)
     p.designDiameter = "25";
     p.testDiameter = "25";
     rovana::PatchProjectInfo(bytes, p);
+    // The report information's copies of the analysis, as every save writes them.
+    rovana::PatchResults(bytes, a);
 }
 
 } // namespace
