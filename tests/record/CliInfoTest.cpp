@@ -48,8 +48,10 @@ TEST(CliInfoTest, PrintsTheRecordWithTheFieldNamesAndShapes)
     EXPECT_EQ(samples[1].toArray()[2047].toInt(), test::SampleRecord().samples[1][2047]);
     EXPECT_EQ(o["m_nReserved"].toArray().size(), 4);
     EXPECT_EQ(o["m_nGrade"].toArray()[0].toInt(), -1);
-    // Every field of the record, in declaration order.
-    EXPECT_EQ(o.keys().size(), 39);
+    // Every field of the record, in declaration order, then the bolt's result.
+    EXPECT_EQ(o.keys().size(), 40);
+    EXPECT_EQ(o["result"].toObject()["verdict"].toString(), QStringLiteral("未评定"));
+    EXPECT_TRUE(o["result"].toObject()["length"].isNull());
     EXPECT_TRUE(run.out.startsWith("{\n  \"m_nHighPass\""));
 }
 
