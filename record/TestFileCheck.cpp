@@ -126,4 +126,26 @@ RegularFileRead ReadRegularFile(const QString& path, qint64 maxBytes, bool* trun
     return r;
 }
 
+QString CheckFailureText(TestFileCheck check, const QString& fileName)
+{
+    QString why;
+    switch (check) {
+    case TestFileCheck::Ok:
+        return {};
+    case TestFileCheck::Missing:
+        why = QStringLiteral("文件不存在");
+        break;
+    case TestFileCheck::NotRegular:
+        why = QStringLiteral("不是普通文件");
+        break;
+    case TestFileCheck::Unreadable:
+        why = QStringLiteral("没有读取权限");
+        break;
+    case TestFileCheck::Empty:
+        why = QStringLiteral("文件长度 0 字节");
+        break;
+    }
+    return QStringLiteral("无法读取文件（%1）: %2").arg(why, fileName);
+}
+
 } // namespace rovana

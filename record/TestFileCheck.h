@@ -17,6 +17,10 @@ enum class TestFileCheck
     Empty,      // length 0: "无法读取文件"
 };
 
+// Why a path is no test file, with its name, as the program says it: "无法读取文件（不是普通
+// 文件）: X.mg". Empty for Ok.
+QString CheckFailureText(TestFileCheck check, const QString& fileName);
+
 // Checks `path` (mapped with NativePath) without reading it: stat first, then an open
 // with O_NONBLOCK and a second look at what was opened.
 TestFileCheck CheckTestFile(const QString& path);

@@ -188,3 +188,15 @@ QString LoadResult::message() const
 }
 
 } // namespace rovana
+
+namespace rovana {
+
+QString LoadResult::explained(const QString& fileName) const
+{
+    QString text = message();
+    if (!detail.isEmpty())
+        text += QStringLiteral("（%1）").arg(detail);
+    return text + QStringLiteral(": ") + fileName;
+}
+
+} // namespace rovana

@@ -4,6 +4,7 @@
 #include "ChannelView.h"
 #include "EvaluationPanel.h"
 #include "LowPass.h"
+#include "MgLayout.h"
 #include "ProgramMessage.h"
 #include "ReportViewHost.h"
 #include "ResultSave.h"
@@ -263,7 +264,48 @@ bool ReportView::SaveCopyWithResults()
         m_fnMessage(result.message());
         return false;
     }
+    if (IsCurrentFile(target))
+        MarkSaved();
     return true;
+}
+
+bool ReportView::SaveInPlace()
+{
+    const QString path = m_strFolder + QLatin1Char('/') + NameAfterLastSeparator(m_strCurPath);
+    const WriteResult result = SaveResults(path, path, CollectAnalysis());
+    if (!result) {
+        m_fnMessage(result.message());
+        return false;
+    }
+    MarkSaved();
+    return true;
+}
+
+QByteArray ReportView::AnalysisBytes() const
+{
+    QByteArray bytes(mg::kAcquisitionEnd, '\0'); // the analysis block and the wave speed
+    PatchAnalysis(bytes, CollectAnalysis());
+    return bytes;
+}
+
+void ReportView::MarkSaved()
+{
+    m_SavedAnalysis = AnalysisBytes();
+}
+
+bool ReportView::HasUnsavedChanges() const
+{
+    return !m_strCurPath.isEmpty() && !m_SavedAnalysis.isEmpty() &&
+           AnalysisBytes() != m_SavedAnalysis;
+}
+
+bool ReportView::IsCurrentFile(const QString& path) const
+{
+    const QString current = m_strFolder + QLatin1Char('/') + NameAfterLastSeparator(m_strCurPath);
+    if (path == current)
+        return true;
+    const QString a = QFileInfo(path).canonicalFilePath();
+    return !a.isEmpty() && a == QFileInfo(current).canonicalFilePath();
 }
 
 bool ReportView::SaveViewPicture()

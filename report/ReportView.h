@@ -66,6 +66,15 @@ public:
     bool SaveCopyWithResults() override;
     // What the save writes, from the channel views, the panel and this view.
     AnalysisValues CollectAnalysis() const;
+    // Saves the analysis into the test's own file, without a dialog; false (with the
+    // message) when that fails.
+    bool SaveInPlace();
+    // The analysis on screen is now the file's: after a load and after a save into the
+    // test's own file.
+    void MarkSaved();
+    // Whether a save would write anything other than what the file held when it was
+    // loaded or last saved: a change undone is no change.
+    bool HasUnsavedChanges() const;
     // Save picture: the view as shown, as a ".bmp" next to the test file.
     bool SaveViewPicture();
 
@@ -125,8 +134,13 @@ private:
     void InstallDefaultDialogs();
     void InstallPrintDialogs();
 
+    // The analysis a save writes, as bytes, for comparing two states.
+    QByteArray AnalysisBytes() const;
+    bool IsCurrentFile(const QString& path) const;
+
     ReportViewHost* m_pHost;
     DisplaySettings m_OwnDisplay; // used only without a host
+    QByteArray m_SavedAnalysis;   // AnalysisBytes() when the file and the screen agreed
 };
 
 } // namespace rovana

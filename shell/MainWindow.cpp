@@ -17,15 +17,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -108,6 +111,21 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         // without a dot, so the second filter is "*".
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(),
                                             QStringLiteral(" Files (*.mg);;All Files (*)"));
+    };
+    m_fnAskUnsaved = [this](const QString& testName) {
+        QMessageBox box(QMessageBox::Warning, kCaption,
+                        QStringLiteral("是否保存对 %1 的修改？").arg(testName),
+                        QMessageBox::NoButton, this);
+        QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save)
+            return UnsavedAnswer::Save;
+        return box.clickedButton() == discard ? UnsavedAnswer::Discard : UnsavedAnswer::Cancel;
     };
 
     CreateActions();
@@ -607,12 +625,13 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
 {
     // Only a non-empty regular file (or a link to one); a FIFO or a device is never opened.
     const TestFileCheck check = CheckTestFile(path);
+    const QString name = QFileInfo(path).fileName();
     if (entrance == LoadEntrance::Document && check == TestFileCheck::Missing) {
         ShowMessage(QStringLiteral("文件不存在！"));
         return false;
     }
     if (check != TestFileCheck::Ok) {
-        ShowMessage(QStringLiteral("无法读取文件"));
+        ShowMessage(CheckFailureText(check, name));
         return false;
     }
     ReportView& draw = *m_pReportView;
@@ -622,10 +641,13 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
         ShowMessage(QStringLiteral("未有选择文件，请重试！"));
         return true;
     }
+    // Unsaved work of the test on screen is never dropped without a word.
+    if (!MaybeSaveChanges())
+        return false;
     // The reader leaves the record as it was when it refuses a file; nothing else changes
     // before it has accepted one, so a refused file leaves no trace on screen.
     if (const LoadResult result = draw.m_CurData.Load(path); !result) {
-        ShowMessage(result.message());
+        ShowMessage(result.explained(name));
         return false;
     }
     const QString folder = FolderOf(path);
@@ -644,8 +666,35 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
+    draw.MarkSaved();
     draw.RepaintAll();
     return true;
+}
+
+bool MainWindow::MaybeSaveChanges()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded != 1 || !draw.HasUnsavedChanges())
+        return true;
+    const QString name = QFileInfo(draw.m_strCurPath).completeBaseName();
+    switch (m_fnAskUnsaved(name)) {
+    case UnsavedAnswer::Save:
+        return draw.SaveInPlace();
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!MaybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::ShowLoadedRecord(bool resetMagnification)

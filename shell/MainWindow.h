@@ -97,6 +97,19 @@ public:
     // The open dialog of the Open command: returns the chosen full path, or an empty
     // string for Cancel. Tests replace it.
     void SetOpenDialog(OpenDialog dialog) { m_fnOpenDialog = std::move(dialog); }
+    // Asked before unsaved changes of the test on screen would be dropped.
+    enum class UnsavedAnswer
+    {
+        Save,
+        Discard,
+        Cancel,
+    };
+    using UnsavedQuestion = std::function<UnsavedAnswer(const QString& testName)>;
+    void SetUnsavedQuestion(UnsavedQuestion ask) { m_fnAskUnsaved = std::move(ask); }
+    // True when the test on screen may be left: nothing unsaved, or the user saved it
+    // (into its own file) or chose 不保存. False for 取消 and for a save that failed.
+    bool MaybeSaveChanges();
+
     // The application's recent-file list (may stay null: nothing is recorded then).
     void SetRecentFileList(RecentFiles* list);
     RecentFiles* RecentFileList() const { return m_pRecentFiles; }
@@ -149,8 +162,11 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    UnsavedQuestion m_fnAskUnsaved;
+
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

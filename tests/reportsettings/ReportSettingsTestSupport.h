@@ -84,6 +84,10 @@ protected:
         ASSERT_TRUE(QDir().mkpath(m_strFolder));
         frame = std::make_unique<MainWindow>();
         frame->SetMessageSink([this](const QString& text) { messages << text; });
+        frame->SetUnsavedQuestion([this](const QString& test) {
+            questions << test;
+            return unsavedAnswer;
+        });
         frame->SetOpenDialog([this] { return m_strNextOpen; });
     }
 
@@ -153,6 +157,8 @@ protected:
     QString m_strFolder;
     QString m_strNextOpen;
     QStringList messages;
+    QStringList questions; // tests asked whether to save their changes
+    MainWindow::UnsavedAnswer unsavedAnswer = MainWindow::UnsavedAnswer::Discard;
     std::unique_ptr<MainWindow> frame;
 };
 

@@ -138,7 +138,7 @@ TEST_F(EntranceTest, OpenOfAnEmptyFileSaysItCannotReadAndChangesNothing)
     const QString empty = Write("EMPTY.mg", QByteArray());
     messages.clear();
     Open(empty);
-    EXPECT_EQ(messages, QStringList{"无法读取文件"});
+    EXPECT_EQ(messages, QStringList{"无法读取文件（文件长度 0 字节）: EMPTY.mg"});
     EXPECT_EQ(Draw().m_CurData, before);
     EXPECT_EQ(Draw().m_strCurPath, good);
     EXPECT_EQ(m_pRecent->Entries(), QStringList{good});
@@ -147,7 +147,7 @@ TEST_F(EntranceTest, OpenOfAnEmptyFileSaysItCannotReadAndChangesNothing)
 TEST_F(EntranceTest, OpenOfAMissingFileSaysItCannotRead)
 {
     Open(m_strFolder + "/GONE.mg");
-    EXPECT_EQ(messages, QStringList{"无法读取文件"});
+    EXPECT_EQ(messages, QStringList{"无法读取文件（文件不存在）: GONE.mg"});
     EXPECT_EQ(frame->m_bFileLoaded, 0);
 }
 
@@ -158,7 +158,8 @@ TEST_F(EntranceTest, OpenOfAMalformedFileShowsTheReadersMessageAndKeepsTheViews)
     const auto wave = View(0).m_nWave;
     messages.clear();
     Open(Write("SHORT.mg", QByteArray(100, '\1')));
-    EXPECT_EQ(messages, QStringList{"无法读取文件"});
+    EXPECT_EQ(messages,
+              QStringList{"无法读取文件（文件长度 100 字节，不足 13312 字节）: SHORT.mg"});
     EXPECT_EQ(Draw().m_CurData, before);
     EXPECT_EQ(View(0).m_nWave, wave);
 }
@@ -176,7 +177,9 @@ TEST_F(EntranceTest, OpenOfAFileWithAnInvalidDateStopsWithTheDateMessage)
     messages.clear();
     Open(WriteRecord("BADDATE.mg", r));
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], QStringLiteral("测试日期无效，无法读取文件"));
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("测试日期无效，无法读取文件（")));
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("）: BADDATE.mg")))
+        << messages[0].toStdString();
     // The record is unchanged (the reader is atomic) and the views are not refreshed.
     EXPECT_EQ(Draw().m_CurData, before);
     EXPECT_EQ(View(2).m_nWave, wave);
@@ -313,7 +316,7 @@ TEST_F(EntranceTest, TreeClickOnAVanishedFileSaysItCannotReadAndChangesNothing)
     ASSERT_TRUE(QFile::remove(second));
     messages.clear();
     frame->LoadFromTree(second);
-    EXPECT_EQ(messages, QStringList{"无法读取文件"});
+    EXPECT_EQ(messages, QStringList{"无法读取文件（文件不存在）: MG0002.mg"});
     EXPECT_EQ(Draw().m_CurData, before);
     EXPECT_EQ(Draw().m_strCurPath, first);
     EXPECT_EQ(Tree().RootItem()->childCount(), 2); // the tree keeps its items
@@ -322,7 +325,7 @@ TEST_F(EntranceTest, TreeClickOnAVanishedFileSaysItCannotReadAndChangesNothing)
 TEST_F(EntranceTest, TreeClickOnAnEmptyFileSaysItCannotRead)
 {
     frame->LoadFromTree(Write("EMPTY.mg", QByteArray()));
-    EXPECT_EQ(messages, QStringList{"无法读取文件"});
+    EXPECT_EQ(messages, QStringList{"无法读取文件（文件长度 0 字节）: EMPTY.mg"});
     EXPECT_TRUE(Draw().m_strCurPath.isEmpty());
     EXPECT_TRUE(m_pRecent->Entries().isEmpty());
 }
@@ -334,7 +337,8 @@ TEST_F(EntranceTest, TreeClickOnAFileWithAnInvalidDateStopsBeforeTheViews)
     r.day = 0;
     messages.clear();
     frame->LoadFromTree(WriteRecord("BADDATE.mg", r));
-    EXPECT_EQ(messages, QStringList{"测试日期无效，无法读取文件"});
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("测试日期无效，无法读取文件（")));
     // The earlier markers are not cleared: the entrance stopped before the views.
     EXPECT_EQ(StateOf(View(2)), kChannel3State);
 }

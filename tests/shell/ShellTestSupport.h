@@ -129,6 +129,10 @@ protected:
                                                   TestSettingsName(), kRecentFileCount);
         frame = std::make_unique<MainWindow>();
         frame->SetMessageSink([this](const QString& text) { messages << text; });
+        frame->SetUnsavedQuestion([this](const QString& test) {
+            questions << test;
+            return unsavedAnswer;
+        });
         frame->SetOpenDialog([this] { return m_strNextOpen; });
         frame->SetRecentFileList(m_pRecent.get());
     }
@@ -176,6 +180,8 @@ protected:
     QString m_strFolder;
     QString m_strNextOpen;
     QStringList messages;
+    QStringList questions; // tests asked whether to save their changes
+    MainWindow::UnsavedAnswer unsavedAnswer = MainWindow::UnsavedAnswer::Discard;
     std::unique_ptr<RecentFiles> m_pRecent;
     std::unique_ptr<MainWindow> frame;
 };

@@ -135,6 +135,7 @@ TEST(SummaryCommandTest, MenuItemFollowsTheTreeAndRowsOpenInTheMainWindow)
     const test::SiteFolder site;
     MainWindow frame;
     frame.SetMessageSink([](const QString&) {});
+    frame.SetUnsavedQuestion([](const QString&) { return MainWindow::UnsavedAnswer::Discard; });
     QAction* action = frame.Action(ID_FILE_SITE_SUMMARY);
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), QStringLiteral("检测结果汇总"));
