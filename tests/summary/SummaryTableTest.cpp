@@ -142,6 +142,45 @@ TEST(SummaryCsvTest, ReadsBackWithBomHeadersAndQuoting)
             << files[r].name.toStdString();
 }
 
+TEST(SummaryCsvTest, TextCellsThatLookLikeFormulasStayText)
+{
+    // Each row: the text put into every text field, and whether it gets the apostrophe.
+    const std::vector<std::pair<QString, bool>> texts = {
+        {"=HYPERLINK(\"x\")", true},
+        {"+1", true},
+        {"-2", true},
+        {"@SUM(A1)", true},
+        {"\tB-01", true},
+        {"\rB-01", true},
+        {"B-01=", false},
+        {"'B-01", false},
+        {"", false},
+    };
+    SiteSummary summary;
+    for (const auto& [text, guarded] : texts) {
+        SummaryRow row;
+        row.index = static_cast<int>(summary.rows.size()) + 1;
+        row.readable = true;
+        row.boltNo = row.fileName = row.testDate = row.grade = row.qualityClass = text;
+        row.measuredLength = row.freeLength = -1.5f; // negative numbers stay numbers
+        summary.rows.push_back(row);
+    }
+    std::vector<QStringList> lines;
+    ASSERT_TRUE(ParseCsv(SummaryCsv(summary).mid(3), lines));
+    ASSERT_EQ(lines.size(), texts.size() + 1);
+    for (std::size_t r = 0; r < texts.size(); ++r) {
+        const auto& [text, guarded] = texts[r];
+        SCOPED_TRACE(text.toStdString());
+        for (int k = 0; k < kColumnCount; ++k) {
+            const Column column = static_cast<Column>(k);
+            const QString cell = CellOf(summary.rows[r], column).text;
+            const bool isText = !IsNumberColumn(column) && cell == text;
+            EXPECT_EQ(lines[r + 1].value(k), (isText && guarded ? "'" : "") + cell)
+                << ColumnHeaders()[static_cast<std::size_t>(k)].toStdString();
+        }
+    }
+}
+
 // A worksheet's cells from the workbook file: reference -> (number?, text).
 struct XlsxCell
 {
