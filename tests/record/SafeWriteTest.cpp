@@ -12,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 
 namespace rovana {
@@ -267,6 +270,83 @@ TEST_F(SafeWriteTest, FolderWithoutWriteAccessLeavesTheOldFileAndSaysSo)
     EXPECT_EQ(r.error, EACCES);
     EXPECT_EQ(r.detail, QStringLiteral("没有写入权限，无法创建文件"));
     ExpectUntouched("read-only folder");
+}
+
+// Sets a file's modification time `seconds` into the past; the link itself for a link.
+void Age(const QString& path, int seconds)
+{
+    const timespec times[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+TEST_F(SafeWriteTest, LeftoversOfKilledWritesGoOnTheNextWriteIntoTheFolder)
+{
+    struct Row
+    {
+        const char* name;
+        int age; // seconds
+        bool removed;
+    };
+    const Row rows[] = {
+        {".rovana-a1b2c3d4e5.tmp", 60, true},  // ours, unlocked, old
+        {".rovana-zzzzzzzzz9.tmp", 11, true},  // just old enough
+        {".rovana-fresh00000.tmp", 2, false},  // may be a writer between open and flock
+        {".rovana-held000000.tmp", 60, false}, // locked below: in use
+        {".rovana-ABCDEFGHIJ.tmp", 60, false}, // not our pattern
+        {".rovana-a1b2c3d4e.tmp", 60, false},
+        {".rovana-a1b2c3d4e5.tmp~", 60, false},
+        {"rovana-a1b2c3d4e5.tmp", 60, false},
+        {".rovana-link000000.tmp", 60, false}, // a link, made below
+        {".rovana-dir0000000.tmp", 60, false}, // a folder, made below
+    };
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "O_TMPFILE" : "named");
+        const QDir dir(m_dir.path());
+        for (const Row& row : rows) {
+            const QString path = dir.filePath(row.name);
+            if (QString(row.name).contains("link"))
+                ASSERT_TRUE(QFile::link(dir.filePath("source.mg"), path));
+            else if (QString(row.name).contains("dir"))
+                ASSERT_TRUE(dir.mkdir(row.name));
+            else
+                ASSERT_TRUE(test::WriteBytes(path, "left over"));
+            Age(path, row.age);
+        }
+        const int held =
+            ::open(QFile::encodeName(dir.filePath(rows[3].name)).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+
+        WriteOptions options;
+        options.unnamedTemporary = unnamed;
+        ASSERT_TRUE(WriteWholeFileSafely(path(), "new", options));
+        ::close(held);
+        for (const Row& row : rows)
+            EXPECT_EQ(QFileInfo::exists(dir.filePath(row.name)), !row.removed) << row.name;
+        EXPECT_EQ(test::ReadBytes(dir.filePath("source.mg")).size(), m_original.size());
+        for (const Row& row : rows)
+            if (!QFile::remove(dir.filePath(row.name)))
+                dir.rmdir(row.name);
+    }
+}
+
+TEST_F(SafeWriteTest, AWriteInUseKeepsItsTemporaryFileWhateverItsAge)
+{
+    WriteOptions options;
+    options.unnamedTemporary = false;
+    SafeFileWriter writer(path(), options);
+    ASSERT_TRUE(writer.open());
+    ASSERT_TRUE(writer.write(QByteArray(5000, 'w')));
+    QStringList temporaries = test::FolderEntries(m_dir.path());
+    temporaries.removeIf([this](const QString& e) { return m_entries.contains(e); });
+    ASSERT_EQ(temporaries.size(), 1);
+    Age(m_dir.filePath(temporaries[0]), 3600); // as if the write had stalled for an hour
+
+    // Another write into the folder meanwhile; then the first one completes.
+    ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("other.mg"), "other", options));
+    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(temporaries[0])));
+    ASSERT_TRUE(writer.commit());
+    EXPECT_EQ(test::ReadBytes(path()), QByteArray(5000, 'w'));
 }
 
 TEST(WriteResultTest, MessageSaysWhyWhereItCan)
