@@ -105,6 +105,10 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
 
     const QByteArray input = test::ReadBytes(site.Path("A01.mg"));
     const QString fresh = out.filePath("fresh.csv");
+    const QString chain = out.filePath("chain.csv");
+    ASSERT_TRUE(test::WriteBytes(out.filePath("other.mg"), input)); // no input
+    ASSERT_TRUE(QFile::link(out.filePath("l2.csv"), chain));
+    ASSERT_TRUE(QFile::link(out.filePath("other.mg"), out.filePath("l2.csv")));
     struct Case
     {
         QStringList args;
@@ -114,6 +118,7 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
         {{"summary", site.Folder(), "--csv", site.Path("A01.mg")}, 2}, // an input
         {{"summary", site.Folder(), "--csv", fresh, "--pdf", out.filePath("x.Mg")}, 2},
         {{"summary", site.Folder(), "--xlsx", "/dev/full"}, 2}, // not a regular file
+        {{"summary", site.Folder(), "--csv", chain}, 2},        // two links to a test file
         {{"summary", out.filePath("missing")}, 1},
         {{"summary", site.Folder(), "--csv", fresh, "--xlsx", fresh}, 2}, // one file twice
         {{"summary", site.Folder(), "--csv"}, 2},
@@ -125,6 +130,7 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
         EXPECT_FALSE(refused.err.isEmpty());
     }
     EXPECT_EQ(test::ReadBytes(site.Path("A01.mg")), input);
+    EXPECT_EQ(test::ReadBytes(out.filePath("other.mg")), input);
     EXPECT_FALSE(QFileInfo::exists(fresh)); // every target is checked before any is written
     struct stat st
     {};

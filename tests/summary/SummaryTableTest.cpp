@@ -1,6 +1,7 @@
 // The summary's data path: each column's rule and the statistics from files with distinct
 // values, the CSV and the Excel workbook read back, and the output writer's refusals.
 #include "OutputFile.h"
+#include "PosixTestSupport.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 #include "SummaryXlsx.h"
@@ -303,6 +304,22 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
     const QString symlinked = out.filePath(QStringLiteral("symlinked.csv"));
     ASSERT_TRUE(QFile::link(site.Path(QStringLiteral("A03.mg")), symlinked));
     const QByteArray before = test::ReadBytes(site.Path(QStringLiteral("A01.mg")));
+    // Chains of two links: to a test file that is no input, to nothing, in a loop, and to
+    // a CSV file, which is written through the chain.
+    QTemporaryDir other;
+    const QString otherMg = other.filePath(QStringLiteral("X.mg"));
+    ASSERT_TRUE(test::WriteBytes(otherMg, "a test file"));
+    const auto chain = [&out](const QString& name, const QString& via, const QString& to) {
+        EXPECT_EQ(::symlink(QFile::encodeName(to), QFile::encodeName(out.filePath(via))), 0);
+        // Relative: read from the folder of the link.
+        EXPECT_EQ(::symlink(QFile::encodeName(via), QFile::encodeName(out.filePath(name))), 0);
+        return out.filePath(name);
+    };
+    const QString toMg = chain("tomg.csv", "l2.csv", otherMg);
+    const QString toNothing = chain("dangling.csv", "d2.csv", other.filePath("gone.csv"));
+    const QString loop = chain("loop.csv", "loop2.csv", out.filePath("loop.csv"));
+    const QString toCsv = chain("tocsv.csv", "c2.csv", other.filePath("real.csv"));
+    ASSERT_TRUE(test::WriteBytes(other.filePath("real.csv"), "old"));
 
     struct Case
     {
@@ -318,6 +335,10 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
         {out.path(), false},                             // a folder
         {QStringLiteral("/dev/full"), false},            // a device
         {QString(), false},
+        {toMg, false},
+        {toNothing, false},
+        {loop, false},
+        {toCsv, true},
     };
     for (const Case& c : cases) {
         const OutputResult result = WriteOutputFile(c.path, "a,b\r\n", inputs);
@@ -329,8 +350,14 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
     EXPECT_EQ(test::ReadBytes(site.Path(QStringLiteral("A01.mg"))), before);
     EXPECT_EQ(test::ReadBytes(out.filePath(QStringLiteral("site.csv"))), QByteArray("a,b\r\n"));
     EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("new.MG"))));
-    // Nothing but the written file and the two links is left in the folder.
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+    EXPECT_EQ(test::ReadBytes(otherMg), QByteArray("a test file"));
+    EXPECT_EQ(test::ReadBytes(other.filePath("real.csv")), QByteArray("a,b\r\n"));
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), (QStringList{"real.csv", "X.mg"}));
+    // Nothing but the written file and the links is left in the folder.
+    EXPECT_EQ(test::FolderEntries(out.path()),
+              (QStringList{"c2.csv", "d2.csv", "dangling.csv", "l2.csv", "linked.csv", "loop.csv",
+                           "loop2.csv", "site.csv", "symlinked.csv", "tocsv.csv", "tomg.csv"}));
+    EXPECT_TRUE(QFileInfo(toCsv).isSymLink());
 }
 
 } // namespace
