@@ -75,9 +75,22 @@ TEST_F(CliExitTest, EverySubcommandGivesTheSameStatuses)
             }
         }
     }
-    EXPECT_EQ(RunCli({"sheet", "--help"}).exitCode, 0);
     EXPECT_EQ(RunCli({}).exitCode, 2);
     EXPECT_EQ(RunCli({"nonsense"}).exitCode, 2);
+}
+
+TEST_F(CliExitTest, EverySubcommandPrintsItsHelp)
+{
+    for (const char* command : {"info", "spectrum", "filter", "sheet", "summary"}) {
+        for (const QStringList& args :
+             {QStringList{"--help"}, QStringList{"-h"}, QStringList{m_dir.path(), "--help"}}) {
+            const CliRun run = RunCli(QStringList{command} + args);
+            SCOPED_TRACE(::testing::Message() << command << " " << args.join(' ').toStdString());
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_TRUE(run.out.startsWith(QByteArray("用法: rovana-cli ") + command));
+            EXPECT_FALSE(run.err.contains(QStringLiteral("用法"))) << run.err.toStdString();
+        }
+    }
 }
 
 TEST_F(CliExitTest, StandardOutputThatCannotBeWrittenIsAnError)
@@ -91,6 +104,18 @@ TEST_F(CliExitTest, StandardOutputThatCannotBeWrittenIsAnError)
     }
     // The same output to a file that can take it succeeds.
     EXPECT_EQ(test::RunCliInto({"info", m_file}, m_dir.filePath("out.json")).exitCode, 0);
+
+    // Past a file-size limit (the signal at its default, as a shell starts the program)
+    // the write fails and is reported, instead of the signal ending the program.
+    const QByteArray file = m_file.toUtf8();
+    for (const QList<QByteArray>& args :
+         {QList<QByteArray>{"info", file}, QList<QByteArray>{"spectrum", file},
+          QList<QByteArray>{"filter", file}, QList<QByteArray>{"summary", m_dir.path().toUtf8()},
+          QList<QByteArray>{"--help"}}) {
+        const CliRun run = test::RunCliRaw(args, m_dir.path().toUtf8() + "/run", 200);
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("无法写入标准输出"))) << run.err.toStdString();
+    }
 }
 
 TEST_F(CliExitTest, OpensFilesNamedInCodePage936FromTheirBytes)

@@ -1,6 +1,9 @@
-// rovana-cli summary: the JSON keys and values, the three outputs, refused targets and a
-// write that fails for real under a file-size limit.
+// rovana-cli summary: the JSON keys and values, the three outputs, refused targets, names
+// that are not UTF-8, folders that cannot be read, and a write that fails for real under a
+// file-size limit.
 #include "CliRunner.h"
+#include "NativePath.h"
+#include "PosixTestSupport.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 
@@ -11,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rovana::summary {
 namespace {
@@ -136,6 +141,98 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
     {};
     ASSERT_EQ(::stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+QJsonArray Bolts(const test::CliRun& run)
+{
+    return QJsonDocument::fromJson(run.out).object().value("bolts").toArray();
+}
+
+TEST(SummaryCliTest, NamesInCodePage936AndInNoKnownCodeAreRowsInTheTreesOrder)
+{
+    // As unzip leaves a Windows archive: "测试.mg" in GBK, bytes that are no text at all,
+    // and the UTF-8 twin of the GBK name.
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray bytes = test::Instrument(10, 3500, 3.5f, "MG0001", 12);
+    for (const QByteArray& name : {QByteArray("b.mg"), QByteArray("\xB2\xE2\xCA\xD4.mg"),
+                                   QByteArray("\xFF\xFE.mg"), QStringLiteral("测试.mg").toUtf8()}) {
+        const int fd = ::open((folder + "/" + name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+        ::close(fd);
+    }
+
+    QStringList shown;
+    for (const FolderEntry& e : ListTestFiles(dir.path())) // what the file tree shows
+        shown.append(e.name);
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(FolderTestFiles(dir.path()).size(), 4);
+    const test::CliRun run = RunCli({"summary", dir.path()});
+    test::RemoveTree(folder); // QTemporaryDir cannot remove the names that are no UTF-8
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray bolts = Bolts(run);
+    ASSERT_EQ(bolts.size(), shown.size());
+    for (qsizetype r = 0; r < bolts.size(); ++r) {
+        EXPECT_EQ(bolts[r].toObject().value("file").toString(), shown[r]);
+        EXPECT_EQ(bolts[r].toObject().value("boltNo").toString(), "MG0001"); // read
+    }
+}
+
+TEST(SummaryCliTest, AFolderThatCannotBeListedIsAnErrorAndWritesNothing)
+{
+    // The listing runs as nobody when the tests run as the superuser, whom permissions do
+    // not stop; the folders must then be reachable for nobody.
+    QTemporaryDir dir, out;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("empty"));
+    ASSERT_TRUE(test::WriteBytes(dir.filePath("locked/a.mg"), "x"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0311), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(out.path()).constData(), 0777), 0);
+    ASSERT_TRUE(test::WriteBytes(dir.filePath("file.mg"), "x"));
+    struct Row
+    {
+        QString folder;
+        int status;
+        const char* err;
+    };
+    const Row rows[] = {
+        {dir.filePath("locked"), 1, "没有读取权限，无法读取文件夹"},
+        {dir.filePath("missing"), 1, "文件夹不存在"},
+        {dir.filePath("file.mg"), 1, "不是文件夹"},
+        {dir.filePath("empty"), 0, ""}, // a site without bolts
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.folder.toStdString());
+        const QString csv = out.filePath("site.csv");
+        QProcess p;
+        p.setChildProcessModifier([] {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(120);
+        });
+        for (const QStringList& args : {QStringList{"summary", row.folder},
+                                        QStringList{"summary", row.folder, "--csv", csv}}) {
+            p.start(QStringLiteral(ROVANA_CLI_PATH), args);
+            ASSERT_TRUE(p.waitForFinished(30000));
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            EXPECT_EQ(p.exitCode(), row.status) << err.toStdString();
+            const QByteArray json = p.readAllStandardOutput();
+            if (row.status == 0) {
+                EXPECT_TRUE(args.size() > 2 || QJsonDocument::fromJson(json)["bolts"].isArray());
+            } else {
+                EXPECT_TRUE(err.contains(QString::fromUtf8(row.err) + ": " + row.folder));
+                EXPECT_TRUE(json.isEmpty());
+            }
+        }
+        EXPECT_EQ(QFileInfo::exists(csv), row.status == 0);
+        if (row.status == 0) {
+            EXPECT_EQ(test::ReadBytes(csv), SummaryCsv(SiteSummary{}));
+        }
+        QFile::remove(csv);
+    }
+    ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
 }
 
 TEST(SummaryCliTest, AWriteBeyondTheFileSizeLimitLeavesTheOldFileAndNoTemporary)
