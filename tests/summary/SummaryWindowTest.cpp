@@ -99,50 +99,37 @@ TEST_F(SummaryWindowTest, SavesCsvExcelAndPdfAndNeverOntoAnInput)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-// The overwrite question is about the file that will be written, the suffix added.
+// The overwrite question is about the file that will be written, the suffix added; "no"
+// brings the dialog back with that name (Cancel there).
 TEST_F(SummaryWindowTest, AsksAboutReplacingTheFileItWillWrite)
 {
     QTemporaryDir out;
     ASSERT_TRUE(test::WriteBytes(out.filePath("MG0002.mg"), "a test file"));
-    struct Row
-    {
-        const char* typed;
-        const char* written; // the file the save writes
-        bool exists;         // before the save
-        bool answer;         // to the question, when there is one
+    const std::tuple<const char*, bool, bool> rows[] = {
+        // typed name, the file to write exists, the answer
+        {"MG0002.mg", false, true}, // writes MG0002.mg.csv and asks nothing about MG0002.mg
+        {"site", true, false},
+        {"site", true, true},
     };
-    const Row rows[] = {
-        {"MG0002.mg", "MG0002.mg.", false, true}, // MG0002.mg exists: no question about it
-        {"site", "site.", true, false},           // "no": the dialog again; Cancel there
-        {"site", "site.", true, true},
-        {"new", "new.", false, true},
-    };
-    using Command = bool (SummaryWindow::*)();
-    const std::pair<Command, QString> commands[] = {{&SummaryWindow::OnSaveCsv, "csv"},
-                                                    {&SummaryWindow::OnSaveExcel, "xlsx"},
-                                                    {&SummaryWindow::OnSavePdf, "pdf"}};
-    for (const auto& [command, suffix] : commands) {
-        for (const Row& row : rows) {
-            const QString written = out.filePath(row.written + suffix);
-            SCOPED_TRACE(written.toStdString());
-            if (row.exists) {
-                ASSERT_TRUE(test::WriteBytes(written, "old"));
-            }
+    for (const auto& [command, suffix] : {std::pair{&SummaryWindow::OnSaveCsv, ".csv"},
+                                          {&SummaryWindow::OnSaveExcel, ".xlsx"},
+                                          {&SummaryWindow::OnSavePdf, ".pdf"}}) {
+        for (const auto& [typed, exists, answer] : rows) {
+            const QString written = out.filePath(typed + QString(suffix));
+            ASSERT_TRUE(!exists || test::WriteBytes(written, "old"));
             QStringList proposed, asked;
             window.SetSaveDialog([&](const QString&, const QString&, const QString& p) {
                 proposed << p;
-                return proposed.size() == 1 ? out.filePath(row.typed) : QString();
+                return proposed.size() == 1 ? out.filePath(typed) : QString();
             });
             window.SetConfirmReplace([&](const QString& path) {
                 asked << path;
-                return row.answer;
+                return answer;
             });
-            const bool saved = (window.*command)();
-            EXPECT_EQ(asked, row.exists ? QStringList{written} : QStringList{});
-            EXPECT_EQ(saved, !row.exists || row.answer);
-            EXPECT_EQ(test::ReadBytes(written) == "old", row.exists && !row.answer);
-            // After "no" the dialog comes back with the name that was refused.
-            EXPECT_EQ(proposed.value(1), row.exists && !row.answer ? written : QString());
+            EXPECT_EQ((window.*command)(), !exists || answer) << written.toStdString();
+            EXPECT_EQ(asked, exists ? QStringList{written} : QStringList{});
+            EXPECT_EQ(test::ReadBytes(written) == "old", exists && !answer);
+            EXPECT_EQ(proposed.value(1), exists && !answer ? written : QString());
             QFile::remove(written);
         }
     }
