@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 #include "NativePath.h"
+#include "OutputTarget.h"
 #include "SheetPdf.h"
 
 #include <QDir>
@@ -65,14 +66,22 @@ bool SameFile(const QString& a, const QString& b)
 }
 
 // Why `pdf` must not be written, or nothing. The output replaces whatever file it names,
-// so a forgotten output name (`--pdf *.mg`) must not reach a test file.
+// so a forgotten output name (`--pdf *.mg`) must not reach a test file, neither directly
+// nor at the end of a chain of links (the writer replaces the file the chain ends at).
 QString RefuseOutput(const QString& pdf, const QStringList& files)
 {
-    if (pdf.endsWith(QLatin1String(".mg"), Qt::CaseInsensitive))
+    switch (ExamineOutputTarget(pdf).refusal) {
+    case OutputRefusal::None:
+        break;
+    case OutputRefusal::TestFile:
         return QStringLiteral("输出文件不能是 .mg 测试文件: ") + pdf;
-    struct stat st;
-    if (StatPath(pdf, st) && !S_ISREG(st.st_mode))
+    case OutputRefusal::NotRegular:
         return QStringLiteral("输出文件已存在且不是普通文件: ") + pdf;
+    case OutputRefusal::LinkLoop:
+        return QStringLiteral("输出文件是循环的符号链接: ") + pdf;
+    case OutputRefusal::DanglingLink:
+        return QStringLiteral("输出文件是指向不存在的文件的符号链接: ") + pdf;
+    }
     for (const QString& file : files)
         if (SameFile(pdf, file))
             return QStringLiteral("输出文件不能是输入文件之一: ") + pdf;

@@ -1,5 +1,6 @@
 #include "SummaryCommand.h"
 
+#include "CliCommon.h"
 #include "JsonWriter.h"
 #include "OutputFile.h"
 #include "SummaryCsv.h"
@@ -8,7 +9,7 @@
 
 #include <QFileInfo>
 
-#include <csignal>
+#include <cerrno>
 #include <ostream>
 
 namespace rovana::cli {
@@ -33,7 +34,13 @@ constexpr const char* kBoltKeys[kColumnCount] = {
 };
 
 const char kSummaryUsage[] =
-    "用法: rovana-cli summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n";
+    "用法: rovana-cli summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n"
+    "文件夹内全部 .mg 文件（顺序同文件列表）的锚杆检测结果汇总表与统计；不带输出选项时\n"
+    "以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}。\n"
+    "输出文件不能是 .mg 测试文件或输入文件（链接同样检查），已存在时必须是普通文件；\n"
+    "先写入同一文件夹中的临时文件，完整写入后才替换。\n"
+    "无法读取的文件作为一行 \"无法读取文件\" 列出，并在结束时以退出码 1 报告；\n"
+    "文件夹无法读取时以退出码 1 结束，不写入任何文件。\n";
 
 bool ParseSummaryArguments(const QStringList& args, SummaryArguments& parsed, std::ostream& err)
 {
@@ -111,6 +118,22 @@ void WriteJson(const SiteSummary& summary, std::ostream& out)
         << ", \"meanRatio\": " << Fixed(s.meanRatio, 1) << "}}\n";
 }
 
+// Why a folder could not be listed, from the errno of the listing.
+QString FolderError(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("文件夹不存在");
+    case ENOTDIR:
+        return QStringLiteral("不是文件夹");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有读取权限，无法读取文件夹");
+    default:
+        return QStringLiteral("无法读取文件夹");
+    }
+}
+
 struct Output
 {
     QString path;
@@ -121,19 +144,22 @@ struct Output
 
 int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
 {
+    if (WantsHelp(args)) {
+        out << kSummaryUsage;
+        return kExitOk;
+    }
     SummaryArguments parsed;
     if (!ParseSummaryArguments(args, parsed, err))
         return 2;
-    if (!QFileInfo(parsed.folder).isDir()) {
-        err << "文件夹不存在: " << parsed.folder.toStdString() << "\n";
+    // A folder that cannot be listed is no empty site: say so and write nothing.
+    const QString folder = QFileInfo(parsed.folder).absoluteFilePath();
+    int error = 0;
+    const QStringList files = FolderTestFiles(folder, &error);
+    if (error != 0) {
+        err << FolderError(error).toStdString() << ": " << parsed.folder.toStdString() << "\n";
         return 1;
     }
-    // A file-size limit must end in an error that removes the temporary file, not in
-    // the signal that would end the process in the middle of the write.
-    std::signal(SIGXFSZ, SIG_IGN);
-
-    QString folder = QFileInfo(parsed.folder).absoluteFilePath();
-    const std::optional<SiteSummary> summary = SummarizeFolder(folder);
+    const std::optional<SiteSummary> summary = SummarizeFiles(folder, files);
     if (!summary)
         return 1;
     for (const SummaryRow& row : summary->rows)

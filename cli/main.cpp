@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -50,7 +51,8 @@ const char kHelp[] =
     "                    普通文件；PDF 完整写入后才替换 OUT.pdf\n"
     "  summary FOLDER [--csv OUT.csv] [--xlsx OUT.xlsx] [--pdf OUT.pdf]\n"
     "                    文件夹内全部 .mg 文件的锚杆检测结果汇总表与统计；不带输出选项时\n"
-    "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}\n"
+    "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}；文件夹无法\n"
+    "                    读取时以退出码 1 结束，不写入任何文件\n"
     "  --help            显示本说明；每个命令后加 --help 显示该命令的说明\n"
     "\n"
     "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"
@@ -109,6 +111,10 @@ int Run(QStringList args)
 
 int main(int argc, char** argv)
 {
+    // A file-size limit must end a write with an error (EFBIG) that every subcommand
+    // reports and that removes the temporary file, not with the signal that would kill the
+    // process silently in the middle of the write.
+    std::signal(SIGXFSZ, SIG_IGN);
     const QStringList args = ArgumentsFromBytes(argc, argv);
     const auto app = MakeApplication(argc, argv);
     int status = Run(args);

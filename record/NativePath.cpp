@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace rovana {
@@ -179,16 +180,31 @@ QString DisplayName(const QString& component)
     return shown;
 }
 
-QList<FolderEntry> ListFolder(const QString& folder)
+QList<FolderEntry> ListFolder(const QString& folder, int* error)
 {
     QList<FolderEntry> entries;
+    if (error)
+        *error = 0;
     const QByteArray native = NativePath(folder);
     DIR* dir = ::opendir(native.isEmpty() ? "." : native.constData());
-    if (!dir)
+    if (!dir) {
+        if (error)
+            *error = errno;
         return entries;
+    }
     const QByteArray prefix = native.isEmpty() ? QByteArray() : native + '/';
     const QString folderPrefix = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
-    while (const dirent* d = ::readdir(dir)) {
+    for (;;) {
+        errno = 0; // readdir tells the end from a failure by errno alone
+        const dirent* d = ::readdir(dir);
+        if (!d) {
+            if (errno != 0) {
+                if (error)
+                    *error = errno;
+                entries.clear();
+            }
+            break;
+        }
         if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0)
             continue;
         FolderEntry e;
@@ -212,9 +228,9 @@ QList<FolderEntry> ListFolder(const QString& folder)
     return entries;
 }
 
-QList<FolderEntry> ListTestFiles(const QString& folder)
+QList<FolderEntry> ListTestFiles(const QString& folder, int* error)
 {
-    QList<FolderEntry> files = ListFolder(folder);
+    QList<FolderEntry> files = ListFolder(folder, error);
     files.removeIf([](const FolderEntry& e) {
         return e.kind != EntryKind::Regular || e.name.isEmpty() || !EndsInMg(e.name);
     });

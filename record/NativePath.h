@@ -50,11 +50,13 @@ struct FolderEntry
 
 // The entries of `folder` ("." and ".." left out) in the order the file system returns
 // them. Examining an entry never opens it, so FIFOs and devices cannot block. Empty when
-// the folder cannot be read.
-QList<FolderEntry> ListFolder(const QString& folder);
+// the folder cannot be read; then `error` (when given) is set to why, as errno (ENOENT,
+// ENOTDIR, EACCES, ...), else to 0. A folder that fails half-way is unreadable too.
+QList<FolderEntry> ListFolder(const QString& folder, int* error = nullptr);
 
 // The regular files (and links to regular files) of `folder` whose names end in ".mg" in
-// any case, sorted by their shown names.
-QList<FolderEntry> ListTestFiles(const QString& folder);
+// any case, sorted by their shown names: what the file tree and the site summary list.
+// `error` as for ListFolder.
+QList<FolderEntry> ListTestFiles(const QString& folder, int* error = nullptr);
 
 } // namespace rovana

@@ -4,7 +4,9 @@
 
 #include <QRandomGenerator>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace rovana {
 namespace {
@@ -45,6 +48,64 @@ QByteArray ProcFdPath(int fd)
     return QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(fd);
 }
 
+constexpr char kTemporaryPrefix[] = ".rovana-";
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kTemporaryChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kTemporaryRandomChars = 10;
+
+// A leftover is removed only when it has not been written to for this long, as well as
+// unlocked: between creating its temporary and locking it a writer holds no lock.
+constexpr int kLeftoverSeconds = 10;
+
+// Exactly the names makeTemporaryName gives: ".rovana-" + 10 of [a-z0-9] + ".tmp".
+bool IsTemporaryName(const char* name)
+{
+    const std::size_t prefix = sizeof kTemporaryPrefix - 1, suffix = sizeof kTemporarySuffix - 1;
+    if (std::strlen(name) != prefix + kTemporaryRandomChars + suffix ||
+        std::strncmp(name, kTemporaryPrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + kTemporaryRandomChars, kTemporarySuffix) != 0)
+        return false;
+    for (int i = 0; i < kTemporaryRandomChars; ++i)
+        if (!std::strchr(kTemporaryChars, name[prefix + i]))
+            return false;
+    return true;
+}
+
+// Removes the named temporary files that earlier runs left in `folder` when they were
+// killed in the middle of a write on a file system without O_TMPFILE. A writer holds an
+// exclusive flock on its temporary file while it is in use, so only regular files of
+// exactly our name pattern on which a non-blocking flock succeeds, and that are older than
+// kLeftoverSeconds, are removed. Links and anything else are left alone; every failure
+// only means a leftover stays.
+void RemoveLeftoverTemporaries(const QByteArray& folder)
+{
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    while (const dirent* d = ::readdir(dir)) {
+        if (!IsTemporaryName(d->d_name))
+            continue;
+        const int fd =
+            ::openat(dirFd, d->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened, named;
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            opened.st_mtime <= now - kLeftoverSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, d->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlinkat(dirFd, d->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 SafeFileWriter::SafeFileWriter(QString path, WriteOptions options)
@@ -70,11 +131,11 @@ bool SafeFileWriter::fail(int error, const char* what)
 
 bool SafeFileWriter::makeTemporaryName(QByteArray& name)
 {
-    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray suffix;
-    for (int i = 0; i < 10; ++i)
-        suffix += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
-    name = m_folder + "/.rovana-" + suffix + ".tmp";
+    QByteArray random;
+    for (int i = 0; i < kTemporaryRandomChars; ++i)
+        random +=
+            kTemporaryChars[QRandomGenerator::system()->bounded(int(sizeof kTemporaryChars - 1))];
+    name = m_folder + '/' + kTemporaryPrefix + random + kTemporarySuffix;
     return true;
 }
 
@@ -106,6 +167,7 @@ bool SafeFileWriter::open()
     }
     m_target = native;
     m_folder = FolderOf(native);
+    RemoveLeftoverTemporaries(m_folder);
 
     if (m_options.unnamedTemporary) {
         const int fd = ::open(m_folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -115,6 +177,7 @@ bool SafeFileWriter::open()
             if (::lstat(ProcFdPath(fd).constData(), &proc) == 0) {
                 m_fd = fd;
                 m_unnamed = true;
+                ::flock(fd, LOCK_EX | LOCK_NB); // it gets a name before the rename
             } else {
                 ::close(fd);
             }
@@ -129,6 +192,9 @@ bool SafeFileWriter::open()
         if (fd >= 0) {
             m_fd = fd;
             m_temporary = name;
+            // Marks it as in use for RemoveLeftoverTemporaries of other writers. Where the
+            // file system has no flock the age of a leftover still protects it.
+            ::flock(fd, LOCK_EX | LOCK_NB);
         } else if (errno != EEXIST || attempt >= 100) {
             return fail(errno, "无法在目标文件夹中创建临时文件");
         }

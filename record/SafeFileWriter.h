@@ -32,6 +32,11 @@ struct WriteOptions
 // where allowed); a symbolic link to a regular file keeps the link and replaces the file
 // it points to. A target that exists and is not a regular file is refused. Destroying an
 // uncommitted writer discards the temporary file.
+//
+// A named temporary file is ".rovana-" + 10 of [a-z0-9] + ".tmp" and carries an exclusive
+// flock while the writer uses it. A process killed during a write leaves it behind; open()
+// removes such leftovers from the target's folder: files of exactly that name pattern,
+// unlocked and untouched for 10 seconds.
 class SafeFileWriter
 {
 public:

@@ -1,8 +1,9 @@
 #include "OutputFile.h"
 
 #include "MgFileIo.h"
+#include "NativePath.h"
+#include "OutputTarget.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
@@ -11,16 +12,13 @@ namespace rovana::summary {
 
 namespace {
 
-bool HasMgSuffix(const QString& path)
+bool SameFile(const QByteArray& native, const QString& other)
 {
-    return path.endsWith(QLatin1String(".mg"), Qt::CaseInsensitive);
-}
-
-bool SameFile(const struct stat& a, const QString& other)
-{
+    struct stat a
+    {};
     struct stat b
     {};
-    if (::stat(QFile::encodeName(other).constData(), &b) != 0)
+    if (::stat(native.constData(), &a) != 0 || ::stat(NativePath(other).constData(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -29,21 +27,27 @@ bool SameFile(const struct stat& a, const QString& other)
 
 OutputResult CheckOutputPath(const QString& path, const QStringList& inputs)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || info.fileName().isEmpty())
+    if (path.isEmpty() || QFileInfo(path).fileName().isEmpty())
         return OutputResult::fail(QStringLiteral("输出文件名为空"));
-    if (HasMgSuffix(path) || (info.isSymLink() && HasMgSuffix(info.symLinkTarget())))
+    // The writer replaces the file at the end of a chain of links: check that one.
+    const OutputTarget target = ExamineOutputTarget(path);
+    switch (target.refusal) {
+    case OutputRefusal::None:
+        break;
+    case OutputRefusal::TestFile:
         return OutputResult::fail(QStringLiteral("不能写入测试文件（.mg）：%1").arg(path));
-    struct stat st
-    {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return {}; // a new file
-    struct stat target
-    {};
-    if (::stat(QFile::encodeName(path).constData(), &target) != 0 || !S_ISREG(target.st_mode))
+    case OutputRefusal::NotRegular:
         return OutputResult::fail(QStringLiteral("输出路径不是普通文件：%1").arg(path));
+    case OutputRefusal::LinkLoop:
+        return OutputResult::fail(QStringLiteral("输出路径是循环的符号链接：%1").arg(path));
+    case OutputRefusal::DanglingLink:
+        return OutputResult::fail(
+            QStringLiteral("输出路径是指向不存在的文件的符号链接：%1").arg(path));
+    }
+    if (!target.exists)
+        return {}; // a new file
     for (const QString& input : inputs)
-        if (SameFile(target, input))
+        if (SameFile(target.native, input))
             return OutputResult::fail(QStringLiteral("不能写入输入文件：%1").arg(path));
     return {};
 }

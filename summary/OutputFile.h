@@ -17,8 +17,9 @@ struct OutputResult
 };
 
 // Refuses targets a summary must never write: a ".mg" file (any case, also through a
-// link), one of `inputs` (the same file under any name), anything that exists and is
-// not a regular file (a folder, a device such as /dev/full), and a path without a name.
+// chain of links of any length), one of `inputs` (the same file under any name), anything
+// that exists and is not a regular file (a folder, a device such as /dev/full), a link
+// that leads nowhere or in a loop, and a path without a name.
 OutputResult CheckOutputPath(const QString& path, const QStringList& inputs);
 
 // Writes `bytes` as the file `path` through the program's safe writer (a temporary file

@@ -22,12 +22,25 @@ void AppendField(QByteArray& out, const QString& text)
     out += '"';
 }
 
+// A spreadsheet program takes a cell that begins with one of these as a formula (or, for
+// tab and carriage return, strips them and then may): a bolt number "=HYPERLINK(...)"
+// typed on the instrument must stay text.
+bool StartsLikeAFormula(const QString& text)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+}
+
 void AppendLine(QByteArray& out, const std::array<QString, kColumnCount>& fields)
 {
     for (int k = 0; k < kColumnCount; ++k) {
         if (k > 0)
             out += ',';
-        AppendField(out, fields[static_cast<std::size_t>(k)]);
+        const QString& field = fields[static_cast<std::size_t>(k)];
+        if (!IsNumberColumn(static_cast<Column>(k)) && StartsLikeAFormula(field))
+            AppendField(out, QLatin1Char('\'') + field);
+        else
+            AppendField(out, field);
     }
     out += "\r\n";
 }

@@ -9,7 +9,10 @@ namespace rovana::summary {
 // The table as CSV: UTF-8 with a byte-order mark (spreadsheet programs then read the
 // Chinese texts right), the header line, one line per row, fields quoted as RFC 4180
 // asks (a field with a comma, a double quote or a line break is enclosed in double
-// quotes, its double quotes doubled), lines ended by CR LF. No statistics.
+// quotes, its double quotes doubled), lines ended by CR LF. No statistics. A text cell
+// (any column but the number columns) that begins with "=", "+", "-", "@", a tab or a
+// carriage return gets a leading apostrophe, so that spreadsheet programs show it as text
+// and never run it as a formula.
 QByteArray SummaryCsv(const SiteSummary& summary);
 
 } // namespace rovana::summary

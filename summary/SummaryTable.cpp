@@ -2,10 +2,10 @@
 
 #include "BoltResult.h"
 #include "NameTables.h"
+#include "NativePath.h"
 #include "SheetDiagram.h"
 #include "TestRecord.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QtConcurrent/QtConcurrentMap>
@@ -261,17 +261,13 @@ QStringList SiteSummary::Paths() const
     return paths;
 }
 
-QStringList FolderTestFiles(const QString& folder)
+QStringList FolderTestFiles(const QString& folder, int* error)
 {
-    // The file tree's listing: the same filter, flags and order.
-    const QDir dir(folder);
-    const QStringList names = dir.entryList({QStringLiteral("*.mg")},
-                                            QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    // The file tree's listing, so that names in code page 936 (or in no known code) count
+    // too, in the order the tree shows them.
     QStringList paths;
-    paths.reserve(names.size());
-    for (const QString& name : names)
-        if (!name.isEmpty())
-            paths.append(folder + QLatin1Char('/') + name);
+    for (const FolderEntry& file : ListTestFiles(folder, error))
+        paths.append(file.path);
     return paths;
 }
 
@@ -280,7 +276,7 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     SummaryRow row;
     row.index = index;
     row.path = path;
-    row.fileName = SingleLine(QFileInfo(path).fileName());
+    row.fileName = SingleLine(DisplayName(QFileInfo(path).fileName()));
 
     TestRecord record;
     const LoadResult loaded = record.Load(path);

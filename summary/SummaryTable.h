@@ -136,9 +136,10 @@ struct SiteSummary
     QStringList Paths() const;
 };
 
-// The test files of a folder as the file tree lists them: "*.mg" in any case, sorted by
-// name. Full paths.
-QStringList FolderTestFiles(const QString& folder);
+// The test files of a folder as the file tree lists them (ListTestFiles): "*.mg" in any
+// case, sorted by name, names in code page 936 included. Full paths. Empty when the folder
+// cannot be read; then `error` (when given) says why, as errno, else it is 0.
+QStringList FolderTestFiles(const QString& folder, int* error = nullptr);
 
 // Reads one file into its row.
 SummaryRow ReadSummaryRow(const QString& path, int index);

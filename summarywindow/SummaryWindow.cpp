@@ -1,5 +1,6 @@
 #include "SummaryWindow.h"
 
+#include "NativePath.h"
 #include "OutputFile.h"
 #include "SummaryCsv.h"
 #include "SummaryPainter.h"
@@ -25,6 +26,8 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <sys/stat.h>
 
 namespace rovana {
 
@@ -98,7 +101,16 @@ SummaryWindow::SummaryWindow(const QString& folder, QWidget* parent)
 
     m_fnSaveDialog = [this](const QString& caption, const QString& filter,
                             const QString& proposed) {
-        return QFileDialog::getSaveFileName(this, caption, proposed, filter);
+        // The dialog would ask about the name as typed, before the suffix is added.
+        return QFileDialog::getSaveFileName(this, caption, proposed, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    };
+    m_fnConfirmReplace = [this](const QString& path) {
+        return QMessageBox::question(this, windowTitle(),
+                                     QStringLiteral("%1 已存在。\n要替换它吗？")
+                                         .arg(QDir::toNativeSeparators(DisplayName(path))),
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
     m_fnMessage = [this](const QString& text) {
         // Information for the confirmation, a warning for every failure.
@@ -227,12 +239,22 @@ void SummaryWindow::OnPrintPreview()
 bool SummaryWindow::Save(const QString& caption, const QString& filter, const QString& suffix,
                          const std::function<std::optional<QByteArray>(QString*)>& make)
 {
-    const QString proposed = m_strFolder + QLatin1Char('/') + summary::kSummaryTitle + suffix;
-    QString path = m_fnSaveDialog ? m_fnSaveDialog(caption, filter, proposed) : QString();
-    if (path.isEmpty())
-        return false;
-    if (!path.endsWith(suffix, Qt::CaseInsensitive))
-        path += suffix;
+    QString proposed = m_strFolder + QLatin1Char('/') + summary::kSummaryTitle + suffix;
+    QString path;
+    for (;;) {
+        path = m_fnSaveDialog ? m_fnSaveDialog(caption, filter, proposed) : QString();
+        if (path.isEmpty())
+            return false;
+        if (!path.endsWith(suffix, Qt::CaseInsensitive))
+            path += suffix;
+        // Ask about the file that will be written; a refused one is said below instead.
+        struct stat st;
+        if (!summary::CheckOutputPath(path, m_Summary.Paths()) ||
+            ::lstat(NativePath(path).constData(), &st) != 0 || !m_fnConfirmReplace ||
+            m_fnConfirmReplace(path))
+            break;
+        proposed = path; // "no": choose again
+    }
     QString why;
     const std::optional<QByteArray> bytes = make(&why);
     const summary::OutputResult written =

@@ -27,9 +27,13 @@ class SummaryWindow : public QDialog
 
 public:
     // The save dialog: caption, filter and proposed path in; the chosen path out, empty for
-    // Cancel. Tests replace it, as they replace the message box.
+    // Cancel. It asks nothing about existing files: the window adds the suffix first and
+    // then asks itself about the file it will write (ConfirmReplace). Tests replace it, as
+    // they replace the message boxes.
     using SaveDialog = std::function<QString(const QString& caption, const QString& filter,
                                              const QString& proposed)>;
+    // Asks whether the existing file `path` may be replaced; true for yes.
+    using ConfirmReplace = std::function<bool(const QString& path)>;
     using MessageSink = std::function<void(const QString&)>;
 
     // Folders with at least this many files show a progress bar while they are read.
@@ -54,6 +58,7 @@ public:
     QStringList StatisticsTexts() const;
 
     void SetSaveDialog(SaveDialog dialog) { m_fnSaveDialog = std::move(dialog); }
+    void SetConfirmReplace(ConfirmReplace confirm) { m_fnConfirmReplace = std::move(confirm); }
     void SetMessageSink(MessageSink sink) { m_fnMessage = std::move(sink); }
 
     // Commands. The save commands return whether the file was written.
@@ -83,6 +88,7 @@ private:
     QGridLayout* m_pStatistics = nullptr;
     QList<QPushButton*> m_Buttons;
     SaveDialog m_fnSaveDialog;
+    ConfirmReplace m_fnConfirmReplace;
     MessageSink m_fnMessage;
 };
 

@@ -50,9 +50,11 @@ inline CliRun RunCliInto(const QStringList& args, const QString& outputFile)
 }
 
 // Runs rovana-cli with arguments as raw bytes, so that names which are not UTF-8 reach it
-// as they are, and with files limited to `fileSizeLimit` bytes (SIGXFSZ ignored: a write
-// past the limit fails with EFBIG, as on a full disk). Standard output and error go
-// through files `scratch`.out and `scratch`.err.
+// as they are, and with files limited to `fileSizeLimit` bytes. SIGXFSZ is left at its
+// default, which kills the process, as a user's shell starts it: the program itself must
+// ignore it so that a write past the limit fails with EFBIG, as on a full disk. Standard
+// output and error go through files `scratch`.out and `scratch`.err; a run ended by a
+// signal has exitCode -1.
 inline CliRun RunCliRaw(const QList<QByteArray>& args, const QByteArray& scratch,
                         rlim_t fileSizeLimit = RLIM_INFINITY)
 {
@@ -70,7 +72,7 @@ inline CliRun RunCliRaw(const QList<QByteArray>& args, const QByteArray& scratch
         const int err = ::open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
             ::_exit(120);
-        std::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
+        std::signal(SIGXFSZ, SIG_DFL); // an ignored signal would stay ignored across exec
         const rlimit limit{fileSizeLimit, fileSizeLimit};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             ::_exit(121);

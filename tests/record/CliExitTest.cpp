@@ -75,9 +75,22 @@ TEST_F(CliExitTest, EverySubcommandGivesTheSameStatuses)
             }
         }
     }
-    EXPECT_EQ(RunCli({"sheet", "--help"}).exitCode, 0);
     EXPECT_EQ(RunCli({}).exitCode, 2);
     EXPECT_EQ(RunCli({"nonsense"}).exitCode, 2);
+}
+
+TEST_F(CliExitTest, EverySubcommandPrintsItsHelp)
+{
+    for (const char* command : {"info", "spectrum", "filter", "sheet", "summary"}) {
+        for (const QStringList& args :
+             {QStringList{"--help"}, QStringList{"-h"}, QStringList{m_dir.path(), "--help"}}) {
+            const CliRun run = RunCli(QStringList{command} + args);
+            SCOPED_TRACE(::testing::Message() << command << " " << args.join(' ').toStdString());
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_TRUE(run.out.startsWith(QByteArray("用法: rovana-cli ") + command));
+            EXPECT_FALSE(run.err.contains(QStringLiteral("用法"))) << run.err.toStdString();
+        }
+    }
 }
 
 TEST_F(CliExitTest, StandardOutputThatCannotBeWrittenIsAnError)

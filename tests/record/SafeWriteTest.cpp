@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 
 namespace rovana {
@@ -267,6 +269,54 @@ TEST_F(SafeWriteTest, FolderWithoutWriteAccessLeavesTheOldFileAndSaysSo)
     EXPECT_EQ(r.error, EACCES);
     EXPECT_EQ(r.detail, QStringLiteral("没有写入权限，无法创建文件"));
     ExpectUntouched("read-only folder");
+}
+
+// Sets a file's modification time `seconds` into the past; the link itself for a link.
+void Age(const QString& path, int seconds)
+{
+    const timespec times[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+TEST_F(SafeWriteTest, LeftoversOfKilledWritesGoOnTheNextWriteIntoTheFolder)
+{
+    // A write in use, through a named temporary file that looks an hour old.
+    WriteOptions named;
+    named.unnamedTemporary = false;
+    SafeFileWriter inUse(m_dir.filePath("source.mg"), named);
+    ASSERT_TRUE(inUse.open() && inUse.write("in use"));
+    QStringList own = test::FolderEntries(m_dir.path());
+    own.removeIf([this](const QString& e) { return m_entries.contains(e); });
+    ASSERT_EQ(own.size(), 1);
+    struct Row
+    {
+        QString name;
+        int age; // seconds since the last write
+        bool removed;
+    };
+    const Row rows[] = {
+        {".rovana-a1b2c3d4e5.tmp", 11, true},  // ours, unlocked, just old enough
+        {".rovana-fresh00000.tmp", 2, false},  // may be a writer between open and flock
+        {own[0], 3600, false},                 // locked by its writer
+        {".rovana-ABCDEFGHIJ.tmp", 60, false}, // not our pattern
+        {".rovana-a1b2c3d4e.tmp", 60, false},
+        {".rovana-link000000.tmp", 60, false}, // a link to t.mg
+    };
+    const QDir dir(m_dir.path());
+    for (const Row& row : rows) {
+        const QString at = dir.filePath(row.name);
+        ASSERT_TRUE(row.name == own[0] ||
+                    (row.name.contains("link") ? QFile::link(path(), at)
+                                               : test::WriteBytes(at, "left over")));
+        Age(at, row.age);
+    }
+    ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("new.mg"), "new"));
+    for (const Row& row : rows)
+        EXPECT_EQ(QFileInfo::exists(dir.filePath(row.name)), !row.removed)
+            << row.name.toStdString();
+    ASSERT_TRUE(inUse.commit());
+    EXPECT_EQ(test::ReadBytes(m_dir.filePath("source.mg")), "in use");
 }
 
 TEST(WriteResultTest, MessageSaysWhyWhereItCan)

@@ -280,6 +280,17 @@ TEST(CliSheetTest, OutputThatWouldReplaceAnInputOrNoFileIsRefused)
         ASSERT_TRUE(test::WriteBytes(f, bytes));
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pdf"));
     ASSERT_TRUE(QFile::link(data, dir.filePath("link.pdf")));
+    // Chains of two links: to a test file that is no input, to nothing, in a loop.
+    const QString c = dir.filePath("c.mg");
+    ASSERT_TRUE(test::WriteBytes(c, bytes));
+    const auto chain = [&dir](const char* name, const char* via, const QString& to) {
+        EXPECT_TRUE(QFile::link(to, dir.filePath(via)));
+        EXPECT_TRUE(QFile::link(dir.filePath(via), dir.filePath(name)));
+        return dir.filePath(name);
+    };
+    const QString toMg = chain("tomg.pdf", "l2.pdf", c);
+    const QString toNothing = chain("dangling.pdf", "d2.pdf", dir.filePath("gone.pdf"));
+    const QString loop = chain("loop.pdf", "loop2.pdf", dir.filePath("loop.pdf"));
     const QStringList before = test::FolderEntries(dir.path());
     struct Row
     {
@@ -295,6 +306,9 @@ TEST(CliSheetTest, OutputThatWouldReplaceAnInputOrNoFileIsRefused)
         {{"--pdf", "/dev/full", a}, "不是普通文件"},
         {{"--pdf", dir.filePath("folder.pdf"), a}, "不是普通文件"},
         {{"--pdf", dir.filePath("o.pdf"), "--pdf", dir.filePath("p.pdf"), a}, "--pdf"},
+        {{"--pdf", toMg, a}, ".mg"},
+        {{"--pdf", toNothing, a}, "不存在"},
+        {{"--pdf", loop, a}, "循环"},
     };
     for (const Row& row : rows) {
         const CliRun run = RunCli(QStringList{"sheet"} + row.args);
@@ -302,7 +316,7 @@ TEST(CliSheetTest, OutputThatWouldReplaceAnInputOrNoFileIsRefused)
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(row.why)));
         EXPECT_TRUE(run.err.contains(QStringLiteral("用法")));
-        for (const QString& f : {a, b, data})
+        for (const QString& f : {a, b, c, data})
             EXPECT_EQ(test::ReadBytes(f), bytes);
         EXPECT_EQ(test::FolderEntries(dir.path()), before);
     }

@@ -1,6 +1,7 @@
-// rovana-cli summary: the JSON keys and values, the three outputs, refused targets and a
-// write that fails for real under a file-size limit.
+// rovana-cli summary: the JSON keys and values, the three outputs, refused targets, folders
+// that cannot be read, and a write that fails for real under a file-size limit.
 #include "CliRunner.h"
+#include "PosixTestSupport.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 
@@ -13,6 +14,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rovana::summary {
 namespace {
@@ -130,6 +132,37 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
     {};
     ASSERT_EQ(::stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(SummaryCliTest, AFolderThatCannotBeListedIsAnErrorAndWritesNothing)
+{
+    // As nobody when the tests run as the superuser, whom permissions do not stop.
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    for (const char* folder : {"locked", "empty"})
+        ASSERT_TRUE(QDir(dir.path()).mkdir(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0333), 0);
+    ASSERT_TRUE(test::WriteBytes(dir.filePath("file.mg"), "x"));
+    const std::pair<const char*, const char*> rows[] = {
+        {"locked", "没有读取权限，无法读取文件夹"},
+        {"missing", "文件夹不存在"},
+        {"file.mg", "不是文件夹"},
+        {"empty", nullptr}, // a site without bolts: status 0, the header line
+    };
+    for (const auto& [folder, why] : rows) {
+        QProcess p;
+        p.setChildProcessModifier([] {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(120);
+        });
+        p.start(ROVANA_CLI_PATH, {"summary", dir.filePath(folder), "--csv", dir.filePath("s.csv")});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), why ? 1 : 0) << folder << err.toStdString();
+        EXPECT_TRUE(!why || err.contains(QString(why) + ": " + dir.filePath(folder)));
+        EXPECT_EQ(test::ReadBytes(dir.filePath("s.csv")), why ? "" : SummaryCsv(SiteSummary{}));
+        QFile::remove(dir.filePath("s.csv"));
+    }
 }
 
 TEST(SummaryCliTest, AWriteBeyondTheFileSizeLimitLeavesTheOldFileAndNoTemporary)

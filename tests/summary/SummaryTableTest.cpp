@@ -1,6 +1,8 @@
 // The summary's data path: each column's rule and the statistics from files with distinct
 // values, the CSV and the Excel workbook read back, and the output writer's refusals.
+#include "NativePath.h"
 #include "OutputFile.h"
+#include "PosixTestSupport.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 #include "SummaryXlsx.h"
@@ -14,6 +16,7 @@
 
 #include <map>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace rovana::summary {
@@ -54,6 +57,26 @@ TEST(SummaryTableTest, EveryCellIsWhatTheSheetOfItsFilePrints)
     }
     EXPECT_FALSE(summary.rows[3].readable);
     EXPECT_FALSE(summary.rows[3].loadMessage.isEmpty());
+}
+
+TEST(SummaryTableTest, NamesInCodePage936AndInNoKnownCodeAreRowsInTheTreesOrder)
+{
+    // As unzip leaves a Windows archive: "测试.mg" in GBK, and bytes that are no text.
+    QTemporaryDir dir;
+    const QByteArray bytes = test::Instrument(10, 3500, 3.5f, "MG0001", 12);
+    for (const char* name : {"/b.mg", "/\xB2\xE2\xCA\xD4.mg", "/\xFF\xFE.mg"}) {
+        const int fd = ::open(QFile::encodeName(dir.path()) + name, O_WRONLY | O_CREAT, 0644);
+        EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+        ::close(fd);
+    }
+    const QList<FolderEntry> shown = ListTestFiles(dir.path()); // what the file tree shows
+    const std::optional<SiteSummary> summary = SummarizeFolder(dir.path());
+    test::RemoveTree(QFile::encodeName(dir.path())); // QTemporaryDir cannot, for these names
+    ASSERT_EQ(summary->rows.size(), 3u);
+    for (std::size_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(summary->rows[r].fileName, shown.value(r).name);
+        EXPECT_EQ(summary->rows[r].boltNo, "MG0001"); // read
+    }
 }
 
 TEST(SummaryTableTest, StatisticsAndPageHeaderOfTheSite)
@@ -140,6 +163,35 @@ TEST(SummaryCsvTest, ReadsBackWithBomHeadersAndQuoting)
     for (std::size_t r = 0; r < files.size(); ++r)
         EXPECT_EQ(lines[r + 1], QStringList(files[r].expected.begin(), files[r].expected.end()))
             << files[r].name.toStdString();
+}
+
+TEST(SummaryCsvTest, TextCellsThatLookLikeFormulasStayText)
+{
+    // The text of every text field of a row, and whether it gets the apostrophe.
+    const std::pair<QString, bool> texts[] = {{"=HYPERLINK(\"x\")", true},
+                                              {"+1", true},
+                                              {"-2", true},
+                                              {"@SUM(A1)", true},
+                                              {"\tB", true},
+                                              {"\rB", true},
+                                              {"B-01=", false},
+                                              {"", false}};
+    SiteSummary summary;
+    for (const auto& [text, guarded] : texts) {
+        SummaryRow& row = summary.rows.emplace_back();
+        row.readable = true;
+        row.boltNo = row.fileName = row.testDate = row.grade = row.qualityClass = text;
+        row.measuredLength = -1.5f; // a negative number stays a number
+    }
+    std::vector<QStringList> lines;
+    ASSERT_TRUE(ParseCsv(SummaryCsv(summary).mid(3), lines));
+    for (std::size_t r = 0; r < std::size(texts); ++r) {
+        const QString text = (texts[r].second ? "'" : "") + texts[r].first;
+        for (const Column c :
+             {Column::BoltNo, Column::TestDate, Column::Grade, Column::QualityClass, Column::File})
+            EXPECT_EQ(lines.at(r + 1).value(static_cast<int>(c)), text);
+        EXPECT_EQ(lines.at(r + 1).value(static_cast<int>(Column::MeasuredLength)), "-1.50");
+    }
 }
 
 // A worksheet's cells from the workbook file: reference -> (number?, text).
@@ -264,7 +316,16 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
     const QString symlinked = out.filePath(QStringLiteral("symlinked.csv"));
     ASSERT_TRUE(QFile::link(site.Path(QStringLiteral("A03.mg")), symlinked));
     const QByteArray before = test::ReadBytes(site.Path(QStringLiteral("A01.mg")));
-
+    // Chains of two links (the second one relative): to a test file that is no input, to
+    // nothing, in a loop, and to a CSV file, which is written through the chain.
+    QTemporaryDir other;
+    ASSERT_TRUE(test::WriteBytes(other.filePath("X.mg"), "a test file"));
+    ASSERT_TRUE(test::WriteBytes(other.filePath("real.csv"), "old"));
+    const auto chain = [&out](const char* name, const char* via, const QString& to) {
+        EXPECT_EQ(::symlink(QFile::encodeName(to), QFile::encodeName(out.filePath(via))), 0);
+        EXPECT_EQ(::symlink(via, QFile::encodeName(out.filePath(name))), 0);
+        return out.filePath(name);
+    };
     struct Case
     {
         QString path;
@@ -279,6 +340,10 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
         {out.path(), false},                             // a folder
         {QStringLiteral("/dev/full"), false},            // a device
         {QString(), false},
+        {chain("tomg.csv", "l2.csv", other.filePath("X.mg")), false},
+        {chain("dangling.csv", "d2.csv", other.filePath("gone.csv")), false},
+        {chain("loop.csv", "loop2.csv", out.filePath("loop.csv")), false},
+        {chain("tocsv.csv", "c2.csv", other.filePath("real.csv")), true},
     };
     for (const Case& c : cases) {
         const OutputResult result = WriteOutputFile(c.path, "a,b\r\n", inputs);
@@ -290,8 +355,10 @@ TEST(OutputFileTest, RefusesTestFilesInputsAndNonRegularTargets)
     EXPECT_EQ(test::ReadBytes(site.Path(QStringLiteral("A01.mg"))), before);
     EXPECT_EQ(test::ReadBytes(out.filePath(QStringLiteral("site.csv"))), QByteArray("a,b\r\n"));
     EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("new.MG"))));
-    // Nothing but the written file and the two links is left in the folder.
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+    EXPECT_EQ(test::ReadBytes(other.filePath("X.mg")), QByteArray("a test file"));
+    EXPECT_EQ(test::ReadBytes(other.filePath("real.csv")), QByteArray("a,b\r\n"));
+    // Nothing but the written file and the links is left in the folder.
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 11);
 }
 
 } // namespace

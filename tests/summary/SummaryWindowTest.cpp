@@ -99,6 +99,43 @@ TEST_F(SummaryWindowTest, SavesCsvExcelAndPdfAndNeverOntoAnInput)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+// The overwrite question is about the file that will be written, the suffix added; "no"
+// brings the dialog back with that name (Cancel there).
+TEST_F(SummaryWindowTest, AsksAboutReplacingTheFileItWillWrite)
+{
+    QTemporaryDir out;
+    ASSERT_TRUE(test::WriteBytes(out.filePath("MG0002.mg"), "a test file"));
+    const std::tuple<const char*, bool, bool> rows[] = {
+        // typed name, the file to write exists, the answer
+        {"MG0002.mg", false, true}, // writes MG0002.mg.csv and asks nothing about MG0002.mg
+        {"site", true, false},
+        {"site", true, true},
+    };
+    for (const auto& [command, suffix] : {std::pair{&SummaryWindow::OnSaveCsv, ".csv"},
+                                          {&SummaryWindow::OnSaveExcel, ".xlsx"},
+                                          {&SummaryWindow::OnSavePdf, ".pdf"}}) {
+        for (const auto& [typed, exists, answer] : rows) {
+            const QString written = out.filePath(typed + QString(suffix));
+            ASSERT_TRUE(!exists || test::WriteBytes(written, "old"));
+            QStringList proposed, asked;
+            window.SetSaveDialog([&](const QString&, const QString&, const QString& p) {
+                proposed << p;
+                return proposed.size() == 1 ? out.filePath(typed) : QString();
+            });
+            window.SetConfirmReplace([&](const QString& path) {
+                asked << path;
+                return answer;
+            });
+            EXPECT_EQ((window.*command)(), !exists || answer) << written.toStdString();
+            EXPECT_EQ(asked, exists ? QStringList{written} : QStringList{});
+            EXPECT_EQ(test::ReadBytes(written) == "old", exists && !answer);
+            EXPECT_EQ(proposed.value(1), exists && !answer ? written : QString());
+            QFile::remove(written);
+        }
+    }
+    EXPECT_EQ(test::ReadBytes(out.filePath("MG0002.mg")), "a test file");
+}
+
 TEST_F(SummaryWindowTest, PrintsOnePageForThisSite)
 {
     QTemporaryDir out;
