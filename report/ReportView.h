@@ -116,6 +116,7 @@ public:
     void SetPanelGrade(int grade) override;
     void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
     void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
+    void TellUser(const QString& text) override { m_fnMessage(text); }
 
     QString m_strCurPath;
     QString m_strFolder;

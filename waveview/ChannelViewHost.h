@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace rovana {
 
 class TestRecord;
@@ -35,6 +37,8 @@ public:
     virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
     // Save: a copy of the current file with the analysis. False when cancelled or refused.
     virtual bool SaveCopyWithResults() = 0;
+    // Tells the user why a command did nothing.
+    virtual void TellUser(const QString& text) { Q_UNUSED(text); }
 };
 
 } // namespace rovana

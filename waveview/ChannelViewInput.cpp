@@ -130,6 +130,11 @@ void ChannelView::RunMarkerCommand(int marker)
     SelectThisChannel();
     wave::WaveInput state = DrawingInput();
     const wave::PanelUpdate update = wave::RunMarkerCommand(marker, state);
+    if (!update.refusal.isEmpty()) {
+        if (m_pHost)
+            m_pHost->TellUser(update.refusal);
+        return;
+    }
     TakeState(state);
     KeepLengths();
     PushToPanel(update);

@@ -192,8 +192,15 @@ PanelUpdate RunMarkerCommand(int marker, WaveInput& state)
     if (marker < 0 || marker >= kMarkerCount)
         return {};
     if (state.cursorShown) {
+        const int position = state.cursor + state.scroll;
+        const bool defect = marker == kMarkerDefectStart || marker == kMarkerDefectEnd;
+        if (defect && state.markerSet[kMarkerBottom] && position > state.markerPos[kMarkerBottom]) {
+            PanelUpdate refused;
+            refused.refusal = kDefectPastBottom;
+            return refused;
+        }
         state.cursorShown = 0;
-        state.markerPos[marker] = state.cursor + state.scroll;
+        state.markerPos[marker] = position;
         state.markerSet[marker] = 1;
     }
     switch (marker) {

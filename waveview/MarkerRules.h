@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "WaveGeometry.h"
 
 #include <cstdint>
@@ -53,7 +55,11 @@ struct PanelUpdate
     bool pushLengths = false;
     float anchored = 0.0f; // Lr
     float total = 0.0f;    // L
+    QString refusal;       // why the command placed nothing, for the user
 };
+
+// Said when a defect marker would lie past the bottom marker.
+inline const QString kDefectPastBottom = QStringLiteral("缺陷位置不能超出锚杆底部，未设置缺陷标记");
 
 // Growing gain of a choice of the magnification dialog: index 1..4 gives 5, 10, 20, 40;
 // any other index (0, or -1 for no choice) switches the gain off.
@@ -63,7 +69,8 @@ int MagnifyOfChoice(int index);
 int MarkerOfCommand(int command);
 
 // A marker command: while the cursor is shown, the cursor is hidden and the marker set at
-// cursor + scroll; then the follow-up of the end and bottom commands (automatic placement,
+// cursor + scroll (a defect marker past a set bottom is refused: nothing changes and the
+// update says why); then the follow-up of the end and bottom commands (automatic placement,
 // grade A and lengths for the panel when end and bottom are set).
 PanelUpdate RunMarkerCommand(int marker, WaveInput& state);
 

@@ -295,5 +295,37 @@ TEST_F(MarkersTest, AMarkerCommandInAnUnselectedViewActsOnItsOwnChannel)
     }
 }
 
+// A defect marker past the bottom is refused with a message; at or above it, and on a
+// channel without a bottom, it is placed.
+TEST_F(MarkersTest, ADefectMarkerPastTheBottomIsRefused)
+{
+    QStringList messages;
+    report.m_fnMessage = [&messages](const QString& text) { messages << text; };
+    const struct
+    {
+        int bottom; // 0: no bottom
+        int x;
+        int command;
+        bool placed;
+    } rows[] = {
+        {200, 201, ID_MARKER_DEFECTSTART, false}, {200, 300, ID_MARKER_DEFECTEND, false},
+        {200, 200, ID_MARKER_DEFECTEND, true},    {200, 120, ID_MARKER_DEFECTSTART, true},
+        {0, 300, ID_MARKER_DEFECTSTART, true},
+    };
+    for (const auto& r : rows) {
+        Mark(0, ID_MARKER_CLEAR);
+        if (r.bottom)
+            Mark(r.bottom, ID_MARKER_BOTTOM);
+        messages.clear();
+        Mark(r.x, r.command);
+        const ChannelView& v = Channel(0);
+        const bool start = r.command == ID_MARKER_DEFECTSTART;
+        SCOPED_TRACE(r.x);
+        EXPECT_EQ(start ? v.m_bDefectStartSet : v.m_bDefectEndSet, r.placed ? 1 : 0);
+        EXPECT_EQ(messages, r.placed ? QStringList() : QStringList{wave::kDefectPastBottom});
+        EXPECT_EQ(v.m_bBottomSet, r.bottom ? 1 : 0); // the bottom stays where it was
+    }
+}
+
 } // namespace
 } // namespace rovana
