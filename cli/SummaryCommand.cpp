@@ -118,22 +118,6 @@ void WriteJson(const SiteSummary& summary, std::ostream& out)
         << ", \"meanRatio\": " << Fixed(s.meanRatio, 1) << "}}\n";
 }
 
-// Why a folder could not be listed, from the errno of the listing.
-QString FolderError(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return QStringLiteral("文件夹不存在");
-    case ENOTDIR:
-        return QStringLiteral("不是文件夹");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有读取权限，无法读取文件夹");
-    default:
-        return QStringLiteral("无法读取文件夹");
-    }
-}
-
 struct Output
 {
     QString path;
@@ -156,7 +140,8 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
     int error = 0;
     const QStringList files = FolderTestFiles(folder, &error);
     if (error != 0) {
-        err << FolderError(error).toStdString() << ": " << parsed.folder.toStdString() << "\n";
+        err << summary::FolderErrorText(error).toStdString() << ": " << parsed.folder.toStdString()
+            << "\n";
         return 1;
     }
     const std::optional<SiteSummary> summary = SummarizeFiles(folder, files);

@@ -11,6 +11,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace rovana::summary {
@@ -269,6 +270,21 @@ QStringList FolderTestFiles(const QString& folder, int* error)
     for (const FolderEntry& file : ListTestFiles(folder, error))
         paths.append(file.path);
     return paths;
+}
+
+QString FolderErrorText(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("文件夹不存在");
+    case ENOTDIR:
+        return QStringLiteral("不是文件夹");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有读取权限，无法读取文件夹");
+    default:
+        return QStringLiteral("无法读取文件夹");
+    }
 }
 
 SummaryRow ReadSummaryRow(const QString& path, int index)

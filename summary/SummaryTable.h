@@ -140,6 +140,8 @@ struct SiteSummary
 // case, sorted by name, names in code page 936 included. Full paths. Empty when the folder
 // cannot be read; then `error` (when given) says why, as errno, else it is 0.
 QStringList FolderTestFiles(const QString& folder, int* error = nullptr);
+// Why a folder could not be listed, from the errno FolderTestFiles gives.
+QString FolderErrorText(int error);
 
 // Reads one file into its row.
 SummaryRow ReadSummaryRow(const QString& path, int index);

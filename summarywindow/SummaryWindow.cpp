@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -23,8 +25,10 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -42,6 +46,11 @@ void SetUpA4(QPrinter& printer)
     printer.setFullPage(true);
     printer.setDocName(summary::kSummaryTitle);
 }
+
+// A burst of changes (a save writes a temporary file, then renames it) gives one refresh.
+constexpr int kRefreshDelayMs = 300;
+// Files of a folder watched one by one; the folder itself is always watched.
+constexpr int kWatchedFilesAtMost = 2000;
 
 } // namespace
 
@@ -83,6 +92,7 @@ SummaryWindow::SummaryWindow(const QString& folder, QWidget* parent)
         buttons->addWidget(button);
         m_Buttons.append(button);
     };
+    addButton(QStringLiteral("刷新"), [this] { Refresh(); });
     addButton(QStringLiteral("打印"), [this] { OnPrint(); });
     addButton(QStringLiteral("打印预览"), [this] { OnPrintPreview(); });
     addButton(QStringLiteral("保存PDF"), [this] { OnSavePdf(); });
@@ -98,6 +108,17 @@ SummaryWindow::SummaryWindow(const QString& folder, QWidget* parent)
     layout->addWidget(m_pTable, 1);
     layout->addWidget(statistics);
     layout->addLayout(buttons);
+
+    auto* refresh = new QShortcut(QKeySequence::Refresh, this);
+    connect(refresh, &QShortcut::activated, this, [this] { Refresh(); });
+    m_pRefreshSoon = new QTimer(this);
+    m_pRefreshSoon->setSingleShot(true);
+    m_pRefreshSoon->setInterval(kRefreshDelayMs);
+    connect(m_pRefreshSoon, &QTimer::timeout, this, [this] { Refresh(); });
+    m_pWatcher = new QFileSystemWatcher(this);
+    const auto changed = [this] { m_pRefreshSoon->start(); };
+    connect(m_pWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(m_pWatcher, &QFileSystemWatcher::fileChanged, this, changed);
 
     m_fnSaveDialog = [this](const QString& caption, const QString& filter,
                             const QString& proposed) {
@@ -137,7 +158,11 @@ SummaryWindow* SummaryWindow::Open(const QString& folder, QWidget* parent)
 
 bool SummaryWindow::Refresh()
 {
-    const QStringList files = summary::FolderTestFiles(m_strFolder);
+    int error = 0;
+    const QStringList files = summary::FolderTestFiles(m_strFolder, &error);
+    if (error != 0)
+        ShowMessage(QStringLiteral("%1: %2").arg(summary::FolderErrorText(error),
+                                                 QDir::toNativeSeparators(m_strFolder)));
     std::unique_ptr<QProgressDialog> progress;
     if (files.size() >= kProgressFromFiles) {
         progress = std::make_unique<QProgressDialog>(QStringLiteral("正在读取文件…"),
@@ -156,11 +181,56 @@ bool SummaryWindow::Refresh()
     std::optional<summary::SiteSummary> read = summary::SummarizeFiles(m_strFolder, files, report);
     if (!read)
         return false;
+    const QString selected = SelectedPath();
+    const bool first = m_Summary.rows.empty();
     m_Summary = std::move(*read);
     m_pModel->SetRows(m_Summary.rows);
-    m_pTable->resizeColumnsToContents();
+    if (first)
+        m_pTable->resizeColumnsToContents();
+    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
+        const QModelIndex index = m_pProxy->index(row, 0);
+        if (!selected.isEmpty() &&
+            index.data(SummaryTableModel::kPathRole).toString() == selected) {
+            m_pTable->selectRow(row);
+            break;
+        }
+    }
     ShowStatistics();
+    WatchFolder();
     return true;
+}
+
+void SummaryWindow::WatchFolder()
+{
+    if (const QStringList watched = m_pWatcher->files() + m_pWatcher->directories();
+        !watched.isEmpty())
+        m_pWatcher->removePaths(watched);
+    m_pWatcher->addPath(m_strFolder);
+    // Writers that replace a file by a rename change the folder; a file edited in place
+    // is seen by its own watch, within the system's limit on watches.
+    QStringList files = m_Summary.Paths();
+    if (files.size() > kWatchedFilesAtMost)
+        files.resize(kWatchedFilesAtMost);
+    if (!files.isEmpty())
+        m_pWatcher->addPaths(files);
+}
+
+summary::SiteSummary SummaryWindow::ShownSummary() const
+{
+    summary::SiteSummary shown = m_Summary;
+    shown.rows.clear();
+    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
+        const int source = m_pProxy->mapToSource(m_pProxy->index(row, 0)).row();
+        shown.rows.push_back(m_Summary.rows[static_cast<std::size_t>(source)]);
+    }
+    return shown;
+}
+
+QString SummaryWindow::SelectedPath() const
+{
+    const QModelIndexList rows =
+        m_pTable->selectionModel() ? m_pTable->selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? QString() : rows.front().data(SummaryTableModel::kPathRole).toString();
 }
 
 void SummaryWindow::ShowStatistics()
@@ -212,7 +282,7 @@ void SummaryWindow::ShowMessage(const QString& text)
 
 int SummaryWindow::RenderOnPrinter(QPrinter& printer) const
 {
-    return summary::PaintSummary(printer, m_Summary);
+    return summary::PaintSummary(printer, ShownSummary());
 }
 
 void SummaryWindow::OnPrint()
@@ -271,20 +341,20 @@ bool SummaryWindow::Save(const QString& caption, const QString& filter, const QS
 bool SummaryWindow::OnSavePdf()
 {
     return Save(QStringLiteral("保存PDF"), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"),
-                [this](QString* why) { return summary::SummaryPdf(m_Summary, why); });
+                [this](QString* why) { return summary::SummaryPdf(ShownSummary(), why); });
 }
 
 bool SummaryWindow::OnSaveCsv()
 {
     return Save(QStringLiteral("保存CSV"), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"),
-                [this](QString*) { return std::optional(summary::SummaryCsv(m_Summary)); });
+                [this](QString*) { return std::optional(summary::SummaryCsv(ShownSummary())); });
 }
 
 bool SummaryWindow::OnSaveExcel()
 {
     return Save(QStringLiteral("保存Excel"), QStringLiteral("Excel (*.xlsx)"),
                 QStringLiteral(".xlsx"),
-                [this](QString* why) { return summary::SummaryXlsx(m_Summary, why); });
+                [this](QString* why) { return summary::SummaryXlsx(ShownSummary(), why); });
 }
 
 } // namespace rovana

@@ -7,7 +7,9 @@
 
 #include <functional>
 
+class QFileSystemWatcher;
 class QGridLayout;
+class QTimer;
 class QPrinter;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -46,13 +48,21 @@ public:
     // the user cancelled the reading.
     static SummaryWindow* Open(const QString& folder, QWidget* parent);
 
-    // Reads the folder afresh and shows the table and statistics. False when cancelled;
-    // the window then keeps what it showed.
+    // Reads the folder afresh and shows the table and statistics, keeping the sort order
+    // and the selected bolt. False when cancelled; the window then keeps what it showed.
+    // Runs on F5 and 刷新, and by itself shortly after a test file of the folder changes,
+    // appears or goes.
     bool Refresh();
+
+    // The summary as the table shows it: its rows in the order on screen. Print, preview,
+    // PDF, CSV and Excel take this.
+    summary::SiteSummary ShownSummary() const;
+    // The full path of the selected bolt's file, empty without a selection.
+    QString SelectedPath() const;
 
     const summary::SiteSummary& Summary() const { return m_Summary; }
     QTableView* Table() const { return m_pTable; }
-    // The button with this text ("打印", "打印预览", "保存PDF", "保存CSV", "保存Excel").
+    // The button with this text ("刷新", "打印", "打印预览", "保存PDF", "保存CSV", "保存Excel").
     QPushButton* Button(const QString& text) const;
     // The statistics as shown: one label and one value text per line.
     QStringList StatisticsTexts() const;
@@ -79,6 +89,7 @@ private:
               const std::function<std::optional<QByteArray>(QString*)>& make);
     void ShowStatistics();
     void ShowMessage(const QString& text);
+    void WatchFolder();
 
     QString m_strFolder;
     summary::SiteSummary m_Summary;
@@ -87,6 +98,8 @@ private:
     QTableView* m_pTable = nullptr;
     QGridLayout* m_pStatistics = nullptr;
     QList<QPushButton*> m_Buttons;
+    QFileSystemWatcher* m_pWatcher = nullptr;
+    QTimer* m_pRefreshSoon = nullptr; // gathers a burst of changes into one refresh
     SaveDialog m_fnSaveDialog;
     ConfirmReplace m_fnConfirmReplace;
     MessageSink m_fnMessage;

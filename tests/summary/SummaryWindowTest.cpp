@@ -9,11 +9,13 @@
 #include "SummaryTestFiles.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -67,6 +69,51 @@ TEST_F(SummaryWindowTest, ShowsTheTableSortsByNumberAndOpensTheDoubleClickedFile
     emit window.Table()->doubleClicked(model()->index(2, ColumnOf(Column::Grade)));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0][0].toString(), site.Path(Cell(2, Column::File)));
+}
+
+// A file saved into the folder, a new one and a removed one reach the table by themselves,
+// with the sort and the selected bolt kept; the CSV follows the order on screen.
+TEST_F(SummaryWindowTest, FollowsTheFolderKeepsSortAndSelectionAndSavesTheScreensOrder)
+{
+    window.Table()->sortByColumn(ColumnOf(Column::LengthRatio), Qt::DescendingOrder);
+    window.Table()->selectRow(1); // A01.mg
+    ASSERT_EQ(window.SelectedPath(), site.Path(QStringLiteral("A01.mg")));
+
+    // A02 analysed elsewhere (a rename onto it, as every save of this program does), A07
+    // copied in, A06 removed.
+    const auto files = test::SiteFiles();
+    QByteArray a02 = files[1].bytes;
+    test::Analyse(a02, 0, 3500,
+                  {test::Channel({20, 60, 220, 0, 0}, 0.7f, 2.8f, 0, 0),
+                   test::Channel({0, 0, 0, 0, 0}, 0, 0), test::Channel({0, 0, 0, 0, 0}, 0, 0)});
+    ASSERT_TRUE(test::WriteBytes(site.Path(QStringLiteral("A02.tmp")), a02));
+    ASSERT_TRUE(QFile::remove(site.Path(QStringLiteral("A02.mg"))));
+    ASSERT_TRUE(
+        QFile::rename(site.Path(QStringLiteral("A02.tmp")), site.Path(QStringLiteral("A02.mg"))));
+    ASSERT_TRUE(test::WriteBytes(site.Path(QStringLiteral("A07.mg")), files[0].bytes));
+    ASSERT_TRUE(QFile::remove(site.Path(QStringLiteral("A06.mg"))));
+    for (int i = 0; i < 50 && window.Summary().rows.size() != 6; ++i)
+        QTest::qWait(100);
+    for (int i = 0; i < 10; ++i) // a later event of the same burst
+        QTest::qWait(100);
+
+    ASSERT_EQ(model()->rowCount(), 6);
+    EXPECT_EQ(window.SelectedPath(), site.Path(QStringLiteral("A01.mg")));
+    // Ratios on screen: A05 101.6, A02 100.0 (3.50 of 3.50), A01 95.8, A07 95.8, A03 50.0.
+    const QStringList order = {"A05.mg", "A02.mg", "A01.mg", "A07.mg", "A03.mg", "A04.mg"};
+    for (int r = 0; r < order.size(); ++r)
+        EXPECT_EQ(Cell(r, Column::File), order[r]) << r;
+    EXPECT_EQ(Cell(1, Column::Verdict), QStringLiteral("合格"));
+
+    QTemporaryDir out;
+    window.SetSaveDialog([&out](const QString&, const QString&, const QString&) {
+        return out.filePath(QStringLiteral("site.csv"));
+    });
+    ASSERT_TRUE(window.OnSaveCsv());
+    const QStringList lines =
+        QString::fromUtf8(test::ReadBytes(out.filePath(QStringLiteral("site.csv")))).split("\r\n");
+    for (int r = 0; r < order.size(); ++r)
+        EXPECT_TRUE(lines[r + 1].endsWith(order[r])) << lines[r + 1].toStdString();
 }
 
 TEST_F(SummaryWindowTest, SavesCsvExcelAndPdfAndNeverOntoAnInput)
