@@ -641,9 +641,12 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
         ShowMessage(QStringLiteral("未有选择文件，请重试！"));
         return true;
     }
-    // Unsaved work of the test on screen is never dropped without a word.
-    if (!MaybeSaveChanges())
+    // Unsaved work of the test on screen is never dropped without a word; 取消 leaves
+    // everything as it was, the tree's highlight on the test on screen too.
+    if (!MaybeSaveChanges()) {
+        m_pFileTree->MarkOpenFile(draw.m_strCurPath);
         return false;
+    }
     // The reader leaves the record as it was when it refuses a file; nothing else changes
     // before it has accepted one, so a refused file leaves no trace on screen.
     if (const LoadResult result = draw.m_CurData.Load(path); !result) {
