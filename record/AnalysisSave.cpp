@@ -31,12 +31,12 @@ void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values)
 }
 
 WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values,
-                         const WriteOptions& options)
+                         const WriteOptions& options, const AnalysisPatch& patch)
 {
     auto bytes = ReadWholeTestFile(source);
     if (!bytes)
         return {WriteStatus::CannotRead, source};
-    PatchAnalysis(*bytes, values);
+    patch(*bytes, values);
     return WriteWholeFileSafely(target, *bytes, options);
 }
 

@@ -4,6 +4,7 @@
 #include "TestRecord.h"
 
 #include <array>
+#include <functional>
 
 namespace rovana {
 
@@ -31,9 +32,14 @@ struct AnalysisValues
 // only when that number is at least 1. Every other byte keeps its value.
 void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values);
 
-// Reads `source` whole, patches it and writes it to `target` (which may be the source)
-// crash-safely. The length never changes; on failure the target stays as it was.
+// How a save patches the bytes it read.
+using AnalysisPatch = std::function<void(QByteArray& bytes, const AnalysisValues& values)>;
+
+// Reads `source` whole, patches it (PatchAnalysis unless told otherwise) and writes it to
+// `target` (which may be the source) crash-safely. The length never changes; on failure
+// the target stays as it was.
 WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values,
-                         const WriteOptions& options = {});
+                         const WriteOptions& options = {},
+                         const AnalysisPatch& patch = PatchAnalysis);
 
 } // namespace rovana

@@ -23,11 +23,7 @@ void PatchResults(QByteArray& bytes, const AnalysisValues& values)
 WriteResult SaveResults(const QString& source, const QString& target, const AnalysisValues& values,
                         const WriteOptions& options)
 {
-    auto bytes = ReadWholeTestFile(source);
-    if (!bytes)
-        return {WriteStatus::CannotRead, source};
-    PatchResults(*bytes, values);
-    return WriteWholeFileSafely(target, *bytes, options);
+    return SaveAnalysis(source, target, values, options, PatchResults);
 }
 
 } // namespace rovana

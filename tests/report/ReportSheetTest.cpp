@@ -582,6 +582,31 @@ TEST_F(SheetTest, DefectBarAndRange)
     EXPECT_EQ(text->pointSize, 14.0);
 }
 
+// A range reaching past the bottom is printed with a word, on the sheet and in the
+// result every other output reads; one that ends at the bottom is not flagged.
+TEST_F(SheetTest, ADefectRangePastTheBottomSaysSo)
+{
+    const struct
+    {
+        std::array<int, 5> markers;
+        const char* text;
+    } rows[] = {
+        {{20, 72, 220, 120, 220}, "缺陷范围:1.75m  - 3.50m "},
+        {{20, 72, 220, 120, 221}, "缺陷范围:1.75m  - 3.51m （超出底部，请复核）"},
+        {{20, 72, 220, 240, 260}, "缺陷范围:3.84m  - 4.19m （超出底部，请复核）"}, // cut
+    };
+    for (const auto& r : rows) {
+        Mark(r.markers);
+        const SheetDrawList list = Draw();
+        const SheetItem* text = Find(list, SheetRole::DefectText);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->text, QString::fromUtf8(r.text));
+        const auto defect = ChannelResultOf(print, 1).defect;
+        ASSERT_TRUE(defect.has_value());
+        EXPECT_EQ(DefectRangeText(*defect), text->text);
+    }
+}
+
 // Bars that reach the right edge leave no room beside them: the text goes under them,
 // as large as the rest of the cell allows, and never below the grid line closing it.
 TEST_F(SheetTest, DefectRangeUnderBarsThatReachTheRightEdge)
