@@ -1,0 +1,236 @@
+#include "EchoPicker.h"
+
+#include "MatchedFilter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rovana::pick {
+
+namespace {
+
+constexpr int kMinimumSamples = 32;
+constexpr float kBlowSnr = 8.0f;    // the blow against the noise per sample
+constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
+constexpr float kBottomSnr = 5.0f;
+constexpr float kDefectSnr = 6.5f;
+constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
+// Echoes weaker than this share of the blow are not taken: the blow cut from the record
+// is not the exact pulse, and what is left of it after subtraction is of this order.
+constexpr float kFreeEndFloor = 0.05f;
+constexpr float kBottomFloor = 0.015f;
+constexpr float kDefectFloor = 0.05f;
+
+// Confidence from a signal-to-noise ratio: 0 at 3, 1 from 12 on.
+double ConfidenceOf(float snr)
+{
+    return std::clamp((static_cast<double>(snr) - 3.0) / 9.0, 0.0, 1.0);
+}
+
+// A weight in 0.5..1 for a depth against a design value: 1 at the design, half away from
+// it. Built lengths differ from the design by up to a tenth.
+float PriorWeight(double depth, double design, double spread)
+{
+    if (design <= 0.0)
+        return 1.0f;
+    const double z = (depth - design) / spread;
+    return static_cast<float>(0.5 + 0.5 * std::exp(-0.5 * z * z));
+}
+
+bool IsPeak(const std::vector<float>& y, int i, float sign)
+{
+    const int n = static_cast<int>(y.size());
+    const float v = sign * y[static_cast<std::size_t>(i)];
+    return (i == 0 || v >= sign * y[static_cast<std::size_t>(i) - 1]) &&
+           (i + 1 >= n || v > sign * y[static_cast<std::size_t>(i) + 1]);
+}
+
+// The extreme of sign * y in [from, to), or -1.
+int ExtremeIn(const std::vector<float>& y, int from, int to, float sign)
+{
+    from = std::max(from, 0);
+    to = std::min(to, static_cast<int>(y.size()));
+    int best = -1;
+    for (int i = from; i < to; ++i) {
+        if (best < 0 ||
+            sign * y[static_cast<std::size_t>(i)] > sign * y[static_cast<std::size_t>(best)])
+            best = i;
+    }
+    return best;
+}
+
+PickedEcho Echo(int sample, float snr)
+{
+    return {std::max(1, sample), ConfidenceOf(snr), snr};
+}
+
+struct Search
+{
+    const PickInput& in;
+    std::vector<float> y; // correlation with the blow, the blow and known echoes removed
+    std::vector<float> autocorrelation;
+    int end = 0;
+    int width = 1;         // blow lobe, samples
+    float noise = 1.0f;    // rms of y
+    double perMetre = 0.0; // samples per metre of depth (two-way)
+    int Depth(double metres) const
+    {
+        return end + static_cast<int>(std::lround(metres * perMetre));
+    }
+    double MetresOf(int sample) const { return (sample - end) / perMetre; }
+    float Snr(int i) const { return y[static_cast<std::size_t>(i)] / noise; }
+};
+
+// The grout's start: an echo opposite to the blow, after the blow's lobe and before the
+// design free length has been passed by half again.
+std::optional<PickedEcho> FindFreeEnd(const Search& s)
+{
+    const double design = s.in.designFreeLength;
+    const int from = std::max(s.end + s.width / 2, design > 0 ? s.Depth(0.5 * design) : 0);
+    const int to = design > 0 ? s.Depth(1.6 * design + 0.1) : s.Depth(2.0);
+    int best = -1;
+    float bestScore = 0.0f;
+    for (int i = std::max(from, 1); i < std::min(to, static_cast<int>(s.y.size())); ++i) {
+        if (!IsPeak(s.y, i, -1.0f))
+            continue;
+        const float snr = -s.Snr(i);
+        if (snr < kFreeEndSnr || -s.y[static_cast<std::size_t>(i)] < kFreeEndFloor)
+            continue;
+        const float score = snr * PriorWeight(s.MetresOf(i), design, 0.15 * design + 0.05);
+        if (score > bestScore) {
+            bestScore = score;
+            best = i;
+        }
+    }
+    if (best < 0)
+        return std::nullopt;
+    return Echo(best, -s.Snr(best));
+}
+
+// The bottom: echoes like the blow past the free end, scored by their strength, the
+// second echo at twice the round trip, and the design length.
+std::optional<PickedEcho> FindBottom(const Search& s, int after)
+{
+    const double design = s.in.designLength;
+    const int n = static_cast<int>(s.y.size());
+    const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
+    const int to = n - std::max(2, s.width / 4);
+    const int reach = std::max(2, s.width / 4);
+    int best = -1;
+    float bestScore = 0.0f;
+    for (int i = std::max(from, 1); i < to; ++i) {
+        if (!IsPeak(s.y, i, 1.0f))
+            continue;
+        const float snr = s.Snr(i);
+        if (snr < kBottomSnr || s.y[static_cast<std::size_t>(i)] < kBottomFloor)
+            continue;
+        float support = 0.0f;
+        const int twice = s.end + 2 * (i - s.end);
+        if (twice + reach < n) {
+            const int j = ExtremeIn(s.y, twice - reach, twice + reach + 1, 1.0f);
+            support = std::clamp(s.Snr(j), 0.0f, snr);
+        }
+        const float score =
+            (snr + 0.5f * support) * PriorWeight(s.MetresOf(i), design, 0.1 * design);
+        if (score > bestScore) {
+            bestScore = score;
+            best = i;
+        }
+    }
+    if (best < 0)
+        return std::nullopt;
+    return Echo(best, s.Snr(best));
+}
+
+// Voids between the free end and the bottom: a clear echo like the blow (the void's top)
+// with, within a pulse and a metre and a half, an echo opposite to it (its bottom).
+std::vector<PickedDefect> FindDefects(const Search& s, int from, int to)
+{
+    std::vector<PickedDefect> defects;
+    const int longest = s.width + static_cast<int>(1.6 * s.perMetre);
+    for (int i = std::max(from, 1); i < to; ++i) {
+        if (!IsPeak(s.y, i, 1.0f))
+            continue;
+        const float snr = s.Snr(i);
+        if (snr < kDefectSnr || s.y[static_cast<std::size_t>(i)] < kDefectFloor)
+            continue;
+        const int j =
+            ExtremeIn(s.y, i + std::max(1, s.width / 3), std::min(to, i + longest), -1.0f);
+        if (j < 0 || -s.Snr(j) < kDefectEdgeSnr)
+            continue;
+        defects.push_back({Echo(i, snr), Echo(j, -s.Snr(j))});
+        i = j; // the next void starts below this one
+    }
+    return defects;
+}
+
+} // namespace
+
+PickResult PickEchoes(const PickInput& input)
+{
+    PickResult result;
+    const auto missing = [&](PickReason reason) { result.reasons.push_back(reason); };
+    if (input.samples.size() < static_cast<std::size_t>(kMinimumSamples)) {
+        missing(PickReason::NoBlow);
+        return result;
+    }
+    const std::vector<float> x = CentredSamples(input.samples);
+    const float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
+    const std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
+    if (!blow) {
+        missing(PickReason::NoBlow);
+        return result;
+    }
+    result.end = Echo(blow->peak, 12.0f);
+    if (input.sampleIntervalUs <= 0 || input.waveSpeed <= 0) {
+        missing(PickReason::NoTimeBase);
+        return result;
+    }
+
+    double energy = 0.0;
+    for (float v : blow->shape)
+        energy += static_cast<double>(v) * v;
+    Search s{input, CorrelateWithBlow(x, *blow), BlowAutocorrelation(*blow)};
+    s.end = blow->peak;
+    s.width = blow->width;
+    s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
+    s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
+    result.noiseLevel = s.noise;
+    SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
+
+    // The free section rings: each round trip brings back the free end's echo times its
+    // reflection coefficient. Removing that train leaves the grouted part's echoes.
+    result.freeEnd = FindFreeEnd(s);
+    int after = s.end + s.width;
+    if (result.freeEnd) {
+        const int delay = result.freeEnd->sample - s.end;
+        const float r =
+            std::clamp(s.y[static_cast<std::size_t>(result.freeEnd->sample)], -0.8f, 0.0f);
+        float amplitude = r;
+        for (int at = result.freeEnd->sample;
+             at < static_cast<int>(s.y.size()) && std::abs(amplitude) > 0.01f; at += delay) {
+            SubtractEcho(s.y, s.autocorrelation, at, amplitude);
+            amplitude *= r;
+        }
+        after = std::max(after, result.freeEnd->sample + s.width / 2);
+    } else {
+        missing(PickReason::FreeEndNotClear);
+    }
+
+    result.bottom = FindBottom(s, after);
+    if (!result.bottom)
+        missing(PickReason::BottomNotClear);
+
+    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
+    // Without a bottom, voids are looked for down to most of the design length.
+    int defectsTo = 0;
+    if (result.bottom)
+        defectsTo = result.bottom->sample - (3 * s.width) / 4;
+    else if (input.designLength > 0.0)
+        defectsTo =
+            std::min(s.Depth(0.9 * input.designLength), static_cast<int>(s.y.size()) - s.width);
+    result.defects = FindDefects(s, defectsFrom, defectsTo);
+    return result;
+}
+
+} // namespace rovana::pick

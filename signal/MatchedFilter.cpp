@@ -1,0 +1,185 @@
+#include "MatchedFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace rovana::pick {
+
+namespace {
+
+float MedianOf(std::vector<float> v)
+{
+    if (v.empty())
+        return 0.0f;
+    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+// Centred moving average over 2 * half + 1 samples, shorter at the ends.
+std::vector<float> Smooth(std::span<const float> x, int half)
+{
+    const int n = static_cast<int>(x.size());
+    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i)
+        sum[static_cast<std::size_t>(i) + 1] =
+            sum[static_cast<std::size_t>(i)] + x[static_cast<std::size_t>(i)];
+    std::vector<float> out(x.size());
+    for (int i = 0; i < n; ++i) {
+        const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
+        out[static_cast<std::size_t>(i)] = static_cast<float>(
+            (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
+    }
+    return out;
+}
+
+struct Lobe
+{
+    int first = 0, peak = 0, last = 0; // last is one past the lobe
+    float polarity = 1.0f;
+    float amplitude = 0.0f;
+};
+
+// The first lobe of `s` reaching 30 % of its largest excursion.
+Lobe FirstLobe(std::span<const float> s)
+{
+    const int n = static_cast<int>(s.size());
+    float top = 0.0f;
+    for (float v : s)
+        top = std::max(top, std::abs(v));
+    Lobe lobe;
+    int onset = 0;
+    while (onset < n && std::abs(s[static_cast<std::size_t>(onset)]) < 0.3f * top)
+        ++onset;
+    onset = std::min(onset, n - 1);
+    lobe.polarity = s[static_cast<std::size_t>(onset)] < 0.0f ? -1.0f : 1.0f;
+    const auto at = [&](int i) { return lobe.polarity * s[static_cast<std::size_t>(i)]; };
+    lobe.last = onset;
+    while (lobe.last < n && at(lobe.last) > 0.1f * top)
+        ++lobe.last;
+    lobe.peak = onset;
+    for (int i = onset; i < lobe.last; ++i) {
+        if (at(i) > at(lobe.peak))
+            lobe.peak = i;
+    }
+    lobe.first = onset;
+    while (lobe.first > 0 && at(lobe.first - 1) > 0.05f * top)
+        --lobe.first;
+    lobe.amplitude = at(lobe.peak);
+    return lobe;
+}
+
+} // namespace
+
+std::vector<float> CentredSamples(std::span<const std::int16_t> samples)
+{
+    std::vector<float> x(samples.begin(), samples.end());
+    const float median = MedianOf(x);
+    for (float& v : x)
+        v -= median;
+    return x;
+}
+
+float SampleNoise(std::span<const float> x)
+{
+    if (x.size() < 3)
+        return 0.0f;
+    std::vector<float> d(x.size() - 1);
+    for (std::size_t i = 0; i + 1 < x.size(); ++i)
+        d[i] = std::abs(x[i + 1] - x[i]);
+    // MAD of a difference of two independent samples: sigma * sqrt(2) * 0.6745.
+    return MedianOf(std::move(d)) / (0.6745f * std::sqrt(2.0f));
+}
+
+std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
+{
+    if (x.size() < 8)
+        return std::nullopt;
+    // A first look through a 3-sample average gives the lobe's width; the second look
+    // smooths over an eighth of it, which keeps a symmetric pulse's peak in place.
+    Lobe lobe = FirstLobe(Smooth(x, 1));
+    const int width = std::max(1, lobe.last - lobe.first);
+    lobe = FirstLobe(Smooth(x, std::max(1, width / 8)));
+    if (lobe.amplitude < 4.0f || lobe.amplitude < minimumSnr * noise)
+        return std::nullopt;
+
+    BlowPulse blow;
+    blow.peak = lobe.peak;
+    blow.polarity = lobe.polarity;
+    blow.width = std::max(1, lobe.last - lobe.first);
+    const int pad = std::max(1, blow.width / 4);
+    const int n = static_cast<int>(x.size());
+    blow.first = std::max(0, lobe.first - pad);
+    const int last = std::min(n, lobe.last + pad);
+    const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
+    blow.shape.assign(smooth.begin() + blow.first, smooth.begin() + last);
+    double mean = 0.0;
+    for (float v : blow.shape)
+        mean += v;
+    mean /= static_cast<double>(blow.shape.size());
+    for (float& v : blow.shape)
+        v = static_cast<float>(v - mean);
+    blow.shapePeak = blow.peak - blow.first;
+    return blow;
+}
+
+std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& blow)
+{
+    const int n = static_cast<int>(x.size());
+    const int m = static_cast<int>(blow.shape.size());
+    double energy = 0.0;
+    for (float v : blow.shape)
+        energy += static_cast<double>(v) * v;
+    std::vector<float> y(x.size(), 0.0f);
+    if (energy <= 0.0)
+        return y;
+    const float scale = static_cast<float>(1.0 / energy);
+    const float* t = blow.shape.data();
+    for (int i = 0; i < n; ++i) {
+        const int start = i - blow.shapePeak;
+        const int k0 = std::max(0, -start), k1 = std::min(m, n - start);
+        const float* xs = x.data();
+        float sum = 0.0f;
+        for (int k = k0; k < k1; ++k)
+            sum += t[k] * xs[start + k];
+        y[static_cast<std::size_t>(i)] = sum * scale;
+    }
+    return y;
+}
+
+std::vector<float> BlowAutocorrelation(const BlowPulse& blow)
+{
+    const int m = static_cast<int>(blow.shape.size());
+    std::vector<float> ac(static_cast<std::size_t>(std::max(1, 2 * m - 1)), 0.0f);
+    double zero = 0.0;
+    for (float v : blow.shape)
+        zero += static_cast<double>(v) * v;
+    if (zero <= 0.0)
+        return ac;
+    for (int lag = 0; lag < m; ++lag) {
+        double sum = 0.0;
+        for (int k = 0; k + lag < m; ++k)
+            sum += static_cast<double>(blow.shape[static_cast<std::size_t>(k)]) *
+                   blow.shape[static_cast<std::size_t>(k + lag)];
+        const auto v = static_cast<float>(sum / zero);
+        ac[static_cast<std::size_t>(m - 1 + lag)] = v;
+        ac[static_cast<std::size_t>(m - 1 - lag)] = v;
+    }
+    return ac;
+}
+
+void SubtractEcho(std::vector<float>& y, std::span<const float> autocorrelation, int at,
+                  float amplitude)
+{
+    const int half = static_cast<int>(autocorrelation.size() / 2);
+    const int n = static_cast<int>(y.size());
+    for (int lag = -half; lag <= half; ++lag) {
+        const int i = at + lag;
+        if (i >= 0 && i < n)
+            y[static_cast<std::size_t>(i)] -=
+                amplitude * autocorrelation[static_cast<std::size_t>(half + lag)];
+    }
+}
+
+} // namespace rovana::pick

@@ -1,0 +1,52 @@
+#pragma once
+
+// The blow cut from a record and the record correlated with it: the building blocks of
+// the echo picker. Standard library only.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace rovana::pick {
+
+// The blow's first lobe as it stands in the record.
+struct BlowPulse
+{
+    int peak = 0;       // sample of the lobe's extreme (after light smoothing)
+    int first = 0;      // first sample of the template
+    int width = 0;      // samples of the lobe above a tenth of its peak
+    float polarity = 1; // +1 or -1
+    // The template: the lobe with a little margin, zero mean, sign included, so that
+    // correlating it with an echo of the same polarity gives a positive value.
+    std::vector<float> shape;
+    int shapePeak = 0; // index of `peak` in `shape`
+};
+
+// The samples less their median, as floats.
+std::vector<float> CentredSamples(std::span<const std::int16_t> samples);
+
+// Rms of the white part of the noise per sample: the median absolute first difference,
+// scaled for a Gaussian; echoes and slow drift barely move it.
+float SampleNoise(std::span<const float> x);
+
+// The blow: the first lobe that reaches 30 % of the record's largest excursion, found on
+// a lightly smoothed copy. None when the largest excursion does not stand out of the noise
+// (below `minimumSnr` times the noise per sample, or under 4 counts).
+std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr);
+
+// y[n] = sum_k shape[k] x[n - shapePeak + k] / sum_k shape[k]^2: the blow itself gives 1
+// at its peak, an echo r times the blow gives r at the echo's peak. Samples outside the
+// record count as 0.
+std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& blow);
+
+// The template's autocorrelation normalised to 1 at lag 0, lags -(size-1)..size-1; index
+// size-1 is lag 0.
+std::vector<float> BlowAutocorrelation(const BlowPulse& blow);
+
+// Subtracts `amplitude` times the autocorrelation centred on sample `at` from y: removes
+// an echo of known strength (the blow, the free end's reverberation) from the correlation.
+void SubtractEcho(std::vector<float>& y, std::span<const float> autocorrelation, int at,
+                  float amplitude);
+
+} // namespace rovana::pick
