@@ -10,9 +10,9 @@ namespace rovana::pick {
 namespace {
 
 constexpr int kMinimumSamples = 32;
-constexpr float kBlowSnr = 8.0f;    // the blow against the noise per sample
+constexpr float kBlowSnr = 6.0f;    // the blow lobe against the noise per sample
 constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
-constexpr float kBottomSnr = 5.0f;
+constexpr float kBottomSnr = 5.75f;
 constexpr float kDefectSnr = 6.5f;
 constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
 // Echoes weaker than this share of the blow are not taken: the blow cut from the record
@@ -27,14 +27,14 @@ double ConfidenceOf(float snr)
     return std::clamp((static_cast<double>(snr) - 3.0) / 9.0, 0.0, 1.0);
 }
 
-// A weight in 0.5..1 for a depth against a design value: 1 at the design, half away from
-// it. Built lengths differ from the design by up to a tenth.
+// A weight in 0.3..1 for a depth against a design value: 1 at the design, 0.3 far away
+// from it. Built lengths differ from the design by up to a tenth.
 float PriorWeight(double depth, double design, double spread)
 {
     if (design <= 0.0)
         return 1.0f;
     const double z = (depth - design) / spread;
-    return static_cast<float>(0.5 + 0.5 * std::exp(-0.5 * z * z));
+    return static_cast<float>(0.3 + 0.7 * std::exp(-0.5 * z * z));
 }
 
 bool IsPeak(const std::vector<float>& y, int i, float sign)
@@ -113,25 +113,47 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
 {
     const double design = s.in.designLength;
     const int n = static_cast<int>(s.y.size());
+    // The grout takes the high frequencies off a deep echo: the correlation is also
+    // smoothed over a quarter and a half of the blow, and each sample keeps the best ratio.
+    std::vector<float> snr(s.y.size()), amplitude(s.y);
+    for (int i = 0; i < n; ++i)
+        snr[static_cast<std::size_t>(i)] = s.Snr(i);
+    for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
+        const std::vector<float> smooth = SmoothThrice(s.y, half);
+        const float noise = s.noise * SmoothedNoise(s.autocorrelation, half);
+        for (std::size_t i = 0; i < smooth.size(); ++i) {
+            if (smooth[i] / noise > snr[i]) {
+                snr[i] = smooth[i] / noise;
+                amplitude[i] = smooth[i];
+            }
+        }
+    }
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
     const int reach = std::max(2, s.width / 4);
     int best = -1;
     float bestScore = 0.0f;
     for (int i = std::max(from, 1); i < to; ++i) {
-        if (!IsPeak(s.y, i, 1.0f))
-            continue;
-        const float snr = s.Snr(i);
-        if (snr < kBottomSnr || s.y[static_cast<std::size_t>(i)] < kBottomFloor)
+        const float here = snr[static_cast<std::size_t>(i)];
+        if (!IsPeak(snr, i, 1.0f) || here < kBottomSnr ||
+            amplitude[static_cast<std::size_t>(i)] < kBottomFloor)
             continue;
         float support = 0.0f;
         const int twice = s.end + 2 * (i - s.end);
         if (twice + reach < n) {
-            const int j = ExtremeIn(s.y, twice - reach, twice + reach + 1, 1.0f);
-            support = std::clamp(s.Snr(j), 0.0f, snr);
+            const int j = ExtremeIn(snr, twice - reach, twice + reach + 1, 1.0f);
+            support = std::clamp(snr[static_cast<std::size_t>(j)], 0.0f, here);
         }
-        const float score =
-            (snr + 0.5f * support) * PriorWeight(s.MetresOf(i), design, 0.1 * design);
+        // A void's top is followed, within the void, by its bottom's opposite echo; the
+        // toe is followed by nothing of the kind.
+        const int j = ExtremeIn(s.y, i + s.width / 2,
+                                i + s.width + static_cast<int>(1.6 * s.perMetre), -1.0f);
+        const bool voidTop =
+            j >= 0 &&
+            -s.y[static_cast<std::size_t>(j)] > 0.5f * amplitude[static_cast<std::size_t>(i)] &&
+            -s.Snr(j) > kDefectEdgeSnr;
+        const float score = (here + 0.5f * support) * (voidTop ? 0.5f : 1.0f) *
+                            PriorWeight(s.MetresOf(i), design, 0.1 * design);
         if (score > bestScore) {
             bestScore = score;
             best = i;
@@ -139,7 +161,7 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     }
     if (best < 0)
         return std::nullopt;
-    return Echo(best, s.Snr(best));
+    return Echo(best, snr[static_cast<std::size_t>(best)]);
 }
 
 // Voids between the free end and the bottom: a clear echo like the blow (the void's top)
@@ -174,13 +196,20 @@ PickResult PickEchoes(const PickInput& input)
         missing(PickReason::NoBlow);
         return result;
     }
-    const std::vector<float> x = CentredSamples(input.samples);
+    std::vector<float> x = CentredSamples(input.samples);
     const float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
-    const std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
-    if (!blow) {
+    const std::optional<BlowPulse> first = FindBlow(x, sampleNoise, kBlowSnr);
+    if (!first) {
         missing(PickReason::NoBlow);
         return result;
     }
+    // Drift and hum vary over milliseconds; the baseline window is long against the blow
+    // and against an echo the grout has broadened.
+    const int window = input.sampleIntervalUs > 0 ? 1250 / input.sampleIntervalUs : 0;
+    RemoveBaseline(x, std::min(std::max(6 * first->width, window), static_cast<int>(x.size()) / 3));
+    std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
+    if (!blow)
+        blow = first;
     result.end = Echo(blow->peak, 12.0f);
     if (input.sampleIntervalUs <= 0 || input.waveSpeed <= 0) {
         missing(PickReason::NoTimeBase);
@@ -190,29 +219,34 @@ PickResult PickEchoes(const PickInput& input)
     double energy = 0.0;
     for (float v : blow->shape)
         energy += static_cast<double>(v) * v;
-    Search s{input, CorrelateWithBlow(x, *blow), BlowAutocorrelation(*blow)};
+    const std::vector<float> correlation = CorrelateWithBlow(x, *blow);
+    Search s{input, correlation, BlowAutocorrelation(*blow)};
     s.end = blow->peak;
     s.width = blow->width;
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
     s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
     result.noiseLevel = s.noise;
     SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
-
-    // The free section rings: each round trip brings back the free end's echo times its
-    // reflection coefficient. Removing that train leaves the grouted part's echoes.
     result.freeEnd = FindFreeEnd(s);
     int after = s.end + s.width;
     if (result.freeEnd) {
-        const int delay = result.freeEnd->sample - s.end;
-        const float r =
-            std::clamp(s.y[static_cast<std::size_t>(result.freeEnd->sample)], -0.8f, 0.0f);
-        float amplitude = r;
-        for (int at = result.freeEnd->sample;
-             at < static_cast<int>(s.y.size()) && std::abs(amplitude) > 0.01f; at += delay) {
-            SubtractEcho(s.y, s.autocorrelation, at, amplitude);
-            amplitude *= r;
-        }
-        after = std::max(after, result.freeEnd->sample + s.width / 2);
+        // The free section rings: a wave coming up from the grout bounces between the
+        // free head and the grout's start (coefficient r) and comes back every round trip
+        // t0 times r. The head is free, so it moves twice as much as an arriving wave: the
+        // free end's first echo is 2r. Filtering with 1 - r z^-t0 takes that ringing off
+        // every deeper echo and leaves of the blow's own train the blow and r at t0.
+        const int fe = result.freeEnd->sample;
+        const int delay = fe - s.end;
+        const float r = std::clamp(0.5f * s.y[static_cast<std::size_t>(fe)], -0.8f, 0.0f);
+        const int n = static_cast<int>(s.y.size());
+        for (int i = 0; i < n; ++i)
+            s.y[static_cast<std::size_t>(i)] =
+                correlation[static_cast<std::size_t>(i)] -
+                (i >= delay ? r * correlation[static_cast<std::size_t>(i - delay)] : 0.0f);
+        SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
+        SubtractEcho(s.y, s.autocorrelation, fe, s.y[static_cast<std::size_t>(fe)]);
+        s.noise *= std::sqrt(1.0f + r * r);
+        after = std::max(after, fe + s.width / 2);
     } else {
         missing(PickReason::FreeEndNotClear);
     }

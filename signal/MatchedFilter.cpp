@@ -17,7 +17,8 @@ float MedianOf(std::vector<float> v)
     return *mid;
 }
 
-// Centred moving average over 2 * half + 1 samples, shorter at the ends.
+} // namespace
+
 std::vector<float> Smooth(std::span<const float> x, int half)
 {
     const int n = static_cast<int>(x.size());
@@ -33,6 +34,8 @@ std::vector<float> Smooth(std::span<const float> x, int half)
     }
     return out;
 }
+
+namespace {
 
 struct Lobe
 {
@@ -96,12 +99,35 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
 {
     if (x.size() < 8)
         return std::nullopt;
-    // A first look through a 3-sample average gives the lobe's width; the second look
-    // smooths over an eighth of it, which keeps a symmetric pulse's peak in place.
-    Lobe lobe = FirstLobe(Smooth(x, 1));
+    // A first look through the moving average that makes the largest excursion stand
+    // highest out of the noise (a box matched to the blow) gives the lobe and its width;
+    // the peak is then taken on an average over an eighth of that width, which keeps a
+    // symmetric pulse's peak in place.
+    int bestHalf = 1;
+    float bestScore = 0.0f;
+    for (int half = 1; half <= 64 && 16 * half <= static_cast<int>(x.size()); half *= 2) {
+        float top = 0.0f;
+        for (float v : Smooth(x, half))
+            top = std::max(top, std::abs(v));
+        const float score = top * std::sqrt(2.0f * half + 1.0f);
+        if (score > bestScore) {
+            bestScore = score;
+            bestHalf = half;
+        }
+    }
+    Lobe lobe = FirstLobe(Smooth(x, bestHalf));
     const int width = std::max(1, lobe.last - lobe.first);
-    lobe = FirstLobe(Smooth(x, std::max(1, width / 8)));
-    if (lobe.amplitude < 4.0f || lobe.amplitude < minimumSnr * noise)
+    const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
+    for (int i = lobe.first; i < lobe.last; ++i) {
+        if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
+            lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)])
+            lobe.peak = i;
+    }
+    lobe.amplitude = lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)];
+    // What a matched filter would make of the lobe: its peak times the root of its width.
+    const float lobeSnr =
+        lobe.amplitude * std::sqrt(0.5f * static_cast<float>(lobe.last - lobe.first)) / noise;
+    if (lobe.amplitude < 4.0f || lobeSnr < minimumSnr)
         return std::nullopt;
 
     BlowPulse blow;
@@ -114,14 +140,40 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     const int last = std::min(n, lobe.last + pad);
     const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
     blow.shape.assign(smooth.begin() + blow.first, smooth.begin() + last);
-    double mean = 0.0;
-    for (float v : blow.shape)
-        mean += v;
-    mean /= static_cast<double>(blow.shape.size());
-    for (float& v : blow.shape)
-        v = static_cast<float>(v - mean);
     blow.shapePeak = blow.peak - blow.first;
     return blow;
+}
+
+void RemoveBaseline(std::vector<float>& x, int half)
+{
+    const std::vector<float> baseline = Smooth(x, half);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] -= baseline[i];
+}
+
+std::vector<float> SmoothThrice(std::span<const float> y, int half)
+{
+    std::vector<float> out = Smooth(y, half);
+    out = Smooth(out, half);
+    return Smooth(out, half);
+}
+
+float SmoothedNoise(std::span<const float> autocorrelation, int half)
+{
+    // Three boxes of 2 half + 1 samples are close to a Gaussian of this variance; the
+    // smoothing's own autocorrelation is then a Gaussian of twice it.
+    const double b = 2.0 * half + 1.0;
+    const double variance = 2.0 * 3.0 * (b * b - 1.0) / 12.0;
+    const int centre = static_cast<int>(autocorrelation.size() / 2);
+    double sum = 0.0, weight = 0.0;
+    for (int m = -centre; m <= centre; ++m) {
+        const double g = std::exp(-0.5 * m * m / variance);
+        sum += g * autocorrelation[static_cast<std::size_t>(centre + m)];
+        weight += g;
+    }
+    for (int m = centre + 1; m * m < 16.0 * variance; ++m)
+        weight += 2.0 * std::exp(-0.5 * m * m / variance);
+    return static_cast<float>(std::sqrt(std::max(sum / weight, 1e-12)));
 }
 
 std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& blow)

@@ -17,8 +17,8 @@ struct BlowPulse
     int first = 0;      // first sample of the template
     int width = 0;      // samples of the lobe above a tenth of its peak
     float polarity = 1; // +1 or -1
-    // The template: the lobe with a little margin, zero mean, sign included, so that
-    // correlating it with an echo of the same polarity gives a positive value.
+    // The template: the lobe with a little margin, sign included, so that correlating it
+    // with an echo of the same polarity gives a positive value.
     std::vector<float> shape;
     int shapePeak = 0; // index of `peak` in `shape`
 };
@@ -31,9 +31,24 @@ std::vector<float> CentredSamples(std::span<const std::int16_t> samples);
 float SampleNoise(std::span<const float> x);
 
 // The blow: the first lobe that reaches 30 % of the record's largest excursion, found on
-// a lightly smoothed copy. None when the largest excursion does not stand out of the noise
-// (below `minimumSnr` times the noise per sample, or under 4 counts).
+// a lightly smoothed copy. None when it does not stand out of the noise: its peak times the
+// root of half its width under `minimumSnr` times the noise per sample, or under 4 counts.
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr);
+
+// Centred moving average over 2 * half + 1 samples, shorter at the ends.
+std::vector<float> Smooth(std::span<const float> x, int half);
+
+// Subtracts the moving average over 2 * half + 1 samples: drift and mains hum go, pulses
+// much shorter than the window stay.
+void RemoveBaseline(std::vector<float>& x, int half);
+
+// Three passes of Smooth: close to a Gaussian. An echo that the grout has broadened
+// correlates better with the blow smoothed so; smoothing the correlation does the same.
+std::vector<float> SmoothThrice(std::span<const float> y, int half);
+
+// The rms of SmoothThrice(y, half) for noise of rms 1 in y whose autocorrelation is
+// `autocorrelation` (as BlowAutocorrelation gives it).
+float SmoothedNoise(std::span<const float> autocorrelation, int half);
 
 // y[n] = sum_k shape[k] x[n - shapePeak + k] / sum_k shape[k]^2: the blow itself gives 1
 // at its peak, an echo r times the blow gives r at the echo's peak. Samples outside the

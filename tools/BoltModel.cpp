@@ -265,12 +265,24 @@ ModelBolt Synthesize(const BoltParameters& p)
     for (std::size_t i = 0; i < part.size(); ++i)
         part[i] = full[i] - noToe[i];
     const double roundTrip = t.bottom - t.end;
-    t.bottomSnr = snrOf(part, t.bottom, 2 * w, w, 1.0,
-                        static_cast<int>(t.bottom + std::max(w, static_cast<int>(roundTrip / 2))));
+    // The bottom echo's own energy against the noise: what a filter matched to the echo as
+    // the grout has shaped it would reach. Its window ends before the free section sends
+    // it back again and before the second bottom echo.
+    {
+        const int c = static_cast<int>(std::lround(t.bottom));
+        const int ringing = static_cast<int>(t.freeEnd - t.end);
+        const int upTo = c + std::min({2 * w, std::max(w / 2, ringing - w / 2),
+                                       static_cast<int>(roundTrip / 2)});
+        double energy = 0.0;
+        for (int i = std::max(0, c - 2 * w); i < std::min(n, upTo); ++i)
+            energy += part[static_cast<std::size_t>(i)] * part[static_cast<std::size_t>(i)];
+        t.bottomSnr = std::sqrt(energy) * scale / t.noiseRms;
+    }
     t.bottomVisible = t.bottomSnr >= kVisibleSnr;
 
     const double rFree = (1.0 - p.groutImpedance) / (1.0 + p.groutImpedance);
-    t.freeEndSnr = std::abs(rFree) * norm / t.noiseRms;
+    // The free head doubles every arriving wave: the first echo is 2r times the blow.
+    t.freeEndSnr = 2.0 * std::abs(rFree) * norm / t.noiseRms;
     t.freeEndVisible = t.freeEndSnr >= kVisibleSnr && t.freeEnd - t.end >= 0.5 * t.pulseSamples;
 
     const double pulseMetres = p.blowMs / 1000.0 * p.waveSpeed / 2.0;

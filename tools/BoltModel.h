@@ -28,9 +28,11 @@
 //   noise rms), drift and hum of 0..5 % of the blow, blow peak 3000..20000 counts, design
 //   lengths within 10 % of the built ones.
 //
-// Visibility, decided from the noise-free parts before any noise is drawn: an echo is
-// visible when its matched-filter signal-to-noise ratio (its correlation with the blow
-// against the noise rms times the blow's norm) is at least kVisibleSnr; the free end in
+// Visibility, decided from the noise-free parts before any noise is drawn: the bottom is
+// visible when its first echo's energy (root of the sum of squares, the output of a filter
+// matched to the echo as the grout has shaped it) is at least kVisibleSnr times the noise
+// rms; the free end and a void's top when their correlation with the blow is at least
+// kVisibleSnr times the noise rms times the blow's norm; the free end in
 // addition only when its echo peaks after the blow has ended (round trip >= half the
 // blow); a void only when its top is at least one pulse length from the free end and from
 // the bottom.
