@@ -210,7 +210,7 @@ PickResult PickEchoes(const PickInput& input)
     std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
     if (!blow)
         blow = first;
-    result.end = Echo(blow->peak, 12.0f);
+    result.end = Echo(blow->peak, blow->snr);
     if (input.sampleIntervalUs <= 0 || input.waveSpeed <= 0) {
         missing(PickReason::NoTimeBase);
         return result;

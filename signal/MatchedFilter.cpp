@@ -127,11 +127,13 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // What a matched filter would make of the lobe: its peak times the root of its width.
     const float lobeSnr =
         lobe.amplitude * std::sqrt(0.5f * static_cast<float>(lobe.last - lobe.first)) / noise;
-    if (lobe.amplitude < 4.0f || lobeSnr < minimumSnr)
+    // A lobe over a quarter of the record is an offset, not a blow.
+    if (lobe.amplitude < 4.0f || lobeSnr < minimumSnr || 4 * width > static_cast<int>(x.size()))
         return std::nullopt;
 
     BlowPulse blow;
     blow.peak = lobe.peak;
+    blow.snr = lobeSnr;
     blow.polarity = lobe.polarity;
     blow.width = std::max(1, lobe.last - lobe.first);
     const int pad = std::max(1, blow.width / 4);
@@ -146,9 +148,32 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
 
 void RemoveBaseline(std::vector<float>& x, int half)
 {
-    const std::vector<float> baseline = Smooth(x, half);
-    for (std::size_t i = 0; i < x.size(); ++i)
-        x[i] -= baseline[i];
+    // Medians of blocks of `half` samples, joined by straight lines: a pulse that fills
+    // less than half a block does not move its block's median, so neither the blow nor an
+    // echo leaves a dip or a hump around it, as a moving average would.
+    const int n = static_cast<int>(x.size());
+    const int block = std::max(4, std::min(half, n));
+    std::vector<float> centre, level;
+    for (int a = 0; a < n; a += block) {
+        const int b = std::min(n, a + block);
+        if (b - a < block / 2 && !level.empty())
+            break; // a short last block joins the line of the one before
+        level.push_back(MedianOf(std::vector<float>(x.begin() + a, x.begin() + b)));
+        centre.push_back(0.5f * static_cast<float>(a + b - 1));
+    }
+    std::size_t k = 0;
+    for (int i = 0; i < n; ++i) {
+        while (k + 2 < centre.size() && static_cast<float>(i) > centre[k + 1])
+            ++k;
+        float base = level[k];
+        if (centre.size() > 1) {
+            const float u = (static_cast<float>(i) - centre[k]) / (centre[k + 1] - centre[k]);
+            base = level[k] + std::clamp(u, 0.0f, 1.0f) * (level[k + 1] - level[k]);
+            if (u < 0.0f || u > 1.0f) // before the first or past the last centre: level
+                base = u < 0.0f ? level[k] : level[k + 1];
+        }
+        x[static_cast<std::size_t>(i)] -= base;
+    }
 }
 
 std::vector<float> SmoothThrice(std::span<const float> y, int half)

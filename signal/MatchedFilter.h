@@ -17,6 +17,7 @@ struct BlowPulse
     int first = 0;      // first sample of the template
     int width = 0;      // samples of the lobe above a tenth of its peak
     float polarity = 1; // +1 or -1
+    float snr = 0;      // the lobe's peak times the root of half its width, over the noise
     // The template: the lobe with a little margin, sign included, so that correlating it
     // with an echo of the same polarity gives a positive value.
     std::vector<float> shape;
@@ -32,14 +33,16 @@ float SampleNoise(std::span<const float> x);
 
 // The blow: the first lobe that reaches 30 % of the record's largest excursion, found on
 // a lightly smoothed copy. None when it does not stand out of the noise: its peak times the
-// root of half its width under `minimumSnr` times the noise per sample, or under 4 counts.
+// root of half its width under `minimumSnr` times the noise per sample, under 4 counts, or
+// a lobe over a quarter of the record long.
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr);
 
 // Centred moving average over 2 * half + 1 samples, shorter at the ends.
 std::vector<float> Smooth(std::span<const float> x, int half);
 
-// Subtracts the moving average over 2 * half + 1 samples: drift and mains hum go, pulses
-// much shorter than the window stay.
+// Subtracts a slow baseline (drift, mains hum, the sensor's recovery from the blow) drawn
+// through the medians of blocks of `half` samples; pulses shorter than half a block stay
+// as they are.
 void RemoveBaseline(std::vector<float>& x, int half);
 
 // Three passes of Smooth: close to a Gaussian. An echo that the grout has broadened
