@@ -27,14 +27,14 @@ double ConfidenceOf(float snr)
     return std::clamp((static_cast<double>(snr) - 3.0) / 9.0, 0.0, 1.0);
 }
 
-// A weight in 0.3..1 for a depth against a design value: 1 at the design, 0.3 far away
+// A weight in 0.15..1 for a depth against a design value: 1 at the design, 0.15 far away
 // from it. Built lengths differ from the design by up to a tenth.
 float PriorWeight(double depth, double design, double spread)
 {
     if (design <= 0.0)
         return 1.0f;
     const double z = (depth - design) / spread;
-    return static_cast<float>(0.3 + 0.7 * std::exp(-0.5 * z * z));
+    return static_cast<float>(0.15 + 0.85 * std::exp(-0.5 * z * z));
 }
 
 bool IsPeak(const std::vector<float>& y, int i, float sign)
@@ -118,15 +118,18 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     std::vector<float> snr(s.y.size()), amplitude(s.y);
     for (int i = 0; i < n; ++i)
         snr[static_cast<std::size_t>(i)] = s.Snr(i);
+    std::vector<std::vector<float>> ratios{snr}; // per smoothing, least smoothed first
     for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
-        const std::vector<float> smooth = SmoothThrice(s.y, half);
+        std::vector<float> smooth = SmoothThrice(s.y, half);
         const float noise = s.noise * SmoothedNoise(s.autocorrelation, half);
         for (std::size_t i = 0; i < smooth.size(); ++i) {
             if (smooth[i] / noise > snr[i]) {
                 snr[i] = smooth[i] / noise;
                 amplitude[i] = smooth[i];
             }
+            smooth[i] /= noise;
         }
+        ratios.push_back(std::move(smooth));
     }
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
@@ -152,7 +155,7 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
             j >= 0 &&
             -s.y[static_cast<std::size_t>(j)] > 0.5f * amplitude[static_cast<std::size_t>(i)] &&
             -s.Snr(j) > kDefectEdgeSnr;
-        const float score = (here + 0.5f * support) * (voidTop ? 0.5f : 1.0f) *
+        const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
                             PriorWeight(s.MetresOf(i), design, 0.1 * design);
         if (score > bestScore) {
             bestScore = score;
@@ -161,7 +164,18 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     }
     if (best < 0)
         return std::nullopt;
-    return Echo(best, snr[static_cast<std::size_t>(best)]);
+    // Smoothing pulls a peak away from an opposite echo next to it (a void's bottom just
+    // above the toe): the place is taken from the least smoothed correlation that still
+    // shows the echo clearly within half a blow of it.
+    const float found = snr[static_cast<std::size_t>(best)];
+    for (const std::vector<float>& ratio : ratios) {
+        const int j = ExtremeIn(ratio, best - s.width / 2, best + s.width / 2 + 1, 1.0f);
+        if (j >= 0 && ratio[static_cast<std::size_t>(j)] >= std::max(kBottomSnr, 0.6f * found)) {
+            best = j;
+            break;
+        }
+    }
+    return Echo(best, found);
 }
 
 // Voids between the free end and the bottom: a clear echo like the blow (the void's top)
@@ -184,6 +198,27 @@ std::vector<PickedDefect> FindDefects(const Search& s, int from, int to)
         i = j; // the next void starts below this one
     }
     return defects;
+}
+
+// The head is free: a wave reaching it moves it twice as much as the wave alone and goes
+// down again like a new blow. A reflector of coefficient g at round trip t therefore sends
+// back, t later, g times everything the head has done: the blow twice over (its first
+// echo is 2g) and every echo recorded before. Subtracting g times the recorded echoes
+// shifted by t takes off every multiple through this reflector (for the free end, the
+// ringing of the free section on every deeper echo); without `keepEcho` the reflector's
+// own echo goes as well.
+void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool keepEcho)
+{
+    const int n = static_cast<int>(s.y.size());
+    const int delay = at - s.end;
+    if (delay <= 0 || at >= n)
+        return;
+    const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)], -0.8f, 0.8f);
+    for (int i = n - 1; i >= delay; --i)
+        s.y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+    if (!keepEcho)
+        SubtractEcho(s.y, s.autocorrelation, at, 2.0f * g);
+    s.noise *= std::sqrt(1.0f + g * g);
 }
 
 } // namespace
@@ -219,51 +254,46 @@ PickResult PickEchoes(const PickInput& input)
     double energy = 0.0;
     for (float v : blow->shape)
         energy += static_cast<double>(v) * v;
-    const std::vector<float> correlation = CorrelateWithBlow(x, *blow);
-    Search s{input, correlation, BlowAutocorrelation(*blow)};
+    Search s{input, CorrelateWithBlow(x, *blow), BlowAutocorrelation(*blow)};
     s.end = blow->peak;
     s.width = blow->width;
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
     s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
     result.noiseLevel = s.noise;
     SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
+    const std::vector<float> echoes = s.y; // the record after the blow, as correlated
+
     result.freeEnd = FindFreeEnd(s);
     int after = s.end + s.width;
     if (result.freeEnd) {
-        // The free section rings: a wave coming up from the grout bounces between the
-        // free head and the grout's start (coefficient r) and comes back every round trip
-        // t0 times r. The head is free, so it moves twice as much as an arriving wave: the
-        // free end's first echo is 2r. Filtering with 1 - r z^-t0 takes that ringing off
-        // every deeper echo and leaves of the blow's own train the blow and r at t0.
-        const int fe = result.freeEnd->sample;
-        const int delay = fe - s.end;
-        const float r = std::clamp(0.5f * s.y[static_cast<std::size_t>(fe)], -0.8f, 0.0f);
-        const int n = static_cast<int>(s.y.size());
-        for (int i = 0; i < n; ++i)
-            s.y[static_cast<std::size_t>(i)] =
-                correlation[static_cast<std::size_t>(i)] -
-                (i >= delay ? r * correlation[static_cast<std::size_t>(i - delay)] : 0.0f);
-        SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
-        SubtractEcho(s.y, s.autocorrelation, fe, s.y[static_cast<std::size_t>(fe)]);
-        s.noise *= std::sqrt(1.0f + r * r);
-        after = std::max(after, fe + s.width / 2);
+        RemoveReflector(s, echoes, result.freeEnd->sample, false);
+        after = std::max(after, result.freeEnd->sample + s.width / 2);
     } else {
         missing(PickReason::FreeEndNotClear);
     }
 
+    // Voids lie between the free end and the bottom, and their echoes come back again
+    // from the head and may fall on the bottom's: a first look for the bottom bounds the
+    // voids, their multiples go, and the bottom is looked for again.
+    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
+    const auto defectsTo = [&](const std::optional<PickedEcho>& bottom) {
+        // Without a bottom, voids are looked for down to most of the design length.
+        if (bottom)
+            return bottom->sample - (3 * s.width) / 4;
+        if (input.designLength > 0.0)
+            return std::min(s.Depth(0.9 * input.designLength),
+                            static_cast<int>(s.y.size()) - s.width);
+        return 0;
+    };
+    result.defects = FindDefects(s, defectsFrom, defectsTo(FindBottom(s, after)));
+    for (const PickedDefect& d : result.defects) {
+        RemoveReflector(s, echoes, d.start.sample, true);
+        RemoveReflector(s, echoes, d.end.sample, true);
+    }
     result.bottom = FindBottom(s, after);
     if (!result.bottom)
         missing(PickReason::BottomNotClear);
-
-    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
-    // Without a bottom, voids are looked for down to most of the design length.
-    int defectsTo = 0;
-    if (result.bottom)
-        defectsTo = result.bottom->sample - (3 * s.width) / 4;
-    else if (input.designLength > 0.0)
-        defectsTo =
-            std::min(s.Depth(0.9 * input.designLength), static_cast<int>(s.y.size()) - s.width);
-    result.defects = FindDefects(s, defectsFrom, defectsTo);
+    result.defects = FindDefects(s, defectsFrom, defectsTo(result.bottom));
     return result;
 }
 

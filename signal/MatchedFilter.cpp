@@ -99,10 +99,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
 {
     if (x.size() < 8)
         return std::nullopt;
-    // A first look through the moving average that makes the largest excursion stand
-    // highest out of the noise (a box matched to the blow) gives the lobe and its width;
-    // the peak is then taken on an average over an eighth of that width, which keeps a
-    // symmetric pulse's peak in place.
+    // The moving average that makes the largest excursion stand highest out of the noise
+    // is a box matched to the blow; a quarter of it smooths the noise enough to find the
+    // first lobe and its width without running the blow into an opposite echo right after
+    // it. The peak is then taken on an average over an eighth of that width, which keeps
+    // a symmetric pulse's peak in place.
     int bestHalf = 1;
     float bestScore = 0.0f;
     for (int half = 1; half <= 64 && 16 * half <= static_cast<int>(x.size()); half *= 2) {
@@ -115,7 +116,7 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
             bestHalf = half;
         }
     }
-    Lobe lobe = FirstLobe(Smooth(x, bestHalf));
+    Lobe lobe = FirstLobe(Smooth(x, std::max(1, bestHalf / 4)));
     const int width = std::max(1, lobe.last - lobe.first);
     const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
     for (int i = lobe.first; i < lobe.last; ++i) {
@@ -124,6 +125,21 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
             lobe.peak = i;
     }
     lobe.amplitude = lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)];
+    // Noise moves the highest sample; the middle between the two half-height crossings is
+    // steadier and, for a symmetric pulse, the same place.
+    const auto at = [&](int i) { return lobe.polarity * fine[static_cast<std::size_t>(i)]; };
+    const float half = 0.5f * lobe.amplitude;
+    int rise = lobe.peak, fall = lobe.peak;
+    while (rise > 0 && at(rise - 1) >= half)
+        --rise;
+    while (fall + 1 < static_cast<int>(fine.size()) && at(fall + 1) >= half)
+        ++fall;
+    if (rise > 0 && fall + 1 < static_cast<int>(fine.size())) {
+        const float left = static_cast<float>(rise) - (at(rise) - half) / (at(rise) - at(rise - 1));
+        const float right =
+            static_cast<float>(fall) + (at(fall) - half) / (at(fall) - at(fall + 1));
+        lobe.peak = static_cast<int>(std::lround(0.5f * (left + right)));
+    }
     // What a matched filter would make of the lobe: its peak times the root of its width.
     const float lobeSnr =
         lobe.amplitude * std::sqrt(0.5f * static_cast<float>(lobe.last - lobe.first)) / noise;
