@@ -15,11 +15,13 @@ constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
 constexpr float kBottomSnr = 5.75f;
 constexpr float kDefectSnr = 6.5f;
 constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
+constexpr float kReflectorSnr = 10.0f; // an echo whose multiples are taken off
 // Echoes weaker than this share of the blow are not taken: the blow cut from the record
 // is not the exact pulse, and what is left of it after subtraction is of this order.
 constexpr float kFreeEndFloor = 0.05f;
 constexpr float kBottomFloor = 0.015f;
 constexpr float kDefectFloor = 0.05f;
+constexpr float kReflectorFloor = 0.08f;
 
 // Confidence from a signal-to-noise ratio: 0 at 3, 1 from 12 on.
 double ConfidenceOf(float snr)
@@ -272,28 +274,32 @@ PickResult PickEchoes(const PickInput& input)
         missing(PickReason::FreeEndNotClear);
     }
 
-    // Voids lie between the free end and the bottom, and their echoes come back again
-    // from the head and may fall on the bottom's: a first look for the bottom bounds the
-    // voids, their multiples go, and the bottom is looked for again.
-    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
-    const auto defectsTo = [&](const std::optional<PickedEcho>& bottom) {
-        // Without a bottom, voids are looked for down to most of the design length.
-        if (bottom)
-            return bottom->sample - (3 * s.width) / 4;
-        if (input.designLength > 0.0)
-            return std::min(s.Depth(0.9 * input.designLength),
-                            static_cast<int>(s.y.size()) - s.width);
-        return 0;
-    };
-    result.defects = FindDefects(s, defectsFrom, defectsTo(FindBottom(s, after)));
-    for (const PickedDefect& d : result.defects) {
-        RemoveReflector(s, echoes, d.start.sample, true);
-        RemoveReflector(s, echoes, d.end.sample, true);
+    // Every clear echo past the free end comes back again from the head, and such a
+    // multiple of a void's echo may fall where the toe's echo is: in time order, each
+    // clear echo's multiples go before the next is looked for. Then the bottom is chosen
+    // and the voids above it are read off what is left.
+    const int n = static_cast<int>(s.y.size());
+    for (int i = std::max(after, 1), found = 0; i < n - 1 && found < 8; ++i) {
+        const float v = s.y[static_cast<std::size_t>(i)];
+        const float sign = v < 0.0f ? -1.0f : 1.0f;
+        if (sign * v / s.noise < kReflectorSnr || sign * v < kReflectorFloor ||
+            !IsPeak(s.y, i, sign))
+            continue;
+        RemoveReflector(s, echoes, i, true);
+        ++found;
+        i += s.width / 2;
     }
     result.bottom = FindBottom(s, after);
     if (!result.bottom)
         missing(PickReason::BottomNotClear);
-    result.defects = FindDefects(s, defectsFrom, defectsTo(result.bottom));
+    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
+    // Without a bottom, voids are looked for down to most of the design length.
+    int defectsTo = 0;
+    if (result.bottom)
+        defectsTo = result.bottom->sample - (3 * s.width) / 4;
+    else if (input.designLength > 0.0)
+        defectsTo = std::min(s.Depth(0.9 * input.designLength), n - s.width);
+    result.defects = FindDefects(s, defectsFrom, defectsTo);
     return result;
 }
 

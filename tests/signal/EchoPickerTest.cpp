@@ -28,10 +28,12 @@ constexpr int kIntervalUs = 10;
 constexpr int kWaveSpeed = 4000;
 constexpr int kTolerance = 1; // samples
 
-struct Pulse
+// A reflector below the head: an impedance step of velocity reflection coefficient g
+// whose echo returns `delay` samples after the blow.
+struct Reflector
 {
-    int peak;         // sample of the pulse's peak
-    double amplitude; // times the blow
+    int delay;
+    double g;
 };
 
 struct Trace
@@ -41,50 +43,52 @@ struct Trace
     int width = 20;        // samples of each half-sine
     double blow = 10000.0; // counts; negative for a blow struck the other way
     double noise = 0.0;    // rms counts
-    std::vector<Pulse> echoes;
+    std::vector<Reflector> reflectors;
 };
 
-// The free section's ringing as the free head records it: 2r, 2r^2, ... every round trip.
-std::vector<Pulse> FreeSection(int blowPeak, int roundTrip, double r)
-{
-    std::vector<Pulse> out;
-    double a = 2.0 * r;
-    for (int at = blowPeak + roundTrip; std::abs(a) > 0.005; at += roundTrip, a *= r)
-        out.push_back({at, a});
-    return out;
-}
-
-Trace MakeTrace(std::vector<Pulse> echoes, double noise = 0.0, double blow = 10000.0,
+Trace MakeTrace(std::vector<Reflector> reflectors, double noise = 0.0, double blow = 10000.0,
                 int blowPeak = 100)
 {
     Trace t;
-    t.echoes = std::move(echoes);
+    t.reflectors = std::move(reflectors);
     t.noise = noise;
     t.blow = blow;
     t.blowPeak = blowPeak;
     return t;
 }
 
-std::vector<Pulse> Join(std::vector<Pulse> a, const std::vector<Pulse>& b)
+std::vector<Reflector> Join(std::vector<Reflector> a, const std::vector<Reflector>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
+// The head is free: it records the blow b and, from each reflector, g times the blow and
+// everything recorded before, delay later: v = b + sum g (v + b)(t - delay). So the first
+// echo of a reflector is 2g and every echo comes back again from the head.
 std::vector<std::int16_t> Samples(const Trace& t)
 {
-    std::vector<double> v(static_cast<std::size_t>(t.count), 0.0);
-    const auto add = [&](int peak, double amplitude) {
-        for (int i = 0; i <= t.width; ++i) {
-            const int at = peak - t.width / 2 + i;
-            if (at >= 0 && at < t.count)
-                v[static_cast<std::size_t>(at)] +=
-                    amplitude * std::sin(std::numbers::pi * i / t.width);
+    std::vector<double> spikes(static_cast<std::size_t>(t.count), 0.0);
+    if (t.blowPeak >= 0 && t.blowPeak < t.count)
+        spikes[static_cast<std::size_t>(t.blowPeak)] = 1.0;
+    for (int i = t.blowPeak + 1; i < t.count; ++i) {
+        for (const Reflector& r : t.reflectors) {
+            const int from = i - r.delay;
+            if (from >= t.blowPeak)
+                spikes[static_cast<std::size_t>(i)] +=
+                    r.g *
+                    (spikes[static_cast<std::size_t>(from)] + (from == t.blowPeak ? 1.0 : 0.0));
         }
-    };
-    add(t.blowPeak, t.blow);
-    for (const Pulse& e : t.echoes)
-        add(e.peak, e.amplitude * t.blow);
+    }
+    std::vector<double> v(spikes.size(), 0.0);
+    for (int k = 0; k < t.count; ++k) {
+        const double a = spikes[static_cast<std::size_t>(k)] * t.blow;
+        for (int i = 0; a != 0.0 && i <= t.width; ++i) {
+            const int at = k - t.width / 2 + i;
+            if (at >= 0 && at < t.count)
+                v[static_cast<std::size_t>(at)] += a * std::sin(std::numbers::pi * i / t.width);
+        }
+    }
     std::uint64_t state = 12345;
     const auto uniform = [&] {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -107,8 +111,8 @@ PickResult Pick(const std::vector<std::int16_t>& samples, double design, double 
 }
 
 // A bolt of 8 m with 1.2 m free: free end at 160, bottom at 500.
-const std::vector<Pulse> kRinging = FreeSection(100, 60, -0.3);
-const std::vector<Pulse> kBolt = Join(kRinging, {{500, 0.3}});
+const std::vector<Reflector> kFreeEnd = {{60, -0.3}};
+const std::vector<Reflector> kBolt = Join(kFreeEnd, {{400, 0.15}});
 
 struct KnownCase
 {
@@ -139,9 +143,9 @@ TEST(EchoPickerTest, KnownAnswers)
     const Trace noisy = MakeTrace(kBolt, 1000.0); // 20 dB below the blow
     const Trace blowOnly = MakeTrace({}, 150.0);
     const Trace noiseOnly = MakeTrace({}, 150.0, 0.0);
-    const Trace reversedBottom = MakeTrace(Join(kRinging, {{500, -0.3}}));
-    const Trace withVoid = MakeTrace(Join(kBolt, {{300, 0.25}, {360, -0.25}}));
-    const Trace strongVoid = MakeTrace(Join(kBolt, {{300, 0.5}, {360, -0.5}}));
+    const Trace reversedBottom = MakeTrace(Join(kFreeEnd, {{400, -0.15}}));
+    const Trace withVoid = MakeTrace(Join(kBolt, {{200, 0.125}, {260, -0.125}}));
+    const Trace strongVoid = MakeTrace(Join(kBolt, {{200, 0.25}, {260, -0.25}}));
 
     const std::vector<KnownCase> cases = {
         {"clean", clean, 8.0, 1.2, 100, 160, 500, {}, {}},
@@ -191,7 +195,7 @@ TEST(EchoPickerTest, KnownAnswers)
 // marker (>= 1) and the echo is found near its place.
 TEST(EchoPickerTest, BlowPeakOnTheFirstSampleIsMarkedAtOne)
 {
-    const PickResult r = Pick(Samples(MakeTrace({{400, 0.3}}, 0.0, 10000.0, 0)), 0.0, 0.0);
+    const PickResult r = Pick(Samples(MakeTrace({{400, 0.15}}, 0.0, 10000.0, 0)), 0.0, 0.0);
     ASSERT_TRUE(r.end && r.bottom);
     EXPECT_EQ(r.end->sample, 1);
     EXPECT_NEAR(r.bottom->sample, 400, 3);
@@ -202,7 +206,7 @@ TEST(EchoPickerTest, NeverReturnsTheDesignLengthForNothing)
 {
     for (double design : {3.0, 5.0, 8.0, 12.0}) {
         SCOPED_TRACE(design);
-        const PickResult r = Pick(Samples(MakeTrace(kRinging, 300.0)), design, 1.2);
+        const PickResult r = Pick(Samples(MakeTrace(kFreeEnd, 300.0)), design, 1.2);
         EXPECT_FALSE(r.bottom.has_value()) << r.bottom->sample;
         EXPECT_EQ(r.reasons, std::vector<PickReason>{PickReason::BottomNotClear});
     }
