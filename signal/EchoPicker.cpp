@@ -216,10 +216,24 @@ void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool k
     if (delay <= 0 || at >= n)
         return;
     const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)], -0.8f, 0.8f);
+    std::vector<float> y = s.y;
     for (int i = n - 1; i >= delay; --i)
-        s.y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+        y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
     if (!keepEcho)
-        SubtractEcho(s.y, s.autocorrelation, at, 2.0f * g);
+        SubtractEcho(y, s.autocorrelation, at, 2.0f * g);
+    // Where the blow cut from the record is a poor copy of the blow (an echo inside it),
+    // the shifted record carries that error along: the multiples are only taken off when
+    // that leaves less below the reflector than there was.
+    double before = 0.0, after = 0.0;
+    for (int i = at + s.width; i < n; ++i) {
+        before += static_cast<double>(s.y[static_cast<std::size_t>(i)]) *
+                  s.y[static_cast<std::size_t>(i)];
+        after +=
+            static_cast<double>(y[static_cast<std::size_t>(i)]) * y[static_cast<std::size_t>(i)];
+    }
+    if (after > before)
+        return;
+    s.y = std::move(y);
     s.noise *= std::sqrt(1.0f + g * g);
 }
 
