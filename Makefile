@@ -49,6 +49,7 @@ fuzz:
 
 bench: build
 	$(BUILD_DIR)/bin/rovana-bench
+	$(BUILD_DIR)/bin/rovana-pick-bench
 
 samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples

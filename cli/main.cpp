@@ -1,6 +1,7 @@
 // rovana-cli: the test files without a window.
 #include "CliCommon.h"
 #include "NativePath.h"
+#include "PickCommand.h"
 #include "SheetCommand.h"
 #include "SignalCommands.h"
 #include "SummaryCommand.h"
@@ -30,6 +31,7 @@ constexpr Subcommand kSubcommands[] = {
     {"filter", rovana::cli::RunFilter},
     {"sheet", rovana::cli::RunSheet},
     {"summary", rovana::cli::RunSummary},
+    {"pick", rovana::cli::RunPick},
 };
 // clang-format on
 
@@ -53,6 +55,10 @@ const char kHelp[] =
     "                    文件夹内全部 .mg 文件的锚杆检测结果汇总表与统计；不带输出选项时\n"
     "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}；文件夹无法\n"
     "                    读取时以退出码 1 结束，不写入任何文件\n"
+    "  pick [--channel N] FILE.mg...\n"
+    "                    为通道 N（1..3，缺省为报告通道）建议标记：端部、自由端、底部与\n"
+    "                    缺陷的样本序号、由此得到的 L、L0、Lr、可信度，找不到时给出原因\n"
+    "                    （如 \"底部反射不明显\"）；每个文件一个 JSON 对象，多个文件为数组\n"
     "  --help            显示本说明；每个命令后加 --help 显示该命令的说明\n"
     "\n"
     "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"

@@ -1,0 +1,72 @@
+#include "SuggestedMarkers.h"
+
+#include "BoltResult.h"
+
+#include <cstdint>
+#include <span>
+
+namespace rovana {
+
+namespace {
+
+// Metres from sample b to sample a as the channel view computes them, uncut.
+float UncutLength(const TestRecord& record, int a, int b)
+{
+    const float u = static_cast<float>(record.m_nSampleInterval / 1000000.0);
+    const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
+    return static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
+}
+
+} // namespace
+
+QString PickReasonText(pick::PickReason reason)
+{
+    switch (reason) {
+    case pick::PickReason::BottomNotClear:
+        return QStringLiteral("底部反射不明显");
+    case pick::PickReason::FreeEndNotClear:
+        return QStringLiteral("自由端不明显");
+    case pick::PickReason::NoBlow:
+        return QStringLiteral("未找到敲击信号");
+    case pick::PickReason::NoTimeBase:
+        return QStringLiteral("采样间隔或波速无效");
+    case pick::PickReason::None:
+        break;
+    }
+    return {};
+}
+
+SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
+{
+    SuggestedMarkers s;
+    s.channel = channel;
+    if (channel < 0 || channel >= kChannelCount) {
+        s.reasons.append(QStringLiteral("通道不存在"));
+        return s;
+    }
+    const auto& samples = record.m_nSamples[static_cast<std::size_t>(channel)];
+    pick::PickInput in;
+    in.samples = std::span<const std::int16_t>(samples.data(),
+                                               static_cast<std::size_t>(UsableSampleCount(record)));
+    in.sampleIntervalUs = record.m_nSampleInterval;
+    in.waveSpeed = record.m_nWaveSpeed;
+    in.designLength = record.m_fDesignLength;
+    in.designFreeLength = record.m_fDesignL0;
+    s.pick = pick::PickEchoes(in);
+
+    const auto& p = s.pick;
+    if (p.end && p.bottom)
+        s.length = UncutLength(record, p.bottom->sample, p.end->sample);
+    if (p.end && p.freeEnd)
+        s.freeLength = MarkerDistance(record, p.freeEnd->sample, p.end->sample);
+    if (s.length && s.freeLength)
+        s.anchorLength = *s.length - *s.freeLength;
+    for (pick::PickReason reason : p.reasons) {
+        const QString text = PickReasonText(reason);
+        if (!text.isEmpty())
+            s.reasons.append(text);
+    }
+    return s;
+}
+
+} // namespace rovana

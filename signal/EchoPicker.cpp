@@ -1,0 +1,320 @@
+#include "EchoPicker.h"
+
+#include "MatchedFilter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rovana::pick {
+
+namespace {
+
+constexpr int kMinimumSamples = 32;
+constexpr float kBlowSnr = 6.0f;    // the blow lobe against the noise per sample
+constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
+constexpr float kBottomSnr = 5.75f;
+constexpr float kDefectSnr = 6.5f;
+constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
+constexpr float kReflectorSnr = 10.0f; // an echo whose multiples are taken off
+// Echoes weaker than this share of the blow are not taken: the blow cut from the record
+// is not the exact pulse, and what is left of it after subtraction is of this order.
+constexpr float kFreeEndFloor = 0.05f;
+constexpr float kBottomFloor = 0.015f;
+constexpr float kDefectFloor = 0.05f;
+constexpr float kReflectorFloor = 0.08f;
+
+// Confidence from a signal-to-noise ratio: 0 at 3, 1 from 12 on.
+double ConfidenceOf(float snr)
+{
+    return std::clamp((static_cast<double>(snr) - 3.0) / 9.0, 0.0, 1.0);
+}
+
+// A weight in 0.15..1 for a depth against a design value: 1 at the design, 0.15 far away
+// from it. Built lengths differ from the design by up to a tenth.
+float PriorWeight(double depth, double design, double spread)
+{
+    if (design <= 0.0)
+        return 1.0f;
+    const double z = (depth - design) / spread;
+    return static_cast<float>(0.15 + 0.85 * std::exp(-0.5 * z * z));
+}
+
+bool IsPeak(const std::vector<float>& y, int i, float sign)
+{
+    const int n = static_cast<int>(y.size());
+    const float v = sign * y[static_cast<std::size_t>(i)];
+    return (i == 0 || v >= sign * y[static_cast<std::size_t>(i) - 1]) &&
+           (i + 1 >= n || v > sign * y[static_cast<std::size_t>(i) + 1]);
+}
+
+// The extreme of sign * y in [from, to), or -1.
+int ExtremeIn(const std::vector<float>& y, int from, int to, float sign)
+{
+    from = std::max(from, 0);
+    to = std::min(to, static_cast<int>(y.size()));
+    int best = -1;
+    for (int i = from; i < to; ++i) {
+        if (best < 0 ||
+            sign * y[static_cast<std::size_t>(i)] > sign * y[static_cast<std::size_t>(best)])
+            best = i;
+    }
+    return best;
+}
+
+PickedEcho Echo(int sample, float snr)
+{
+    return {std::max(1, sample), ConfidenceOf(snr), snr};
+}
+
+struct Search
+{
+    const PickInput& in;
+    std::vector<float> y; // correlation with the blow, the blow and known echoes removed
+    std::vector<float> autocorrelation;
+    int end = 0;
+    int width = 1;         // blow lobe, samples
+    float noise = 1.0f;    // rms of y
+    double perMetre = 0.0; // samples per metre of depth (two-way)
+    int Depth(double metres) const
+    {
+        return end + static_cast<int>(std::lround(metres * perMetre));
+    }
+    double MetresOf(int sample) const { return (sample - end) / perMetre; }
+    float Snr(int i) const { return y[static_cast<std::size_t>(i)] / noise; }
+};
+
+// The grout's start: an echo opposite to the blow, after the blow's lobe and before the
+// design free length has been passed by half again.
+std::optional<PickedEcho> FindFreeEnd(const Search& s)
+{
+    const double design = s.in.designFreeLength;
+    const int from = std::max(s.end + s.width / 2, design > 0 ? s.Depth(0.5 * design) : 0);
+    const int to = design > 0 ? s.Depth(1.6 * design + 0.1) : s.Depth(2.0);
+    int best = -1;
+    float bestScore = 0.0f;
+    for (int i = std::max(from, 1); i < std::min(to, static_cast<int>(s.y.size())); ++i) {
+        if (!IsPeak(s.y, i, -1.0f))
+            continue;
+        const float snr = -s.Snr(i);
+        if (snr < kFreeEndSnr || -s.y[static_cast<std::size_t>(i)] < kFreeEndFloor)
+            continue;
+        const float score = snr * PriorWeight(s.MetresOf(i), design, 0.15 * design + 0.05);
+        if (score > bestScore) {
+            bestScore = score;
+            best = i;
+        }
+    }
+    if (best < 0)
+        return std::nullopt;
+    return Echo(best, -s.Snr(best));
+}
+
+// The bottom: echoes like the blow past the free end, scored by their strength, the
+// second echo at twice the round trip, and the design length.
+std::optional<PickedEcho> FindBottom(const Search& s, int after)
+{
+    const double design = s.in.designLength;
+    const int n = static_cast<int>(s.y.size());
+    // The grout takes the high frequencies off a deep echo: the correlation is also
+    // smoothed over a quarter and a half of the blow, and each sample keeps the best ratio.
+    std::vector<float> snr(s.y.size()), amplitude(s.y);
+    for (int i = 0; i < n; ++i)
+        snr[static_cast<std::size_t>(i)] = s.Snr(i);
+    std::vector<std::vector<float>> ratios{snr}; // per smoothing, least smoothed first
+    for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
+        std::vector<float> smooth = SmoothThrice(s.y, half);
+        const float noise = s.noise * SmoothedNoise(s.autocorrelation, half);
+        for (std::size_t i = 0; i < smooth.size(); ++i) {
+            if (smooth[i] / noise > snr[i]) {
+                snr[i] = smooth[i] / noise;
+                amplitude[i] = smooth[i];
+            }
+            smooth[i] /= noise;
+        }
+        ratios.push_back(std::move(smooth));
+    }
+    const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
+    const int to = n - std::max(2, s.width / 4);
+    const int reach = std::max(2, s.width / 4);
+    int best = -1;
+    float bestScore = 0.0f;
+    for (int i = std::max(from, 1); i < to; ++i) {
+        const float here = snr[static_cast<std::size_t>(i)];
+        if (!IsPeak(snr, i, 1.0f) || here < kBottomSnr ||
+            amplitude[static_cast<std::size_t>(i)] < kBottomFloor)
+            continue;
+        float support = 0.0f;
+        const int twice = s.end + 2 * (i - s.end);
+        if (twice + reach < n) {
+            const int j = ExtremeIn(snr, twice - reach, twice + reach + 1, 1.0f);
+            support = std::clamp(snr[static_cast<std::size_t>(j)], 0.0f, here);
+        }
+        // A void's top is followed, within the void, by its bottom's opposite echo; the
+        // toe is followed by nothing of the kind.
+        const int j = ExtremeIn(s.y, i + s.width / 2,
+                                i + s.width + static_cast<int>(1.6 * s.perMetre), -1.0f);
+        const bool voidTop =
+            j >= 0 &&
+            -s.y[static_cast<std::size_t>(j)] > 0.5f * amplitude[static_cast<std::size_t>(i)] &&
+            -s.Snr(j) > kDefectEdgeSnr;
+        const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
+                            PriorWeight(s.MetresOf(i), design, 0.1 * design);
+        if (score > bestScore) {
+            bestScore = score;
+            best = i;
+        }
+    }
+    if (best < 0)
+        return std::nullopt;
+    // Smoothing pulls a peak away from an opposite echo next to it (a void's bottom just
+    // above the toe): the place is taken from the least smoothed correlation that still
+    // shows the echo clearly within half a blow of it.
+    const float found = snr[static_cast<std::size_t>(best)];
+    for (const std::vector<float>& ratio : ratios) {
+        const int j = ExtremeIn(ratio, best - s.width / 2, best + s.width / 2 + 1, 1.0f);
+        if (j >= 0 && ratio[static_cast<std::size_t>(j)] >= std::max(kBottomSnr, 0.6f * found)) {
+            best = j;
+            break;
+        }
+    }
+    return Echo(best, found);
+}
+
+// Voids between the free end and the bottom: a clear echo like the blow (the void's top)
+// with, within a pulse and a metre and a half, an echo opposite to it (its bottom).
+std::vector<PickedDefect> FindDefects(const Search& s, int from, int to)
+{
+    std::vector<PickedDefect> defects;
+    const int longest = s.width + static_cast<int>(1.6 * s.perMetre);
+    for (int i = std::max(from, 1); i < to; ++i) {
+        if (!IsPeak(s.y, i, 1.0f))
+            continue;
+        const float snr = s.Snr(i);
+        if (snr < kDefectSnr || s.y[static_cast<std::size_t>(i)] < kDefectFloor)
+            continue;
+        const int j =
+            ExtremeIn(s.y, i + std::max(1, s.width / 3), std::min(to, i + longest), -1.0f);
+        if (j < 0 || -s.Snr(j) < kDefectEdgeSnr)
+            continue;
+        defects.push_back({Echo(i, snr), Echo(j, -s.Snr(j))});
+        i = j; // the next void starts below this one
+    }
+    return defects;
+}
+
+// The head is free: a wave reaching it moves it twice as much as the wave alone and goes
+// down again like a new blow. A reflector of coefficient g at round trip t therefore sends
+// back, t later, g times everything the head has done: the blow twice over (its first
+// echo is 2g) and every echo recorded before. Subtracting g times the recorded echoes
+// shifted by t takes off every multiple through this reflector (for the free end, the
+// ringing of the free section on every deeper echo); without `keepEcho` the reflector's
+// own echo goes as well.
+void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool keepEcho)
+{
+    const int n = static_cast<int>(s.y.size());
+    const int delay = at - s.end;
+    if (delay <= 0 || at >= n)
+        return;
+    const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)], -0.8f, 0.8f);
+    std::vector<float> y = s.y;
+    for (int i = n - 1; i >= delay; --i)
+        y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+    if (!keepEcho)
+        SubtractEcho(y, s.autocorrelation, at, 2.0f * g);
+    // Where the blow cut from the record is a poor copy of the blow (an echo inside it),
+    // the shifted record carries that error along: the multiples are only taken off when
+    // that leaves less below the reflector than there was.
+    double before = 0.0, after = 0.0;
+    for (int i = at + s.width; i < n; ++i) {
+        before += static_cast<double>(s.y[static_cast<std::size_t>(i)]) *
+                  s.y[static_cast<std::size_t>(i)];
+        after +=
+            static_cast<double>(y[static_cast<std::size_t>(i)]) * y[static_cast<std::size_t>(i)];
+    }
+    if (after > before)
+        return;
+    s.y = std::move(y);
+    s.noise *= std::sqrt(1.0f + g * g);
+}
+
+} // namespace
+
+PickResult PickEchoes(const PickInput& input)
+{
+    PickResult result;
+    const auto missing = [&](PickReason reason) { result.reasons.push_back(reason); };
+    if (input.samples.size() < static_cast<std::size_t>(kMinimumSamples)) {
+        missing(PickReason::NoBlow);
+        return result;
+    }
+    std::vector<float> x = CentredSamples(input.samples);
+    const float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
+    const std::optional<BlowPulse> first = FindBlow(x, sampleNoise, kBlowSnr);
+    if (!first) {
+        missing(PickReason::NoBlow);
+        return result;
+    }
+    // Drift and hum vary over milliseconds; the baseline window is long against the blow
+    // and against an echo the grout has broadened.
+    const int window = input.sampleIntervalUs > 0 ? 1250 / input.sampleIntervalUs : 0;
+    RemoveBaseline(x, std::min(std::max(6 * first->width, window), static_cast<int>(x.size()) / 3));
+    std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
+    if (!blow)
+        blow = first;
+    result.end = Echo(blow->peak, blow->snr);
+    if (input.sampleIntervalUs <= 0 || input.waveSpeed <= 0) {
+        missing(PickReason::NoTimeBase);
+        return result;
+    }
+
+    double energy = 0.0;
+    for (float v : blow->shape)
+        energy += static_cast<double>(v) * v;
+    Search s{input, CorrelateWithBlow(x, *blow), BlowAutocorrelation(*blow)};
+    s.end = blow->peak;
+    s.width = blow->width;
+    s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
+    s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
+    result.noiseLevel = s.noise;
+    SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
+    const std::vector<float> echoes = s.y; // the record after the blow, as correlated
+
+    result.freeEnd = FindFreeEnd(s);
+    int after = s.end + s.width;
+    if (result.freeEnd) {
+        RemoveReflector(s, echoes, result.freeEnd->sample, false);
+        after = std::max(after, result.freeEnd->sample + s.width / 2);
+    } else {
+        missing(PickReason::FreeEndNotClear);
+    }
+
+    // Every clear echo past the free end comes back again from the head, and such a
+    // multiple of a void's echo may fall where the toe's echo is: in time order, each
+    // clear echo's multiples go before the next is looked for. Then the bottom is chosen
+    // and the voids above it are read off what is left.
+    const int n = static_cast<int>(s.y.size());
+    for (int i = std::max(after, 1), found = 0; i < n - 1 && found < 8; ++i) {
+        const float v = s.y[static_cast<std::size_t>(i)];
+        const float sign = v < 0.0f ? -1.0f : 1.0f;
+        if (sign * v / s.noise < kReflectorSnr || sign * v < kReflectorFloor ||
+            !IsPeak(s.y, i, sign))
+            continue;
+        RemoveReflector(s, echoes, i, true);
+        ++found;
+        i += s.width / 2;
+    }
+    result.bottom = FindBottom(s, after);
+    if (!result.bottom)
+        missing(PickReason::BottomNotClear);
+    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : after;
+    // Without a bottom, voids are looked for down to most of the design length.
+    int defectsTo = 0;
+    if (result.bottom)
+        defectsTo = result.bottom->sample - (3 * s.width) / 4;
+    else if (input.designLength > 0.0)
+        defectsTo = std::min(s.Depth(0.9 * input.designLength), n - s.width);
+    result.defects = FindDefects(s, defectsFrom, defectsTo);
+    return result;
+}
+
+} // namespace rovana::pick

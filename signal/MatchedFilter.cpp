@@ -1,0 +1,278 @@
+#include "MatchedFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace rovana::pick {
+
+namespace {
+
+float MedianOf(std::vector<float> v)
+{
+    if (v.empty())
+        return 0.0f;
+    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+} // namespace
+
+std::vector<float> Smooth(std::span<const float> x, int half)
+{
+    const int n = static_cast<int>(x.size());
+    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i)
+        sum[static_cast<std::size_t>(i) + 1] =
+            sum[static_cast<std::size_t>(i)] + x[static_cast<std::size_t>(i)];
+    std::vector<float> out(x.size());
+    for (int i = 0; i < n; ++i) {
+        const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
+        out[static_cast<std::size_t>(i)] = static_cast<float>(
+            (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
+    }
+    return out;
+}
+
+namespace {
+
+struct Lobe
+{
+    int first = 0, peak = 0, last = 0; // last is one past the lobe
+    float polarity = 1.0f;
+    float amplitude = 0.0f;
+};
+
+// The first lobe of `s` reaching 30 % of its largest excursion.
+Lobe FirstLobe(std::span<const float> s)
+{
+    const int n = static_cast<int>(s.size());
+    float top = 0.0f;
+    for (float v : s)
+        top = std::max(top, std::abs(v));
+    Lobe lobe;
+    int onset = 0;
+    while (onset < n && std::abs(s[static_cast<std::size_t>(onset)]) < 0.3f * top)
+        ++onset;
+    onset = std::min(onset, n - 1);
+    lobe.polarity = s[static_cast<std::size_t>(onset)] < 0.0f ? -1.0f : 1.0f;
+    const auto at = [&](int i) { return lobe.polarity * s[static_cast<std::size_t>(i)]; };
+    lobe.last = onset;
+    while (lobe.last < n && at(lobe.last) > 0.1f * top)
+        ++lobe.last;
+    lobe.peak = onset;
+    for (int i = onset; i < lobe.last; ++i) {
+        if (at(i) > at(lobe.peak))
+            lobe.peak = i;
+    }
+    lobe.first = onset;
+    while (lobe.first > 0 && at(lobe.first - 1) > 0.05f * top)
+        --lobe.first;
+    lobe.amplitude = at(lobe.peak);
+    return lobe;
+}
+
+} // namespace
+
+std::vector<float> CentredSamples(std::span<const std::int16_t> samples)
+{
+    std::vector<float> x(samples.begin(), samples.end());
+    const float median = MedianOf(x);
+    for (float& v : x)
+        v -= median;
+    return x;
+}
+
+float SampleNoise(std::span<const float> x)
+{
+    if (x.size() < 3)
+        return 0.0f;
+    std::vector<float> d(x.size() - 1);
+    for (std::size_t i = 0; i + 1 < x.size(); ++i)
+        d[i] = std::abs(x[i + 1] - x[i]);
+    // MAD of a difference of two independent samples: sigma * sqrt(2) * 0.6745.
+    return MedianOf(std::move(d)) / (0.6745f * std::sqrt(2.0f));
+}
+
+std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
+{
+    if (x.size() < 8)
+        return std::nullopt;
+    // The moving average that makes the largest excursion stand highest out of the noise
+    // is a box matched to the blow; a quarter of it smooths the noise enough to find the
+    // first lobe and its width without running the blow into an opposite echo right after
+    // it. The peak is then taken on an average over an eighth of that width, which keeps
+    // a symmetric pulse's peak in place.
+    int bestHalf = 1;
+    float bestScore = 0.0f;
+    for (int half = 1; half <= 64 && 16 * half <= static_cast<int>(x.size()); half *= 2) {
+        float top = 0.0f;
+        for (float v : Smooth(x, half))
+            top = std::max(top, std::abs(v));
+        const float score = top * std::sqrt(2.0f * half + 1.0f);
+        if (score > bestScore) {
+            bestScore = score;
+            bestHalf = half;
+        }
+    }
+    Lobe lobe = FirstLobe(Smooth(x, std::max(1, bestHalf / 4)));
+    const int width = std::max(1, lobe.last - lobe.first);
+    const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
+    for (int i = lobe.first; i < lobe.last; ++i) {
+        if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
+            lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)])
+            lobe.peak = i;
+    }
+    lobe.amplitude = lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)];
+    // Noise moves the highest sample; the middle between the two half-height crossings is
+    // steadier and, for a symmetric pulse, the same place.
+    const auto at = [&](int i) { return lobe.polarity * fine[static_cast<std::size_t>(i)]; };
+    const float half = 0.5f * lobe.amplitude;
+    int rise = lobe.peak, fall = lobe.peak;
+    while (rise > 0 && at(rise - 1) >= half)
+        --rise;
+    while (fall + 1 < static_cast<int>(fine.size()) && at(fall + 1) >= half)
+        ++fall;
+    if (rise > 0 && fall + 1 < static_cast<int>(fine.size())) {
+        const float left = static_cast<float>(rise) - (at(rise) - half) / (at(rise) - at(rise - 1));
+        const float right =
+            static_cast<float>(fall) + (at(fall) - half) / (at(fall) - at(fall + 1));
+        lobe.peak = static_cast<int>(std::lround(0.5f * (left + right)));
+    }
+    // What a matched filter would make of the lobe: its peak times the root of its width.
+    const float lobeSnr =
+        lobe.amplitude * std::sqrt(0.5f * static_cast<float>(lobe.last - lobe.first)) / noise;
+    // A lobe over a quarter of the record is an offset, not a blow.
+    if (lobe.amplitude < 4.0f || lobeSnr < minimumSnr || 4 * width > static_cast<int>(x.size()))
+        return std::nullopt;
+
+    BlowPulse blow;
+    blow.peak = lobe.peak;
+    blow.snr = lobeSnr;
+    blow.polarity = lobe.polarity;
+    blow.width = std::max(1, lobe.last - lobe.first);
+    const int pad = std::max(1, blow.width / 4);
+    const int n = static_cast<int>(x.size());
+    blow.first = std::max(0, lobe.first - pad);
+    const int last = std::min(n, lobe.last + pad);
+    const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
+    blow.shape.assign(smooth.begin() + blow.first, smooth.begin() + last);
+    blow.shapePeak = blow.peak - blow.first;
+    return blow;
+}
+
+void RemoveBaseline(std::vector<float>& x, int half)
+{
+    // Medians of blocks of `half` samples, joined by straight lines: a pulse that fills
+    // less than half a block does not move its block's median, so neither the blow nor an
+    // echo leaves a dip or a hump around it, as a moving average would.
+    const int n = static_cast<int>(x.size());
+    const int block = std::max(4, std::min(half, n));
+    std::vector<float> centre, level;
+    for (int a = 0; a < n; a += block) {
+        const int b = std::min(n, a + block);
+        if (b - a < block / 2 && !level.empty())
+            break; // a short last block joins the line of the one before
+        level.push_back(MedianOf(std::vector<float>(x.begin() + a, x.begin() + b)));
+        centre.push_back(0.5f * static_cast<float>(a + b - 1));
+    }
+    std::size_t k = 0;
+    for (int i = 0; i < n; ++i) {
+        while (k + 2 < centre.size() && static_cast<float>(i) > centre[k + 1])
+            ++k;
+        float base = level[k];
+        if (centre.size() > 1) {
+            const float u = (static_cast<float>(i) - centre[k]) / (centre[k + 1] - centre[k]);
+            base = level[k] + std::clamp(u, 0.0f, 1.0f) * (level[k + 1] - level[k]);
+            if (u < 0.0f || u > 1.0f) // before the first or past the last centre: level
+                base = u < 0.0f ? level[k] : level[k + 1];
+        }
+        x[static_cast<std::size_t>(i)] -= base;
+    }
+}
+
+std::vector<float> SmoothThrice(std::span<const float> y, int half)
+{
+    std::vector<float> out = Smooth(y, half);
+    out = Smooth(out, half);
+    return Smooth(out, half);
+}
+
+float SmoothedNoise(std::span<const float> autocorrelation, int half)
+{
+    // Three boxes of 2 half + 1 samples are close to a Gaussian of this variance; the
+    // smoothing's own autocorrelation is then a Gaussian of twice it.
+    const double b = 2.0 * half + 1.0;
+    const double variance = 2.0 * 3.0 * (b * b - 1.0) / 12.0;
+    const int centre = static_cast<int>(autocorrelation.size() / 2);
+    double sum = 0.0, weight = 0.0;
+    for (int m = -centre; m <= centre; ++m) {
+        const double g = std::exp(-0.5 * m * m / variance);
+        sum += g * autocorrelation[static_cast<std::size_t>(centre + m)];
+        weight += g;
+    }
+    for (int m = centre + 1; m * m < 16.0 * variance; ++m)
+        weight += 2.0 * std::exp(-0.5 * m * m / variance);
+    return static_cast<float>(std::sqrt(std::max(sum / weight, 1e-12)));
+}
+
+std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& blow)
+{
+    const int n = static_cast<int>(x.size());
+    const int m = static_cast<int>(blow.shape.size());
+    double energy = 0.0;
+    for (float v : blow.shape)
+        energy += static_cast<double>(v) * v;
+    std::vector<float> y(x.size(), 0.0f);
+    if (energy <= 0.0)
+        return y;
+    const float scale = static_cast<float>(1.0 / energy);
+    const float* t = blow.shape.data();
+    for (int i = 0; i < n; ++i) {
+        const int start = i - blow.shapePeak;
+        const int k0 = std::max(0, -start), k1 = std::min(m, n - start);
+        const float* xs = x.data();
+        float sum = 0.0f;
+        for (int k = k0; k < k1; ++k)
+            sum += t[k] * xs[start + k];
+        y[static_cast<std::size_t>(i)] = sum * scale;
+    }
+    return y;
+}
+
+std::vector<float> BlowAutocorrelation(const BlowPulse& blow)
+{
+    const int m = static_cast<int>(blow.shape.size());
+    std::vector<float> ac(static_cast<std::size_t>(std::max(1, 2 * m - 1)), 0.0f);
+    double zero = 0.0;
+    for (float v : blow.shape)
+        zero += static_cast<double>(v) * v;
+    if (zero <= 0.0)
+        return ac;
+    for (int lag = 0; lag < m; ++lag) {
+        double sum = 0.0;
+        for (int k = 0; k + lag < m; ++k)
+            sum += static_cast<double>(blow.shape[static_cast<std::size_t>(k)]) *
+                   blow.shape[static_cast<std::size_t>(k + lag)];
+        const auto v = static_cast<float>(sum / zero);
+        ac[static_cast<std::size_t>(m - 1 + lag)] = v;
+        ac[static_cast<std::size_t>(m - 1 - lag)] = v;
+    }
+    return ac;
+}
+
+void SubtractEcho(std::vector<float>& y, std::span<const float> autocorrelation, int at,
+                  float amplitude)
+{
+    const int half = static_cast<int>(autocorrelation.size() / 2);
+    const int n = static_cast<int>(y.size());
+    for (int lag = -half; lag <= half; ++lag) {
+        const int i = at + lag;
+        if (i >= 0 && i < n)
+            y[static_cast<std::size_t>(i)] -=
+                amplitude * autocorrelation[static_cast<std::size_t>(half + lag)];
+    }
+}
+
+} // namespace rovana::pick
