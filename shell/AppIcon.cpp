@@ -1,5 +1,7 @@
 #include "AppIcon.h"
 
+#include "ViewCommands.h"
+
 #include "CommandIds.h"
 
 #include <QApplication>
@@ -81,6 +83,8 @@ QIcon ToolbarIcon(int id)
                                 s->standardIcon(QStyle::SP_FileDialogContentsView));
     case ID_FILE_PRINT:
         return QIcon::fromTheme(QStringLiteral("document-print"), LetterIcon(QStringLiteral("P")));
+    case ID_AUTO_PICK:
+        return QIcon::fromTheme(QStringLiteral("edit-find"), LetterIcon(QStringLiteral("A")));
     case ID_APP_ABOUT:
         return QIcon::fromTheme(QStringLiteral("help-about"),
                                 s->standardIcon(QStyle::SP_MessageBoxQuestion));

@@ -14,6 +14,7 @@
 #include "ReportView.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
+#include "ViewCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -239,6 +240,19 @@ void MainWindow::CreateActions()
     a->setCheckable(true);
     connect(a, &QAction::triggered, this, &MainWindow::OnViewCompress);
 
+    // Suggested markers of the selected channel.
+    a = AddAction(ID_AUTO_PICK, QStringLiteral("自动识别\tF4"));
+    a->setShortcut(QKeySequence(Qt::Key_F4));
+    a->setToolTip(QStringLiteral("自动识别"));
+    a->setStatusTip(
+        QStringLiteral("识别所选通道的端部、自由端、底部和缺陷，以虚线显示；Enter 采用，Esc 放弃"));
+    a->setIcon(ToolbarIcon(ID_AUTO_PICK));
+    connect(a, &QAction::triggered, this, [this] {
+        const int c = m_pReportView->m_nActiveChannel;
+        if (c >= 0 && c < kChannelCount)
+            m_pReportView->m_pChannelView[c]->OnCommand(ID_AUTO_PICK);
+    });
+
     // Help.
     a = AddAction(ID_APP_ABOUT, QStringLiteral("关于Veltra-Orvik(&A)..."));
     a->setToolTip(QStringLiteral("关于"));
@@ -283,6 +297,8 @@ void MainWindow::CreateMenus()
     view->addAction(Action(ID_VIEW_FILTER));
     view->addAction(Action(ID_VIEW_FILL));
     view->addAction(Action(ID_VIEW_COMPRESS));
+    view->addSeparator();
+    view->addAction(Action(ID_AUTO_PICK));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->addAction(Action(ID_APP_ABOUT));
@@ -305,6 +321,7 @@ void MainWindow::CreateToolBar()
     m_wndToolBar->addAction(Action(ID_TOOL_PRINT_PREVIEW));
     m_wndToolBar->addAction(Action(ID_FILE_PRINT));
     m_wndToolBar->addAction(Action(ID_FILE_SITE_SUMMARY));
+    m_wndToolBar->addAction(Action(ID_AUTO_PICK));
     m_wndToolBar->addAction(Action(ID_APP_ABOUT));
 }
 
@@ -395,7 +412,8 @@ void MainWindow::UpdateCommandUI()
     Action(ID_VIEW_FILTER)->setChecked(m_bFilter == 1);
     Action(ID_VIEW_FILL)->setChecked(m_bFill == 1);
     Action(ID_VIEW_COMPRESS)->setChecked(m_bCompress == 1);
-    for (int id : {ID_FILE_SAVE, ID_FILE_PRINT_SETUP, ID_FILE_SAVE_PICTURE, ID_TOOL_PRINT_SETUP})
+    for (int id : {ID_FILE_SAVE, ID_FILE_PRINT_SETUP, ID_FILE_SAVE_PICTURE, ID_TOOL_PRINT_SETUP,
+                   ID_AUTO_PICK})
         Action(id)->setEnabled(m_bFileLoaded == 1);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
         Action(id)->setEnabled(m_bPrintList == 1);
@@ -716,6 +734,7 @@ void MainWindow::ShowLoadedRecord(bool resetMagnification)
         v.m_bBottomSet = 0;
         v.m_bDefectStartSet = 0;
         v.m_bDefectEndSet = 0;
+        v.DropSuggestion();
         // The lengths a save writes start as this file's stored ones.
         v.m_fMeasuredL0 = d.m_fMeasured[c][0];
         v.m_fMeasuredLr = d.m_fMeasured[c][1];

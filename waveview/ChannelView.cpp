@@ -115,6 +115,7 @@ wave::WaveInput ChannelView::DrawingInput() const
     const int pos[5] = {m_nEndPos, m_nFreeEndPos, m_nBottomPos, m_nDefectStartPos, m_nDefectEndPos};
     std::copy(std::begin(set), std::end(set), in.markerSet);
     std::copy(std::begin(pos), std::end(pos), in.markerPos);
+    in.bottomByDesign = m_bBottomByDesign != 0 && m_bBottomSet != 0;
     in.maxAmplitude = m_nMaxAmplitude;
     in.magnify = m_nMagnify;
     in.wave = m_nWave;
@@ -153,6 +154,8 @@ wave::DrawList ChannelView::ComputeDrawing()
     wave::WaveResult result;
     result.energy = m_nEnergy;
     wave::DrawList list = wave::BuildDrawList(in, result);
+    if (m_Suggestion && in.maxAmplitude > 0)
+        wave::AppendSuggestion(list, in, *m_Suggestion);
     m_fCompress = result.compress;
     if (result.scaleXSet)
         m_fScaleX = result.scaleX;

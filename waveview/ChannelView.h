@@ -2,6 +2,7 @@
 
 #include "DrawList.h"
 #include "MarkerRules.h"
+#include "SuggestionOverlay.h"
 #include "WaveGeometry.h"
 
 #include <QAbstractScrollArea>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -102,6 +104,19 @@ public:
     float m_fMeasuredL0 = 0.0f;
     float m_fMeasuredLr = 0.0f;
     int m_nWaveSpeedCopy = 0;
+    // The bottom stands where the design-length rule put it: drawn dashed, "按设计长度",
+    // until a bottom command moves or confirms it.
+    int m_bBottomByDesign = 0;
+    // Suggested markers shown over the trace, until taken or dropped.
+    std::optional<wave::MarkerSuggestion> m_Suggestion;
+
+    // "自动识别": the suggested markers of this channel, dashed over its trace.
+    void ShowSuggestion();
+    // Enter or "采用": places the suggested markers as the marker commands would, the
+    // free end first, then the bottom, the end (which updates the panel) and the defect.
+    void TakeSuggestion();
+    // Esc, Clear and a load: no suggestion, no bottom by design.
+    void DropSuggestion();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -120,6 +135,7 @@ private:
     // Takes back the cursor, marker, amplitude and gain fields of a state.
     void TakeState(const wave::WaveInput& state);
     void RunMarkerCommand(int marker);
+    void OfferSuggestionBesideDesignBottom();
     void ClearMarkers();
     void KeepLengths();
     void PushToPanel(const wave::PanelUpdate& update);

@@ -115,6 +115,12 @@ void ChannelView::OnCommand(int command)
         if (m_pHost)
             m_pHost->SaveCopyWithResults();
         return;
+    case ID_AUTO_PICK:
+        ShowSuggestion();
+        return;
+    case ID_TAKE_SUGGESTION:
+        TakeSuggestion();
+        return;
     default:
         RunMarkerCommand(wave::MarkerOfCommand(command));
         return;
@@ -136,6 +142,12 @@ void ChannelView::RunMarkerCommand(int marker)
         return;
     }
     TakeState(state);
+    if (marker == kMarkerBottom)
+        m_bBottomByDesign = 0; // moved or confirmed by the engineer
+    if (update.bottomFromDesign) {
+        m_bBottomByDesign = 1;
+        OfferSuggestionBesideDesignBottom();
+    }
     KeepLengths();
     PushToPanel(update);
     viewport()->update();
@@ -144,6 +156,7 @@ void ChannelView::RunMarkerCommand(int marker)
 void ChannelView::ClearMarkers()
 {
     SelectThisChannel();
+    DropSuggestion();
     wave::WaveInput state = DrawingInput();
     const wave::PanelUpdate update = wave::ClearMarkers(state);
     TakeState(state);
@@ -226,6 +239,7 @@ std::unique_ptr<QMenu> ChannelView::CreateContextMenu()
         QAction* action = menu->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QString::number(item.id));
         action->setData(item.id);
+        action->setEnabled(item.id != ID_TAKE_SUGGESTION || m_Suggestion.has_value());
     }
     return menu;
 }
@@ -271,6 +285,15 @@ void ChannelView::keyPressEvent(QKeyEvent* event)
 {
     if (IsSaveKey(*event)) {
         OnCommand(ID_CHANNEL_SAVE);
+        return;
+    }
+    if (m_Suggestion && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        TakeSuggestion();
+        return;
+    }
+    if (m_Suggestion && event->key() == Qt::Key_Escape) {
+        m_Suggestion.reset();
+        viewport()->update();
         return;
     }
     if (const int key = VirtualKey(event->key())) {

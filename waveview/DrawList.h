@@ -24,7 +24,8 @@ enum class RasterMode
 enum class PenStyle
 {
     Solid,
-    Dot, // 3 pixels on, 3 off; the gaps stay transparent
+    Dot,  // 3 pixels on, 3 off; the gaps stay transparent
+    Dash, // 8 pixels on, 5 off: a suggestion, not a marker
 };
 
 struct Pen
@@ -98,6 +99,10 @@ enum class Role
     PhaseLabel, // "180°", "-180°", "0°"
     ZeroLine,   // phase zero line
     Measurement,
+    Suggestion,      // a suggested marker (tag: marker index), dashed
+    SuggestionLabel, // its name and confidence (tag: marker index)
+    SuggestionText,  // the suggestion's lengths, reasons and keys
+    DesignBottom,    // "按设计长度" beside a bottom placed by the design-length rule
 };
 
 struct DrawItem

@@ -74,7 +74,9 @@ PanelUpdate AfterEnd(WaveInput& state)
     if (!PlaceBottomFromDesign(state))
         return {}; // nothing placed: end and bottom are not both set
     PlaceFreeEndFromDesign(state);
-    return LengthsForPanel(state);
+    PanelUpdate update = LengthsForPanel(state);
+    update.bottomFromDesign = true;
+    return update;
 }
 
 PanelUpdate AfterBottom(WaveInput& state)

@@ -53,9 +53,10 @@ struct PanelUpdate
 {
     bool resetGrade = false;
     bool pushLengths = false;
-    float anchored = 0.0f; // Lr
-    float total = 0.0f;    // L
-    QString refusal;       // why the command placed nothing, for the user
+    float anchored = 0.0f;         // Lr
+    float total = 0.0f;            // L
+    QString refusal;               // why the command placed nothing, for the user
+    bool bottomFromDesign = false; // the bottom was placed by the design-length rule
 };
 
 // Said when a defect marker would lie past the bottom marker.

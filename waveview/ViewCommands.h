@@ -16,6 +16,10 @@ inline constexpr int ID_MARKER_FREEEND = 32830;     // "自 由 端"
 inline constexpr int ID_MARKER_BOTTOM = 32831;      // "底    部"
 inline constexpr int ID_MARKER_DEFECTSTART = 32839; // "缺陷起点"
 inline constexpr int ID_MARKER_DEFECTEND = 32840;   // "缺陷终点"
+// Suggested markers: "自动识别" shows them dashed, "采用" (or Enter) places them as the
+// marker commands would, Esc drops them. After the menu's own items.
+inline constexpr int ID_AUTO_PICK = 32870;       // "自动识别"
+inline constexpr int ID_TAKE_SUGGESTION = 32871; // "采    用"
 // The File menu's Save (Ctrl+S): a channel view hands it to the report view.
 inline constexpr int ID_CHANNEL_SAVE = 57603;
 
@@ -38,7 +42,7 @@ struct ChannelMenuItem
 };
 
 // The context menu, top to bottom.
-inline constexpr std::array<ChannelMenuItem, 11> kChannelMenu{{
+inline constexpr std::array<ChannelMenuItem, 14> kChannelMenu{{
     {ID_MARKER_CLEAR, "清    除"},
     {ID_SET_AMPLITUDE, "幅    值"},
     {ID_SET_WAVESPEED, "波    速"},
@@ -50,6 +54,9 @@ inline constexpr std::array<ChannelMenuItem, 11> kChannelMenu{{
     {0, ""},
     {ID_MARKER_DEFECTSTART, "缺陷起点"},
     {ID_MARKER_DEFECTEND, "缺陷终点"},
+    {0, ""},
+    {ID_AUTO_PICK, "自动识别"},
+    {ID_TAKE_SUGGESTION, "采    用"},
 }};
 
 } // namespace rovana

@@ -1,5 +1,7 @@
 #include "WaveGeometry.h"
 
+#include "DrawItems.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -34,18 +36,6 @@ template <typename T> std::span<const T> FirstN(std::span<const T> buffer, int n
     return buffer.first(count);
 }
 
-DrawItem MakeLine(Role role, DrawPass pass, Pen pen, QPoint a, QPoint b, int tag = 0)
-{
-    DrawItem item;
-    item.kind = DrawItem::Kind::Line;
-    item.role = role;
-    item.pass = pass;
-    item.tag = tag;
-    item.pen = pen;
-    item.points = QPolygon({a, b});
-    return item;
-}
-
 DrawItem MakePolyline(Role role, DrawPass pass, Pen pen, const std::vector<QPoint>& points)
 {
     DrawItem item;
@@ -66,23 +56,6 @@ DrawItem MakeShape(DrawItem::Kind kind, Role role, EdgeRect rect, QColor brush)
     item.pen = Pen{Qt::black, 1, PenStyle::Solid};
     item.rect = rect;
     item.brush = brush;
-    return item;
-}
-
-DrawItem MakeTextAt(Role role, DrawPass pass, QPoint at, const QString& text, FontSpec font,
-                    TextBackground background, QColor color = Qt::black, int tag = 0)
-{
-    DrawItem item;
-    item.kind = DrawItem::Kind::TextAt;
-    item.role = role;
-    item.pass = pass;
-    item.tag = tag;
-    item.hasPen = false;
-    item.at = at;
-    item.text = text;
-    item.font = font;
-    item.background = background;
-    item.textColor = color;
     return item;
 }
 
@@ -203,10 +176,19 @@ void AppendMarkers(DrawList& list, const WaveInput& in, float f)
         if (!in.markerSet[m])
             continue;
         const int x = TruncToInt(in.markerPos[m] * D(f) - in.scroll);
-        DrawItem item = MakeLine(Role::Marker, DrawPass::Markers,
-                                 Pen{kMarkerColors[m], 2, PenStyle::Solid}, {x, 0}, {x, H}, m);
+        // A bottom nobody placed or confirmed is drawn dashed and says where it comes from.
+        const bool byDesign = m == kBottom && in.bottomByDesign;
+        DrawItem item =
+            MakeLine(Role::Marker, DrawPass::Markers,
+                     Pen{kMarkerColors[m], 2, byDesign ? PenStyle::Dash : PenStyle::Solid}, {x, 0},
+                     {x, H}, m);
         item.raster = RasterMode::NotXorPen;
         list.push_back(item);
+        if (byDesign)
+            list.push_back(MakeTextAt(Role::DesignBottom, DrawPass::Text, {x + 4, H / 2 + 4},
+                                      kByDesignLength,
+                                      {FontKind::Song, LegendPointSize(in.screenHeight)},
+                                      TextBackground::Transparent, kMarkerColors[m]));
     }
 }
 

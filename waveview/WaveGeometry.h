@@ -104,6 +104,7 @@ struct WaveInput
     int cursor = 0;
     int markerSet[5] = {0, 0, 0, 0, 0}; // end, free end, bottom, defect start, defect end
     int markerPos[5] = {0, 0, 0, 0, 0};
+    bool bottomByDesign = false; // the bottom stands where the design-length rule put it
     int maxAmplitude = 1700;
     int magnify = 0;
     std::span<const std::int16_t> wave;
@@ -126,6 +127,9 @@ struct WaveResult
     float measuredLr = 0.0f;
     QString measurement;
 };
+
+// Beside a bottom marker placed by the design-length rule.
+inline const QString kByDesignLength = QStringLiteral("按设计长度");
 
 // Lengths between the markers of a state.
 float CompressFactor(const WaveInput& in);

@@ -22,6 +22,8 @@ QPen ToQPen(const Pen& p)
     pen.setJoinStyle(Qt::MiterJoin);
     if (p.style == PenStyle::Dot)
         pen.setDashPattern({3.0, 3.0});
+    else if (p.style == PenStyle::Dash)
+        pen.setDashPattern({8.0 / pen.widthF(), 5.0 / pen.widthF()});
     return pen;
 }
 

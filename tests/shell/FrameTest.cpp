@@ -90,7 +90,9 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {-1, {}},
                                                  {32843, QStringLiteral("滤    波")},
                                                  {32845, QStringLiteral("填    充")},
-                                                 {32854, QStringLiteral("压    缩")}});
+                                                 {32854, QStringLiteral("压    缩")},
+                                                 {-1, {}},
+                                                 {32870, QStringLiteral("自动识别\tF4")}});
 }
 
 TEST_F(FrameTest, HelpMenuHasTheAboutItem)
@@ -218,9 +220,9 @@ TEST_F(FrameTest, ToolbarButtonsInOrderWithTooltips)
         if (!a->isSeparator())
             tips << a->toolTip();
     }
-    EXPECT_EQ(ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 32860, 57664}));
+    EXPECT_EQ(ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 32860, 32870, 57664}));
     EXPECT_EQ(tips, (QStringList{"打开", "保存", "打印设置", "打印预览", "打印", "检测结果汇总",
-                                 "关于"}));
+                                 "自动识别", "关于"}));
     EXPECT_EQ(bars[0]->iconSize(), QSize(16, 15));
     // The toolbar buttons follow the same rules as the menu items.
     EXPECT_FALSE(frame->Action(32827)->isEnabled());

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace rovana {
 namespace {
 
@@ -98,10 +101,11 @@ TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
 {
     const auto menu = Channel(0).CreateContextMenu();
     const QList<QAction*> actions = menu->actions();
-    const QStringList texts = {"清    除", "幅    值", "波    速", "放    大",
-                               "",         "端    部", "自 由 端", "底    部",
-                               "",         "缺陷起点", "缺陷终点"};
-    const int ids[] = {32818, 32828, 32833, 32836, 0, 32829, 32830, 32831, 0, 32839, 32840};
+    const QStringList texts = {"清    除", "幅    值", "波    速", "放    大", "",
+                               "端    部", "自 由 端", "底    部", "",         "缺陷起点",
+                               "缺陷终点", "",         "自动识别", "采    用"};
+    const int ids[] = {32818, 32828, 32833, 32836, 0, 32829, 32830,
+                       32831, 0,     32839, 32840, 0, 32870, 32871};
     ASSERT_EQ(actions.size(), texts.size());
     for (int i = 0; i < actions.size(); ++i) {
         EXPECT_EQ(actions[i]->isSeparator(), ids[i] == 0) << i;
@@ -325,6 +329,94 @@ TEST_F(MarkersTest, ADefectMarkerPastTheBottomIsRefused)
         EXPECT_EQ(messages, r.placed ? QStringList() : QStringList{wave::kDefectPastBottom});
         EXPECT_EQ(v.m_bBottomSet, r.bottom ? 1 : 0); // the bottom stays where it was
     }
+}
+
+// A clean record on channel 1: the blow (a half-sine of 20 samples) peaking at 30, the
+// grout's start reflecting opposite at 70, the bottom like the blow at 230 (5.00 m),
+// a little noise.
+void WriteEchoes(TestRecord& d)
+{
+    auto& samples = d.m_nSamples[0];
+    std::fill(samples.begin(), samples.end(), std::int16_t{0});
+    unsigned noise = 12345;
+    for (int i = 0; i < d.m_nSampleCount; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        samples[static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(int(noise >> 16) % 21 - 10);
+    }
+    const auto pulse = [&samples](int start, double amplitude) {
+        for (int k = 0; k <= 20; ++k)
+            samples[static_cast<std::size_t>(start + k)] +=
+                static_cast<std::int16_t>(amplitude * std::sin(3.14159265358979 * k / 20.0));
+    };
+    pulse(20, 3000.0);
+    pulse(60, -900.0);
+    pulse(220, 700.0);
+}
+
+bool Draws(ChannelView& v, wave::Role role)
+{
+    const wave::DrawList list = v.ComputeDrawing();
+    return std::any_of(list.begin(), list.end(),
+                       [role](const wave::DrawItem& item) { return item.role == role; });
+}
+
+// "自动识别" shows the picks dashed; Esc drops them, Enter places them as the marker
+// commands would, the panel following.
+TEST_F(MarkersTest, SuggestedMarkersAreShownTakenWithEnterOrDroppedWithEsc)
+{
+    WriteEchoes(report.m_CurData);
+    ChannelView& v = Channel(0);
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        v.OnCommand(ID_AUTO_PICK);
+        ASSERT_TRUE(v.m_Suggestion.has_value());
+        const auto pos = v.m_Suggestion->pos;
+        EXPECT_NEAR(pos[kMarkerEnd], 30, 2);
+        EXPECT_NEAR(pos[kMarkerFreeEnd], 70, 2);
+        EXPECT_NEAR(pos[kMarkerBottom], 230, 2);
+        EXPECT_TRUE(Draws(v, wave::Role::Suggestion));
+        QTest::keyClick(&v, static_cast<Qt::Key>(key));
+        EXPECT_FALSE(v.m_Suggestion.has_value());
+        EXPECT_FALSE(Draws(v, wave::Role::Suggestion));
+        const bool taken = key == Qt::Key_Return;
+        EXPECT_EQ(v.m_bEndSet + v.m_bFreeEndSet + v.m_bBottomSet, taken ? 3 : 0);
+        if (taken) {
+            EXPECT_EQ((std::array{v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos}),
+                      (std::array{pos[0], pos[1], pos[2]}));
+            const float total = (pos[kMarkerBottom] - pos[kMarkerEnd]) * 0.025f;
+            EXPECT_NEAR(frame.panel.ShownAnchor().toFloat(), total - v.FreeEndLength(), 0.006);
+            EXPECT_EQ(frame.panel.ShownGrade(), 0); // reset to A, as by the end command
+            EXPECT_EQ(v.m_bCursorShown, 0);
+        }
+    }
+}
+
+// The design-length rule's bottom is dashed and says so until the engineer moves it; the
+// suggestion stands beside it when the two lengths differ by more than 3 %.
+TEST_F(MarkersTest, ABottomPlacedByTheDesignRuleSaysSoAndGetsTheSuggestionBeside)
+{
+    WriteEchoes(report.m_CurData);
+    ChannelView& v = Channel(0);
+    v.m_nCursor = 30; // the blow's peak
+    v.m_bCursorShown = 1;
+    v.OnCommand(ID_MARKER_END);
+    ASSERT_EQ(v.m_bBottomSet, 1);
+    EXPECT_EQ(v.m_nBottomPos, 30 + 160); // 4.00 m of design
+    EXPECT_TRUE(Draws(v, wave::Role::DesignBottom));
+    ASSERT_TRUE(v.m_Suggestion.has_value()); // 5.00 m found: 25 % away
+    EXPECT_NEAR(v.m_Suggestion->pos[kMarkerBottom], 230, 2);
+
+    Mark(v.m_nBottomPos, ID_MARKER_BOTTOM); // confirmed where it stands
+    EXPECT_FALSE(Draws(v, wave::Role::DesignBottom));
+
+    // A design length within 3 % of the found one: nothing offered beside it.
+    report.m_CurData.m_fDesignLength = 4.9f;
+    Mark(0, ID_MARKER_CLEAR);
+    v.m_nCursor = 30;
+    v.m_bCursorShown = 1;
+    v.OnCommand(ID_MARKER_END);
+    EXPECT_TRUE(Draws(v, wave::Role::DesignBottom));
+    EXPECT_FALSE(v.m_Suggestion.has_value());
 }
 
 } // namespace
