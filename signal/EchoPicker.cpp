@@ -116,52 +116,50 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     const double design = s.in.designLength;
     const int n = static_cast<int>(s.y.size());
     // The grout takes the high frequencies off a deep echo: the correlation is also
-    // smoothed over a quarter and a half of the blow, and each sample keeps the best ratio.
-    std::vector<float> snr(s.y.size()), amplitude(s.y);
+    // smoothed over a quarter and a half of the blow. Each smoothing gives its own
+    // candidates, so that two echoes a smoothing would run together stay apart.
+    std::vector<std::vector<float>> ratios(1, std::vector<float>(s.y.size()));
+    std::vector<float> noises{s.noise};
     for (int i = 0; i < n; ++i)
-        snr[static_cast<std::size_t>(i)] = s.Snr(i);
-    std::vector<std::vector<float>> ratios{snr}; // per smoothing, least smoothed first
+        ratios[0][static_cast<std::size_t>(i)] = s.Snr(i);
     for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
         std::vector<float> smooth = SmoothThrice(s.y, half);
-        const float noise = s.noise * SmoothedNoise(s.autocorrelation, half);
-        for (std::size_t i = 0; i < smooth.size(); ++i) {
-            if (smooth[i] / noise > snr[i]) {
-                snr[i] = smooth[i] / noise;
-                amplitude[i] = smooth[i];
-            }
-            smooth[i] /= noise;
-        }
+        noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, half));
+        for (float& v : smooth)
+            v /= noises.back();
         ratios.push_back(std::move(smooth));
     }
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
     const int reach = std::max(2, s.width / 4);
     int best = -1;
-    float bestScore = 0.0f;
-    for (int i = std::max(from, 1); i < to; ++i) {
-        const float here = snr[static_cast<std::size_t>(i)];
-        if (!IsPeak(snr, i, 1.0f) || here < kBottomSnr ||
-            amplitude[static_cast<std::size_t>(i)] < kBottomFloor)
-            continue;
-        float support = 0.0f;
-        const int twice = s.end + 2 * (i - s.end);
-        if (twice + reach < n) {
-            const int j = ExtremeIn(snr, twice - reach, twice + reach + 1, 1.0f);
-            support = std::clamp(snr[static_cast<std::size_t>(j)], 0.0f, here);
-        }
-        // A void's top is followed, within the void, by its bottom's opposite echo; the
-        // toe is followed by nothing of the kind.
-        const int j = ExtremeIn(s.y, i + s.width / 2,
-                                i + s.width + static_cast<int>(1.6 * s.perMetre), -1.0f);
-        const bool voidTop =
-            j >= 0 &&
-            -s.y[static_cast<std::size_t>(j)] > 0.5f * amplitude[static_cast<std::size_t>(i)] &&
-            -s.Snr(j) > kDefectEdgeSnr;
-        const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
-                            PriorWeight(s.MetresOf(i), design, 0.1 * design);
-        if (score > bestScore) {
-            bestScore = score;
-            best = i;
+    float bestScore = 0.0f, found = 0.0f;
+    for (std::size_t k = 0; k < ratios.size(); ++k) {
+        const std::vector<float>& snr = ratios[k];
+        for (int i = std::max(from, 1); i < to; ++i) {
+            const float here = snr[static_cast<std::size_t>(i)];
+            if (here < kBottomSnr || here * noises[k] < kBottomFloor || !IsPeak(snr, i, 1.0f))
+                continue;
+            float support = 0.0f;
+            const int twice = s.end + 2 * (i - s.end);
+            if (twice + reach < n) {
+                const int j = ExtremeIn(snr, twice - reach, twice + reach + 1, 1.0f);
+                support = std::clamp(snr[static_cast<std::size_t>(j)], 0.0f, here);
+            }
+            // A void's top is followed, within the void, by its bottom's opposite echo;
+            // the toe is followed by nothing of the kind.
+            const int j = ExtremeIn(s.y, i + s.width / 2,
+                                    i + s.width + static_cast<int>(1.6 * s.perMetre), -1.0f);
+            const bool voidTop = j >= 0 &&
+                                 -s.y[static_cast<std::size_t>(j)] > 0.5f * here * noises[k] &&
+                                 -s.Snr(j) > kDefectEdgeSnr;
+            const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
+                                PriorWeight(s.MetresOf(i), design, 0.1 * design);
+            if (score > bestScore) {
+                bestScore = score;
+                best = i;
+                found = here;
+            }
         }
     }
     if (best < 0)
@@ -169,7 +167,6 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     // Smoothing pulls a peak away from an opposite echo next to it (a void's bottom just
     // above the toe): the place is taken from the least smoothed correlation that still
     // shows the echo clearly within half a blow of it.
-    const float found = snr[static_cast<std::size_t>(best)];
     for (const std::vector<float>& ratio : ratios) {
         const int j = ExtremeIn(ratio, best - s.width / 2, best + s.width / 2 + 1, 1.0f);
         if (j >= 0 && ratio[static_cast<std::size_t>(j)] >= std::max(kBottomSnr, 0.6f * found)) {

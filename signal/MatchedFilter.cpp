@@ -1,5 +1,7 @@
 #include "MatchedFilter.h"
 
+#include "FFT.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -19,18 +21,44 @@ float MedianOf(std::vector<float> v)
 
 } // namespace
 
+namespace {
+
+// Running sums of x, sum[i] = x[0] + ... + x[i-1], in double: 2048 samples of full scale
+// would lose the lowest bits in float.
+std::vector<double> RunningSums(std::span<const float> x)
+{
+    std::vector<double> sum(x.size() + 1, 0.0);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        sum[i + 1] = sum[i] + x[i];
+    return sum;
+}
+
+// The average of x[i - half .. i + half] (fewer at the ends) from its running sums.
+float AverageAt(const std::vector<double>& sum, int n, int i, int half)
+{
+    const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
+    return static_cast<float>(
+        (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
+}
+
+} // namespace
+
 std::vector<float> Smooth(std::span<const float> x, int half)
 {
     const int n = static_cast<int>(x.size());
-    std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0.0);
-    for (int i = 0; i < n; ++i)
-        sum[static_cast<std::size_t>(i) + 1] =
-            sum[static_cast<std::size_t>(i)] + x[static_cast<std::size_t>(i)];
+    const std::vector<double> sum = RunningSums(x);
     std::vector<float> out(x.size());
+    const int inner = std::max(half, 0);
+    const double scale = 1.0 / (2.0 * inner + 1.0);
     for (int i = 0; i < n; ++i) {
-        const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
-        out[static_cast<std::size_t>(i)] = static_cast<float>(
-            (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
+        if (i < inner || i + inner >= n) {
+            out[static_cast<std::size_t>(i)] = AverageAt(sum, n, i, inner);
+        } else {
+            out[static_cast<std::size_t>(i)] =
+                static_cast<float>((sum[static_cast<std::size_t>(i + inner + 1)] -
+                                    sum[static_cast<std::size_t>(i - inner)]) *
+                                   scale);
+        }
     }
     return out;
 }
@@ -106,10 +134,19 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // a symmetric pulse's peak in place.
     int bestHalf = 1;
     float bestScore = 0.0f;
-    for (int half = 1; half <= 64 && 16 * half <= static_cast<int>(x.size()); half *= 2) {
+    const std::vector<double> sum = RunningSums(x);
+    const int n = static_cast<int>(x.size());
+    for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
         float top = 0.0f;
-        for (float v : Smooth(x, half))
-            top = std::max(top, std::abs(v));
+        const double scale = 1.0 / (2.0 * half + 1.0);
+        for (int i = 0; i < n; ++i) {
+            const bool inside = i >= half && i + half < n;
+            const double v = inside ? (sum[static_cast<std::size_t>(i + half + 1)] -
+                                       sum[static_cast<std::size_t>(i - half)]) *
+                                          scale
+                                    : AverageAt(sum, n, i, half);
+            top = std::max(top, static_cast<float>(std::abs(v)));
+        }
         const float score = top * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
@@ -153,7 +190,6 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     blow.polarity = lobe.polarity;
     blow.width = std::max(1, lobe.last - lobe.first);
     const int pad = std::max(1, blow.width / 4);
-    const int n = static_cast<int>(x.size());
     blow.first = std::max(0, lobe.first - pad);
     const int last = std::min(n, lobe.last + pad);
     const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
@@ -229,6 +265,34 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
         return y;
     const float scale = static_cast<float>(1.0 / energy);
     const float* t = blow.shape.data();
+    if (m > 48) {
+        // A long blow (fine sampling): through the transform, conj(T) X.
+        std::size_t size = 64;
+        while (size < static_cast<std::size_t>(n + m))
+            size *= 2;
+        std::vector<float> xr(size, 0.0f), xi(size, 0.0f), tr(size, 0.0f), ti(size, 0.0f);
+        std::copy(x.begin(), x.end(), xr.begin());
+        std::copy(blow.shape.begin(), blow.shape.end(), tr.begin());
+        if (FFT(xr, xi) == SignalStatus::Ok && FFT(tr, ti) == SignalStatus::Ok) {
+            for (std::size_t k = 0; k < size; ++k) {
+                const float re = tr[k] * xr[k] + ti[k] * xi[k];
+                const float im = tr[k] * xi[k] - ti[k] * xr[k];
+                xr[k] = re;
+                xi[k] = -im; // the inverse as the forward transform of the conjugate
+            }
+            if (FFT(xr, xi) == SignalStatus::Ok) {
+                const float norm = scale / static_cast<float>(size);
+                for (int i = 0; i < n; ++i) {
+                    const auto lag = static_cast<std::ptrdiff_t>(i - blow.shapePeak);
+                    const auto at =
+                        static_cast<std::size_t>((lag + static_cast<std::ptrdiff_t>(size)) %
+                                                 static_cast<std::ptrdiff_t>(size));
+                    y[static_cast<std::size_t>(i)] = xr[at] * norm;
+                }
+                return y;
+            }
+        }
+    }
     for (int i = 0; i < n; ++i) {
         const int start = i - blow.shapePeak;
         const int k0 = std::max(0, -start), k1 = std::min(m, n - start);

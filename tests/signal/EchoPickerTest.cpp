@@ -175,6 +175,15 @@ TEST(EchoPickerTest, KnownAnswers)
          {R::BottomNotClear}},
         {"void", withVoid, 8.0, 1.2, 100, 160, 500, {{300, 360}}, {}},
         {"void stronger than the bottom", strongVoid, 8.0, 1.2, 100, 160, 500, {{300, 360}}, {}},
+        {"void stronger than the bottom, no design",
+         strongVoid,
+         0.0,
+         0.0,
+         100,
+         160,
+         500,
+         {{300, 360}},
+         {}},
     };
     for (const KnownCase& c : cases) {
         SCOPED_TRACE(c.name);
