@@ -28,9 +28,9 @@ struct SummaryArguments
 
 // The bolt keys, in column order.
 constexpr const char* kBoltKeys[kColumnCount] = {
-    "index",        "boltNo",       "testDate",    "designLength", "measuredLength",
-    "freeLength",   "anchorLength", "lengthRatio", "defect",       "grade",
-    "qualityClass", "verdict",      "file",
+    "index",        "boltNo",       "testDate",        "designLength", "measuredLength",
+    "freeLength",   "anchorLength", "lengthRatio",     "defect",       "grade",
+    "qualityClass", "verdict",      "suggestedLength", "review",       "file",
 };
 
 const char kSummaryUsage[] =
@@ -107,7 +107,8 @@ void WriteJson(const SiteSummary& summary, std::ostream& out)
     const SummaryStatistics& s = summary.statistics;
     out << (summary.rows.empty() ? "" : "\n") << "], \"statistics\": {";
     out << "\"bolts\": " << s.bolts << ", \"evaluated\": " << s.evaluated
-        << ", \"notEvaluated\": " << s.notEvaluated << ", \"unreadable\": " << s.unreadable;
+        << ", \"notEvaluated\": " << s.notEvaluated << ", \"unreadable\": " << s.unreadable
+        << ", \"review\": " << s.review;
     out << ", \"classCounts\": {\"I\": " << s.classCounts[0] << ", \"II\": " << s.classCounts[1]
         << ", \"III\": " << s.classCounts[2] << ", \"IV\": " << s.classCounts[3] << "}";
     out << ", \"gradeCounts\": {\"A\": " << s.gradeCounts[0] << ", \"B\": " << s.gradeCounts[1]

@@ -10,7 +10,7 @@ namespace {
 
 using CellTexts = std::vector<std::array<QString, kColumnCount>>;
 
-constexpr int kStatisticsRowsPerColumn = 8;
+constexpr int kStatisticsRowsPerColumn = 9;
 
 int Mm(int dpi, double mm)
 {

@@ -59,7 +59,7 @@ struct SummaryPage
 
 // Font sizes in points.
 inline constexpr double kSummaryTitlePointSize = 20.0; // as the sheet's title
-inline constexpr double kSummaryTablePointSize = 8.0;
+inline constexpr double kSummaryTablePointSize = 7.0;
 
 // The column widths in pixels, which add up to `tableWidth`: each column as wide as its
 // widest text and header line plus padding, the rest of the width shared out in

@@ -4,6 +4,7 @@
 #include "NameTables.h"
 #include "NativePath.h"
 #include "SheetDiagram.h"
+#include "SuggestedMarkers.h"
 #include "TestRecord.h"
 
 #include <QFileInfo>
@@ -70,12 +71,20 @@ QString MostCommon(const QStringList& values)
 const std::array<QString, kColumnCount>& ColumnHeaders()
 {
     static const std::array<QString, kColumnCount> headers = {
-        QStringLiteral("序号"),         QStringLiteral("锚杆编号"),
-        QStringLiteral("检测日期"),     QStringLiteral("设计长度(m)"),
-        QStringLiteral("实测长度(m)"),  QStringLiteral("自由端长(m)"),
-        QStringLiteral("锚固长度(m)"),  QStringLiteral("长度比(%)"),
-        QStringLiteral("缺陷位置(m)"),  QStringLiteral("密实度等级"),
-        QStringLiteral("锚固质量等级"), QStringLiteral("评定"),
+        QStringLiteral("序号"),
+        QStringLiteral("锚杆编号"),
+        QStringLiteral("检测日期"),
+        QStringLiteral("设计长度(m)"),
+        QStringLiteral("实测长度(m)"),
+        QStringLiteral("自由端长(m)"),
+        QStringLiteral("锚固长度(m)"),
+        QStringLiteral("长度比(%)"),
+        QStringLiteral("缺陷位置(m)"),
+        QStringLiteral("密实度等级"),
+        QStringLiteral("锚固质量等级"),
+        QStringLiteral("评定"),
+        QStringLiteral("自动识别长度(m)"),
+        QStringLiteral("复核"),
         QStringLiteral("文件"),
     };
     return headers;
@@ -90,6 +99,7 @@ bool IsNumberColumn(Column column)
     case Column::FreeLength:
     case Column::AnchorLength:
     case Column::LengthRatio:
+    case Column::SuggestedLength:
         return true;
     default:
         return false;
@@ -103,6 +113,7 @@ int ColumnDecimals(Column column)
     case Column::MeasuredLength:
     case Column::FreeLength:
     case Column::AnchorLength:
+    case Column::SuggestedLength:
         return 2;
     case Column::LengthRatio:
         return 1;
@@ -149,6 +160,12 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
         return {row.qualityClass, std::nullopt};
     case Column::Verdict:
         return {VerdictText(row.verdict), std::nullopt};
+    case Column::SuggestedLength:
+        if (!row.suggestedLength)
+            return {};
+        return Fixed(*row.suggestedLength, 2);
+    case Column::Review:
+        return {row.review ? kReviewText : QString(), std::nullopt};
     case Column::Index:
     case Column::File:
         break;
@@ -174,6 +191,8 @@ SummaryStatistics ComputeStatistics(const std::vector<SummaryRow>& rows)
             ++s.unreadable;
             continue;
         }
+        if (row.review)
+            ++s.review;
         if (row.verdict == Verdict::NotEvaluated) {
             ++s.notEvaluated;
         } else {
@@ -236,6 +255,7 @@ std::vector<StatisticsLine> StatisticsLines(const SummaryStatistics& s)
     lines.push_back({QStringLiteral("最短实测长度(m)"), s.minLength, 2, std::nullopt, false});
     lines.push_back({QStringLiteral("最长实测长度(m)"), s.maxLength, 2, std::nullopt, false});
     lines.push_back({QStringLiteral("平均长度比(%)"), s.meanRatio, 1, std::nullopt, false});
+    lines.push_back(count(QStringLiteral("请复核"), s.review));
     return lines;
 }
 
@@ -317,6 +337,15 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.grade = result.GradeText();
     row.qualityClass = result.ClassText();
     row.verdict = result.verdict;
+    // A second look where the program's own reading of the record disagrees with the saved
+    // length.
+    if (result.report.channel >= 0) {
+        const SuggestedMarkers suggested = SuggestMarkers(record, result.report.channel);
+        row.suggestedLength = suggested.length;
+        row.review = result.report.measured && suggested.length &&
+                     std::abs(static_cast<double>(*suggested.length) - result.report.length) >
+                         kReviewShare * std::abs(static_cast<double>(result.report.length));
+    }
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);
     return row;

@@ -21,22 +21,29 @@ inline const QString kUnreadableVerdict = QStringLiteral("无法读取文件");
 
 enum class Column : int
 {
-    Index,          // 序号: row number from 1
-    BoltNo,         // saved bolt number, else the instrument's file text
-    TestDate,       // the instrument's test date, YYYY-MM-DD
-    DesignLength,   // m, two decimals
-    MeasuredLength, // L0 + Lr of the report channel, m, two decimals
-    FreeLength,     // L0, m, two decimals
-    AnchorLength,   // Lr, m, two decimals
-    LengthRatio,    // shown measured / shown design × 100, one decimal; empty when either is 0
-    Defect,         // "a-b": the two defect depths the sheet prints, two decimals each,
-                    // with the sheet's word where the range reaches past the bottom
-    Grade,          // the compactness grade of the report channel's analysis
-    QualityClass,   // the quality class of the report channel's analysis
-    Verdict,        // 合格 / 不合格 / 未评定, or 无法读取文件
-    File,           // the file name
+    Index,           // 序号: row number from 1
+    BoltNo,          // saved bolt number, else the instrument's file text
+    TestDate,        // the instrument's test date, YYYY-MM-DD
+    DesignLength,    // m, two decimals
+    MeasuredLength,  // L0 + Lr of the report channel, m, two decimals
+    FreeLength,      // L0, m, two decimals
+    AnchorLength,    // Lr, m, two decimals
+    LengthRatio,     // shown measured / shown design × 100, one decimal; empty when either is 0
+    Defect,          // "a-b": the two defect depths the sheet prints, two decimals each,
+                     // with the sheet's word where the range reaches past the bottom
+    Grade,           // the compactness grade of the report channel's analysis
+    QualityClass,    // the quality class of the report channel's analysis
+    Verdict,         // 合格 / 不合格 / 未评定, or 无法读取文件
+    SuggestedLength, // L of the report channel's suggested markers, m, two decimals
+    Review,          // "请复核" where the saved L and the suggested one differ by more than 5 %
+    File,            // the file name
 };
-inline constexpr int kColumnCount = 13;
+inline constexpr int kColumnCount = 15;
+
+// Saved and suggested lengths further apart than this share of the saved one ask for a
+// second look before the report goes out.
+inline constexpr double kReviewShare = 0.05;
+inline const QString kReviewText = QStringLiteral("请复核");
 
 // The headers, in column order.
 const std::array<QString, kColumnCount>& ColumnHeaders();
@@ -65,6 +72,8 @@ struct SummaryRow
     QString grade;                     // empty unless evaluated
     QString qualityClass;              // empty unless evaluated
     Verdict verdict = Verdict::NotEvaluated;
+    std::optional<float> suggestedLength; // L of the suggested markers, m
+    bool review = false;                  // saved and suggested L more than 5 % apart
 
     // For the page header: the file's project name and testing organisation.
     QString projectName;
@@ -89,6 +98,7 @@ struct SummaryStatistics
     int notEvaluated = 0;
     int unreadable = 0;
     int passed = 0;
+    int review = 0;                   // rows marked 请复核
     std::array<int, 4> classCounts{}; // I..IV, among the evaluated, in any case
     std::array<int, 4> gradeCounts{}; // A..D, among the evaluated
     std::optional<double> passRate;   // % of the evaluated; none without evaluated bolts

@@ -21,10 +21,10 @@ namespace {
 
 using test::RunCli;
 
-const QStringList kBoltKeys = {
-    "index",        "boltNo",       "testDate",    "designLength", "measuredLength",
-    "freeLength",   "anchorLength", "lengthRatio", "defect",       "grade",
-    "qualityClass", "verdict",      "file"};
+const QStringList kBoltKeys = {"index",           "boltNo",     "testDate",     "designLength",
+                               "measuredLength",  "freeLength", "anchorLength", "lengthRatio",
+                               "defect",          "grade",      "qualityClass", "verdict",
+                               "suggestedLength", "review",     "file"};
 
 QStringList SortedKeys(const QJsonObject& o)
 {
@@ -37,7 +37,7 @@ TEST(SummaryCliTest, JsonHasTheBoltsAndStatisticsAsTheTableShowsThem)
 {
     const test::SiteFolder site;
     const test::CliRun run = RunCli({QStringLiteral("summary"), site.Folder()});
-    ASSERT_EQ(run.exitCode, 1) << run.err.toStdString(); // complete, but A04.mg is unreadable
+    ASSERT_EQ(run.exitCode, 1) << run.err.toStdString();     // complete, but A04.mg is unreadable
     EXPECT_TRUE(run.err.contains(QStringLiteral("A04.mg"))); // the unreadable file is noted
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
@@ -68,9 +68,9 @@ TEST(SummaryCliTest, JsonHasTheBoltsAndStatisticsAsTheTableShowsThem)
     }
 
     const QJsonObject s = root.value("statistics").toObject();
-    EXPECT_EQ(SortedKeys(s),
-              (QStringList{"bolts", "classCounts", "evaluated", "gradeCounts", "maxLength",
-                           "meanRatio", "minLength", "notEvaluated", "passRate", "unreadable"}));
+    EXPECT_EQ(SortedKeys(s), (QStringList{"bolts", "classCounts", "evaluated", "gradeCounts",
+                                          "maxLength", "meanRatio", "minLength", "notEvaluated",
+                                          "passRate", "review", "unreadable"}));
     const SummaryStatistics e = test::SiteStatistics();
     EXPECT_EQ(s.value("bolts").toInt(), e.bolts);
     EXPECT_EQ(s.value("evaluated").toInt(), e.evaluated);

@@ -67,10 +67,10 @@ TEST(SummaryLayoutTest, RowsFillThePagesInOrderWithHeaderAndFooterOnEach)
         int pages;              // in all
         bool statisticsOwnPage; // the statistics do not fit below the last rows
     };
-    // With the fixed measure a page holds 44 rows (rows of 120 px between y = 883 + 188
-    // and 6385); the statistics (1408 px and a gap of 110) fit below at most 31 rows.
-    const std::vector<Case> cases = {{0, 1, false}, {1, 1, false},  {31, 1, false}, {32, 2, true},
-                                     {44, 2, true}, {45, 2, false}, {130, 4, true}};
+    // With the fixed measure a page holds 50 rows of 7 pt; the statistics (two columns of
+    // nine lines and a gap) fit below at most 34 rows.
+    const std::vector<Case> cases = {{0, 1, false}, {1, 1, false},  {34, 1, false}, {35, 2, true},
+                                     {50, 2, true}, {51, 2, false}, {135, 4, true}};
     for (const Case& c : cases) {
         const SiteSummary site = SyntheticSite(c.rows);
         const std::vector<SummaryPage> pages = LayoutSummaryPages(site, kA4, FixedMeasure());
@@ -91,7 +91,7 @@ TEST(SummaryLayoutTest, RowsFillThePagesInOrderWithHeaderAndFooterOnEach)
                 continue;
             }
             // The header row: every column's lines.
-            EXPECT_EQ(ItemsOf(page, PageRole::ColumnHeader).size(), 21u); // 8 headers on two lines
+            EXPECT_EQ(ItemsOf(page, PageRole::ColumnHeader).size(), 24u); // 9 headers on two lines
             EXPECT_EQ(page.firstRow, next);
             for (const PageItem* cell : ItemsOf(page, PageRole::Cell)) {
                 EXPECT_GE(cell->row, page.firstRow);
@@ -140,7 +140,8 @@ TEST(SummaryLayoutTest, ColumnsFillTheWidthAndLongTextsAreCut)
 // Each radical of the CJK Radicals Supplement and the ideograph it stands for, from
 // Unicode's EquivalentUnifiedIdeograph.txt.
 const char32_t kSupplementRadicals[] =
-    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗心⺘"
+    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗心"
+    U"⺘"
     U"扌"
     U"⺙"
     U"攵⺛旡"

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace rovana::test {
@@ -37,6 +38,32 @@ inline QByteArray Instrument(int interval, int waveSpeed, float designLength, co
     r.file = file;
     r.day = day;
     return ComposeInstrumentFile(r);
+}
+
+// Channel `c` as a clean record of a bolt: the blow (a half-sine of 20 samples) peaking at
+// sample 30, the grout's start reflecting opposite 40 samples later, the bottom echo
+// `bottom` samples after the blow, a little noise.
+inline void WithEchoes(QByteArray& bytes, int c, int bottom)
+{
+    std::vector<double> trace(2048, 0.0);
+    unsigned noise = 977u + static_cast<unsigned>(c);
+    for (double& v : trace) {
+        noise = noise * 1103515245u + 12345u;
+        v = static_cast<double>(static_cast<int>(noise >> 16) % 21 - 10);
+    }
+    const auto pulse = [&trace](int start, double amplitude) {
+        for (int k = 0; k <= 20; ++k)
+            trace[static_cast<std::size_t>(start + k)] += amplitude * std::sin(M_PI * k / 20.0);
+    };
+    pulse(20, 3000.0);
+    pulse(60, -900.0);
+    pulse(20 + bottom, 700.0);
+    for (int i = 0; i < 2048; ++i) {
+        const auto v = static_cast<std::int16_t>(std::lround(trace[static_cast<std::size_t>(i)]));
+        const int pos = 1024 + 2 * (2048 * c + i);
+        bytes[pos] = static_cast<char>(v & 0xff);
+        bytes[pos + 1] = static_cast<char>((v >> 8) & 0xff);
+    }
 }
 
 // Markers of one channel: a position <= 0 leaves that marker unset. Grade and class are
@@ -92,18 +119,22 @@ inline std::vector<SiteFile> SiteFiles()
     Analyse(a, 1, 3500,
             {Channel({30, 60, 200, 90, 110}, 0.5f, 2.0f),
              Channel({20, 70, 300, 120, 220}, 1.25f, 4.5f, 1, 1), Channel({0, 0, 0, 0, 0}, 0, 0)});
+    WithEchoes(a, 1, 332); // 5.81 m found, 1 % from the saved 5.75 m
     SaveInfo(a, 1, QStringLiteral("B-01"), QStringLiteral("b 90%~80%"), QStringLiteral("II"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A01.mg"),
                      a,
                      {"1", "B-01", "2026-05-12", "6.00", "5.75", "1.25", "4.50", "95.8",
-                      "1.75-3.50", "B 90%~80%", "II", "合格", "A01.mg"}});
+                      "1.75-3.50", "B 90%~80%", "II", "合格", "5.81", "", "A01.mg"}});
 
-    // As the instrument left it: the bolt number is the instrument's file text.
+    // As the instrument left it: the bolt number is the instrument's file text. A length
+    // found but none saved: nothing to look at twice.
+    QByteArray b = Instrument(10, 3500, 3.5f, QStringLiteral("MG0002"), 13);
+    WithEchoes(b, 0, 200);
     files.push_back({QStringLiteral("A02.mg"),
-                     Instrument(10, 3500, 3.5f, QStringLiteral("MG0002"), 13),
+                     b,
                      {"2", "MG0002", "2026-05-13", "3.50", "0.00", "0.00", "0.00", "", "", "", "",
-                      "未评定", "A02.mg"}});
+                      "未评定", "3.50", "", "A02.mg"}});
 
     // Class IV, whatever the saved copy's case; a defect start without a defect end prints no
     // range.
@@ -111,17 +142,19 @@ inline std::vector<SiteFile> SiteFiles()
     Analyse(c, 0, 3500,
             {Channel({20, 100, 300, 150, 0}, 1.0f, 2.0f, 3, 3), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({0, 0, 0, 0, 0}, 0, 0)});
+    WithEchoes(c, 0, 200); // 3.50 m found, 17 % from the saved 3.00 m
     SaveInfo(c, 0, QStringLiteral("B-03"), QStringLiteral("D <75%"), QStringLiteral("iv"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A03.mg"),
                      c,
                      {"3", "B-03", "2026-05-14", "6.00", "3.00", "1.00", "2.00", "50.0", "",
-                      "D <75%", "IV", "不合格", "A03.mg"}});
+                      "D <75%", "IV", "不合格", "3.50", "请复核", "A03.mg"}});
 
     // Too short to be a test file.
-    files.push_back({QStringLiteral("A04.mg"),
-                     Instrument(10, 3500, 6.0f, QStringLiteral("MG0004"), 15).left(4000),
-                     {"4", "", "", "", "", "", "", "", "", "", "", "无法读取文件", "A04.mg"}});
+    files.push_back(
+        {QStringLiteral("A04.mg"),
+         Instrument(10, 3500, 6.0f, QStringLiteral("MG0004"), 15).left(4000),
+         {"4", "", "", "", "", "", "", "", "", "", "", "无法读取文件", "", "", "A04.mg"}});
 
     // Report channel 2; the depths are cut, not rounded: 37 samples of 3 µs at 3600 m/s
     // are 0.1998 m, 74 samples 0.3996 m. Channel 0 has a defect of its own.
@@ -129,12 +162,13 @@ inline std::vector<SiteFile> SiteFiles()
     Analyse(e, 2, 3600,
             {Channel({20, 60, 200, 90, 110}, 0.5f, 1.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({10, 30, 300, 47, 84}, 0.75f, 2.5f, 0, 0)});
+    WithEchoes(e, 2, 602); // 3.25 m found
     SaveInfo(e, 2, QStringLiteral("B\"05,x"), QStringLiteral("A >=90%"), QStringLiteral("I"),
              QStringLiteral("边坡支护"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A05.mg"),
                      e,
                      {"5", "B\"05,x", "2026-05-16", "3.20", "3.25", "0.75", "2.50", "101.6",
-                      "0.19-0.39", "A >=90%", "I", "合格", "A05.mg"}});
+                      "0.19-0.39", "A >=90%", "I", "合格", "3.25", "", "A05.mg"}});
 
     // A grade without a class, on a channel without an end marker, and copies of the report
     // information that still say C and II: not measured, not evaluated. The saved bolt
@@ -143,12 +177,13 @@ inline std::vector<SiteFile> SiteFiles()
     Analyse(f, 0, 3500,
             {Channel({0, 50, 200, 80, 120}, 0.8f, 1.2f, 2, -1), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({0, 0, 0, 0, 0}, 0, 0)});
+    WithEchoes(f, 0, 100);
     SaveInfo(f, 0, QString(), QStringLiteral("C 80%~75%"), QStringLiteral("II"), QString(),
              QString());
     files.push_back({QStringLiteral("A06.mg"),
                      f,
                      {"6", "MG0006", "2026-05-17", "0.00", "0.00", "0.00", "0.00", "", "", "", "",
-                      "未评定", "A06.mg"}});
+                      "未评定", "1.75", "", "A06.mg"}});
     return files;
 }
 
@@ -163,6 +198,7 @@ inline summary::SummaryStatistics SiteStatistics()
     s.notEvaluated = 2;
     s.unreadable = 1;
     s.passed = 2;
+    s.review = 1; // A03
     s.classCounts = {1, 1, 0, 1};
     s.gradeCounts = {1, 1, 0, 1};
     s.passRate = 66.7;
