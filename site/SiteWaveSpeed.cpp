@@ -1,0 +1,104 @@
+#include "SiteWaveSpeed.h"
+
+#include "QualityClass.h"
+#include "ResultSave.h"
+#include "WaveGeometry.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace rovana {
+
+std::optional<int> CalibratedWaveSpeed(const TestRecord& record, int channel, double knownLength,
+                                       QString* why)
+{
+    const auto fail = [why](const QString& text) {
+        if (why)
+            *why = text;
+        return std::nullopt;
+    };
+    if (channel < 0 || channel >= kChannelCount)
+        return fail(QStringLiteral("未选择通道"));
+    const auto& m = record.m_nMarkers[static_cast<std::size_t>(channel)];
+    if (m[kMarkerEnd] <= 0 || m[kMarkerBottom] <= 0)
+        return fail(QStringLiteral("请先设置端部和底部"));
+    if (m[kMarkerBottom] <= m[kMarkerEnd])
+        return fail(QStringLiteral("底部应在端部之后"));
+    if (!(knownLength > 0.0) || !std::isfinite(knownLength))
+        return fail(QStringLiteral("已知长度应大于 0"));
+    if (record.m_nSampleInterval <= 0)
+        return fail(QStringLiteral("采样间隔无效"));
+    // L = samples * dt / 1e6 * v / 2, solved for v.
+    const double seconds =
+        static_cast<double>(m[kMarkerBottom] - m[kMarkerEnd]) * record.m_nSampleInterval / 1e6;
+    const double speed = std::round(2.0 * knownLength / seconds);
+    if (speed < kLowestWaveSpeed || speed > kHighestWaveSpeed)
+        return fail(QStringLiteral("标定波速 %1 m/s 超出 %2 至 %3 m/s")
+                        .arg(speed, 0, 'f', 0)
+                        .arg(kLowestWaveSpeed)
+                        .arg(kHighestWaveSpeed));
+    return static_cast<int>(speed);
+}
+
+AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
+{
+    AnalysisValues values;
+    for (std::size_t c = 0; c < kChannelCount; ++c) {
+        const auto& m = record.m_nMarkers[c];
+        ChannelAnalysis& ch = values.channels[c];
+        for (std::size_t k = 0; k < kMarkerCount; ++k) {
+            ch.markerSet[k] = m[k] > 0;
+            ch.markerPos[k] = m[k];
+        }
+        ch.grade = record.m_nGrade[c];
+        ch.qualityClass = record.m_nQualityClass[c];
+        ch.anchor = record.m_fPanelAnchor[c];
+        if (!ch.markerSet[kMarkerEnd] || !ch.markerSet[kMarkerBottom])
+            continue;
+        const auto length = [&](int marker) {
+            return wave::MarkerLength(m[static_cast<std::size_t>(marker)], m[kMarkerEnd], 0, 1.0f,
+                                      record.m_nSampleInterval, waveSpeed);
+        };
+        const float total = length(kMarkerBottom);
+        ch.measuredL0 =
+            ch.markerSet[kMarkerFreeEnd] ? wave::TruncToCentimetres(length(kMarkerFreeEnd)) : 0.0f;
+        ch.measuredLr = total - ch.measuredL0;
+        ch.anchor = ch.measuredLr;
+        ch.qualityClass = DeriveQualityClass(ch.grade, record.m_fDesignLength, total);
+    }
+    values.activeChannel = record.m_nReportChannel;
+    values.waveSpeed = waveSpeed;
+    return values;
+}
+
+SiteSpeedResult ApplyWaveSpeed(const QStringList& files, int waveSpeed,
+                               const SiteProgress& progress, const WriteOptions& options)
+{
+    SiteSpeedResult result;
+    const int total = static_cast<int>(files.size());
+    for (int i = 0; i < total; ++i) {
+        if (progress && !progress(i, total)) {
+            result.cancelled = true;
+            return result;
+        }
+        const QString& path = files[i];
+        TestRecord record;
+        const LoadResult loaded = record.Load(path);
+        WriteResult written;
+        if (loaded)
+            written = SaveResults(path, path, AnalysisAtWaveSpeed(record, waveSpeed), options);
+        if (loaded && written) {
+            result.changed.append(path);
+            continue;
+        }
+        result.failed.append(path);
+        result.messages.append(loaded ? written.message()
+                                      : loaded.explained(QFileInfo(path).fileName()));
+    }
+    if (progress)
+        progress(total, total);
+    return result;
+}
+
+} // namespace rovana
