@@ -12,7 +12,12 @@ namespace {
 constexpr int kMinimumSamples = 32;
 constexpr float kBlowSnr = 6.0f;    // the blow lobe against the noise per sample
 constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
-constexpr float kBottomSnr = 5.75f;
+// The bottom is taken at kBottomSnr anywhere past the free end, and at kBottomNearSnr
+// within kNearDesign of the design length: fewer noise peaks can fall in that window than
+// in the whole record, so a weaker echo there is as unlikely to be noise.
+constexpr float kBottomSnr = 6.25f;
+constexpr float kBottomNearSnr = 5.25f;
+constexpr double kNearDesign = 0.12; // share of the design length either side
 constexpr float kDefectSnr = 6.5f;
 constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
 constexpr float kReflectorSnr = 10.0f; // an echo whose multiples are taken off
@@ -132,13 +137,18 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
     const int reach = std::max(2, s.width / 4);
+    const float minimum = design > 0 ? kBottomNearSnr : kBottomSnr;
+    const auto nearDesign = [&](int i) {
+        return design > 0 && std::abs(s.MetresOf(i) - design) <= kNearDesign * design;
+    };
     int best = -1;
     float bestScore = 0.0f, found = 0.0f;
     for (std::size_t k = 0; k < ratios.size(); ++k) {
         const std::vector<float>& snr = ratios[k];
         for (int i = std::max(from, 1); i < to; ++i) {
             const float here = snr[static_cast<std::size_t>(i)];
-            if (here < kBottomSnr || here * noises[k] < kBottomFloor || !IsPeak(snr, i, 1.0f))
+            if (here < minimum || here * noises[k] < kBottomFloor || !IsPeak(snr, i, 1.0f) ||
+                (here < kBottomSnr && !nearDesign(i)))
                 continue;
             float support = 0.0f;
             const int twice = s.end + 2 * (i - s.end);
@@ -169,7 +179,7 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     // shows the echo clearly within half a blow of it.
     for (const std::vector<float>& ratio : ratios) {
         const int j = ExtremeIn(ratio, best - s.width / 2, best + s.width / 2 + 1, 1.0f);
-        if (j >= 0 && ratio[static_cast<std::size_t>(j)] >= std::max(kBottomSnr, 0.6f * found)) {
+        if (j >= 0 && ratio[static_cast<std::size_t>(j)] >= std::max(minimum, 0.6f * found)) {
             best = j;
             break;
         }

@@ -141,6 +141,8 @@ TEST(EchoPickerTest, KnownAnswers)
     const Trace clean = MakeTrace(kBolt);
     const Trace struckOtherWay = MakeTrace(kBolt, 0.0, -10000.0);
     const Trace noisy = MakeTrace(kBolt, 1000.0); // 20 dB below the blow
+    // The bottom's echo under the threshold for anywhere, over the one near the design.
+    const Trace weakBottom = MakeTrace(kBolt, 1250.0);
     const Trace blowOnly = MakeTrace({}, 150.0);
     const Trace noiseOnly = MakeTrace({}, 150.0, 0.0);
     const Trace reversedBottom = MakeTrace(Join(kFreeEnd, {{400, -0.15}}));
@@ -154,6 +156,16 @@ TEST(EchoPickerTest, KnownAnswers)
         {"design 30 % long", clean, 10.4, 1.56, 100, 160, 500, {}, {}},
         {"struck the other way", struckOtherWay, 8.0, 1.2, 100, 160, 500, {}, {}},
         {"20 dB noise", noisy, 8.0, 1.2, 100, 160, 500, {}, {}},
+        {"weak bottom at the design length", weakBottom, 8.0, 1.2, 100, 160, 500, {}, {}},
+        {"weak bottom, design 30 % short",
+         weakBottom,
+         5.6,
+         1.2,
+         100,
+         160,
+         {},
+         {},
+         {R::BottomNotClear}},
         {"blow then noise only",
          blowOnly,
          8.0,
