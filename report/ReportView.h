@@ -19,6 +19,7 @@ struct SheetSettings;
 }
 
 class ReportViewHost;
+class CalibrationDialog;
 class ChannelView;
 struct AnalysisValues;
 
@@ -117,6 +118,12 @@ public:
     void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
     void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
     void TellUser(const QString& text) override { m_fnMessage(text); }
+    void CalibrateWaveSpeed(int channel) override;
+    // Writes `speed` into every test of the folder with the lengths their markers then give,
+    // and into the record on screen; says which files changed and which could not be.
+    void ApplySpeedToFolder(int speed);
+    // How the calibration dialog is run; tests choose instead of the engineer.
+    std::function<void(CalibrationDialog&)> m_fnRunCalibration;
 
     QString m_strCurPath;
     QString m_strFolder;

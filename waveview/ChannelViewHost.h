@@ -37,6 +37,8 @@ public:
     virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
     // Save: a copy of the current file with the analysis. False when cancelled or refused.
     virtual bool SaveCopyWithResults() = 0;
+    // "由已知长度标定波速" on `channel`'s markers as the view shows them.
+    virtual void CalibrateWaveSpeed(int channel) { Q_UNUSED(channel); }
     // Tells the user why a command did nothing.
     virtual void TellUser(const QString& text) { Q_UNUSED(text); }
 };

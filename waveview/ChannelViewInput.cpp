@@ -121,6 +121,11 @@ void ChannelView::OnCommand(int command)
     case ID_TAKE_SUGGESTION:
         TakeSuggestion();
         return;
+    case ID_CALIBRATE_SPEED:
+        SelectThisChannel();
+        if (m_pHost)
+            m_pHost->CalibrateWaveSpeed(m_nChannel);
+        return;
     default:
         RunMarkerCommand(wave::MarkerOfCommand(command));
         return;

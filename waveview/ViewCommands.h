@@ -20,6 +20,8 @@ inline constexpr int ID_MARKER_DEFECTEND = 32840;   // "缺陷终点"
 // marker commands would, Esc drops them. After the menu's own items.
 inline constexpr int ID_AUTO_PICK = 32870;       // "自动识别"
 inline constexpr int ID_TAKE_SUGGESTION = 32871; // "采    用"
+// The wave speed that gives a bolt of known length, for this test or the whole folder.
+inline constexpr int ID_CALIBRATE_SPEED = 32872; // "由已知长度标定波速"
 // The File menu's Save (Ctrl+S): a channel view hands it to the report view.
 inline constexpr int ID_CHANNEL_SAVE = 57603;
 
@@ -42,7 +44,7 @@ struct ChannelMenuItem
 };
 
 // The context menu, top to bottom.
-inline constexpr std::array<ChannelMenuItem, 14> kChannelMenu{{
+inline constexpr std::array<ChannelMenuItem, 16> kChannelMenu{{
     {ID_MARKER_CLEAR, "清    除"},
     {ID_SET_AMPLITUDE, "幅    值"},
     {ID_SET_WAVESPEED, "波    速"},
@@ -57,6 +59,8 @@ inline constexpr std::array<ChannelMenuItem, 14> kChannelMenu{{
     {0, ""},
     {ID_AUTO_PICK, "自动识别"},
     {ID_TAKE_SUGGESTION, "采    用"},
+    {0, ""},
+    {ID_CALIBRATE_SPEED, "由已知长度标定波速"},
 }};
 
 } // namespace rovana

@@ -1,0 +1,96 @@
+// The site wave speed from a bolt of known length: this test, the whole folder, or the
+// folder's previous speed back.
+#include "ReportView.h"
+
+#include "CalibrationDialog.h"
+#include "ChannelView.h"
+#include "NativePath.h"
+#include "SiteWaveSpeed.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+namespace rovana {
+
+void ReportView::CalibrateWaveSpeed(int channel)
+{
+    if (channel < 0 || channel >= kChannelCount || m_strCurPath.isEmpty())
+        return;
+    const ChannelView& v = *m_pChannelView[static_cast<std::size_t>(channel)];
+    // The markers as the view shows them, saved or not.
+    TestRecord probe = m_CurData;
+    probe.m_nMarkers[static_cast<std::size_t>(channel)] = {
+        v.m_bEndSet ? v.m_nEndPos : 0, v.m_bFreeEndSet ? v.m_nFreeEndPos : 0,
+        v.m_bBottomSet ? v.m_nBottomPos : 0, 0, 0};
+    QString siteWhy;
+    SiteFile site = ReadSiteFile(m_strFolder, &siteWhy);
+    CalibrationDialog dialog(
+        m_CurData.m_nWaveSpeed,
+        [&probe, channel](double length, QString* why) {
+            return CalibratedWaveSpeed(probe, channel, length, why);
+        },
+        site.calibration, this);
+    if (m_fnRunCalibration)
+        m_fnRunCalibration(dialog);
+    else
+        dialog.exec();
+
+    const int previous = m_CurData.m_nWaveSpeed;
+    switch (dialog.Chosen()) {
+    case CalibrationDialog::Choice::Cancel:
+        return;
+    case CalibrationDialog::Choice::ThisTest:
+        SetRecordWaveSpeed(*dialog.Speed());
+        RefreshInfoPanel(m_nActiveChannel);
+        RepaintAll();
+        return;
+    case CalibrationDialog::Choice::Folder:
+        site.calibration =
+            SiteCalibration{QFileInfo(m_strCurPath).fileName(), dialog.KnownLength(),
+                            *dialog.Speed(), previous, QDate::currentDate().toString(Qt::ISODate)};
+        ApplySpeedToFolder(*dialog.Speed());
+        break;
+    case CalibrationDialog::Choice::Restore:
+        ApplySpeedToFolder(site.calibration->previousWaveSpeed);
+        site.calibration.reset();
+        break;
+    }
+    if (const WriteResult written = WriteSiteFile(m_strFolder, site); !written)
+        m_fnMessage(QStringLiteral("标定记录未能保存：%1").arg(written.message()));
+}
+
+void ReportView::ApplySpeedToFolder(int speed)
+{
+    QStringList files;
+    for (const FolderEntry& entry : ListTestFiles(m_strFolder))
+        files.append(entry.path);
+    QProgressDialog progress(QStringLiteral("正在写入波速…"), QStringLiteral("取消"), 0,
+                             static_cast<int>(files.size()), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const SiteSpeedResult result = ApplyWaveSpeed(files, speed, [&progress](int done, int) {
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    SetRecordWaveSpeed(speed);
+    RefreshInfoPanel(m_nActiveChannel);
+    RepaintAll();
+
+    QStringList lines{
+        QStringLiteral("波速 %1 m/s 已写入 %2 个文件：").arg(speed).arg(result.changed.size())};
+    for (const QString& path : result.changed)
+        lines << QFileInfo(path).fileName();
+    if (!result.failed.isEmpty()) {
+        lines << QStringLiteral("以下 %1 个文件未能写入，保持不变：").arg(result.failed.size());
+        for (int i = 0; i < result.failed.size(); ++i)
+            lines << QStringLiteral("%1（%2）")
+                         .arg(QFileInfo(result.failed[i]).fileName(), result.messages[i]);
+    }
+    if (result.cancelled)
+        lines << QStringLiteral("已取消，其余文件未写入。");
+    m_fnMessage(lines.join(QLatin1Char('\n')));
+}
+
+} // namespace rovana

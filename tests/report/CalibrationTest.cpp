@@ -1,0 +1,111 @@
+// "由已知长度标定波速" in the report view: the speed of a bolt of known length applied to
+// this test, to every test of the folder (recorded in the site file), and back.
+#include "CalibrationDialog.h"
+#include "ChannelView.h"
+#include "FakeFrame.h"
+#include "ReportView.h"
+#include "ResultSave.h"
+#include "SiteWaveSpeed.h"
+#include "TestFiles.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace rovana {
+namespace {
+
+// SampleRecord (10 µs, 3500 m/s) with end 20, free end 49 and bottom 220 on channel 1.
+QByteArray Marked()
+{
+    QByteArray bytes = ComposeInstrumentFile(test::SampleRecord());
+    TestRecord r;
+    EXPECT_TRUE(r.LoadFromBytes(bytes));
+    r.m_nMarkers[0] = {20, 49, 220, 0, 0};
+    r.m_nGrade[0] = 0;
+    PatchResults(bytes, AnalysisAtWaveSpeed(r, 3500));
+    return bytes;
+}
+
+class CalibrationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"MG0001.mg", "MG0002.mg"})
+            ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name), Marked()));
+        view.m_strFolder = m_dir.path();
+        view.m_strCurPath = m_dir.filePath("MG0001.mg");
+        ASSERT_TRUE(view.m_CurData.Load(view.m_strCurPath));
+        ChannelView& v = *view.m_pChannelView[0];
+        v.m_bEndSet = v.m_bBottomSet = 1;
+        v.m_nEndPos = 20;
+        v.m_nBottomPos = 220;
+        view.m_nActiveChannel = 0;
+        view.m_fnMessage = [this](const QString& text) { messages.append(text); };
+    }
+    void Calibrate(const QString& known, CalibrationDialog::Choice choice)
+    {
+        view.m_fnRunCalibration = [known, choice, this](CalibrationDialog& dialog) {
+            dialog.LengthEdit()->setText(known);
+            shownSpeed = dialog.Speed();
+            dialog.Choose(choice);
+        };
+        view.CalibrateWaveSpeed(0);
+    }
+    int SpeedOf(const char* name)
+    {
+        TestRecord r;
+        EXPECT_TRUE(r.Load(m_dir.filePath(name)));
+        return r.m_nWaveSpeed;
+    }
+
+    QTemporaryDir m_dir;
+    test::FakeFrame frame;
+    ReportView view{&frame};
+    QStringList messages;
+    std::optional<int> shownSpeed;
+};
+
+TEST_F(CalibrationTest, ThisTestFolderAndBack)
+{
+    const QByteArray original = test::ReadBytes(m_dir.filePath("MG0001.mg"));
+
+    Calibrate(QStringLiteral("3.675"), CalibrationDialog::Choice::ThisTest);
+    EXPECT_EQ(shownSpeed, 3675);
+    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3675);
+    EXPECT_EQ(SpeedOf("MG0001.mg"), 3500); // in memory only, as the wave-speed dialog
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(kSiteFileName)));
+
+    view.m_CurData.m_nWaveSpeed = 3500;
+    Calibrate(QStringLiteral("3.675"), CalibrationDialog::Choice::Folder);
+    EXPECT_EQ(SpeedOf("MG0001.mg"), 3675);
+    EXPECT_EQ(SpeedOf("MG0002.mg"), 3675);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("波速 3675 m/s 已写入 2 个文件")));
+    const SiteFile site = ReadSiteFile(m_dir.path());
+    ASSERT_TRUE(site.calibration.has_value());
+    EXPECT_EQ(site.calibration->waveSpeed, 3675);
+    EXPECT_EQ(site.calibration->previousWaveSpeed, 3500);
+    EXPECT_EQ(site.calibration->file, QStringLiteral("MG0001.mg"));
+
+    // The old speed one click away: every file as it was, byte for byte.
+    Calibrate(QString(), CalibrationDialog::Choice::Restore);
+    EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0001.mg")), original);
+    EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0002.mg")), original);
+    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_FALSE(ReadSiteFile(m_dir.path()).calibration.has_value());
+}
+
+TEST_F(CalibrationTest, NothingIsAppliedWithoutASpeed)
+{
+    Calibrate(QStringLiteral("0.01"), CalibrationDialog::Choice::Folder); // 10 m/s: refused
+    EXPECT_FALSE(shownSpeed.has_value());
+    EXPECT_EQ(SpeedOf("MG0001.mg"), 3500);
+    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+} // namespace
+} // namespace rovana
