@@ -113,24 +113,32 @@ std::vector<Section> Design(const ChainSettings& s, int sampleIntervalUs)
 }
 
 // Runs the cascade over `x` in place, each section starting in the steady state that a
-// constant input equal to x[0] would have left.
+// constant input equal to x[0] would have left. Each sample goes through every section
+// before the next one, so that the sections' updates overlap in the processor.
 void RunCascade(const std::vector<Section>& sections, std::vector<double>& x)
 {
     if (x.empty())
         return;
-    for (const Section& s : sections) {
-        const double u = x.front();
-        const double dc = (s.b0 + s.b1 + s.b2) / (1.0 + s.a1 + s.a2);
-        const double y = dc * u;
-        double z2 = s.b2 * u - s.a2 * y;
-        double z1 = s.b1 * u - s.a1 * y + z2;
-        for (double& v : x) {
-            const double in = v;
-            const double out = s.b0 * in + z1;
-            z1 = s.b1 * in - s.a1 * out + z2;
-            z2 = s.b2 * in - s.a2 * out;
-            v = out;
+    const std::size_t count = sections.size();
+    std::vector<double> z1(count), z2(count);
+    double u = x.front();
+    for (std::size_t k = 0; k < count; ++k) {
+        const Section& s = sections[k];
+        const double y = (s.b0 + s.b1 + s.b2) / (1.0 + s.a1 + s.a2) * u;
+        z2[k] = s.b2 * u - s.a2 * y;
+        z1[k] = s.b1 * u - s.a1 * y + z2[k];
+        u = y;
+    }
+    for (double& v : x) {
+        double in = v;
+        for (std::size_t k = 0; k < count; ++k) {
+            const Section& s = sections[k];
+            const double out = s.b0 * in + z1[k];
+            z1[k] = s.b1 * in - s.a1 * out + z2[k];
+            z2[k] = s.b2 * in - s.a2 * out;
+            in = out;
         }
+        v = in;
     }
 }
 
@@ -160,10 +168,19 @@ void Amplify(const ChainSettings& s, std::size_t blow, int sampleIntervalUs, int
     // Samples per design two-way time.
     const double design = 2.0 * designLength / waveSpeed / (sampleIntervalUs * 1e-6);
     const double g = s.gainAtDesign;
-    const double logG = std::log(g);
+    if (s.gain == GainKind::Linear) {
+        for (std::size_t i = blow; i < x.size(); ++i)
+            x[i] *= 1.0 + (g - 1.0) * (static_cast<double>(i - blow) / design);
+        return;
+    }
+    // G^(t / T) by a constant ratio per sample, restarted exactly every 256 samples.
+    const double logG = std::log(g), step = std::exp(logG / design);
+    double factor = 1.0;
     for (std::size_t i = blow; i < x.size(); ++i) {
-        const double depth = static_cast<double>(i - blow) / design;
-        x[i] *= s.gain == GainKind::Linear ? 1.0 + (g - 1.0) * depth : std::exp(logG * depth);
+        if ((i - blow) % 256 == 0)
+            factor = std::exp(logG * (static_cast<double>(i - blow) / design));
+        x[i] *= factor;
+        factor *= step;
     }
 }
 
