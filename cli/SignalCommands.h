@@ -14,4 +14,8 @@ int RunSpectrum(const QStringList& args, std::ostream& out, std::ostream& err);
 // the raw copy, as a JSON array of three arrays.
 int RunFilter(const QStringList& args, std::ostream& out, std::ostream& err);
 
+// `process [options] FILE.mg`: per channel, samples 0..2047 after the processing chain
+// (signal/ProcessingChain.h) ran on the raw samples, as a JSON array of three arrays.
+int RunProcess(const QStringList& args, std::ostream& out, std::ostream& err);
+
 } // namespace rovana::cli

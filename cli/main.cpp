@@ -29,6 +29,7 @@ constexpr Subcommand kSubcommands[] = {
     {"info", rovana::cli::RunInfo},
     {"spectrum", rovana::cli::RunSpectrum},
     {"filter", rovana::cli::RunFilter},
+    {"process", rovana::cli::RunProcess},
     {"sheet", rovana::cli::RunSheet},
     {"summary", rovana::cli::RunSummary},
     {"pick", rovana::cli::RunPick},
@@ -46,6 +47,10 @@ const char kHelp[] =
     "                    peakFrequency 与 binWidth（Hz）、spectrum（频谱缓冲区 2048 项）、\n"
     "                    phase（N 个相位，整度）\n"
     "  filter FILE.mg    以 JSON 数组输出三个通道低通滤波后的显示样本 0..2047\n"
+    "  process [--lowpass HZ | --highpass HZ | --bandpass LOW-HIGH] [--order N]\n"
+    "          [--gain exp:G | --gain linear:G] FILE.mg\n"
+    "                    以 JSON 数组输出三个通道经信号处理（去均值、零相位 Butterworth\n"
+    "                    滤波、按深度放大）后的样本 0..2047\n"
     "  sheet --pdf OUT.pdf FILE.mg...\n"
     "                    每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF；\n"
     "                    无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n"

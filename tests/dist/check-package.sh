@@ -80,7 +80,7 @@ done
 man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/rovana-cli.1.gz" 2>&1 >/dev/null)
 [[ -z "$man_warnings" ]] || fail "manual page: $man_warnings"
 man_text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/man1/rovana-cli.1.gz" 2>/dev/null)
-for sub in info spectrum filter sheet summary pick; do
+for sub in info spectrum filter process sheet summary pick; do
     grep -Eq "^ +$sub " <<<"$man_text" || fail "manual page does not describe '$sub'"
 done
 "$root/usr/bin/rovana-cli" --help >/dev/null || fail "the installed rovana-cli --help exits with $?"

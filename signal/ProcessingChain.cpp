@@ -1,0 +1,301 @@
+#include "ProcessingChain.h"
+
+#include "Saturate.h"
+
+#include <liquid/liquid.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+namespace rovana::processing {
+namespace {
+
+constexpr std::size_t kOffsetWindow = 64; // samples that give the offset and the noise
+constexpr double kBlowSnr = 6.0;          // the blow against the noise's deviation
+constexpr double kBlowShareOfPeak = 0.05; // ... and against the largest distance
+
+// One second-order section, a0 = 1, run in transposed direct form II.
+struct Section
+{
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+};
+
+// The shortest decimal without an exponent that reads back as `value` ("600000", "2.5").
+std::string Num(double value)
+{
+    std::array<char, 400> buf{};
+    const auto r =
+        std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed);
+    return std::string(buf.data(), r.ptr);
+}
+
+// "%1" in `text` replaced by `a`, "%2" by `b`.
+std::string Fill(std::string text, const std::string& a, const std::string& b = {})
+{
+    if (const auto p = text.find("%1"); p != std::string::npos)
+        text.replace(p, 2, a);
+    if (const auto p = text.find("%2"); p != std::string::npos)
+        text.replace(p, 2, b);
+    return text;
+}
+
+bool GainOn(const ChainSettings& s)
+{
+    return s.enabled && s.gain != GainKind::None;
+}
+
+bool FilterOn(const ChainSettings& s)
+{
+    return s.enabled && s.filter != FilterKind::None;
+}
+
+std::string CheckCutOff(double hz, double halfRate)
+{
+    if (!(hz > 0))
+        return Fill("截止频率 %1 Hz 必须大于 0", Num(hz));
+    if (!(hz < halfRate))
+        return Fill("截止频率 %1 Hz 不低于采样频率的一半 %2 Hz", Num(hz), Num(halfRate));
+    return {};
+}
+
+std::string CheckFilter(const ChainSettings& s, int sampleIntervalUs)
+{
+    if (sampleIntervalUs <= 0)
+        return Fill("采样间隔 %1 µs 无效，无法滤波", Num(sampleIntervalUs));
+    if (s.order < kMinOrder || s.order > kMaxOrder)
+        return Fill("滤波器阶数 %1 不在 2..8 之间", Num(s.order));
+    const double halfRate = 500000.0 / sampleIntervalUs;
+    std::string why;
+    if (s.filter != FilterKind::LowPass)
+        why = CheckCutOff(s.lowHz, halfRate);
+    if (why.empty() && s.filter != FilterKind::HighPass)
+        why = CheckCutOff(s.highHz, halfRate);
+    if (why.empty() && s.filter == FilterKind::BandPass && !(s.lowHz < s.highHz))
+        why = Fill("带通的下限 %1 Hz 必须低于上限 %2 Hz", Num(s.lowHz), Num(s.highHz));
+    return why;
+}
+
+// The sections of the Butterworth filter, designed by liquid-dsp. Cut-offs are fractions
+// of the sampling rate. liquid's band-pass takes the lower edge and the centre frequency
+// of its low-pass to band-pass transform, cos(2 pi f0) = cos(pi (fh + fl)) / cos(pi (fh - fl)).
+std::vector<Section> Design(const ChainSettings& s, int sampleIntervalUs)
+{
+    const double rate = 1e6 / sampleIntervalUs;
+    const double low = s.lowHz / rate, high = s.highHz / rate;
+    const auto order = static_cast<unsigned>(s.order);
+    liquid_iirdes_bandtype band = LIQUID_IIRDES_LOWPASS;
+    double fc = high, f0 = 0;
+    std::size_t count = (order + 1) / 2;
+    if (s.filter == FilterKind::HighPass) {
+        band = LIQUID_IIRDES_HIGHPASS;
+        fc = low;
+    } else if (s.filter == FilterKind::BandPass) {
+        band = LIQUID_IIRDES_BANDPASS;
+        fc = low;
+        const double pi = std::numbers::pi;
+        f0 = std::acos(std::cos(pi * (high + low)) / std::cos(pi * (high - low))) / (2 * pi);
+        count = order; // the transform doubles the poles
+    }
+    std::vector<float> b(3 * count), a(3 * count);
+    if (liquid_iirdes(LIQUID_IIRDES_BUTTER, band, LIQUID_IIRDES_SOS, order, static_cast<float>(fc),
+                      static_cast<float>(f0), 1.0f, 60.0f, b.data(), a.data()) != 0)
+        return {};
+    std::vector<Section> sections(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const double a0 = a[3 * k];
+        sections[k] = {b[3 * k] / a0, b[3 * k + 1] / a0, b[3 * k + 2] / a0, a[3 * k + 1] / a0,
+                       a[3 * k + 2] / a0};
+    }
+    return sections;
+}
+
+// Runs the cascade over `x` in place, each section starting in the steady state that a
+// constant input equal to x[0] would have left. Each sample goes through every section
+// before the next one, so that the sections' updates overlap in the processor.
+void RunCascade(const std::vector<Section>& sections, std::vector<double>& x)
+{
+    if (x.empty())
+        return;
+    const std::size_t count = sections.size();
+    std::vector<double> z1(count), z2(count);
+    double u = x.front();
+    for (std::size_t k = 0; k < count; ++k) {
+        const Section& s = sections[k];
+        const double y = (s.b0 + s.b1 + s.b2) / (1.0 + s.a1 + s.a2) * u;
+        z2[k] = s.b2 * u - s.a2 * y;
+        z1[k] = s.b1 * u - s.a1 * y + z2[k];
+        u = y;
+    }
+    for (double& v : x) {
+        double in = v;
+        for (std::size_t k = 0; k < count; ++k) {
+            const Section& s = sections[k];
+            const double out = s.b0 * in + z1[k];
+            z1[k] = s.b1 * in - s.a1 * out + z2[k];
+            z2[k] = s.b2 * in - s.a2 * out;
+            in = out;
+        }
+        v = in;
+    }
+}
+
+// Forward and backward over the signal with odd reflections at both ends.
+void ZeroPhase(const std::vector<Section>& sections, std::vector<double>& x)
+{
+    const std::size_t n = x.size();
+    if (n == 0 || sections.empty())
+        return;
+    const std::size_t pad = std::min(3 * (2 * sections.size() + 1), n - 1);
+    std::vector<double> ext(n + 2 * pad);
+    for (std::size_t k = 0; k < pad; ++k) {
+        ext[k] = 2 * x.front() - x[pad - k];
+        ext[pad + n + k] = 2 * x.back() - x[n - 2 - k];
+    }
+    std::copy(x.begin(), x.end(), ext.begin() + static_cast<std::ptrdiff_t>(pad));
+    RunCascade(sections, ext);
+    std::reverse(ext.begin(), ext.end());
+    RunCascade(sections, ext);
+    std::reverse(ext.begin(), ext.end());
+    std::copy_n(ext.begin() + static_cast<std::ptrdiff_t>(pad), n, x.begin());
+}
+
+void Amplify(const ChainSettings& s, std::size_t blow, int sampleIntervalUs, int waveSpeed,
+             double designLength, std::vector<double>& x)
+{
+    // Samples per design two-way time.
+    const double design = 2.0 * designLength / waveSpeed / (sampleIntervalUs * 1e-6);
+    const double g = s.gainAtDesign;
+    if (s.gain == GainKind::Linear) {
+        for (std::size_t i = blow; i < x.size(); ++i)
+            x[i] *= 1.0 + (g - 1.0) * (static_cast<double>(i - blow) / design);
+        return;
+    }
+    // G^(t / T) by a constant ratio per sample, restarted exactly every 256 samples.
+    const double logG = std::log(g), step = std::exp(logG / design);
+    double factor = 1.0;
+    for (std::size_t i = blow; i < x.size(); ++i) {
+        if ((i - blow) % 256 == 0)
+            factor = std::exp(logG * (static_cast<double>(i - blow) / design));
+        x[i] *= factor;
+        factor *= step;
+    }
+}
+
+} // namespace
+
+bool IsChainOff(const ChainSettings& settings)
+{
+    return !FilterOn(settings) && !GainOn(settings);
+}
+
+std::string CheckSettings(const ChainSettings& settings, int sampleIntervalUs)
+{
+    if (FilterOn(settings)) {
+        if (std::string why = CheckFilter(settings, sampleIntervalUs); !why.empty())
+            return why;
+    }
+    if (GainOn(settings)) {
+        if (sampleIntervalUs <= 0)
+            return Fill("采样间隔 %1 µs 无效，无法放大", Num(sampleIntervalUs));
+        const double g = settings.gainAtDesign;
+        if (!(g >= kMinGain && g <= kMaxGain))
+            return Fill("放大倍数 %1 不在 1..100 之间", Num(g));
+    }
+    return {};
+}
+
+std::string CheckGainBasis(const ChainSettings& settings, int waveSpeed, double designLength)
+{
+    if (!GainOn(settings) || (waveSpeed > 0 && designLength > 0 && std::isfinite(designLength)))
+        return {};
+    return Fill("放大需要有效的波速与设计长度（波速 %1 m/s，设计长度 %2 m）", Num(waveSpeed),
+                Num(designLength));
+}
+
+std::size_t FindBlow(std::span<const std::int16_t> samples)
+{
+    if (samples.empty())
+        return 0;
+    const std::size_t window = std::min(kOffsetWindow, samples.size());
+    std::vector<double> head(samples.begin(),
+                             samples.begin() + static_cast<std::ptrdiff_t>(window));
+    const auto middle = head.begin() + static_cast<std::ptrdiff_t>(window / 2);
+    std::nth_element(head.begin(), middle, head.end());
+    const double offset = *middle;
+    for (std::size_t i = 0; i < window; ++i)
+        head[i] = std::abs(samples[i] - offset);
+    std::nth_element(head.begin(), middle, head.end());
+    const double noise = 1.4826 * *middle;
+    double peak = 0;
+    for (const std::int16_t v : samples)
+        peak = std::max(peak, std::abs(v - offset));
+    const double threshold = std::max(kBlowSnr * noise, kBlowShareOfPeak * peak);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i] - offset) > threshold)
+            return i;
+    }
+    return 0;
+}
+
+std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sampleIntervalUs,
+                               int waveSpeed, double designLength, const ChainSettings& settings)
+{
+    std::vector<double> x(samples.begin(), samples.end());
+    if (IsChainOff(settings) || x.empty())
+        return x;
+    const std::size_t blow = FindBlow(samples);
+    if (blow > 0) {
+        double sum = 0;
+        for (std::size_t i = 0; i < blow; ++i)
+            sum += x[i];
+        const double mean = sum / static_cast<double>(blow);
+        for (double& v : x)
+            v -= mean;
+    }
+    if (FilterOn(settings) && CheckFilter(settings, sampleIntervalUs).empty())
+        ZeroPhase(Design(settings, sampleIntervalUs), x);
+    if (GainOn(settings) && CheckSettings(settings, sampleIntervalUs).empty() &&
+        CheckGainBasis(settings, waveSpeed, designLength).empty())
+        Amplify(settings, blow, sampleIntervalUs, waveSpeed, designLength, x);
+    return x;
+}
+
+void ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out)
+{
+    const std::size_t n = std::min(in.size(), out.size());
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = TruncToInt16(static_cast<float>(in[i]));
+}
+
+std::string DescribeChain(const ChainSettings& settings)
+{
+    std::string text = "信号处理: ";
+    if (IsChainOff(settings))
+        return text + "无";
+    if (FilterOn(settings)) {
+        switch (settings.filter) {
+        case FilterKind::LowPass:
+            text += "低通 " + Num(settings.highHz);
+            break;
+        case FilterKind::HighPass:
+            text += "高通 " + Num(settings.lowHz);
+            break;
+        default:
+            text += "带通 " + Num(settings.lowHz) + "–" + Num(settings.highHz);
+            break;
+        }
+        text += " Hz " + Num(settings.order) + "阶";
+        if (GainOn(settings))
+            text += ", ";
+    }
+    if (GainOn(settings)) {
+        text += settings.gain == GainKind::Linear ? "线性放大 ×" : "指数放大 ×";
+        text += Num(settings.gainAtDesign);
+    }
+    return text;
+}
+
+} // namespace rovana::processing

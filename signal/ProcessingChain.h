@@ -1,0 +1,90 @@
+#pragma once
+
+// The signal processing chain of one channel: offset removal, a zero-phase Butterworth
+// filter designed by liquid-dsp, and amplification that grows with depth. Standard
+// library and liquid-dsp only: no Qt here.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace rovana::processing {
+
+enum class FilterKind
+{
+    None,
+    LowPass,
+    HighPass,
+    BandPass
+};
+
+enum class GainKind
+{
+    None,
+    Linear,
+    Exponential
+};
+
+struct ChainSettings
+{
+    bool enabled = false;
+    FilterKind filter = FilterKind::None;
+    int order = 4;                // 2..8; a band-pass has twice as many poles
+    double lowHz = 0, highHz = 0; // low-pass: highHz; high-pass: lowHz; band-pass: both
+    GainKind gain = GainKind::None;
+    double gainAtDesign = 1.0; // 1..100, reached at the design length's two-way time
+};
+
+inline constexpr int kMinOrder = 2;
+inline constexpr int kMaxOrder = 8;
+inline constexpr double kMinGain = 1.0;
+inline constexpr double kMaxGain = 100.0;
+
+// True when the chain changes nothing: switched off, or neither a filter nor a gain.
+bool IsChainOff(const ChainSettings& settings);
+
+// What is wrong with the settings for this sampling interval (µs), in the program's
+// Chinese words, or empty. Only the parts in use are checked; a chain that is off is
+// always right. Order 2..8; cut-offs above 0 and below half the sampling rate; band-pass
+// low below high; gain 1..100; the sampling interval above 0.
+std::string CheckSettings(const ChainSettings& settings, int sampleIntervalUs);
+
+// What keeps the amplification from being computed ("放大需要有效的波速与设计长度"), or
+// empty; only asked when the settings amplify.
+std::string CheckGainBasis(const ChainSettings& settings, int waveSpeed, double designLength);
+
+// The blow: the first sample whose distance from the offset exceeds the larger of six
+// times the noise and a twentieth of the largest distance. The offset is the median of
+// the first 64 samples (all when fewer), the noise 1.4826 times the median distance of
+// those samples from it (a robust standard deviation). Nothing above the threshold (a
+// silent channel) gives 0.
+std::size_t FindBlow(std::span<const std::int16_t> samples);
+
+// The chain on one channel, in this order:
+//  1. the mean of the samples before the blow is subtracted from every sample (nothing when
+//     the blow is sample 0);
+//  2. the Butterworth filter runs forward, then backward (zero phase): the cut-off is each
+//     pass's −3 dB point, so the whole is −6 dB there. Each end is extended by its odd
+//     reflection (3 × (2 × sections + 1) samples, at most the record less one) and every
+//     section starts in the steady state of the extension's first sample, so a constant or
+//     a ramp at the edges does not ring;
+//  3. from the blow on, each sample is multiplied by a gain that is 1 at the blow and
+//     `gainAtDesign` at the design length's two-way time T = 2 * designLength / waveSpeed:
+//     linear 1 + (G − 1) t / T, exponential G^(t / T); the law goes on past T. Samples
+//     before the blow keep gain 1.
+// A chain that is off returns the input exactly. Settings that CheckSettings or
+// CheckGainBasis refuse leave out the part they concern (no filter, no gain).
+std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sampleIntervalUs,
+                               int waveSpeed, double designLength, const ChainSettings& settings);
+
+// The chain's output as a display buffer holds it: truncated toward zero and limited to
+// the int16 range, as the display filter does. Writes min(in, out) entries.
+void ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out);
+
+// One line for a sheet: "信号处理: 带通 100–3000 Hz 4阶, 指数放大 ×8"; "信号处理: 无" when
+// the chain is off.
+std::string DescribeChain(const ChainSettings& settings);
+
+} // namespace rovana::processing
