@@ -7,6 +7,7 @@
 #include "ResultSave.h"
 #include "SiteWaveSpeed.h"
 #include "TestFiles.h"
+#include "site/MarkedFile.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -16,25 +17,13 @@
 namespace rovana {
 namespace {
 
-// SampleRecord (10 µs, 3500 m/s) with end 20, free end 49 and bottom 220 on channel 1.
-QByteArray Marked()
-{
-    QByteArray bytes = ComposeInstrumentFile(test::SampleRecord());
-    TestRecord r;
-    EXPECT_TRUE(r.LoadFromBytes(bytes));
-    r.m_nMarkers[0] = {20, 49, 220, 0, 0};
-    r.m_nGrade[0] = 0;
-    PatchResults(bytes, AnalysisAtWaveSpeed(r, 3500));
-    return bytes;
-}
-
 class CalibrationTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         for (const char* name : {"MG0001.mg", "MG0002.mg"})
-            ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name), Marked()));
+            ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name), test::MarkedFile()));
         view.m_strFolder = m_dir.path();
         view.m_strCurPath = m_dir.filePath("MG0001.mg");
         ASSERT_TRUE(view.m_CurData.Load(view.m_strCurPath));

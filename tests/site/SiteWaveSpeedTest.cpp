@@ -8,6 +8,7 @@
 #include "PosixTestSupport.h"
 #include "ResultSave.h"
 #include "TestFiles.h"
+#include "site/MarkedFile.h"
 
 #include <QTemporaryDir>
 
@@ -16,23 +17,10 @@
 namespace rovana {
 namespace {
 
-// SampleRecord (10 µs, 3500 m/s, design 3.50 m) with end 20, free end 49 and bottom 220 on
-// channel 1, graded A.
-QByteArray MarkedFile()
-{
-    QByteArray bytes = ComposeInstrumentFile(test::SampleRecord());
-    TestRecord r;
-    EXPECT_TRUE(r.LoadFromBytes(bytes));
-    r.m_nMarkers[0] = {20, 49, 220, 0, 0};
-    r.m_nGrade[0] = 0;
-    PatchResults(bytes, AnalysisAtWaveSpeed(r, 3500));
-    return bytes;
-}
-
 TEST(SiteWaveSpeedTest, CalibrationGivesTheSpeedOfTheKnownLengthOrSaysWhyNot)
 {
     TestRecord r;
-    ASSERT_TRUE(r.LoadFromBytes(MarkedFile()));
+    ASSERT_TRUE(r.LoadFromBytes(test::MarkedFile()));
     const struct
     {
         int channel;
@@ -60,7 +48,7 @@ TEST(SiteWaveSpeedTest, CalibrationGivesTheSpeedOfTheKnownLengthOrSaysWhyNot)
 
 TEST(SiteWaveSpeedTest, TheSameSpeedWritesTheSameBytes)
 {
-    const QByteArray bytes = MarkedFile();
+    const QByteArray bytes = test::MarkedFile();
     TestRecord r;
     ASSERT_TRUE(r.LoadFromBytes(bytes));
     QByteArray again = bytes;
@@ -73,7 +61,7 @@ TEST(SiteWaveSpeedTest, TheSameSpeedWritesTheSameBytes)
 TEST(SiteWaveSpeedTest, AFileThatCannotBeWrittenStaysAsItWasAndIsListed)
 {
     QTemporaryDir dir;
-    const QByteArray marked = MarkedFile();
+    const QByteArray marked = test::MarkedFile();
     const QStringList files = {dir.filePath("a.mg"), dir.filePath("b.mg"), dir.filePath("c.mg")};
     ASSERT_TRUE(test::WriteBytes(files[0], marked));
     ASSERT_TRUE(test::WriteBytes(files[1], marked + QByteArray(4000, '\0')));
