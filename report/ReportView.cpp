@@ -92,7 +92,14 @@ void ReportView::DistributeChannel(int c)
     std::copy_n(d.m_nSamples[c].begin(), v.m_nRaw.size(), v.m_nRaw.begin());
 
     DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
-    if (display.m_bFilter == 1)
+    const std::span<const std::int16_t> valid(v.m_nRaw.data(),
+                                              static_cast<std::size_t>(UsableSampleCount(d)));
+    if (!processing::IsChainOff(m_Chain))
+        processing::ToDisplaySamples(processing::ApplyChain(valid, d.m_nSampleInterval,
+                                                            d.m_nWaveSpeed, d.m_fDesignLength,
+                                                            m_Chain),
+                                     v.m_nWave);
+    else if (display.m_bFilter == 1)
         LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, UsableSampleCount(d));
     else
         std::copy(v.m_nRaw.begin(), v.m_nRaw.end(), v.m_nWave.begin());

@@ -2,6 +2,7 @@
 
 #include "ChannelViewHost.h"
 #include "DisplaySettings.h"
+#include "ProcessingChain.h"
 #include "ReportOptions.h"
 #include "TestRecord.h"
 
@@ -132,6 +133,14 @@ public:
     std::array<ChannelView*, 3> m_pChannelView{};
     int m_nActiveChannel = -1;
     ReportOptions m_ReportOptions;
+    // The folder's processing chain; when it changes anything, the time-domain traces show
+    // its output instead of the low-pass filter's.
+    processing::ChainSettings m_Chain;
+    // Takes the folder's chain from its site file (after a load from another folder).
+    void ReadSiteProcessing();
+    // Applies `chain` to every channel view now and keeps it in the folder's site file;
+    // false when the folder cannot be written (the chain then holds for this run).
+    bool SetProcessing(const processing::ChainSettings& chain);
     int m_nPageCount = 0;
 
 protected:

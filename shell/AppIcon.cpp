@@ -85,6 +85,8 @@ QIcon ToolbarIcon(int id)
         return QIcon::fromTheme(QStringLiteral("document-print"), LetterIcon(QStringLiteral("P")));
     case ID_AUTO_PICK:
         return QIcon::fromTheme(QStringLiteral("edit-find"), LetterIcon(QStringLiteral("A")));
+    case ID_VIEW_PROCESSING:
+        return LetterIcon(QStringLiteral("F"));
     case ID_APP_ABOUT:
         return QIcon::fromTheme(QStringLiteral("help-about"),
                                 s->standardIcon(QStyle::SP_MessageBoxQuestion));

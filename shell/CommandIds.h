@@ -30,9 +30,10 @@ inline constexpr int ID_TOOL_PRINT_SETUP = 32827;   // tooltip "打印设置", s
 inline constexpr int ID_TOOL_PRINT_PREVIEW = 32826; // tooltip "打印预览"
 
 // View menu toggles.
-inline constexpr int ID_VIEW_FILTER = 32843;   // "滤    波"
-inline constexpr int ID_VIEW_FILL = 32845;     // "填    充"
-inline constexpr int ID_VIEW_COMPRESS = 32854; // "压    缩"
+inline constexpr int ID_VIEW_FILTER = 32843;     // "滤    波"
+inline constexpr int ID_VIEW_FILL = 32845;       // "填    充"
+inline constexpr int ID_VIEW_COMPRESS = 32854;   // "压    缩"
+inline constexpr int ID_VIEW_PROCESSING = 32873; // "信号处理...", toolbar
 
 // Accelerator-only commands of the display-mode keys.
 inline constexpr int ID_KEY_TIMEDOMAIN = 32819; // F7, same as 32795

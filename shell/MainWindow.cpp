@@ -8,10 +8,12 @@
 #include "FileTree.h"
 #include "LowPass.h"
 #include "MainSplitter.h"
+#include "ProcessingDialog.h"
 #include "ProgramMessage.h"
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
 #include "ReportView.h"
+#include "SiteFile.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
 #include "ViewCommands.h"
@@ -113,6 +115,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(),
                                             QStringLiteral(" Files (*.mg);;All Files (*)"));
     };
+    m_fnRunProcessing = [](ProcessingDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
     m_fnAskUnsaved = [this](const QString& testName) {
         QMessageBox box(QMessageBox::Warning, kCaption,
                         QStringLiteral("是否保存对 %1 的修改？").arg(testName),
@@ -253,6 +256,13 @@ void MainWindow::CreateActions()
             m_pReportView->m_pChannelView[c]->OnCommand(ID_AUTO_PICK);
     });
 
+    // The site's processing chain.
+    a = AddAction(ID_VIEW_PROCESSING, QStringLiteral("信号处理..."));
+    a->setToolTip(QStringLiteral("信号处理"));
+    a->setStatusTip(QStringLiteral("设置本文件夹全部测试的滤波与随深度放大"));
+    a->setIcon(ToolbarIcon(ID_VIEW_PROCESSING));
+    connect(a, &QAction::triggered, this, &MainWindow::OnViewProcessing);
+
     // Help.
     a = AddAction(ID_APP_ABOUT, QStringLiteral("关于Veltra-Orvik(&A)..."));
     a->setToolTip(QStringLiteral("关于"));
@@ -299,6 +309,7 @@ void MainWindow::CreateMenus()
     view->addAction(Action(ID_VIEW_COMPRESS));
     view->addSeparator();
     view->addAction(Action(ID_AUTO_PICK));
+    view->addAction(Action(ID_VIEW_PROCESSING));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->addAction(Action(ID_APP_ABOUT));
@@ -322,6 +333,7 @@ void MainWindow::CreateToolBar()
     m_wndToolBar->addAction(Action(ID_FILE_PRINT));
     m_wndToolBar->addAction(Action(ID_FILE_SITE_SUMMARY));
     m_wndToolBar->addAction(Action(ID_AUTO_PICK));
+    m_wndToolBar->addAction(Action(ID_VIEW_PROCESSING));
     m_wndToolBar->addAction(Action(ID_APP_ABOUT));
 }
 
@@ -413,7 +425,7 @@ void MainWindow::UpdateCommandUI()
     Action(ID_VIEW_FILL)->setChecked(m_bFill == 1);
     Action(ID_VIEW_COMPRESS)->setChecked(m_bCompress == 1);
     for (int id : {ID_FILE_SAVE, ID_FILE_PRINT_SETUP, ID_FILE_SAVE_PICTURE, ID_TOOL_PRINT_SETUP,
-                   ID_AUTO_PICK})
+                   ID_AUTO_PICK, ID_VIEW_PROCESSING})
         Action(id)->setEnabled(m_bFileLoaded == 1);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
         Action(id)->setEnabled(m_bPrintList == 1);
@@ -683,6 +695,9 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     if (m_pRecentFiles && entrance != LoadEntrance::Document)
         m_pRecentFiles->Add(path);
     SetFileLoaded(1);
+    // A test of another folder is shown with that site's processing.
+    if (folder != draw.m_strFolder)
+        draw.m_Chain = ReadSiteFile(folder).chain;
     ShowLoadedRecord(entrance != LoadEntrance::Document);
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
@@ -690,6 +705,19 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     draw.MarkSaved();
     draw.RepaintAll();
     return true;
+}
+
+void MainWindow::OnViewProcessing()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded != 1)
+        return;
+    ProcessingDialog dialog(draw.m_Chain, draw.m_CurData.m_nSampleInterval, this);
+    if (!m_fnRunProcessing(dialog))
+        return;
+    if (!draw.SetProcessing(dialog.Settings()))
+        SetStatusPane(ID_SEPARATOR,
+                      QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效"));
 }
 
 bool MainWindow::MaybeSaveChanges()

@@ -19,6 +19,8 @@ class QToolBar;
 
 namespace rovana {
 
+class ProcessingDialog;
+
 class ReportView;
 class FileTree;
 class EvaluationPanel;
@@ -124,6 +126,9 @@ public:
     void OnAppAbout();              // 57664
     void OnReportSettingsup();      // 57606 and 32827: the report settings dialog
     void OnSiteSummary();           // 32860: the summary window of the tree's folder
+    void OnViewProcessing();        // 32873: "信号处理", the folder's processing chain
+    // How the processing dialog is run: true for OK. Tests set the settings instead.
+    std::function<bool(ProcessingDialog&)> m_fnRunProcessing;
 
     // The tree-click entrance with the clicked item's full path.
     void LoadFromTree(const QString& path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessingChain.h"
 #include "SafeFileWriter.h"
 
 #include <QJsonObject>
@@ -28,7 +29,8 @@ struct SiteCalibration
 struct SiteFile
 {
     std::optional<SiteCalibration> calibration;
-    QJsonObject other; // keys this program does not read, kept as they were
+    processing::ChainSettings chain; // applied to every time-domain trace of the folder
+    QJsonObject other;               // keys this program does not read, kept as they were
 };
 
 // The folder's site file; defaults when there is none. A file that is not this program's

@@ -92,7 +92,8 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {32845, QStringLiteral("填    充")},
                                                  {32854, QStringLiteral("压    缩")},
                                                  {-1, {}},
-                                                 {32870, QStringLiteral("自动识别\tF4")}});
+                                                 {32870, QStringLiteral("自动识别\tF4")},
+                                                 {32873, QStringLiteral("信号处理...")}});
 }
 
 TEST_F(FrameTest, HelpMenuHasTheAboutItem)
@@ -220,9 +221,10 @@ TEST_F(FrameTest, ToolbarButtonsInOrderWithTooltips)
         if (!a->isSeparator())
             tips << a->toolTip();
     }
-    EXPECT_EQ(ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 32860, 32870, 57664}));
+    EXPECT_EQ(
+        ids, (std::vector<int>{57601, 57603, -1, 32827, 32826, 57607, 32860, 32870, 32873, 57664}));
     EXPECT_EQ(tips, (QStringList{"打开", "保存", "打印设置", "打印预览", "打印", "检测结果汇总",
-                                 "自动识别", "关于"}));
+                                 "自动识别", "信号处理", "关于"}));
     EXPECT_EQ(bars[0]->iconSize(), QSize(16, 15));
     // The toolbar buttons follow the same rules as the menu items.
     EXPECT_FALSE(frame->Action(32827)->isEnabled());

@@ -1,5 +1,5 @@
-// The site wave speed from a bolt of known length: this test, the whole folder, or the
-// folder's previous speed back.
+// The site's settings in the report view: the wave speed from a bolt of known length (this
+// test, the whole folder, or the folder's previous speed back) and the processing chain.
 #include "ReportView.h"
 
 #include "CalibrationDialog.h"
@@ -91,6 +91,26 @@ void ReportView::ApplySpeedToFolder(int speed)
     if (result.cancelled)
         lines << QStringLiteral("已取消，其余文件未写入。");
     m_fnMessage(lines.join(QLatin1Char('\n')));
+}
+
+} // namespace rovana
+
+namespace rovana {
+
+void ReportView::ReadSiteProcessing()
+{
+    m_Chain = ReadSiteFile(m_strFolder).chain;
+}
+
+bool ReportView::SetProcessing(const processing::ChainSettings& chain)
+{
+    m_Chain = chain;
+    for (int c = 0; c < kChannelCount; ++c)
+        DistributeChannel(c);
+    RepaintAll();
+    SiteFile site = ReadSiteFile(m_strFolder);
+    site.chain = chain;
+    return static_cast<bool>(WriteSiteFile(m_strFolder, site));
 }
 
 } // namespace rovana
