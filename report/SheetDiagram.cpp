@@ -106,18 +106,19 @@ DefectTextPlace PlaceDefectText(const SheetContext& ctx, const SheetRect& box, i
     return {{x, bandBottom + 1 + std::max(0, (room - height) / 2)}, pt};
 }
 
-void DrawDefect(const SheetContext& ctx, const SheetRect& box, const std::array<int, 5>& m,
-                double px, int X0, int barsRight, SheetDrawList& list)
+void DrawDefect(const SheetContext& ctx, const SheetRect& box, int channel,
+                const std::array<int, 5>& m, double px, int X0, int barsRight, SheetDrawList& list)
 {
     const int h = box.bottom - box.top;
     const SheetRect defect = {Trunc(m[kMarkerDefectStart] * px + X0), box.bottom + (4 * h) / 20,
                               Trunc(m[kMarkerDefectEnd] * px + X0), box.bottom + (7 * h) / 20};
     AddBar(list, SheetItem::Kind::Ellipse, SheetRole::DefectBar, defect, kDefectColor);
 
-    const QString text = DefectRangeText(DefectRange{
-        SheetMarkerLength(ctx.print, m[kMarkerDefectStart], m[kMarkerEnd]),
-        SheetMarkerLength(ctx.print, m[kMarkerDefectEnd], m[kMarkerEnd]),
-        m[kMarkerDefectStart] > m[kMarkerBottom] || m[kMarkerDefectEnd] > m[kMarkerBottom]});
+    // The range the bolt's result holds, as the summary and the command line give it.
+    const auto range = ChannelResultOf(ctx.print, channel).defect;
+    if (!range)
+        return;
+    const QString text = DefectRangeText(*range);
     const int right = std::max({barsRight, defect.left, defect.right});
     const DefectTextPlace place = PlaceDefectText(ctx, box, right, text);
     AddText(list, SheetRole::DefectText, 0, place.at, text, place.pointSize, false);
@@ -243,7 +244,7 @@ void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int chann
            Qt::black);
 
     if (bars.defect)
-        DrawDefect(ctx, box, m, px, X0, right, list);
+        DrawDefect(ctx, box, channel, m, px, X0, right, list);
 }
 
 InterpretationBars BarsToDraw(const TestRecord& print, int channel, double px)
@@ -256,16 +257,6 @@ InterpretationBars BarsToDraw(const TestRecord& print, int channel, double px)
     bars.rod = bars.grout && m[kMarkerEnd] * px > 0;
     bars.defect = bars.rod && m[kMarkerDefectStart] * px > 0 && m[kMarkerDefectEnd] * px > 0;
     return bars;
-}
-
-bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings)
-{
-    const int channel = print.m_nReportChannel;
-    if (channel < 0 || channel >= kChannelCount)
-        return false; // no diagram
-    // Any positive width gives the scale's sign; the page's own width is not needed.
-    constexpr int kAnyWidth = 1000;
-    return BarsToDraw(print, channel, SampleScale(print, settings, kAnyWidth)).defect;
 }
 
 float SheetMarkerLength(const TestRecord& print, int a, int b)

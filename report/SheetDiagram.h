@@ -58,11 +58,6 @@ InterpretationBars BarsToDraw(const TestRecord& print, int channel, double px);
 void DrawInterpretation(const SheetContext& ctx, const SheetRect& box, int channel,
                         SheetDrawList& list);
 
-// Whether the sheet of `print` prints the defect range "缺陷范围:…": it has a diagram
-// (report channel 0..2) and DrawInterpretation draws that channel's defect bar. Only the
-// sign of the bar scale enters, so the answer is the same on every page.
-bool PrintsDefectRange(const TestRecord& print, const SheetSettings& settings);
-
 // Metres between sample indices a and b of the printed record, cut (not rounded) to
 // centimetres (MarkerDistance).
 float SheetMarkerLength(const TestRecord& print, int a, int b);
