@@ -1,5 +1,6 @@
 #include "SheetCommand.h"
 
+#include "ChainOptions.h"
 #include "CliCommon.h"
 #include "NativePath.h"
 #include "OutputTarget.h"
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <ostream>
+#include <string>
 
 namespace rovana::cli {
 
@@ -19,21 +21,27 @@ const char kUsage[] = "用法: rovana-cli sheet --pdf OUT.pdf FILE.mg...\n"
                       "每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF。\n"
                       "OUT.pdf 不能是输入文件之一，不能以 .mg 结尾，已存在时必须是普通文件；\n"
                       "PDF 先写入同一文件夹中的临时文件，完整写入后才替换 OUT.pdf。\n"
-                      "无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n";
+                      "无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n"
+                      "波形按文件所在文件夹的信号处理设置绘制（与程序相同），并在波形下注明。\n";
 
 struct SheetArguments
 {
     QString pdf;
     QStringList files;
+    ChainChoice chain;
 };
 
 // The PDF path after --pdf and at least one test file; a usage message otherwise.
 QString ParseSheetArguments(const QStringList& args, SheetArguments& parsed)
 {
     bool options = true;
-    for (int i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString why;
         if (options && args[i] == QLatin1String("--")) {
             options = false;
+        } else if (options && ReadChainOption(args, i, parsed.chain, why)) {
+            if (!why.isEmpty())
+                return why;
         } else if (options && args[i] == QLatin1String("--pdf")) {
             if (i + 1 >= args.size() || !parsed.pdf.isEmpty())
                 return QStringLiteral("--pdf 需要且只能给出一个输出文件");
@@ -46,7 +54,7 @@ QString ParseSheetArguments(const QStringList& args, SheetArguments& parsed)
     }
     if (parsed.pdf.isEmpty() || parsed.files.isEmpty())
         return QStringLiteral("需要 --pdf OUT.pdf 和至少一个 .mg 文件");
-    return {};
+    return FinishChainOptions(parsed.chain);
 }
 
 bool StatPath(const QString& path, struct stat& st)
@@ -92,17 +100,21 @@ QString RefuseOutput(const QString& pdf, const QStringList& files)
 
 int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
 {
+    const std::string usage = std::string(kUsage) + kChainOptionsUsage;
     if (WantsHelp(args)) {
-        out << kUsage;
+        out << usage;
         return kExitOk;
     }
     SheetArguments parsed;
     if (const QString why = ParseSheetArguments(args, parsed); !why.isEmpty())
-        return UsageError(err, why, kUsage);
+        return UsageError(err, why, usage.c_str());
     if (const QString why = RefuseOutput(parsed.pdf, parsed.files); !why.isEmpty())
-        return UsageError(err, why, kUsage);
+        return UsageError(err, why, usage.c_str());
 
-    const sheet::SheetPdfResult result = sheet::WriteSheetPdf(parsed.pdf, parsed.files);
+    const sheet::SheetPdfResult result =
+        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed](const QString& file) {
+            return ChainFor(parsed.chain, file);
+        });
     if (!result.written) {
         err << result.write.message().toStdString() << ": " << parsed.pdf.toStdString();
         if (!result.write.detail.isEmpty())

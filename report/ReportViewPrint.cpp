@@ -47,6 +47,7 @@ sheet::SheetSettings ReportView::ReportSettingstings() const
     for (int c = 0; c < 3; ++c)
         s.channels[c] = {m_pChannelView[c]->m_nMaxAmplitude, m_pChannelView[c]->m_nMagnify};
     s.bCompress = Display().m_bCompress;
+    s.chain = m_Chain; // the print list holds tests of the folder on screen
     return s;
 }
 

@@ -45,6 +45,44 @@ void DrawTimeMarks(const SheetContext& ctx, const SheetRect& box, SheetDrawList&
             QStringLiteral("t(ms)"), kDiagramPointSize, false);
 }
 
+// The processing applied to the trace of the sheet's record: the site's chain less what
+// this record's interval, wave speed or design length refuses.
+processing::ChainSettings TraceChain(const SheetContext& ctx)
+{
+    const TestRecord& d = ctx.print;
+    return processing::AppliedChain(ctx.settings.chain, d.m_nSampleInterval, d.m_nWaveSpeed,
+                                    d.m_fDesignLength);
+}
+
+QString ProcessingText(const SheetContext& ctx)
+{
+    const processing::ChainSettings chain = TraceChain(ctx);
+    return processing::IsChainOff(chain) ? QString()
+                                         : QString::fromStdString(processing::DescribeChain(chain));
+}
+
+// Where "信号处理: …" goes: right-aligned at the bottom of the diagram cell, one "结" from
+// the right edge; empty when the trace is not processed.
+QRect ProcessingLineRect(const SheetContext& ctx, int right, int cellBottom)
+{
+    const QString text = ProcessingText(ctx);
+    if (text.isEmpty())
+        return {};
+    const QSize ext = ctx.measure(text, kProcessingPointSize);
+    const int gap = std::max(1, ctx.measure(QStringLiteral("结"), kDiagramPointSize).width());
+    return {QPoint(right - gap - ext.width(), cellBottom - ext.height() - 2), ext};
+}
+
+// The line tells a reader of the paper that the trace is not the recorded one.
+void DrawProcessingLine(const SheetContext& ctx, const SheetRect& box, int cellBottom,
+                        SheetDrawList& list)
+{
+    const QRect place = ProcessingLineRect(ctx, box.right, cellBottom);
+    if (!place.isEmpty())
+        AddText(list, SheetRole::Processing, 0, place.topLeft(), ProcessingText(ctx),
+                kProcessingPointSize, true); // opaque: a strong processed trace may pass under it
+}
+
 // Gain of sample k of N: f^((k + 1) / N) in single precision, 1 when the gain is off.
 float Gain(int f, int k, int N)
 {
@@ -91,19 +129,32 @@ DefectTextPlace PlaceDefectText(const SheetContext& ctx, const SheetRect& box, i
     const int bandBottom = box.bottom + (8 * h) / 20;
     const int gap = std::max(1, ctx.measure(QStringLiteral("结"), kDiagramPointSize).width());
     const double full = DefectPointSize(ctx.device.dpiY);
+    const int cellBottom = ComputeSheetLayout(ctx, SheetRectangle(ctx.device)).Y5;
+    const QRect processing = ProcessingLineRect(ctx, box.right, cellBottom);
+    const auto clear = [&](QPoint at, double pt) {
+        return !QRect(at, ctx.measure(text, pt)).intersects(processing);
+    };
     const QSize ext = ctx.measure(text, full);
+    // Beside the bars the text ends 8/20 of the diagram's height below the base line, above
+    // the processing line.
     if (barsRight + gap + ext.width() <= box.right - gap && ext.height() <= bandBottom - bandTop)
         return {{barsRight + gap, bandTop + (bandBottom - bandTop - ext.height()) / 2}, full};
 
-    const int cellBottom = ComputeSheetLayout(ctx, SheetRectangle(ctx.device)).Y5;
-    const int room = cellBottom - bandBottom - 2;
-    double pt = full;
-    while (pt > kSmallestDefectPointSize && ctx.measure(text, pt).height() > room)
-        pt -= 1.0;
-    const int cx = ctx.measure(QStringLiteral("结论:"), pt).width();
-    const int x = box.left + ((box.right - box.left) / 6 - cx) / 2;
-    const int height = ctx.measure(text, pt).height();
-    return {{x, bandBottom + 1 + std::max(0, (room - height) / 2)}, pt};
+    // Under the bars, as large as the rest of the cell allows; above the processing line
+    // when the two would meet.
+    const auto under = [&](int room) -> DefectTextPlace {
+        double pt = full;
+        while (pt > kSmallestDefectPointSize && ctx.measure(text, pt).height() > room)
+            pt -= 1.0;
+        const int cx = ctx.measure(QStringLiteral("结论:"), pt).width();
+        const int x = box.left + ((box.right - box.left) / 6 - cx) / 2;
+        const int height = ctx.measure(text, pt).height();
+        return {{x, bandBottom + 1 + std::max(0, (room - height) / 2)}, pt};
+    };
+    const DefectTextPlace place = under(cellBottom - bandBottom - 2);
+    if (clear(place.at, place.pointSize))
+        return place;
+    return under(processing.top() - 1 - bandBottom - 2);
 }
 
 void DrawDefect(const SheetContext& ctx, const SheetRect& box, int channel,
@@ -173,6 +224,7 @@ void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channe
         list[i].clip = {sheet.left, lay.y4, sheet.right, lay.Y5};
     const int barLeft = Trunc(box.left + 0.1 * (box.right - box.left));
     DrawInterpretation(ctx, {barLeft, box.top, box.right, box.bottom}, channel, list);
+    DrawProcessingLine(ctx, box, lay.Y5, list);
 }
 
 void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
@@ -189,7 +241,13 @@ void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel
     const double scale = static_cast<double>(h) / (2.0 * A);
     const double px = TraceScale(ctx.print, ctx.settings, box.right - box.left);
     const int N = UsableSampleCount(ctx.print);
-    const auto& samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
+    auto samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
+    if (const processing::ChainSettings chain = TraceChain(ctx); !processing::IsChainOff(chain))
+        processing::ToDisplaySamples(
+            processing::ApplyChain({samples.data(), static_cast<std::size_t>(N)},
+                                   ctx.print.m_nSampleInterval, ctx.print.m_nWaveSpeed,
+                                   ctx.print.m_fDesignLength, chain),
+            samples);
     const auto y = [&](int k) {
         return static_cast<double>(A - samples[static_cast<std::size_t>(k)] *
                                            Gain(view.nMagnify, k, N)) *

@@ -54,6 +54,7 @@ enum class SheetRole
     RodBar,    // end to bottom
     DefectBar, // defect start to defect end
     DefectText,
+    Processing, // "信号处理: …", what was applied to the trace
     Notice, // the page of a file that cannot be read; tag: line
 };
 

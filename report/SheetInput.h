@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessingChain.h"
 #include "ReportOptions.h"
 #include "TestRecord.h"
 
@@ -40,6 +41,8 @@ struct SheetSettings
     ReportOptions options;
     std::array<ChannelScale, kChannelCount> channels{};
     int bCompress = 1; // the diagram spans 10240 µs when 1, else 2048 µs
+    // The site's processing of the trace; off, the trace is the file's samples as they are.
+    processing::ChainSettings chain;
 };
 
 // One sheet's inputs, passed to every drawing function.
@@ -54,7 +57,8 @@ struct SheetContext
 // Font sizes in points; all text is in the Song face.
 inline constexpr double kTitlePointSize = 20.0;
 inline constexpr double kChannelLabelPointSize = 12.0;
-inline constexpr double kDiagramPointSize = 6.0; // amplitude and time labels, "t(ms)"
+inline constexpr double kDiagramPointSize = 6.0;    // amplitude and time labels, "t(ms)"
+inline constexpr double kProcessingPointSize = 8.0; // "信号处理: …" under the trace
 
 // Body text: headings, tables, conclusion and organisation.
 inline double BodyPointSize(int dpiY)

@@ -57,7 +57,7 @@ SheetSettings SettingsAfterOpening(const TestRecord& opened)
 }
 
 SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
-                             const WriteOptions& options)
+                             const WriteOptions& options, const ChainForFile& chainFor)
 {
     SheetPdfResult result;
     SafeFileWriter file(pdfPath, options);
@@ -81,8 +81,10 @@ SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
             pagesMade = false;
         TestRecord current;
         current.Load(path); // a file that cannot be read gets its page from the render
-        const LoadResult loaded =
-            RenderReportPage(painter, path, printData, SettingsAfterOpening(current));
+        SheetSettings settings = SettingsAfterOpening(current);
+        if (chainFor)
+            settings.chain = chainFor(path);
+        const LoadResult loaded = RenderReportPage(painter, path, printData, settings);
         if (!loaded) {
             result.unreadable.append(path);
             result.messages.append(loaded.message());

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace rovana::sheet {
 
 // The sheet settings right after `opened` was opened in the program and shown: it is the
@@ -22,11 +24,14 @@ struct SheetPdfResult
     QStringList messages;   // for each of them, why
 };
 
+// The processing of each file's trace, by the file's path; none leaves every trace raw.
+using ChainForFile = std::function<processing::ChainSettings(const QString& path)>;
+
 // Writes one A4 portrait sheet at 600 dpi per file, in the given order, into one PDF.
 // The document goes to a temporary file beside `pdfPath` and replaces it only when it
 // was written completely (SafeFileWriter); on any failure an existing file stays as it
 // was. Needs a QGuiApplication (fonts).
 SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
-                             const WriteOptions& options = {});
+                             const WriteOptions& options = {}, const ChainForFile& chainFor = {});
 
 } // namespace rovana::sheet

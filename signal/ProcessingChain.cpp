@@ -240,11 +240,25 @@ std::size_t FindBlow(std::span<const std::int16_t> samples)
     return 0;
 }
 
+ChainSettings AppliedChain(const ChainSettings& settings, int sampleIntervalUs, int waveSpeed,
+                           double designLength)
+{
+    ChainSettings applied = settings;
+    if (FilterOn(settings) && !CheckFilter(settings, sampleIntervalUs).empty())
+        applied.filter = FilterKind::None;
+    if (GainOn(settings) && (!CheckSettings(settings, sampleIntervalUs).empty() ||
+                             !CheckGainBasis(settings, waveSpeed, designLength).empty()))
+        applied.gain = GainKind::None;
+    applied.enabled = settings.enabled && !IsChainOff(applied);
+    return applied;
+}
+
 std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sampleIntervalUs,
                                int waveSpeed, double designLength, const ChainSettings& settings)
 {
     std::vector<double> x(samples.begin(), samples.end());
-    if (IsChainOff(settings) || x.empty())
+    const ChainSettings applied = AppliedChain(settings, sampleIntervalUs, waveSpeed, designLength);
+    if (IsChainOff(applied) || x.empty())
         return x;
     const std::size_t blow = FindBlow(samples);
     if (blow > 0) {
@@ -255,11 +269,10 @@ std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sample
         for (double& v : x)
             v -= mean;
     }
-    if (FilterOn(settings) && CheckFilter(settings, sampleIntervalUs).empty())
-        ZeroPhase(Design(settings, sampleIntervalUs), x);
-    if (GainOn(settings) && CheckSettings(settings, sampleIntervalUs).empty() &&
-        CheckGainBasis(settings, waveSpeed, designLength).empty())
-        Amplify(settings, blow, sampleIntervalUs, waveSpeed, designLength, x);
+    if (FilterOn(applied))
+        ZeroPhase(Design(applied, sampleIntervalUs), x);
+    if (GainOn(applied))
+        Amplify(applied, blow, sampleIntervalUs, waveSpeed, designLength, x);
     return x;
 }
 

@@ -75,7 +75,14 @@ std::size_t FindBlow(std::span<const std::int16_t> samples);
 //     linear 1 + (G − 1) t / T, exponential G^(t / T); the law goes on past T. Samples
 //     before the blow keep gain 1.
 // A chain that is off returns the input exactly. Settings that CheckSettings or
-// CheckGainBasis refuse leave out the part they concern (no filter, no gain).
+// CheckGainBasis refuse leave out the part they concern (no filter, no gain): the chain
+// applied is AppliedChain's, and when nothing of it is left the input comes back exactly.
+// What ApplyChain does to a record of this interval, wave speed and design length: the
+// settings less the parts CheckSettings or CheckGainBasis refuse, switched off when nothing
+// is left. What a sheet says was applied.
+ChainSettings AppliedChain(const ChainSettings& settings, int sampleIntervalUs, int waveSpeed,
+                           double designLength);
+
 std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sampleIntervalUs,
                                int waveSpeed, double designLength, const ChainSettings& settings);
 

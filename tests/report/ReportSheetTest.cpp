@@ -672,5 +672,66 @@ TEST_F(SheetTest, UnreadableFileGetsANoticeNotThePreviousBolt)
     EXPECT_TRUE(DrawReportPage(kA4At600, QString(), printData, settings, measure).empty());
 }
 
+// With the site's processing on, the sheet draws the processed trace (the same as the raw
+// drawing of the processed samples) and says under it what was applied, at the bottom of
+// the diagram cell, clear of the defect text. A chain that this record's
+// sampling interval refuses leaves the trace raw and the line out.
+TEST_F(SheetTest, ProcessedTraceSaysWhatWasAppliedUnderIt)
+{
+    namespace pr = processing;
+    // Lines as high as the sheet face's, 12 pixels per point.
+    measure = [](const QString& text, double pt) {
+        return QSize(static_cast<int>(text.size() * pt * 8), static_cast<int>(pt * 12));
+    };
+    Mark({20, 72, 1500, 120, 220});
+    print.m_nSampleCount = 1024;
+    for (int i = 0; i < 1024; ++i)
+        print.m_nSamples[1][static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(i < 20 ? 100 : 100 + (i % 7) * 300);
+    const SheetDrawList raw = Draw();
+    EXPECT_FALSE(Find(raw, SheetRole::Processing));
+
+    print.m_fDesignLength = 6.0f;
+    const pr::ChainSettings chain{true, pr::FilterKind::BandPass,  8,  100,
+                                  2000, pr::GainKind::Exponential, 100};
+    TestRecord processed = print;
+    pr::ToDisplaySamples(
+        pr::ApplyChain(std::span(print.m_nSamples[1]).first(1024), 10, 3500, 6.0, chain),
+        processed.m_nSamples[1]);
+    const SheetDrawList expected = DrawSheet({kA4At600, processed, settings, measure});
+
+    settings.chain = chain;
+    const SheetDrawList list = Draw();
+    ASSERT_EQ(FindAll(list, SheetRole::Trace).size(), FindAll(expected, SheetRole::Trace).size());
+    EXPECT_EQ(FindAll(list, SheetRole::Trace)[0]->points,
+              FindAll(expected, SheetRole::Trace)[0]->points);
+    EXPECT_NE(FindAll(list, SheetRole::Trace)[0]->points,
+              FindAll(raw, SheetRole::Trace)[0]->points);
+    const SheetItem* line = Find(list, SheetRole::Processing);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->text, QStringLiteral("信号处理: 带通 100–2000 Hz 8阶, 指数放大 ×100"));
+    const SheetRect sheet = SheetRectangle(kA4At600);
+    const QSize ext = measure(line->text, line->pointSize);
+    EXPECT_EQ(line->at.y() + ext.height() + 2, ComputeSheetLayout(Context(), sheet).Y5);
+    EXPECT_EQ(line->at.x() + ext.width() + 48, sheet.right); // one "结" at 6 pt from the edge
+    // Beside short bars and under long ones, the defect text stays clear of the line.
+    for (const int bottom : {300, 1500}) {
+        Mark({20, 72, bottom, 120, 220});
+        const SheetDrawList marked = Draw();
+        const SheetItem* defect = Find(marked, SheetRole::DefectText);
+        ASSERT_TRUE(defect);
+        EXPECT_FALSE(QRect(defect->at, measure(defect->text, defect->pointSize))
+                         .intersects(QRect(line->at, ext)))
+            << bottom;
+    }
+
+    settings.chain.highHz = 50000;     // half of the 100 kHz sampling rate
+    settings.chain.gainAtDesign = 200; // above ×100
+    const SheetDrawList refused = Draw();
+    EXPECT_FALSE(Find(refused, SheetRole::Processing));
+    EXPECT_EQ(FindAll(refused, SheetRole::Trace)[0]->points,
+              FindAll(raw, SheetRole::Trace)[0]->points);
+}
+
 } // namespace
 } // namespace rovana::sheet

@@ -5,6 +5,7 @@
 #include "SheetPdf.h"
 
 #include "CliRunner.h"
+#include "PdfText.h"
 #include "PosixTestSupport.h"
 #include "TestFiles.h"
 
@@ -243,6 +244,39 @@ TEST(CliSheetTest, TwoSamplesGiveTwoPages)
         {"sheet", "--pdf", pdf, ROVANA_SAMPLES_DIR "/MG0001.mg", ROVANA_SAMPLES_DIR "/MG0003.mg"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
+}
+
+// The trace follows the folder's processing as in the program, and the page says so;
+// --raw ignores the folder, and options given replace it.
+TEST(CliSheetTest, FollowsTheFolderProcessingUnlessRawOrOverridden)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("MG0003.mg");
+    ASSERT_TRUE(QFile::copy(ROVANA_SAMPLES_DIR "/MG0003.mg", file));
+    ASSERT_TRUE(test::WriteBytes(dir.filePath("rovana-site.json"),
+                                 R"({"version": 1, "processing": {"enabled": true,
+                                 "filter": "lowpass", "order": 4, "highHz": 2000}})"));
+    const QString pdf = dir.filePath("out.pdf");
+    const struct
+    {
+        QStringList options;
+        const char* line; // nullptr: no processing line
+    } rows[] = {
+        {{}, "信号处理: 低通 2000 Hz 4阶"},
+        {{"--raw"}, nullptr},
+        {{"--highpass", "300", "--order", "2"}, "信号处理: 高通 300 Hz 2阶"},
+    };
+    for (const auto& r : rows) {
+        const CliRun run =
+            RunCli(QStringList{"sheet"} + r.options + QStringList{"--pdf", pdf, file});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString text = test::PdfPageText(pdf, 1).out;
+        if (r.line)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(r.line))) << text.toStdString();
+        else
+            EXPECT_FALSE(text.contains(QStringLiteral("信号处理"))) << text.toStdString();
+    }
+    EXPECT_EQ(RunCli({"sheet", "--raw", "--lowpass", "100", "--pdf", pdf, file}).exitCode, 2);
 }
 
 TEST(CliSheetTest, UnreadableFileStillGetsAPageAndFailsAtTheEnd)

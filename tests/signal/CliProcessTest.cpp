@@ -99,6 +99,18 @@ TEST_F(ProcessCliTest, WithoutOptionsListsTheRawSamples)
     EXPECT_TRUE(run.out.startsWith("[\n  [200,201,202,200,"));
 }
 
+// Without options the samples follow the folder's rovana-site.json as in the program;
+// --raw ignores it, and options given replace it.
+TEST_F(ProcessCliTest, FollowsTheFolderSettingsUnlessRawOrOverridden)
+{
+    ASSERT_TRUE(test::WriteBytes(m_dir.filePath("rovana-site.json"),
+                                 R"({"version": 1, "processing": {"enabled": true,
+                                 "filter": "lowpass", "order": 4, "highHz": 3000}})"));
+    ExpectChain({}, {true, FilterKind::LowPass, 4, 0, 3000, GainKind::None, 1});
+    ExpectChain({"--raw"}, ChainSettings{});
+    ExpectChain({"--highpass", "300"}, {true, FilterKind::HighPass, 4, 300, 0, GainKind::None, 1});
+}
+
 TEST_F(ProcessCliTest, HelpListsTheOptions)
 {
     const CliRun run = RunCli({"process", "--help"});
