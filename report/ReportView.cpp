@@ -6,6 +6,7 @@
 #include "LowPass.h"
 #include "MgLayout.h"
 #include "ProgramMessage.h"
+#include "ReferenceTrace.h"
 #include "ReportViewHost.h"
 #include "ResultSave.h"
 #include "Spectrum.h"
@@ -92,17 +93,10 @@ void ReportView::DistributeChannel(int c)
     std::copy_n(d.m_nSamples[c].begin(), v.m_nRaw.size(), v.m_nRaw.begin());
 
     DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
-    const std::span<const std::int16_t> valid(v.m_nRaw.data(),
-                                              static_cast<std::size_t>(UsableSampleCount(d)));
-    if (!processing::IsChainOff(m_Chain))
-        processing::ToDisplaySamples(processing::ApplyChain(valid, d.m_nSampleInterval,
-                                                            d.m_nWaveSpeed, d.m_fDesignLength,
-                                                            m_Chain),
-                                     v.m_nWave);
-    else if (display.m_bFilter == 1)
-        LowPass(v.m_nWave, v.m_nRaw, d.m_nSampleInterval, UsableSampleCount(d));
-    else
-        std::copy(v.m_nRaw.begin(), v.m_nRaw.end(), v.m_nWave.begin());
+    DisplayedSamples(d, c, m_Chain, display.m_bFilter == 1, v.m_nWave);
+    v.m_nReference = m_pReference
+                         ? ReferenceTrace(*m_pReference, d, c, m_Chain, display.m_bFilter == 1)
+                         : std::vector<std::int16_t>();
 
     v.m_nSpectrum = v.m_nRaw;
     const SpectrumResult spectrum = ComputeSpectrum(

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QPrinter;
@@ -136,8 +137,18 @@ public:
     // The folder's processing chain; when it changes anything, the time-domain traces show
     // its output instead of the low-pass filter's.
     processing::ChainSettings m_Chain;
-    // Takes the folder's chain from its site file (after a load from another folder).
-    void ReadSiteProcessing();
+    // The folder's reference bolt, drawn grey behind every time-domain trace; none unset.
+    std::unique_ptr<TestRecord> m_pReference;
+    QString m_strReferenceFile; // its file name in the folder
+    // Takes the folder's chain and reference bolt from its site file (after a load from
+    // another folder). A reference that can no longer be read is not drawn.
+    void ReadSite(const QString& folder);
+    // The test on screen becomes the folder's reference, or there is none; every view
+    // shows it at once and the site file keeps it. False when the folder cannot be written
+    // (the choice then holds for this run).
+    bool SetReference(bool on);
+    void SetReferenceToCurrent(int channel) override;
+    void ClearReference(int channel) override;
     // Applies `chain` to every channel view now and keeps it in the folder's site file;
     // false when the folder cannot be written (the chain then holds for this run).
     bool SetProcessing(const processing::ChainSettings& chain);

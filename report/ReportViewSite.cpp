@@ -1,10 +1,13 @@
 // The site's settings in the report view: the wave speed from a bolt of known length (this
-// test, the whole folder, or the folder's previous speed back) and the processing chain.
+// test, the whole folder, or the folder's previous speed back), the processing chain and the
+// reference bolt.
 #include "ReportView.h"
 
 #include "CalibrationDialog.h"
 #include "ChannelView.h"
 #include "NativePath.h"
+#include "ReportViewHost.h"
+#include "SiteFile.h"
 #include "SiteWaveSpeed.h"
 
 #include <QDate>
@@ -97,9 +100,45 @@ void ReportView::ApplySpeedToFolder(int speed)
 
 namespace rovana {
 
-void ReportView::ReadSiteProcessing()
+void ReportView::ReadSite(const QString& folder)
 {
-    m_Chain = ReadSiteFile(m_strFolder).chain;
+    const SiteFile site = ReadSiteFile(folder);
+    m_Chain = site.chain;
+    m_strReferenceFile = site.referenceFile;
+    m_pReference.reset();
+    if (m_strReferenceFile.isEmpty())
+        return;
+    auto reference = std::make_unique<TestRecord>();
+    if (reference->Load(folder + QLatin1Char('/') + m_strReferenceFile))
+        m_pReference = std::move(reference);
+}
+
+bool ReportView::SetReference(bool on)
+{
+    if (on && m_strCurPath.isEmpty())
+        return true;
+    m_pReference = on ? std::make_unique<TestRecord>(m_CurData) : nullptr;
+    m_strReferenceFile = on ? QFileInfo(m_strCurPath).fileName() : QString();
+    for (int c = 0; c < kChannelCount; ++c)
+        DistributeChannel(c);
+    RepaintAll();
+    SiteFile site = ReadSiteFile(m_strFolder);
+    site.referenceFile = m_strReferenceFile;
+    return static_cast<bool>(WriteSiteFile(m_strFolder, site));
+}
+
+void ReportView::SetReferenceToCurrent(int /*channel*/)
+{
+    if (!SetReference(true) && m_pHost)
+        m_pHost->SetStatusPane(0 /* the message pane */,
+                               QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效"));
+}
+
+void ReportView::ClearReference(int /*channel*/)
+{
+    if (!SetReference(false) && m_pHost)
+        m_pHost->SetStatusPane(0 /* the message pane */,
+                               QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效"));
 }
 
 bool ReportView::SetProcessing(const processing::ChainSettings& chain)

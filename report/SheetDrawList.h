@@ -55,7 +55,7 @@ enum class SheetRole
     DefectBar, // defect start to defect end
     DefectText,
     Processing, // "信号处理: …", what was applied to the trace
-    Notice, // the page of a file that cannot be read; tag: line
+    Notice,     // the page of a file that cannot be read; tag: line
 };
 
 // Tags of the horizontal grid lines.

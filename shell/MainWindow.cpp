@@ -13,7 +13,6 @@
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
 #include "ReportView.h"
-#include "SiteFile.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
 #include "ViewCommands.h"
@@ -695,9 +694,9 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     if (m_pRecentFiles && entrance != LoadEntrance::Document)
         m_pRecentFiles->Add(path);
     SetFileLoaded(1);
-    // A test of another folder is shown with that site's processing.
+    // A test of another folder is shown with that site's processing and reference bolt.
     if (folder != draw.m_strFolder)
-        draw.m_Chain = ReadSiteFile(folder).chain;
+        draw.ReadSite(folder);
     ShowLoadedRecord(entrance != LoadEntrance::Document);
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;

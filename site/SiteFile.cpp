@@ -70,6 +70,14 @@ SiteFile ReadSiteFile(const QString& folder, QString* why)
     site.other = doc.object();
     site.other.remove(QStringLiteral("version"));
     site.chain = ChainOf(site.other.take(QStringLiteral("processing")).toObject());
+    site.referenceFile = site.other.take(QStringLiteral("reference"))
+                             .toObject()
+                             .value(QStringLiteral("file"))
+                             .toString();
+    // A name with a separator would reach outside the folder: not a reference of it.
+    if (site.referenceFile.contains(QLatin1Char('/')) ||
+        site.referenceFile == QLatin1String("..") || site.referenceFile == QLatin1String("."))
+        site.referenceFile.clear();
     const QJsonObject c = site.other.take(QStringLiteral("calibration")).toObject();
     if (!c.isEmpty())
         site.calibration = SiteCalibration{c.value(QStringLiteral("file")).toString(),
@@ -85,6 +93,9 @@ WriteResult WriteSiteFile(const QString& folder, const SiteFile& site, const Wri
     QJsonObject root = site.other;
     root.insert(QStringLiteral("version"), kSiteFileVersion);
     root.insert(QStringLiteral("processing"), ChainJson(site.chain));
+    if (!site.referenceFile.isEmpty())
+        root.insert(QStringLiteral("reference"),
+                    QJsonObject{{QStringLiteral("file"), site.referenceFile}});
     if (const auto& c = site.calibration)
         root.insert(QStringLiteral("calibration"),
                     QJsonObject{{QStringLiteral("file"), c->file},

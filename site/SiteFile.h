@@ -30,6 +30,7 @@ struct SiteFile
 {
     std::optional<SiteCalibration> calibration;
     processing::ChainSettings chain; // applied to every time-domain trace of the folder
+    QString referenceFile;           // the reference bolt's file name; empty for none
     QJsonObject other;               // keys this program does not read, kept as they were
 };
 

@@ -119,6 +119,7 @@ wave::WaveInput ChannelView::DrawingInput() const
     in.maxAmplitude = m_nMaxAmplitude;
     in.magnify = m_nMagnify;
     in.wave = m_nWave;
+    in.reference = m_nReference;
     in.spectrum = m_nSpectrum;
     in.phase = m_nPhase;
     in.raw = m_nRaw;

@@ -96,6 +96,9 @@ public:
     std::array<std::int32_t, 2048> m_nPhase{};
     std::array<std::int64_t, 2048> m_nEnergy{};
     std::array<std::int16_t, 2048> m_nRaw{};
+    // The site's reference bolt as drawn behind the trace, one value per sample; empty for
+    // none.
+    std::vector<std::int16_t> m_nReference;
     int m_nMaxAmplitude = 1700;
     int m_nMagnify = 0;
     float m_fCompress = 1.0f;

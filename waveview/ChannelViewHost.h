@@ -39,6 +39,9 @@ public:
     virtual bool SaveCopyWithResults() = 0;
     // "由已知长度标定波速" on `channel`'s markers as the view shows them.
     virtual void CalibrateWaveSpeed(int channel) { Q_UNUSED(channel); }
+    // The test on screen becomes the site's reference bolt, or the site has none.
+    virtual void SetReferenceToCurrent(int channel) { Q_UNUSED(channel); }
+    virtual void ClearReference(int channel) { Q_UNUSED(channel); }
     // Tells the user why a command did nothing.
     virtual void TellUser(const QString& text) { Q_UNUSED(text); }
 };

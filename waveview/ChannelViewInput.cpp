@@ -126,6 +126,14 @@ void ChannelView::OnCommand(int command)
         if (m_pHost)
             m_pHost->CalibrateWaveSpeed(m_nChannel);
         return;
+    case ID_SET_REFERENCE:
+        if (m_pHost)
+            m_pHost->SetReferenceToCurrent(m_nChannel);
+        return;
+    case ID_CLEAR_REFERENCE:
+        if (m_pHost)
+            m_pHost->ClearReference(m_nChannel);
+        return;
     default:
         RunMarkerCommand(wave::MarkerOfCommand(command));
         return;

@@ -85,6 +85,7 @@ enum class Role
     LegendSwatch,
     CentreLine,
     Trace,         // time-domain polyline, including the compressed tail
+    Reference,     // the site's reference bolt, grey, behind the trace
     FillStroke,    // a vertical stroke of the fill switch
     GroutBand,     // anchor sketch: free end to bottom
     BoltBar,       // anchor sketch: end to bottom

@@ -22,6 +22,9 @@ inline constexpr int ID_AUTO_PICK = 32870;       // "自动识别"
 inline constexpr int ID_TAKE_SUGGESTION = 32871; // "采    用"
 // The wave speed that gives a bolt of known length, for this test or the whole folder.
 inline constexpr int ID_CALIBRATE_SPEED = 32872; // "由已知长度标定波速"
+// The site's reference bolt, drawn grey behind every time-domain trace of the folder.
+inline constexpr int ID_SET_REFERENCE = 32874;   // "设为参考波形"
+inline constexpr int ID_CLEAR_REFERENCE = 32875; // "清除参考"
 // The File menu's Save (Ctrl+S): a channel view hands it to the report view.
 inline constexpr int ID_CHANNEL_SAVE = 57603;
 
@@ -44,7 +47,7 @@ struct ChannelMenuItem
 };
 
 // The context menu, top to bottom.
-inline constexpr std::array<ChannelMenuItem, 16> kChannelMenu{{
+inline constexpr std::array<ChannelMenuItem, 19> kChannelMenu{{
     {ID_MARKER_CLEAR, "清    除"},
     {ID_SET_AMPLITUDE, "幅    值"},
     {ID_SET_WAVESPEED, "波    速"},
@@ -61,6 +64,9 @@ inline constexpr std::array<ChannelMenuItem, 16> kChannelMenu{{
     {ID_TAKE_SUGGESTION, "采    用"},
     {0, ""},
     {ID_CALIBRATE_SPEED, "由已知长度标定波速"},
+    {0, ""},
+    {ID_SET_REFERENCE, "设为参考波形"},
+    {ID_CLEAR_REFERENCE, "清除参考"},
 }};
 
 } // namespace rovana

@@ -125,6 +125,18 @@ void AppendTrace(DrawList& list, const WaveInput& in)
 {
     const int W = in.width;
     const int H = in.height;
+    if (!in.reference.empty()) {
+        WaveInput reference = in;
+        reference.wave = in.reference;
+        std::vector<QPoint> grey = ComputeTrace(reference).points;
+        // Only as far as the reference's samples reach.
+        const auto scroll = static_cast<std::size_t>(std::max(0, in.scroll));
+        const std::size_t held = in.reference.size() > scroll ? in.reference.size() - scroll : 0;
+        grey.resize(std::min(grey.size(), held));
+        if (!grey.empty())
+            list.push_back(MakePolyline(Role::Reference, DrawPass::Trace,
+                                        Pen{kReferenceColor, 1, PenStyle::Solid}, grey));
+    }
     const TracePoints trace = ComputeTrace(in);
     const Pen black{Qt::black, 1, PenStyle::Solid};
     std::vector<QPoint> polyline = trace.points;

@@ -27,6 +27,7 @@ inline const QColor kBottomColor{0, 0, 255};
 inline const QColor kDefectColor{0, 255, 0};
 inline const QColor kGroutColor{202, 202, 202};
 inline const QColor kCurveColor{128, 128, 255};
+inline const QColor kReferenceColor{170, 170, 170};
 
 // Display modes (the command identifiers of DisplaySettings.h, repeated to keep this
 // header free of the main-frame contract).
@@ -111,6 +112,9 @@ struct WaveInput
     std::span<const std::int16_t> spectrum;
     std::span<const std::int32_t> phase;
     std::span<const std::int16_t> raw;
+    // The site's reference bolt, sample for sample with `wave`; drawn grey behind the trace
+    // in the time domain when not empty.
+    std::span<const std::int16_t> reference;
 };
 
 // What a drawing leaves behind in the view besides the picture.

@@ -96,5 +96,31 @@ TEST_F(CalibrationTest, NothingIsAppliedWithoutASpeed)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+// "设为参考波形" keeps the test on screen as the folder's reference: every view draws it
+// (the test against itself: the same samples), the site file names it, the folder's next
+// reading takes it up; "清除参考" takes it away everywhere.
+TEST_F(CalibrationTest, ReferenceBoltIsKeptInTheSiteFileAndCleared)
+{
+    view.DistributeChannel(0);
+    view.SetReferenceToCurrent(0);
+    const ChannelView& v = *view.m_pChannelView[0];
+    const auto usable = static_cast<std::size_t>(UsableSampleCount(view.m_CurData));
+    ASSERT_EQ(v.m_nReference.size(), usable);
+    for (std::size_t k = 0; k < usable; ++k)
+        ASSERT_NEAR(v.m_nReference[k], v.m_nWave[k], 1) << k;
+    EXPECT_EQ(ReadSiteFile(m_dir.path()).referenceFile, QStringLiteral("MG0001.mg"));
+
+    ReportView other{&frame};
+    other.ReadSite(m_dir.path());
+    ASSERT_TRUE(other.m_pReference);
+    EXPECT_EQ(other.m_pReference->m_nSamples, view.m_CurData.m_nSamples);
+
+    view.ClearReference(0);
+    EXPECT_TRUE(v.m_nReference.empty());
+    EXPECT_TRUE(ReadSiteFile(m_dir.path()).referenceFile.isEmpty());
+    other.ReadSite(m_dir.path());
+    EXPECT_FALSE(other.m_pReference);
+}
+
 } // namespace
 } // namespace rovana

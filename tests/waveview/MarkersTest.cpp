@@ -101,12 +101,13 @@ TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
 {
     const auto menu = Channel(0).CreateContextMenu();
     const QList<QAction*> actions = menu->actions();
-    const QStringList texts = {"清    除", "幅    值", "波    速", "放    大",
-                               "",         "端    部", "自 由 端", "底    部",
-                               "",         "缺陷起点", "缺陷终点", "",
-                               "自动识别", "采    用", "",         "由已知长度标定波速"};
-    const int ids[] = {32818, 32828, 32833, 32836, 0,     32829, 32830, 32831,
-                       0,     32839, 32840, 0,     32870, 32871, 0,     32872};
+    const QStringList texts = {"清    除", "幅    值",     "波    速", "放    大",
+                               "",         "端    部",     "自 由 端", "底    部",
+                               "",         "缺陷起点",     "缺陷终点", "",
+                               "自动识别", "采    用",     "",         "由已知长度标定波速",
+                               "",         "设为参考波形", "清除参考"};
+    const int ids[] = {32818, 32828, 32833, 32836, 0, 32829, 32830, 32831, 0,    32839,
+                       32840, 0,     32870, 32871, 0, 32872, 0,     32874, 32875};
     ASSERT_EQ(actions.size(), texts.size());
     for (int i = 0; i < actions.size(); ++i) {
         EXPECT_EQ(actions[i]->isSeparator(), ids[i] == 0) << i;
