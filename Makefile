@@ -50,6 +50,7 @@ fuzz:
 bench: build
 	$(BUILD_DIR)/bin/rovana-bench
 	$(BUILD_DIR)/bin/rovana-pick-bench
+	$(BUILD_DIR)/bin/rovana-summary-bench
 
 samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples

@@ -2,8 +2,6 @@
 
 #include <QGuiApplication>
 
-#include <memory>
-
 namespace rovana::bench {
 
 bool EnsureGuiApplication()
@@ -11,12 +9,13 @@ bool EnsureGuiApplication()
     static int argc = 1;
     static char name[] = "rovana-bench";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
     if (QCoreApplication::instance())
         return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    // Never destroyed: destroying it among the exit handlers, after Qt's thread storage
+    // is gone, crashes in the font cache (the run ended with SIGSEGV after its results).
+    new QGuiApplication(argc, argv);
     return true;
 }
 

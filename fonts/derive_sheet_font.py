@@ -10,21 +10,26 @@ reaches gets none. With the stock face three things go wrong:
   * the space glyph comes back as U+0009, because Qt draws a tab the cmap lacks with it;
   * glyphs that shaping puts in place of the cmap glyphs vanish: the 'locl' digits of
     Latin runs ("MG0003" comes back as "MG"), ligatures, localised punctuation.
-The derived face keeps every outline and metric of the source face, but
+The derived face keeps the outline and metrics of every glyph a sheet can print, but
+  * it carries only the glyphs of the characters listed in CHARACTERS.txt (the GBK
+    repertoire a test file can hold and the program's own texts, see
+    collect_sheet_characters.py) instead of the 65535 glyphs of the whole CJK face,
   * its cmap leaves out each code point below U+4E00 whose glyph a unified ideograph
     (U+4E00..U+9FFF) also has,
   * its cmap maps U+0009 to the blank glyph of U+2002 (en space), and
   * it has no GSUB table, so every character is drawn with its cmap glyph.
 It is renamed, as the SIL Open Font License asks of modified versions ("Noto" is a
-trademark); the copyright and licence records are kept. The outlines are copied byte for
-byte.
+trademark); the copyright and licence records are kept. A character the face lacks (a
+radical left out, an ideograph outside GBK typed into a file by another program) is drawn
+by the source face, which the sheet's font families name right after this one.
 
-Usage: derive_sheet_font.py SOURCE.ttc|SOURCE.otf "SOURCE FAMILY" OUTPUT.otf
+Usage: derive_sheet_font.py SOURCE.ttc|SOURCE.otf "SOURCE FAMILY" CHARACTERS.txt OUTPUT.otf
 """
 
 import os
 import sys
 
+from fontTools import subset
 from fontTools.ttLib import TTCollection, TTFont
 
 FAMILY = "Rovana Serif CJK SC"
@@ -36,7 +41,7 @@ TAB, EN_SPACE = 0x0009, 0x2002
 def open_face(path, family):
     with open(path, "rb") as f:
         is_collection = f.read(4) == b"ttcf"
-    options = dict(lazy=True, recalcBBoxes=False, recalcTimestamp=False)
+    options = dict(lazy=False, recalcBBoxes=False, recalcTimestamp=False)
     faces = TTCollection(path, **options).fonts if is_collection else [TTFont(path, **options)]
     for face in faces:
         if face["name"].getDebugName(1) == family:
@@ -62,6 +67,31 @@ def rewrite_cmap(face):
     return dropped
 
 
+def keep_only(face, characters):
+    """Drops every glyph no listed character (nor the tab) reaches; returns the count kept."""
+    options = subset.Options()
+    options.layout_features = ["*"]
+    options.name_IDs = ["*"]
+    options.name_languages = ["*"]
+    options.name_legacy = True
+    options.notdef_outline = True
+    options.glyph_names = False
+    options.recalc_bounds = False
+    options.recalc_timestamp = False
+    subsetter = subset.Subsetter(options)
+    subsetter.populate(unicodes={ord(c) for c in characters} | {TAB})
+    subsetter.subset(face)
+    return len(face.getGlyphOrder())
+
+
+def read_characters(path):
+    with open(path, encoding="utf-8") as f:
+        characters = set(f.read()) - {"\n"}
+    if len(characters) < 20000:
+        sys.exit(f"{path}: {len(characters)} characters, fewer than the GBK repertoire")
+    return characters
+
+
 def rename(face):
     name = face["name"]
     version = name.getDebugName(5) or ""
@@ -76,29 +106,29 @@ def rename(face):
         (2, "Regular"),
         (3, f"{POSTSCRIPT};derived"),
         (4, FAMILY),
-        (5, f"{version}; derived from Noto Serif CJK SC: cmap without radicals that share "
-            "an ideograph's glyph, tab on a blank glyph of its own, no GSUB"),
+        (5, f"{version}; derived from Noto Serif CJK SC: GBK and the program's texts only, "
+            "cmap without radicals that share an ideograph's glyph, tab on a blank glyph of "
+            "its own, no GSUB"),
         (6, POSTSCRIPT),
     ):
         name.setName(text, name_id, 3, 1, 0x409)
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
-    source, family, output = sys.argv[1:]
+    source, family, characters, output = sys.argv[1:]
+    wanted = read_characters(characters)
     face = open_face(source, family)
     dropped = rewrite_cmap(face)
     if "GSUB" in face:
         del face["GSUB"]
+    glyphs = keep_only(face, wanted)
     rename(face)
-    # The glyph order came from the CFF table; unloading it makes the save copy the
-    # outlines byte for byte instead of compiling 65535 charstrings again.
-    face.tables.pop("CFF ", None)
     partial = output + ".part"
     face.save(partial)
     os.replace(partial, output)
-    print(f"{output}: {FAMILY}, {len(dropped)} radicals left out of the cmap")
+    print(f"{output}: {FAMILY}, {glyphs} glyphs, {len(dropped)} radicals left out of the cmap")
 
 
 if __name__ == "__main__":

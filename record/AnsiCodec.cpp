@@ -27,6 +27,9 @@ public:
 
     bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
 
+    // Back to the initial shift state, for the next text.
+    void reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
+
     // Converts as much as possible; returns how the step ended (0 or errno).
     int step(const char*& in, size_t& inLeft, std::vector<char>& out)
     {
@@ -71,11 +74,28 @@ std::vector<char> ConvertAll(Converter& conv, const char* data, size_t size,
     return out;
 }
 
+// One converter per direction and thread, opened at its first use: opening one costs
+// more than converting a text, and the summary decodes a dozen texts of every file on
+// several threads at once (a descriptor is not safe to share between threads).
+Converter& Decoder()
+{
+    thread_local Converter conv("UTF-16LE", kCodePage);
+    conv.reset();
+    return conv;
+}
+
+Converter& Encoder()
+{
+    thread_local Converter conv(kCodePage, "UTF-32LE");
+    conv.reset();
+    return conv;
+}
+
 } // namespace
 
 QString FromAnsi(const QByteArray& bytes)
 {
-    Converter conv("UTF-16LE", kCodePage);
+    Converter& conv = Decoder();
     if (!conv.valid())
         return QString::fromLatin1(bytes);
     const std::vector<char> replacement{'\xFD', '\xFF'}; // U+FFFD, little-endian
@@ -93,7 +113,7 @@ QString FromAnsi(const QByteArray& bytes)
 
 QByteArray ToAnsi(const QString& text)
 {
-    Converter conv(kCodePage, "UTF-32LE");
+    Converter& conv = Encoder();
     const QList<uint> ucs4 = text.toUcs4();
     if (!conv.valid())
         return text.toLatin1();

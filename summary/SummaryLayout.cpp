@@ -8,8 +8,6 @@ namespace rovana::summary {
 
 namespace {
 
-using CellTexts = std::vector<std::array<QString, kColumnCount>>;
-
 constexpr int kStatisticsRowsPerColumn = 9;
 
 int Mm(int dpi, double mm)
@@ -17,18 +15,18 @@ int Mm(int dpi, double mm)
     return static_cast<int>(std::lround(mm * dpi / 25.4));
 }
 
-CellTexts TextsOf(const SiteSummary& summary)
+// One row's cell texts, made when they are measured or laid out and not kept: a site of
+// 100,000 bolts holds 1.5 million of them.
+std::array<QString, kColumnCount> RowTexts(const SummaryRow& row)
 {
-    CellTexts texts(summary.rows.size());
-    for (std::size_t r = 0; r < summary.rows.size(); ++r)
-        for (int k = 0; k < kColumnCount; ++k)
-            texts[r][static_cast<std::size_t>(k)] =
-                CellOf(summary.rows[r], static_cast<Column>(k)).text;
+    std::array<QString, kColumnCount> texts;
+    for (int k = 0; k < kColumnCount; ++k)
+        texts[static_cast<std::size_t>(k)] = CellOf(row, static_cast<Column>(k)).text;
     return texts;
 }
 
-std::array<int, kColumnCount> WidthsOf(const CellTexts& texts, int tableWidth, int padding,
-                                       const sheet::MeasureText& measure)
+std::array<int, kColumnCount> WidthsOf(const std::vector<SummaryRow>& rows, int tableWidth,
+                                       int padding, const sheet::MeasureText& measure)
 {
     const double pt = kSummaryTablePointSize;
     std::array<int, kColumnCount> natural{};
@@ -40,10 +38,12 @@ std::array<int, kColumnCount> WidthsOf(const CellTexts& texts, int tableWidth, i
         least[static_cast<std::size_t>(k)] = header + 2 * padding;
         natural[static_cast<std::size_t>(k)] = header + 2 * padding;
     }
-    for (const auto& row : texts)
-        for (std::size_t k = 0; k < row.size(); ++k)
-            if (!row[k].isEmpty())
-                natural[k] = std::max(natural[k], measure(row[k], pt).width() + 2 * padding);
+    for (const SummaryRow& row : rows) {
+        const std::array<QString, kColumnCount> texts = RowTexts(row);
+        for (std::size_t k = 0; k < texts.size(); ++k)
+            if (!texts[k].isEmpty())
+                natural[k] = std::max(natural[k], measure(texts[k], pt).width() + 2 * padding);
+    }
 
     std::array<double, kColumnCount> w{};
     std::copy(natural.begin(), natural.end(), w.begin());
@@ -174,7 +174,7 @@ void AddFrame(const Geometry& g, const sheet::SheetDevice& device, const Summary
 }
 
 // The header row and rows [first, first + count) from y = g.tableTop; returns the bottom.
-int AddTable(const Geometry& g, const CellTexts& texts, int first, int count,
+int AddTable(const Geometry& g, const std::vector<SummaryRow>& rows, int first, int count,
              const sheet::MeasureText& measure, SummaryPage& out)
 {
     const double pt = kSummaryTablePointSize;
@@ -200,8 +200,9 @@ int AddTable(const Geometry& g, const CellTexts& texts, int first, int count,
         const int r = first + i;
         const int rowTop = g.tableTop + g.headerH + i * g.rowH;
         const int y = rowTop + (g.rowH - g.tableH) / 2;
+        const std::array<QString, kColumnCount> texts = RowTexts(rows[static_cast<std::size_t>(r)]);
         for (int k = 0; k < kColumnCount; ++k) {
-            const QString& full = texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)];
+            const QString& full = texts[static_cast<std::size_t>(k)];
             if (full.isEmpty())
                 continue;
             const int x0 = g.xs[static_cast<std::size_t>(k)];
@@ -289,44 +290,77 @@ QString Elided(const QString& text, int width, double pointSize, const sheet::Me
 std::array<int, kColumnCount> ColumnWidths(const SiteSummary& summary, int tableWidth, int padding,
                                            const sheet::MeasureText& measure)
 {
-    return WidthsOf(TextsOf(summary), tableWidth, padding, measure);
+    return WidthsOf(summary.rows, tableWidth, padding, measure);
+}
+
+struct SummaryPager::Plan
+{
+    Geometry g;
+    int rows = 0;
+    int perPage = 1;
+    int tablePages = 1;
+    bool statisticsBelow = false;
+    int pages = 1;
+};
+
+SummaryPager::SummaryPager(const SiteSummary& summary, const sheet::SheetDevice& device,
+                           const sheet::MeasureText& measure)
+    : m_Summary(summary), m_Device(device), m_Measure(measure), m_Plan(std::make_unique<Plan>())
+{
+    Plan& p = *m_Plan;
+    Geometry& g = p.g;
+    g = GeometryOf(device, measure);
+    const std::array<int, kColumnCount> widths =
+        WidthsOf(summary.rows, g.right - g.left, g.pad, measure);
+    g.xs[0] = g.left;
+    for (int k = 0; k < kColumnCount; ++k)
+        g.xs[static_cast<std::size_t>(k) + 1] =
+            g.xs[static_cast<std::size_t>(k)] + widths[static_cast<std::size_t>(k)];
+
+    p.rows = static_cast<int>(summary.rows.size());
+    p.perPage = std::max(1, (g.tableLimit - g.tableTop - g.headerH) / std::max(g.rowH, 1));
+    p.tablePages = std::max(1, (p.rows + p.perPage - 1) / p.perPage);
+    const int lastRows = p.rows - (p.tablePages - 1) * p.perPage;
+    const int lastBottom = g.tableTop + g.headerH + lastRows * g.rowH;
+    p.statisticsBelow = lastBottom + g.bodyH + g.statsH <= g.tableLimit;
+    p.pages = p.tablePages + (p.statisticsBelow ? 0 : 1);
+}
+
+SummaryPager::~SummaryPager() = default;
+
+int SummaryPager::PageCount() const
+{
+    return m_Plan->pages;
+}
+
+SummaryPage SummaryPager::Page(int index) const
+{
+    const Plan& p = *m_Plan;
+    const Geometry& g = p.g;
+    SummaryPage page;
+    AddFrame(g, m_Device, m_Summary.header, m_Measure, index + 1, p.pages, page);
+    if (index < p.tablePages) {
+        const int first = index * p.perPage;
+        const int bottom = AddTable(g, m_Summary.rows, first, std::min(p.perPage, p.rows - first),
+                                    m_Measure, page);
+        if (index == p.tablePages - 1 && p.statisticsBelow)
+            AddStatistics(g, m_Summary.statistics, bottom + g.bodyH, m_Measure, page);
+    } else {
+        page.firstRow = p.rows;
+        AddStatistics(g, m_Summary.statistics, g.tableTop, m_Measure, page);
+    }
+    return page;
 }
 
 std::vector<SummaryPage> LayoutSummaryPages(const SiteSummary& summary,
                                             const sheet::SheetDevice& device,
                                             const sheet::MeasureText& measure)
 {
-    Geometry g = GeometryOf(device, measure);
-    const CellTexts texts = TextsOf(summary);
-    const std::array<int, kColumnCount> widths = WidthsOf(texts, g.right - g.left, g.pad, measure);
-    g.xs[0] = g.left;
-    for (int k = 0; k < kColumnCount; ++k)
-        g.xs[static_cast<std::size_t>(k) + 1] =
-            g.xs[static_cast<std::size_t>(k)] + widths[static_cast<std::size_t>(k)];
-
-    const int rows = static_cast<int>(texts.size());
-    const int perPage = std::max(1, (g.tableLimit - g.tableTop - g.headerH) / std::max(g.rowH, 1));
-    const int tablePages = std::max(1, (rows + perPage - 1) / perPage);
-    const int lastRows = rows - (tablePages - 1) * perPage;
-    const int lastBottom = g.tableTop + g.headerH + lastRows * g.rowH;
-    const bool statisticsBelow = lastBottom + g.bodyH + g.statsH <= g.tableLimit;
-    const int pages = tablePages + (statisticsBelow ? 0 : 1);
-
-    std::vector<SummaryPage> out(static_cast<std::size_t>(pages));
-    for (int p = 0; p < pages; ++p) {
-        SummaryPage& page = out[static_cast<std::size_t>(p)];
-        AddFrame(g, device, summary.header, measure, p + 1, pages, page);
-        if (p < tablePages) {
-            const int first = p * perPage;
-            const int bottom =
-                AddTable(g, texts, first, std::min(perPage, rows - first), measure, page);
-            if (p == tablePages - 1 && statisticsBelow)
-                AddStatistics(g, summary.statistics, bottom + g.bodyH, measure, page);
-        } else {
-            page.firstRow = rows;
-            AddStatistics(g, summary.statistics, g.tableTop, measure, page);
-        }
-    }
+    const SummaryPager pager(summary, device, measure);
+    std::vector<SummaryPage> out;
+    out.reserve(static_cast<std::size_t>(pager.PageCount()));
+    for (int p = 0; p < pager.PageCount(); ++p)
+        out.push_back(pager.Page(p));
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace rovana::summary {
@@ -75,6 +76,30 @@ QString Elided(const QString& text, int width, double pointSize, const sheet::Me
 // The header lines of a column on paper: the unit goes to a second line.
 QStringList HeaderLines(Column column);
 
+// The pages one at a time: the column widths and the page count are fixed at the start,
+// each page is laid out when asked for. Printing a site of 100,000 bolts this way never
+// holds more than one page. `summary` and `measure` must outlive the pager.
+class SummaryPager
+{
+public:
+    SummaryPager(const SiteSummary& summary, const sheet::SheetDevice& device,
+                 const sheet::MeasureText& measure);
+    ~SummaryPager();
+    SummaryPager(const SummaryPager&) = delete;
+    SummaryPager& operator=(const SummaryPager&) = delete;
+
+    int PageCount() const;
+    SummaryPage Page(int index) const; // 0-based
+
+private:
+    struct Plan;
+    const SiteSummary& m_Summary;
+    sheet::SheetDevice m_Device;
+    const sheet::MeasureText& m_Measure;
+    std::unique_ptr<Plan> m_Plan;
+};
+
+// Every page of the pager.
 std::vector<SummaryPage> LayoutSummaryPages(const SiteSummary& summary,
                                             const sheet::SheetDevice& device,
                                             const sheet::MeasureText& measure);

@@ -100,16 +100,16 @@ int PaintSummary(QPagedPaintDevice& device, const SiteSummary& summary)
     QPainter painter;
     if (!painter.begin(&device))
         return 0;
-    const std::vector<SummaryPage> pages =
-        LayoutSummaryPages(summary, sheet::DeviceOf(device), SummaryMeasure(device));
+    const sheet::MeasureText measure = SummaryMeasure(device);
+    const SummaryPager pager(summary, sheet::DeviceOf(device), measure);
     FontCache fonts(&device);
-    for (std::size_t p = 0; p < pages.size(); ++p) {
+    for (int p = 0; p < pager.PageCount(); ++p) {
         if (p > 0)
             device.newPage();
-        Paint(painter, pages[p], fonts);
+        Paint(painter, pager.Page(p), fonts);
     }
     painter.end();
-    return static_cast<int>(pages.size());
+    return pager.PageCount();
 }
 
 std::optional<QByteArray> SummaryPdf(const SiteSummary& summary, QString* why)

@@ -52,6 +52,9 @@ expected=(
     /usr/share/mime/packages/rovana.xml
     /usr/share/icons/hicolor/scalable/apps/rovana.svg
     /usr/share/man/man1/rovana-cli.1.gz
+    /usr/share/man/man1/rovana.1.gz
+    /usr/share/doc/rovana/manual.html
+    /usr/share/doc/rovana/copyright
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/rovana.png")
@@ -70,6 +73,8 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 cmp -s "$data/rovana.desktop" "$root/usr/share/applications/rovana.desktop" || fail "desktop entry differs"
 cmp -s "$data/rovana.xml" "$root/usr/share/mime/packages/rovana.xml" || fail "MIME description differs"
 cmp -s "$data/rovana.svg" "$root/usr/share/icons/hicolor/scalable/apps/rovana.svg" || fail "SVG icon differs"
+cmp -s "$data/copyright" "$root/usr/share/doc/rovana/copyright" || fail "copyright file differs"
+cmp -s "$data/../shell/manual/manual.html" "$root/usr/share/doc/rovana/manual.html" || fail "manual differs"
 for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/rovana.png"
     [[ -f "$png" ]] || continue
@@ -77,8 +82,10 @@ for size in 16 32 48 64 128 256; do
     dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}')
     [[ "$dims" == "${size}x${size}" ]] || fail "${size}x${size} icon is $dims"
 done
-man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/rovana-cli.1.gz" 2>&1 >/dev/null)
-[[ -z "$man_warnings" ]] || fail "manual page: $man_warnings"
+for page in rovana-cli rovana; do
+    man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [[ -z "$man_warnings" ]] || fail "manual page of $page: $man_warnings"
+done
 man_text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/man1/rovana-cli.1.gz" 2>/dev/null)
 for sub in info spectrum filter process sheet summary pick; do
     grep -Eq "^ +$sub " <<<"$man_text" || fail "manual page does not describe '$sub'"
