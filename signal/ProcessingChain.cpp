@@ -113,14 +113,17 @@ std::vector<Section> Design(const ChainSettings& s, int sampleIntervalUs)
 }
 
 // Runs the cascade over `x` in place, each section starting in the steady state that a
-// constant input equal to x[0] would have left. Each sample goes through every section
-// before the next one, so that the sections' updates overlap in the processor.
+// constant input equal to x[0] would have left. The sections are pipelined: in step t
+// section k filters sample t - k, the output section k - 1 gave in step t - 1, so that the
+// sections of one step do not wait for each other. Each sample meets the same operations in
+// the same order as when it went through all sections at once.
 void RunCascade(const std::vector<Section>& sections, std::vector<double>& x)
 {
-    if (x.empty())
+    if (x.empty() || sections.empty())
         return;
     const std::size_t count = sections.size();
-    std::vector<double> z1(count), z2(count);
+    const std::size_t n = x.size();
+    std::vector<double> z1(count), z2(count), pending(count);
     double u = x.front();
     for (std::size_t k = 0; k < count; ++k) {
         const Section& s = sections[k];
@@ -129,17 +132,41 @@ void RunCascade(const std::vector<Section>& sections, std::vector<double>& x)
         z1[k] = s.b1 * u - s.a1 * y + z2[k];
         u = y;
     }
-    for (double& v : x) {
-        double in = v;
-        for (std::size_t k = 0; k < count; ++k) {
-            const Section& s = sections[k];
-            const double out = s.b0 * in + z1[k];
-            z1[k] = s.b1 * in - s.a1 * out + z2[k];
-            z2[k] = s.b2 * in - s.a2 * out;
-            in = out;
+    const auto step = [&](std::size_t k, double in) {
+        const Section& s = sections[k];
+        const double out = s.b0 * in + z1[k];
+        z1[k] = s.b1 * in - s.a1 * out + z2[k];
+        z2[k] = s.b2 * in - s.a2 * out;
+        return out;
+    };
+    // Step t: the last section first, as it takes what the one before it gave in step t - 1.
+    const auto run = [&](std::size_t t) {
+        for (std::size_t k = count; k-- > 0;) {
+            if (t < k || t - k >= n)
+                continue;
+            const double out = step(k, k == 0 ? x[t] : pending[k]);
+            if (k + 1 < count)
+                pending[k + 1] = out;
+            else
+                x[t - k] = out;
         }
-        v = in;
+    };
+    const std::size_t full = count - 1; // from this step on every section has a sample
+    for (std::size_t t = 0; t < std::min(full, n); ++t)
+        run(t);
+    if (full == 0) {
+        for (std::size_t t = 0; t < n; ++t)
+            x[t] = step(0, x[t]);
+    } else {
+        for (std::size_t t = full; t < n; ++t) {
+            x[t - full] = step(full, pending[full]);
+            for (std::size_t k = full; k-- > 1;)
+                pending[k + 1] = step(k, pending[k]);
+            pending[1] = step(0, x[t]);
+        }
     }
+    for (std::size_t t = std::max(full, n); t < n + full; ++t)
+        run(t);
 }
 
 // Forward and backward over the signal with odd reflections at both ends.
