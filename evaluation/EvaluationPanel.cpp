@@ -87,7 +87,12 @@ void EvaluationPanel::BuildForm()
         DarkBlue(text);
         DarkBlue(m_pCriterion[i]);
     }
-    connect(m_pCriteria, &QButtonGroup::idClicked, this, &EvaluationPanel::OnCriterionClicked);
+    connect(m_pCriteria, &QButtonGroup::idClicked, this, [this](int criterion) {
+        if (m_fnEditStep)
+            m_fnEditStep(QStringLiteral("评判标准"), [&] { OnCriterionClicked(criterion); });
+        else
+            OnCriterionClicked(criterion);
+    });
 
     DarkBlue(Place(new QGroupBox(QStringLiteral("结果"), this), IDC_GROUP_RESULT,
                    Units(0, 163, 114, 71)));
@@ -141,6 +146,7 @@ void EvaluationPanel::OnCriterionClicked(int criterion)
 {
     ReadControls();
     m_nCriterion = criterion;
+    m_nChecked = criterion;
     m_pGrade->setCurrentIndex(m_nCriterion);
     const int c = SelectedChannel();
     if (c < 0 || c > 2)
@@ -158,8 +164,10 @@ void EvaluationPanel::SetPanelGrade(int grade)
     const int c = SelectedChannel();
     if (c >= 0 && c <= 2)
         m_nChannelGrade[c] = grade;
-    if (valid)
+    if (valid) {
         m_pCriterion[grade]->setChecked(true);
+        m_nChecked = grade;
+    }
 }
 
 void EvaluationPanel::SetPanelLengths(int channel, float anchorLength, float totalLength)
@@ -187,6 +195,7 @@ void EvaluationPanel::ClearPanel()
     for (QRadioButton* b : m_pCriterion)
         b->setChecked(false);
     m_pCriteria->setExclusive(true);
+    m_nChecked = -1;
     m_pAnchor->clear();
     m_pGrade->setCurrentIndex(-1);
     m_pClass->setCurrentIndex(-1);
@@ -211,6 +220,32 @@ QString EvaluationPanel::ShownAnchor() const
 int EvaluationPanel::CheckedCriterion() const
 {
     return m_pCriteria->checkedId();
+}
+
+PanelState EvaluationPanel::State() const
+{
+    return {m_nChannelGrade, m_nChannelClass, m_fChannelAnchor, m_strAnchor,
+            m_strLength,     m_nCriterion,    m_nChecked,       ShownGrade(),
+            ShownClass(),    ShownAnchor(),   m_pLength->text()};
+}
+
+void EvaluationPanel::Restore(const PanelState& state)
+{
+    m_nChannelGrade = state.grade;
+    m_nChannelClass = state.qualityClass;
+    m_fChannelAnchor = state.anchor;
+    m_strAnchor = state.anchorText;
+    m_strLength = state.lengthText;
+    m_nCriterion = state.criterion;
+    m_pCriteria->setExclusive(false);
+    for (int i = 0; i < 4; ++i)
+        m_pCriterion[i]->setChecked(i == state.checked);
+    m_pCriteria->setExclusive(true);
+    m_nChecked = state.checked;
+    m_pGrade->setCurrentIndex(state.shownGrade);
+    m_pClass->setCurrentIndex(state.shownClass);
+    m_pAnchor->setText(state.shownAnchor);
+    m_pLength->setText(state.shownLength);
 }
 
 } // namespace rovana

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QComboBox;
@@ -24,6 +26,20 @@ inline constexpr int IDC_COMBO_GRADE = 1031;
 inline constexpr int IDC_STATIC_CLASS = 1035;
 inline constexpr int IDC_COMBO_CLASS = 1032;
 inline constexpr int IDC_EDIT_LENGTH = 1042;
+
+// Everything the panel holds and shows, for undo.
+struct PanelState
+{
+    std::array<int, 3> grade{-1, -1, -1};
+    std::array<int, 3> qualityClass{-1, -1, -1};
+    std::array<float, 3> anchor{};
+    QString anchorText, lengthText;
+    int criterion = 0;
+    int checked = -1; // the criterion button that is on, -1 for none
+    int shownGrade = -1, shownClass = -1;
+    QString shownAnchor, shownLength;
+    friend bool operator==(const PanelState&, const PanelState&) = default;
+};
 
 // The evaluation panel on the right: the four grading criteria, the anchorage length,
 // the compactness grade and the quality class of the selected channel. Grade, class
@@ -50,6 +66,13 @@ public:
     void ClearPanel();
     // A click on criterion 0..3, as the user makes it.
     void ClickCriterion(int criterion);
+    // How a click on a criterion becomes one step of the history: it runs `change` and
+    // keeps what it did under `name`. Without it the click just happens.
+    std::function<void(const QString& name, const std::function<void()>& change)> m_fnEditStep;
+
+    PanelState State() const;
+    // Puts the panel back as `state` had it, without a click.
+    void Restore(const PanelState& state);
 
     // Per channel: grade index 0..3 (A..D), class index 0..3 (I..IV), -1 for none;
     // anchorage length Lr in metres.
@@ -59,6 +82,9 @@ public:
     QString m_strAnchor;  // text of the anchorage field
     QString m_strLength;  // measured total length L, held as text
     int m_nCriterion = 0; // index of the criterion that is on
+    // The criterion button the panel turned on (-1 for none): a click has already checked
+    // its button when the step around it begins, so the history keeps this one.
+    int m_nChecked = -1;
 
     // What the panel shows now (-1 for no selection).
     int ShownGrade() const;

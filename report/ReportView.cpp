@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -25,6 +26,7 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
 {
     InstallDefaultDialogs();
     InstallPrintDialogs();
+    m_pUndo = new QUndoStack(this);
     for (int i = 0; i < 3; ++i) {
         auto* view = new ChannelView(i, this, this);
         view->setObjectName(QString::number(59648 + i));
@@ -197,8 +199,10 @@ void ReportView::ResetActiveMagnification()
 {
     if (m_nActiveChannel < 0 || m_nActiveChannel > 2)
         return;
-    m_pChannelView[m_nActiveChannel]->m_nMagnify = 0;
-    m_pChannelView[m_nActiveChannel]->viewport()->update();
+    EditStep(QStringLiteral("恢复原始放大"), [this] {
+        m_pChannelView[m_nActiveChannel]->m_nMagnify = 0;
+        m_pChannelView[m_nActiveChannel]->viewport()->update();
+    });
 }
 
 void ReportView::RepaintAll()

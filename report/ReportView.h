@@ -14,6 +14,7 @@
 
 class QPainter;
 class QPrinter;
+class QUndoStack;
 
 namespace rovana {
 namespace sheet {
@@ -21,6 +22,7 @@ struct SheetSettings;
 }
 
 class ReportViewHost;
+struct EditState;
 class CalibrationDialog;
 class ChannelView;
 struct AnalysisValues;
@@ -57,8 +59,14 @@ public:
     void RefreshInfoPanel(int c) override;
     // Writes the seven status-bar texts when a test is loaded.
     void UpdateStatusPanes();
-    // Ctrl+Z: growing gain of the active channel off.
+    // 恢复原始放大 (Ctrl+0): growing gain of the active channel off, a step of the history.
     void ResetActiveMagnification();
+
+    // The history of the test on screen; a load starts a new one, a save keeps it.
+    QUndoStack* m_pUndo = nullptr;
+    void EditStep(const QString& name, const std::function<void()>& change) override;
+    EditState CaptureEditState() const;
+    void RestoreEditState(const EditState& state);
     // Repaints the report view and its channel views.
     void RepaintAll();
 
@@ -153,6 +161,8 @@ public:
     // false when the folder cannot be written (the chain then holds for this run).
     bool SetProcessing(const processing::ChainSettings& chain);
     int m_nPageCount = 0;
+    int m_nStepDepth = 0;      // inside a step of the history
+    bool m_bRestoring = false; // undo or redo putting a state back
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QUndoStack>
 
 namespace rovana {
 
@@ -44,9 +45,11 @@ void ReportView::CalibrateWaveSpeed(int channel)
     case CalibrationDialog::Choice::Cancel:
         return;
     case CalibrationDialog::Choice::ThisTest:
-        SetRecordWaveSpeed(*dialog.Speed());
-        RefreshInfoPanel(m_nActiveChannel);
-        RepaintAll();
+        EditStep(QStringLiteral("由已知长度标定波速"), [&] {
+            SetRecordWaveSpeed(*dialog.Speed());
+            RefreshInfoPanel(m_nActiveChannel);
+            RepaintAll();
+        });
         return;
     case CalibrationDialog::Choice::Folder:
         site.calibration =
@@ -65,6 +68,9 @@ void ReportView::CalibrateWaveSpeed(int channel)
 
 void ReportView::ApplySpeedToFolder(int speed)
 {
+    // The folder's files change under the history: its steps would put the old speed back
+    // on screen while the file holds the new one.
+    m_pUndo->clear();
     QStringList files;
     for (const FolderEntry& entry : ListTestFiles(m_strFolder))
         files.append(entry.path);

@@ -42,7 +42,13 @@ inline constexpr int ID_KEY_PHASE = 32820;      // F9, same as 32847
 inline constexpr int ID_KEY_ENERGY = 32821;     // F10, same as 32849
 
 // Help menu.
-inline constexpr int ID_APP_ABOUT = 57664; // "关于Veltra-Orvik(&A)...", toolbar
+inline constexpr int ID_APP_ABOUT = 57664;   // "关于Veltra-Orvik(&A)...", toolbar
+inline constexpr int ID_HELP_MANUAL = 57670; // "使用说明\tF1"
+
+// Edit menu: the history of the test on screen.
+inline constexpr int ID_EDIT_UNDO = 57643;       // "撤销\tCtrl+Z", with the step's name
+inline constexpr int ID_EDIT_REDO = 57644;       // "重做\tCtrl+Y" (Ctrl+Shift+Z too)
+inline constexpr int ID_VIEW_RESET_GAIN = 32876; // "恢复原始放大\tCtrl+0"
 
 // Window commands of the accelerator table.
 inline constexpr int ID_NEXT_PANE = 57680; // F6

@@ -32,10 +32,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -278,6 +278,8 @@ void MainWindow::CreateActions()
     a->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
     addAction(a);
     connect(a, &QAction::triggered, this, [this] { OnActivatePane(false); });
+
+    CreateEditActions();
 }
 
 void MainWindow::CreateMenus()
@@ -299,6 +301,7 @@ void MainWindow::CreateMenus()
     m_pFileMenu->addAction(Action(ID_APP_EXIT));
     RebuildRecentFileMenu();
 
+    QMenu* edit = CreateEditMenu();
     QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     for (const ModeCommand& m : kModes)
         view->addAction(Action(m.id));
@@ -309,12 +312,14 @@ void MainWindow::CreateMenus()
     view->addSeparator();
     view->addAction(Action(ID_AUTO_PICK));
     view->addAction(Action(ID_VIEW_PROCESSING));
+    view->addAction(Action(ID_VIEW_RESET_GAIN));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(Action(ID_HELP_MANUAL));
     help->addAction(Action(ID_APP_ABOUT));
 
     // The update rules run whenever a menu opens.
-    for (QMenu* menu : {m_pFileMenu, view, help})
+    for (QMenu* menu : {m_pFileMenu, edit, view, help})
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommandUI);
 }
 
@@ -376,12 +381,10 @@ void MainWindow::CreateClient()
                     UpdateCommandUI();
             });
 
-    // Ctrl+Z resets the growing gain of the active channel, anywhere in this program and
-    // nowhere else: other programs on the desktop keep their Ctrl+Z.
-    m_pMagnifyReset = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
-    m_pMagnifyReset->setContext(Qt::ApplicationShortcut);
-    connect(m_pMagnifyReset, &QShortcut::activated, this,
-            [this] { m_pReportView->ResetActiveMagnification(); });
+    ConnectHistory();
+    info->m_fnEditStep = [this](const QString& name, const std::function<void()>& change) {
+        m_pReportView->EditStep(name, change);
+    };
 }
 
 // ---------------------------------------------------------------------------------------
@@ -424,7 +427,7 @@ void MainWindow::UpdateCommandUI()
     Action(ID_VIEW_FILL)->setChecked(m_bFill == 1);
     Action(ID_VIEW_COMPRESS)->setChecked(m_bCompress == 1);
     for (int id : {ID_FILE_SAVE, ID_FILE_PRINT_SETUP, ID_FILE_SAVE_PICTURE, ID_TOOL_PRINT_SETUP,
-                   ID_AUTO_PICK, ID_VIEW_PROCESSING})
+                   ID_AUTO_PICK, ID_VIEW_PROCESSING, ID_VIEW_RESET_GAIN})
         Action(id)->setEnabled(m_bFileLoaded == 1);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
         Action(id)->setEnabled(m_bPrintList == 1);
@@ -702,6 +705,7 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
     draw.MarkSaved();
+    draw.m_pUndo->clear(); // another test, another history
     draw.RepaintAll();
     return true;
 }
@@ -714,7 +718,10 @@ void MainWindow::OnViewProcessing()
     ProcessingDialog dialog(draw.m_Chain, draw.m_CurData.m_nSampleInterval, this);
     if (!m_fnRunProcessing(dialog))
         return;
-    if (!draw.SetProcessing(dialog.Settings()))
+    bool kept = true;
+    draw.EditStep(QStringLiteral("信号处理"),
+                  [&] { kept = draw.SetProcessing(dialog.Settings()); });
+    if (!kept)
         SetStatusPane(ID_SEPARATOR,
                       QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效"));
 }

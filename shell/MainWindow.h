@@ -13,7 +13,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QShortcut;
 class QStatusBar;
 class QToolBar;
 
@@ -174,6 +173,10 @@ private:
 
     void CreateActions();
     void CreateMenus();
+    // The Edit menu (undo and redo), 恢复原始放大 and 使用说明 (MainWindowEdit.cpp).
+    void CreateEditActions();
+    QMenu* CreateEditMenu();
+    void ConnectHistory(); // once the report view and its history exist
     void CreateToolBar();
     void CreateStatusBar();
     void CreateClient();
@@ -188,7 +191,6 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     FileTree* m_pFileTree = nullptr;
     ReportView* m_pReportView = nullptr;
-    QShortcut* m_pMagnifyReset = nullptr;
 
     QHash<int, QAction*> m_Actions;
     QHash<int, QLabel*> m_StatusPanes;

@@ -35,6 +35,7 @@ struct ChainSettings
     double lowHz = 0, highHz = 0; // low-pass: highHz; high-pass: lowHz; band-pass: both
     GainKind gain = GainKind::None;
     double gainAtDesign = 1.0; // 1..100, reached at the design length's two-way time
+    friend bool operator==(const ChainSettings&, const ChainSettings&) = default;
 };
 
 inline constexpr int kMinOrder = 2;

@@ -198,4 +198,38 @@ void ChannelView::scrollContentsBy(int dx, int dy)
     viewport()->repaint();
 }
 
+ChannelEditState ChannelView::EditState() const
+{
+    return {{m_bEndSet, m_bFreeEndSet, m_bBottomSet, m_bDefectStartSet, m_bDefectEndSet},
+            {m_nEndPos, m_nFreeEndPos, m_nBottomPos, m_nDefectStartPos, m_nDefectEndPos},
+            m_bCursorShown,
+            m_nCursor,
+            m_nMaxAmplitude,
+            m_nMagnify,
+            m_fMeasuredL0,
+            m_fMeasuredLr,
+            m_bBottomByDesign};
+}
+
+void ChannelView::RestoreEditState(const ChannelEditState& state)
+{
+    int* const flags[5] = {&m_bEndSet, &m_bFreeEndSet, &m_bBottomSet, &m_bDefectStartSet,
+                           &m_bDefectEndSet};
+    int* const positions[5] = {&m_nEndPos, &m_nFreeEndPos, &m_nBottomPos, &m_nDefectStartPos,
+                               &m_nDefectEndPos};
+    for (std::size_t m = 0; m < state.set.size(); ++m) {
+        *flags[m] = state.set[m];
+        *positions[m] = state.pos[m];
+    }
+    m_bCursorShown = state.cursorShown;
+    m_nCursor = state.cursor;
+    m_nMaxAmplitude = state.maxAmplitude;
+    m_nMagnify = state.magnify;
+    m_fMeasuredL0 = state.measuredL0;
+    m_fMeasuredLr = state.measuredLr;
+    m_bBottomByDesign = state.bottomByDesign;
+    m_Suggestion.reset();
+    viewport()->update();
+}
+
 } // namespace rovana

@@ -21,6 +21,19 @@ namespace rovana {
 
 class ChannelViewHost;
 
+// What a channel view holds of a test's analysis, for undo: the markers, the cursor, the
+// amplitude, the gain and the kept lengths.
+struct ChannelEditState
+{
+    std::array<int, 5> set{}; // end, free end, bottom, defect start, defect end
+    std::array<int, 5> pos{};
+    int cursorShown = 0, cursor = 0;
+    int maxAmplitude = 1700, magnify = 0;
+    float measuredL0 = 0.0f, measuredLr = 0.0f;
+    int bottomByDesign = 0;
+    friend bool operator==(const ChannelEditState&, const ChannelEditState&) = default;
+};
+
 // One channel of the current test: time-domain trace with markers and anchor sketch,
 // amplitude spectrum, phase, or instantaneous energy, and a measurement line.
 // Buffers and markers are public: the loading path, the report view and the save path
@@ -121,6 +134,10 @@ public:
     // Esc, Clear and a load: no suggestion, no bottom by design.
     void DropSuggestion();
 
+    ChannelEditState EditState() const;
+    // Puts the view back as `state` had it (a suggestion shown goes) and repaints it.
+    void RestoreEditState(const ChannelEditState& state);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -137,6 +154,7 @@ private:
     void InstallDefaultRunners();
     // Takes back the cursor, marker, amplitude and gain fields of a state.
     void TakeState(const wave::WaveInput& state);
+    void RunCommand(int command);
     void RunMarkerCommand(int marker);
     void OfferSuggestionBesideDesignBottom();
     void ClearMarkers();

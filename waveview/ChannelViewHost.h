@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace rovana {
 
 class TestRecord;
@@ -37,6 +39,13 @@ public:
     virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
     // Save: a copy of the current file with the analysis. False when cancelled or refused.
     virtual bool SaveCopyWithResults() = 0;
+    // One step of the test's history: runs `change` and keeps what it did under `name`
+    // ("底部", "清除", ...), so that it can be undone.
+    virtual void EditStep(const QString& name, const std::function<void()>& change)
+    {
+        Q_UNUSED(name);
+        change();
+    }
     // "由已知长度标定波速" on `channel`'s markers as the view shows them.
     virtual void CalibrateWaveSpeed(int channel) { Q_UNUSED(channel); }
     // The test on screen becomes the site's reference bolt, or the site has none.

@@ -85,12 +85,53 @@ void ChannelView::OnKeyDown(int key)
         return;
     const bool changed = state.cursor != m_nCursor || state.cursorShown != m_bCursorShown ||
                          state.maxAmplitude != m_nMaxAmplitude || state.magnify != m_nMagnify;
-    TakeState(state);
-    if (changed)
-        viewport()->update();
+    const auto take = [&] {
+        TakeState(state);
+        if (changed)
+            viewport()->update();
+    };
+    // The amplitude keys change the analysis' picture: a step of the history; the cursor
+    // keys do not.
+    if (m_pHost && state.maxAmplitude != m_nMaxAmplitude)
+        m_pHost->EditStep(QStringLiteral("幅值"), take);
+    else
+        take();
 }
 
+namespace {
+
+// The menu's name of a command without its padding ("底    部" -> "底部").
+QString CommandName(int command)
+{
+    for (const ChannelMenuItem& item : kChannelMenu)
+        if (item.id == command)
+            return QString::fromUtf8(item.text).remove(QLatin1Char(' '));
+    return {};
+}
+
+} // namespace
+
 void ChannelView::OnCommand(int command)
+{
+    // Commands that change the test's analysis are steps of its history; saving, the
+    // suggestion overlay, the calibration (its own step) and the reference are not.
+    switch (command) {
+    case ID_CHANNEL_SAVE:
+    case ID_AUTO_PICK:
+    case ID_CALIBRATE_SPEED:
+    case ID_SET_REFERENCE:
+    case ID_CLEAR_REFERENCE:
+        RunCommand(command);
+        return;
+    default:
+        if (m_pHost)
+            m_pHost->EditStep(CommandName(command), [&] { RunCommand(command); });
+        else
+            RunCommand(command);
+    }
+}
+
+void ChannelView::RunCommand(int command)
 {
     switch (command) {
     case ID_MARKER_CLEAR:
@@ -301,7 +342,7 @@ void ChannelView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (m_Suggestion && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        TakeSuggestion();
+        OnCommand(ID_TAKE_SUGGESTION);
         return;
     }
     if (m_Suggestion && event->key() == Qt::Key_Escape) {

@@ -85,7 +85,9 @@ TEST_F(CommandTest, CtrlOInAChannelViewRunsTheOpenCommand)
     EXPECT_EQ(dialogs, static_cast<int>(FocusTargets().size()));
 }
 
-TEST_F(CommandTest, CtrlZResetsTheGrowingGainOfTheActiveChannelOnly)
+// 恢复原始放大 (Ctrl+0) turns the growing gain of the active channel off, as one step that
+// Ctrl+Z takes back; Ctrl+Z no longer resets the gain.
+TEST_F(CommandTest, CtrlZeroResetsTheGrowingGainOfTheActiveChannelOnlyAndCtrlZUndoesIt)
 {
     ShowFrame();
     Open(WriteRecord("MG0001.mg"));
@@ -93,13 +95,18 @@ TEST_F(CommandTest, CtrlZResetsTheGrowingGainOfTheActiveChannelOnly)
     for (int c = 0; c < 3; ++c)
         View(c).m_nMagnify = 10;
     Tree().setFocus();
-    QTest::keyClick(&Tree(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&Tree(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(View(0).m_nMagnify, 10);
     EXPECT_EQ(View(1).m_nMagnify, 0);
     EXPECT_EQ(View(2).m_nMagnify, 10);
+    EXPECT_EQ(frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("撤销 恢复原始放大"));
+    QTest::keyClick(&Tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(View(1).m_nMagnify, 10);
+    QTest::keyClick(&Tree(), Qt::Key_Z, Qt::ControlModifier); // nothing left to undo
+    EXPECT_EQ(View(1).m_nMagnify, 10);
 
     Draw().m_nActiveChannel = -1; // no active channel: nothing happens
-    QTest::keyClick(&Tree(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&Tree(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(View(0).m_nMagnify, 10);
     EXPECT_EQ(View(2).m_nMagnify, 10);
 }

@@ -56,12 +56,12 @@ void ExpectItems(const QMenu* menu, const std::vector<Item>& expected)
     }
 }
 
-TEST_F(FrameTest, MenuBarHasFileViewAndHelpMenus)
+TEST_F(FrameTest, MenuBarHasFileEditViewAndHelpMenus)
 {
     QStringList titles;
     for (QAction* a : frame->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"文件(&F)", "视图(&V)", "帮助(&H)"}));
+    EXPECT_EQ(titles, (QStringList{"文件(&F)", "编辑(&E)", "视图(&V)", "帮助(&H)"}));
 }
 
 TEST_F(FrameTest, FileMenuItemsWithExactTextsAndIdentifiers)
@@ -93,13 +93,15 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {32854, QStringLiteral("压    缩")},
                                                  {-1, {}},
                                                  {32870, QStringLiteral("自动识别\tF4")},
-                                                 {32873, QStringLiteral("信号处理...")}});
+                                                 {32873, QStringLiteral("信号处理...")},
+                                                 {32876, QStringLiteral("恢复原始放大\tCtrl+0")}});
 }
 
-TEST_F(FrameTest, HelpMenuHasTheAboutItem)
+TEST_F(FrameTest, HelpMenuHasTheManualAndTheAboutItem)
 {
     ExpectItems(MenuTitled(*frame, "帮助(&H)"),
-                {{57664, QStringLiteral("关于Veltra-Orvik(&A)...")}});
+                {{57670, QStringLiteral("使用说明\tF1")},
+                 {57664, QStringLiteral("关于Veltra-Orvik(&A)...")}});
 }
 
 TEST_F(FrameTest, EveryActionCarriesItsIdentifierAsDataAndObjectName)

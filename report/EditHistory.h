@@ -1,0 +1,51 @@
+#pragma once
+
+// The history of the test on screen: each edit (a marker command, clear, a criterion click,
+// the amplitude, the wave speed, the gain, a suggestion taken, the processing) is one step
+// that keeps the whole state before and after it, so that undo and redo put the markers,
+// the panel and the views back exactly.
+
+#include "ChannelView.h"
+#include "EvaluationPanel.h"
+#include "ProcessingChain.h"
+#include "TestRecord.h"
+
+#include <QUndoCommand>
+
+#include <array>
+
+namespace rovana {
+
+class ReportView;
+
+// Everything an edit of the test on screen can change.
+struct EditState
+{
+    TestRecord data;
+    std::array<ChannelEditState, kChannelCount> channels{};
+    PanelState panel;
+    int activeChannel = -1;
+    processing::ChainSettings chain;
+    friend bool operator==(const EditState&, const EditState&) = default;
+};
+
+// One step: the first redo is the edit itself, already done when the step is pushed.
+// Steps of the amplitude follow each other into one (the arrow keys give many).
+class EditCommand : public QUndoCommand
+{
+public:
+    EditCommand(ReportView& view, const QString& name, EditState before, EditState after);
+
+    void undo() override;
+    void redo() override;
+    int id() const override { return m_nId; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+private:
+    ReportView& m_View;
+    EditState m_Before, m_After;
+    bool m_bDone = false;
+    int m_nId = -1;
+};
+
+} // namespace rovana

@@ -1,0 +1,88 @@
+// The history of the test on screen: steps taken, undone and redone.
+#include "EditHistory.h"
+#include "ReportView.h"
+#include "ReportViewHost.h"
+
+#include <QUndoStack>
+
+namespace rovana {
+
+namespace {
+
+constexpr int kAmplitudeStep = 1; // QUndoCommand::id of the steps that merge
+
+} // namespace
+
+EditCommand::EditCommand(ReportView& view, const QString& name, EditState before, EditState after)
+    : QUndoCommand(name), m_View(view), m_Before(std::move(before)), m_After(std::move(after)),
+      m_nId(name == QStringLiteral("幅值") ? kAmplitudeStep : -1)
+{}
+
+void EditCommand::undo()
+{
+    m_View.RestoreEditState(m_Before);
+}
+
+void EditCommand::redo()
+{
+    if (m_bDone)
+        m_View.RestoreEditState(m_After);
+    m_bDone = true;
+}
+
+bool EditCommand::mergeWith(const QUndoCommand* other)
+{
+    if (other->id() != id())
+        return false;
+    m_After = static_cast<const EditCommand*>(other)->m_After;
+    return true;
+}
+
+EditState ReportView::CaptureEditState() const
+{
+    EditState s;
+    s.data = m_CurData;
+    for (int c = 0; c < kChannelCount; ++c)
+        s.channels[static_cast<std::size_t>(c)] = m_pChannelView[c]->EditState();
+    if (const EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
+        s.panel = panel->State();
+    s.activeChannel = m_nActiveChannel;
+    s.chain = m_Chain;
+    return s;
+}
+
+void ReportView::RestoreEditState(const EditState& s)
+{
+    m_bRestoring = true;
+    if (!(s.chain == m_Chain))
+        SetProcessing(s.chain); // the site file follows, as when the chain was set
+    m_CurData = s.data;
+    m_nActiveChannel = s.activeChannel;
+    for (int c = 0; c < kChannelCount; ++c) {
+        DistributeChannel(c);
+        m_pChannelView[c]->RestoreEditState(s.channels[static_cast<std::size_t>(c)]);
+    }
+    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
+        panel->Restore(s.panel);
+    RepaintAll();
+    m_bRestoring = false;
+}
+
+void ReportView::EditStep(const QString& name, const std::function<void()>& change)
+{
+    // A step inside a step (a suggestion taken runs several marker commands) is part of
+    // it; without a test on screen there is no history.
+    if (m_nStepDepth > 0 || m_bRestoring || m_strCurPath.isEmpty()) {
+        change();
+        return;
+    }
+    EditState before = CaptureEditState();
+    ++m_nStepDepth;
+    change();
+    --m_nStepDepth;
+    EditState after = CaptureEditState();
+    if (!(before == after))
+        m_pUndo->push(new EditCommand(*this, name, std::move(before), std::move(after)));
+}
+
+} // namespace rovana
