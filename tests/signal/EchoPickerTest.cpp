@@ -233,6 +233,15 @@ TEST(EchoPickerTest, NeverReturnsTheDesignLengthForNothing)
     }
 }
 
+// A blow 10 dB over the noise: noise before it passes 30 % of its peak, yet it is the
+// blow, and it is found where it is.
+TEST(EchoPickerTest, BlowTenDecibelsOverTheNoiseIsFound)
+{
+    const PickResult r = Pick(Samples(MakeTrace(kBolt, 3162.0)), 8.0, 1.2);
+    ASSERT_TRUE(r.end.has_value());
+    EXPECT_NEAR(r.end->sample, 100, 2);
+}
+
 struct BadInputCase
 {
     const char* name;
