@@ -167,6 +167,10 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
             const bool voidTop = j >= 0 &&
                                  -s.y[static_cast<std::size_t>(j)] > 0.5f * here * noises[k] &&
                                  -s.Snr(j) > kDefectEdgeSnr;
+            // Built lengths stay within a tenth of the design: an echo well away from it
+            // that a void's bottom follows is that void's top, not a short bolt's toe.
+            if (voidTop && design > 0 && !nearDesign(i))
+                continue;
             const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
                                 PriorWeight(s.MetresOf(i), design, 0.1 * design);
             if (score > bestScore) {
