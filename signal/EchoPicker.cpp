@@ -14,13 +14,16 @@ constexpr float kBlowSnr = 6.0f;    // the blow lobe against the noise per sampl
 constexpr float kFreeEndSnr = 4.5f; // matched-filter output against its noise
 // The bottom is taken at kBottomSnr anywhere past the free end, and at kBottomNearSnr
 // within kNearDesign of the design length: fewer noise peaks can fall in that window than
-// in the whole record, so a weaker echo there is as unlikely to be noise.
-constexpr float kBottomSnr = 6.25f;
-constexpr float kBottomNearSnr = 5.25f;
+// in the whole record, so a weaker echo there is as unlikely to be noise. kBottomNearSnr
+// is where an echo whose own energy is six times the noise stands in the correlation with
+// the blow, which keeps about 0.92 of it once the grout has reshaped the echo.
+constexpr float kBottomSnr = 6.5f;
+constexpr float kBottomNearSnr = 5.5f;
 constexpr double kNearDesign = 0.12; // share of the design length either side
 constexpr float kDefectSnr = 6.5f;
 constexpr float kDefectEdgeSnr = 3.0f; // the void's bottom, once its top is clear
 constexpr float kReflectorSnr = 10.0f; // an echo whose multiples are taken off
+constexpr float kEchoSnr = 3.0f;       // a lobe of the correlation that is an echo
 // Echoes weaker than this share of the blow are not taken: the blow cut from the record
 // is not the exact pulse, and what is left of it after subtraction is of this order.
 constexpr float kFreeEndFloor = 0.05f;
@@ -78,6 +81,7 @@ struct Search
     std::vector<float> autocorrelation;
     int end = 0;
     int width = 1;         // blow lobe, samples
+    float blow = 1.0f;     // the blow's own correlation at its peak, near 1
     float noise = 1.0f;    // rms of y
     double perMetre = 0.0; // samples per metre of depth (two-way)
     int Depth(double metres) const
@@ -163,6 +167,10 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
             const bool voidTop = j >= 0 &&
                                  -s.y[static_cast<std::size_t>(j)] > 0.5f * here * noises[k] &&
                                  -s.Snr(j) > kDefectEdgeSnr;
+            // Built lengths stay within a tenth of the design: an echo well away from it
+            // that a void's bottom follows is that void's top, not a short bolt's toe.
+            if (voidTop && design > 0 && !nearDesign(i))
+                continue;
             const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
                                 PriorWeight(s.MetresOf(i), design, 0.1 * design);
             if (score > bestScore) {
@@ -209,25 +217,45 @@ std::vector<PickedDefect> FindDefects(const Search& s, int from, int to)
     return defects;
 }
 
+// Sets to zero every lobe of y (the samples between two changes of sign) whose extreme
+// stays under `level`: what is left are the echoes, without the noise.
+void KeepEchoes(std::vector<float>& y, float level)
+{
+    const int n = static_cast<int>(y.size());
+    for (int a = 0; a < n;) {
+        const bool positive = y[static_cast<std::size_t>(a)] >= 0.0f;
+        int b = a;
+        float extreme = 0.0f;
+        while (b < n && (y[static_cast<std::size_t>(b)] >= 0.0f) == positive) {
+            extreme = std::max(extreme, std::abs(y[static_cast<std::size_t>(b)]));
+            ++b;
+        }
+        if (extreme < level)
+            std::fill(y.begin() + a, y.begin() + b, 0.0f);
+        a = b;
+    }
+}
+
 // The head is free: a wave reaching it moves it twice as much as the wave alone and goes
 // down again like a new blow. A reflector of coefficient g at round trip t therefore sends
 // back, t later, g times everything the head has done: the blow twice over (its first
 // echo is 2g) and every echo recorded before. Subtracting g times the recorded echoes
 // shifted by t takes off every multiple through this reflector (for the free end, the
 // ringing of the free section on every deeper echo); without `keepEcho` the reflector's
-// own echo goes as well.
+// own echo goes as well. `echoes` holds the echoes without the noise, so the subtraction
+// adds no noise.
 void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool keepEcho)
 {
     const int n = static_cast<int>(s.y.size());
     const int delay = at - s.end;
     if (delay <= 0 || at >= n)
         return;
-    const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)], -0.8f, 0.8f);
+    const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)] / s.blow, -0.8f, 0.8f);
     std::vector<float> y = s.y;
     for (int i = n - 1; i >= delay; --i)
         y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
     if (!keepEcho)
-        SubtractEcho(y, s.autocorrelation, at, 2.0f * g);
+        SubtractEcho(y, s.autocorrelation, at, 2.0f * g * s.blow);
     // Where the blow cut from the record is a poor copy of the blow (an echo inside it),
     // the shifted record carries that error along: the multiples are only taken off when
     // that leaves less below the reflector than there was.
@@ -241,7 +269,6 @@ void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool k
     if (after > before)
         return;
     s.y = std::move(y);
-    s.noise *= std::sqrt(1.0f + g * g);
 }
 
 } // namespace
@@ -283,8 +310,14 @@ PickResult PickEchoes(const PickInput& input)
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
     s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
     result.noiseLevel = s.noise;
-    SubtractEcho(s.y, s.autocorrelation, s.end, s.y[static_cast<std::size_t>(s.end)]);
-    const std::vector<float> echoes = s.y; // the record after the blow, as correlated
+    // Reflection coefficients are echoes over the blow as the correlation sees it: the
+    // blow cut from a noisy record gives itself a little over or under 1.
+    s.blow = std::max(s.y[static_cast<std::size_t>(s.end)], 0.1f);
+    SubtractEcho(s.y, s.autocorrelation, s.end, s.blow);
+    // The record after the blow, as correlated, with only its echoes: the noise comes from
+    // the sensor and does not travel in the bar, so no multiple of it is taken off.
+    std::vector<float> echoes = s.y;
+    KeepEchoes(echoes, kEchoSnr * s.noise);
 
     result.freeEnd = FindFreeEnd(s);
     int after = s.end + s.width;
@@ -299,8 +332,10 @@ PickResult PickEchoes(const PickInput& input)
     // multiple of a void's echo may fall where the toe's echo is: in time order, each
     // clear echo's multiples go before the next is looked for. Then the bottom is chosen
     // and the voids above it are read off what is left.
+    // What is left of the free end's own echo within a blow's width of it is no reflector.
     const int n = static_cast<int>(s.y.size());
-    for (int i = std::max(after, 1), found = 0; i < n - 1 && found < 8; ++i) {
+    const int loopFrom = result.freeEnd ? std::max(after, result.freeEnd->sample + s.width) : after;
+    for (int i = std::max(loopFrom, 1), found = 0; i < n - 1 && found < 8; ++i) {
         const float v = s.y[static_cast<std::size_t>(i)];
         const float sign = v < 0.0f ? -1.0f : 1.0f;
         if (sign * v / s.noise < kReflectorSnr || sign * v < kReflectorFloor ||

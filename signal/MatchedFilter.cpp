@@ -10,6 +10,8 @@ namespace rovana::pick {
 
 namespace {
 
+constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
+
 float MedianOf(std::vector<float> v)
 {
     if (v.empty())
@@ -72,8 +74,9 @@ struct Lobe
     float amplitude = 0.0f;
 };
 
-// The first lobe of `s` reaching 30 % of its largest excursion.
-Lobe FirstLobe(std::span<const float> s)
+// The first lobe of `s` reaching 30 % of its largest excursion and `floor`, a level that
+// the noise before the blow does not reach.
+Lobe FirstLobe(std::span<const float> s, float floor)
 {
     const int n = static_cast<int>(s.size());
     float top = 0.0f;
@@ -81,7 +84,8 @@ Lobe FirstLobe(std::span<const float> s)
         top = std::max(top, std::abs(v));
     Lobe lobe;
     int onset = 0;
-    while (onset < n && std::abs(s[static_cast<std::size_t>(onset)]) < 0.3f * top)
+    const float level = std::min(std::max(0.3f * top, floor), top);
+    while (onset < n && std::abs(s[static_cast<std::size_t>(onset)]) < level)
         ++onset;
     onset = std::min(onset, n - 1);
     lobe.polarity = s[static_cast<std::size_t>(onset)] < 0.0f ? -1.0f : 1.0f;
@@ -153,7 +157,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
             bestHalf = half;
         }
     }
-    Lobe lobe = FirstLobe(Smooth(x, std::max(1, bestHalf / 4)));
+    // With the blow 10 dB over the noise, noise before it passes 30 % of the blow's peak:
+    // the onset must also stand kOnsetSnr times over the noise left by the smoothing.
+    const int quarter = std::max(1, bestHalf / 4);
+    const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
+    Lobe lobe = FirstLobe(Smooth(x, quarter), floor);
     const int width = std::max(1, lobe.last - lobe.first);
     const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
     for (int i = lobe.first; i < lobe.last; ++i) {

@@ -31,10 +31,11 @@ std::vector<float> CentredSamples(std::span<const std::int16_t> samples);
 // scaled for a Gaussian; echoes and slow drift barely move it.
 float SampleNoise(std::span<const float> x);
 
-// The blow: the first lobe that reaches 30 % of the record's largest excursion, found on
-// a lightly smoothed copy. None when it does not stand out of the noise: its peak times the
-// root of half its width under `minimumSnr` times the noise per sample, under 4 counts, or
-// a lobe over a quarter of the record long.
+// The blow: the first lobe that reaches 30 % of the record's largest excursion and stands
+// out of the noise (`noise` per sample), found on a lightly smoothed copy. None when it
+// does not stand out of the noise: its peak times the root of half its width under
+// `minimumSnr` times the noise per sample, under 4 counts, or a lobe over a quarter of
+// the record long.
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr);
 
 // Centred moving average over 2 * half + 1 samples, shorter at the ends.

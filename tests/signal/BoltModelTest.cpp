@@ -135,11 +135,11 @@ TEST(PickAccuracyTest, FloorOnASmallFixedSet)
     SCOPED_TRACE(FormatTally(t));
     ASSERT_GE(t.visibleBottoms, 100);
     ASSERT_GE(t.lostBottoms, 20);
-    EXPECT_GE(Percent(t.bottomsWithin3, t.visibleBottoms), 88.0);
-    EXPECT_LE(Percent(t.visibleBottomsLost, t.visibleBottoms), 8.0);
+    EXPECT_GE(Percent(t.bottomsWithin3, t.visibleBottoms), 90.0);
+    EXPECT_LE(Percent(t.visibleBottomsLost, t.visibleBottoms), 6.0);
     EXPECT_GE(Percent(t.lostBottomsReported, t.lostBottoms), 85.0);
-    EXPECT_GE(Percent(t.freeEndsWithin, t.visibleFreeEnds), 90.0);
-    EXPECT_GE(Percent(t.voidsFound, t.visibleVoids), 60.0);
+    EXPECT_GE(Percent(t.freeEndsWithin, t.visibleFreeEnds), 92.0);
+    EXPECT_GE(Percent(t.voidsFound, t.visibleVoids), 70.0);
     EXPECT_LE(static_cast<double>(t.falseDefects) / t.bolts, 0.1);
 }
 

@@ -233,6 +233,29 @@ TEST(EchoPickerTest, NeverReturnsTheDesignLengthForNothing)
     }
 }
 
+// A blow 10 dB over the noise: noise before it passes 30 % of its peak, yet it is the
+// blow, and it is found where it is.
+TEST(EchoPickerTest, BlowTenDecibelsOverTheNoiseIsFound)
+{
+    const PickResult r = Pick(Samples(MakeTrace(kBolt, 3162.0)), 8.0, 1.2);
+    ASSERT_TRUE(r.end.has_value());
+    EXPECT_NEAR(r.end->sample, 100, 2);
+}
+
+// A strong echo like the blow at half the design length, followed by an opposite echo as
+// strong: a void's top. With no echo near the design length, the bottom is not clear, and
+// the void is reported as a defect.
+TEST(EchoPickerTest, VoidFarFromTheDesignLengthIsNotTheBottom)
+{
+    const PickResult r =
+        Pick(Samples(MakeTrace(Join(kFreeEnd, {{200, 0.25}, {260, -0.25}}))), 8.0, 1.2);
+    EXPECT_FALSE(r.bottom.has_value()) << r.bottom->sample;
+    EXPECT_EQ(r.reasons, std::vector<PickReason>{PickReason::BottomNotClear});
+    ASSERT_EQ(r.defects.size(), 1u);
+    EXPECT_NEAR(r.defects[0].start.sample, 300, kTolerance);
+    EXPECT_NEAR(r.defects[0].end.sample, 360, kTolerance);
+}
+
 struct BadInputCase
 {
     const char* name;
