@@ -15,7 +15,8 @@ The derived face keeps the outline and metrics of every glyph a sheet can print,
     repertoire a test file can hold and the program's own texts, see
     collect_sheet_characters.py) instead of the 65535 glyphs of the whole CJK face,
   * its cmap leaves out each code point below U+4E00 whose glyph a unified ideograph
-    (U+4E00..U+9FFF) also has,
+    (U+4E00..U+9FFF) also has, and the figure dash U+2012, which shares the en dash's
+    glyph (a range "100–3000" would come back with U+2012),
   * its cmap maps U+0009 to the blank glyph of U+2002 (en space), and
   * it has no GSUB table, so every character is drawn with its cmap glyph.
 It is renamed, as the SIL Open Font License asks of modified versions ("Noto" is a
@@ -36,6 +37,7 @@ FAMILY = "Rovana Serif CJK SC"
 POSTSCRIPT = "RovanaSerifCJKSC-Regular"
 UNIFIED_FIRST, UNIFIED_LAST = 0x4E00, 0x9FFF
 TAB, EN_SPACE = 0x0009, 0x2002
+FIGURE_DASH, EN_DASH = 0x2012, 0x2013
 
 
 def open_face(path, family):
@@ -56,6 +58,10 @@ def rewrite_cmap(face):
     dropped = {u for u, g in best.items() if u < UNIFIED_FIRST and g in ideograph_glyphs}
     if not dropped:
         sys.exit("no radical shares an ideograph's glyph: not the expected face")
+    # The figure dash shares the en dash's glyph and would take its place in the PDF's
+    # text: a range "100–3000" would come back as "100‒3000".
+    if best.get(FIGURE_DASH) is not None and best.get(FIGURE_DASH) == best.get(EN_DASH):
+        dropped.add(FIGURE_DASH)
     if TAB in best or EN_SPACE not in best or best[EN_SPACE] == best.get(0x20):
         sys.exit("the face has a tab glyph or no blank en space of its own")
     for table in face["cmap"].tables:

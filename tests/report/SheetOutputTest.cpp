@@ -265,6 +265,7 @@ TEST(CliSheetTest, FollowsTheFolderProcessingUnlessRawOrOverridden)
         {{}, "信号处理: 低通 2000 Hz 4阶"},
         {{"--raw"}, nullptr},
         {{"--highpass", "300", "--order", "2"}, "信号处理: 高通 300 Hz 2阶"},
+        {{"--bandpass", "100-3000"}, "信号处理: 带通 100–3000 Hz 4阶"},
     };
     for (const auto& r : rows) {
         const CliRun run =
