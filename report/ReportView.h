@@ -23,6 +23,7 @@ struct SheetSettings;
 
 class ReportViewHost;
 struct EditState;
+struct SiteFile;
 class CalibrationDialog;
 class ChannelView;
 struct AnalysisValues;
@@ -157,6 +158,10 @@ public:
     bool SetReference(bool on);
     void SetReferenceToCurrent(int channel) override;
     void ClearReference(int channel) override;
+    void TellReferenceKept(bool kept);
+    // Shows the site's settings in every view and writes them, changed, into its site
+    // file; false when the folder cannot be written.
+    bool ShowAndKeep(const std::function<void(SiteFile&)>& change);
     // Applies `chain` to every channel view now and keeps it in the folder's site file;
     // false when the folder cannot be written (the chain then holds for this run).
     bool SetProcessing(const processing::ChainSettings& chain);

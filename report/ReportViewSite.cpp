@@ -125,24 +125,22 @@ bool ReportView::SetReference(bool on)
         return true;
     m_pReference = on ? std::make_unique<TestRecord>(m_CurData) : nullptr;
     m_strReferenceFile = on ? QFileInfo(m_strCurPath).fileName() : QString();
-    for (int c = 0; c < kChannelCount; ++c)
-        DistributeChannel(c);
-    RepaintAll();
-    SiteFile site = ReadSiteFile(m_strFolder);
-    site.referenceFile = m_strReferenceFile;
-    return static_cast<bool>(WriteSiteFile(m_strFolder, site));
+    return ShowAndKeep([this](SiteFile& site) { site.referenceFile = m_strReferenceFile; });
 }
 
 void ReportView::SetReferenceToCurrent(int /*channel*/)
 {
-    if (!SetReference(true) && m_pHost)
-        m_pHost->SetStatusPane(0 /* the message pane */,
-                               QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效"));
+    TellReferenceKept(SetReference(true));
 }
 
 void ReportView::ClearReference(int /*channel*/)
 {
-    if (!SetReference(false) && m_pHost)
+    TellReferenceKept(SetReference(false));
+}
+
+void ReportView::TellReferenceKept(bool kept)
+{
+    if (!kept && m_pHost)
         m_pHost->SetStatusPane(0 /* the message pane */,
                                QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效"));
 }
@@ -150,11 +148,16 @@ void ReportView::ClearReference(int /*channel*/)
 bool ReportView::SetProcessing(const processing::ChainSettings& chain)
 {
     m_Chain = chain;
+    return ShowAndKeep([&chain](SiteFile& site) { site.chain = chain; });
+}
+
+bool ReportView::ShowAndKeep(const std::function<void(SiteFile&)>& change)
+{
     for (int c = 0; c < kChannelCount; ++c)
         DistributeChannel(c);
     RepaintAll();
     SiteFile site = ReadSiteFile(m_strFolder);
-    site.chain = chain;
+    change(site);
     return static_cast<bool>(WriteSiteFile(m_strFolder, site));
 }
 

@@ -213,18 +213,14 @@ ChannelEditState ChannelView::EditState() const
 
 void ChannelView::RestoreEditState(const ChannelEditState& state)
 {
-    int* const flags[5] = {&m_bEndSet, &m_bFreeEndSet, &m_bBottomSet, &m_bDefectStartSet,
-                           &m_bDefectEndSet};
-    int* const positions[5] = {&m_nEndPos, &m_nFreeEndPos, &m_nBottomPos, &m_nDefectStartPos,
-                               &m_nDefectEndPos};
-    for (std::size_t m = 0; m < state.set.size(); ++m) {
-        *flags[m] = state.set[m];
-        *positions[m] = state.pos[m];
-    }
-    m_bCursorShown = state.cursorShown;
-    m_nCursor = state.cursor;
-    m_nMaxAmplitude = state.maxAmplitude;
-    m_nMagnify = state.magnify;
+    wave::WaveInput markers = DrawingInput();
+    std::copy(state.set.begin(), state.set.end(), markers.markerSet);
+    std::copy(state.pos.begin(), state.pos.end(), markers.markerPos);
+    markers.cursorShown = state.cursorShown;
+    markers.cursor = state.cursor;
+    markers.maxAmplitude = state.maxAmplitude;
+    markers.magnify = state.magnify;
+    TakeState(markers);
     m_fMeasuredL0 = state.measuredL0;
     m_fMeasuredLr = state.measuredLr;
     m_bBottomByDesign = state.bottomByDesign;
