@@ -1,5 +1,6 @@
 #include "EchoPicker.h"
 
+#include "FreeSection.h"
 #include "MatchedFilter.h"
 
 #include <algorithm>
@@ -30,6 +31,9 @@ constexpr float kFreeEndFloor = 0.05f;
 constexpr float kBottomFloor = 0.015f;
 constexpr float kDefectFloor = 0.05f;
 constexpr float kReflectorFloor = 0.08f;
+// The free section is undone only when its echo returns well inside the blow's lobe as it
+// stands: later, the lobe is the blow and the free end's echo is taken off as any other.
+constexpr float kInsideBlow = 0.6f;
 
 // Confidence from a signal-to-noise ratio: 0 at 3, 1 from 12 on.
 double ConfidenceOf(float snr)
@@ -282,7 +286,7 @@ PickResult PickEchoes(const PickInput& input)
         return result;
     }
     std::vector<float> x = CentredSamples(input.samples);
-    const float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
+    float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
     const std::optional<BlowPulse> first = FindBlow(x, sampleNoise, kBlowSnr);
     if (!first) {
         missing(PickReason::NoBlow);
@@ -295,8 +299,36 @@ PickResult PickEchoes(const PickInput& input)
     std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
     if (!blow)
         blow = first;
+    const bool timeBase = input.sampleIntervalUs > 0 && input.waveSpeed > 0;
+    const double perMetre =
+        timeBase ? 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6) : 0.0;
+    // A free section whose round trip is shorter than the blow returns inside it: its echo
+    // is taken off the whole record before the blow is cut from it.
+    std::optional<FreeSectionFit> section;
+    if (timeBase && input.designFreeLength > 0.0) {
+        const int shortest = static_cast<int>(std::floor(0.85 * input.designFreeLength * perMetre));
+        const int longest = static_cast<int>(std::ceil(1.15 * input.designFreeLength * perMetre));
+        const int lobeFirst = blow->first + std::max(1, blow->width / 4);
+        const int inside = static_cast<int>(kInsideBlow * static_cast<float>(blow->width));
+        if (shortest < inside)
+            section = FitFreeSection(x, lobeFirst, blow->width, blow->polarity, shortest,
+                                     std::min(longest, inside));
+        if (section) {
+            std::vector<float> undone = x;
+            RemoveFreeSection(undone, section->delay, section->reflection);
+            const float noise = std::max(SampleNoise(undone), 0.3f); // the undoing colours it
+            std::optional<BlowPulse> restored = FindBlow(undone, noise, kBlowSnr);
+            if (restored && restored->peak >= lobeFirst) {
+                x = std::move(undone);
+                sampleNoise = noise;
+                blow = std::move(restored);
+            } else {
+                section.reset();
+            }
+        }
+    }
     result.end = Echo(blow->peak, blow->snr);
-    if (input.sampleIntervalUs <= 0 || input.waveSpeed <= 0) {
+    if (!timeBase) {
         missing(PickReason::NoTimeBase);
         return result;
     }
@@ -308,7 +340,7 @@ PickResult PickEchoes(const PickInput& input)
     s.end = blow->peak;
     s.width = blow->width;
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
-    s.perMetre = 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6);
+    s.perMetre = perMetre;
     result.noiseLevel = s.noise;
     // Reflection coefficients are echoes over the blow as the correlation sees it: the
     // blow cut from a noisy record gives itself a little over or under 1.
@@ -319,9 +351,13 @@ PickResult PickEchoes(const PickInput& input)
     std::vector<float> echoes = s.y;
     KeepEchoes(echoes, kEchoSnr * s.noise);
 
-    result.freeEnd = FindFreeEnd(s);
     int after = s.end + s.width;
-    if (result.freeEnd) {
+    if (section) {
+        // The free section is already taken off: its echo stands where the fit put it.
+        result.freeEnd =
+            Echo(s.end + section->delay, -2.0f * section->reflection * s.blow / s.noise);
+        after = std::max(after, result.freeEnd->sample + s.width / 2);
+    } else if ((result.freeEnd = FindFreeEnd(s))) {
         RemoveReflector(s, echoes, result.freeEnd->sample, false);
         after = std::max(after, result.freeEnd->sample + s.width / 2);
     } else {
