@@ -93,7 +93,10 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {32854, QStringLiteral("压    缩")},
                                                  {-1, {}},
                                                  {32870, QStringLiteral("自动识别\tF4")},
-                                                 {32873, QStringLiteral("信号处理...")}});
+                                                 {32873, QStringLiteral("信号处理...")},
+                                                 {-1, {}},
+                                                 {32890, QStringLiteral("下一个测试\tPage Down")},
+                                                 {32891, QStringLiteral("上一个测试\tPage Up")}});
 }
 
 TEST_F(FrameTest, HelpMenuHasTheAboutItem)
