@@ -51,6 +51,7 @@ bench: build
 	$(BUILD_DIR)/bin/rovana-bench
 	$(BUILD_DIR)/bin/rovana-pick-bench
 	$(BUILD_DIR)/bin/rovana-summary-bench
+	$(BUILD_DIR)/bin/rovana-shell-bench
 
 samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples

@@ -2,6 +2,7 @@
 #include "ReportView.h"
 
 #include "ChannelView.h"
+#include "PrintFileName.h"
 #include "ReportViewHost.h"
 #include "SheetPainter.h"
 
@@ -84,6 +85,12 @@ bool ReportView::OnFilePrint()
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(printer);
     printer.setFromTo(0, 0);
+    if (m_nPageCount > 0) {
+        // The print dialog's "print to file" offers this name. Naming the file makes the
+        // printer a PDF writer; a real printer, where there is one, stays the first choice.
+        printer.setOutputFileName(OfferedPdfPath(m_strFolder, list));
+        printer.setOutputFormat(QPrinter::NativeFormat);
+    }
     if (m_nPageCount == 0 || !m_fnPrintDialog(printer))
         return false;
     int first = 1, last = m_nPageCount;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace rovana {
 
@@ -26,6 +27,11 @@ bool Application::InitInstance(const QStringList& arguments, bool show)
     InstallFontSubstitutions();
     QApplication::setWindowIcon(ProgramIcon());
 
+    if (m_strOrganisation != kOldOrganisation) {
+        QSettings old(kOldOrganisation, m_strApplication);
+        QSettings current(m_strOrganisation, m_strApplication);
+        TakeOverOldSettings(old, current);
+    }
     m_pRecentFiles = new RecentFiles(m_strOrganisation, m_strApplication, kRecentFileCount, this);
 
     m_pWindow = std::make_unique<MainWindow>();
@@ -33,6 +39,11 @@ bool Application::InitInstance(const QStringList& arguments, bool show)
         m_pWindow->SetMessageSink(m_fnMessage);
     m_pWindow->SetRecentFileList(m_pRecentFiles);
     connect(m_pWindow.get(), &MainWindow::OpenRecentFile, this, &Application::OnOpenRecentFile);
+    QSettings settings(m_strOrganisation, m_strApplication);
+    const Session session = ReadSession(settings);
+    const bool placed = m_pWindow->RestoreLayout(session);
+    if (qApp)
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::SaveSession);
 
     // The command line: no argument gives the empty main window; a file argument is
     // opened now that the main window and its panes exist. A relative path is taken
@@ -42,11 +53,25 @@ bool Application::InitInstance(const QStringList& arguments, bool show)
         return false;
 
     if (show) {
-        m_pWindow->showMaximized();
+        if (placed)
+            m_pWindow->show(); // maximised again when it was
+        else
+            m_pWindow->showMaximized();
         m_pWindow->raise();
         m_pWindow->activateWindow();
     }
+    // The window is up before the last test is read, and the tree fills while it shows.
+    if (file.isEmpty())
+        m_pWindow->RestoreSite(session);
     return true;
+}
+
+void Application::SaveSession()
+{
+    if (!m_pWindow)
+        return;
+    QSettings settings(m_strOrganisation, m_strApplication);
+    WriteSession(settings, m_pWindow->CurrentSession());
 }
 
 bool Application::OpenDocumentFile(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindow.h"
+#include "SessionSettings.h"
 
 #include <QObject>
 #include <QString>
@@ -12,11 +13,6 @@ namespace rovana {
 
 class RecentFiles;
 
-// The organisation under which QSettings keeps the recent-file list.
-inline const QString kRegistryKey = QStringLiteral("应用程序向导生成的本地应用程序");
-// The profile name under that key (the application's name).
-inline const QString kProfileName = QStringLiteral("Rovana");
-
 // The application object: start-up, the recent-file list and the open-document entry
 // that loads a test. Lives next to the QApplication that main() creates; owns the main frame.
 class Application : public QObject
@@ -24,18 +20,25 @@ class Application : public QObject
     Q_OBJECT
 
 public:
-    // `organisation` / `application` name the QSettings location of the recent-file list;
-    // tests pass names of their own (and a temporary settings path).
-    explicit Application(QString organisation = kRegistryKey, QString application = kProfileName,
+    // `organisation` / `application` name the QSettings location of the recent-file list
+    // and the session; tests pass names of their own (and a temporary settings path).
+    explicit Application(QString organisation = kOrganisation, QString application = kProfileName,
                          QObject* parent = nullptr);
     ~Application() override;
 
-    // Start-up (InitInstance): font substitutions, the recent-file list (four entries),
-    // the main frame; then the command line: `arguments` are the program's arguments
-    // without the program name; the first is the path of a test file, opened through
-    // OpenDocumentFile once the main window exists. Returns false when the program ends
-    // (the file could not be opened). With `show` the main window is shown maximised.
+    // Start-up (InitInstance): font substitutions, the settings of earlier versions taken
+    // over once, the recent-file list (four entries), the main frame in the last session's
+    // geometry and tree width; then the command line: `arguments` are the program's
+    // arguments without the program name; the first is the path of a test file, opened
+    // through OpenDocumentFile once the main window exists. Returns false when the program
+    // ends (the file could not be opened). With `show` the main window is shown, maximised
+    // the first time. Without an argument the last session's folder and test are opened
+    // once the window is up.
     bool InitInstance(const QStringList& arguments, bool show = true);
+
+    // Keeps where this run stands (window, tree width, folder, test) for the next start;
+    // done when the application quits.
+    void SaveSession();
 
     // The open-document entry (recent-file list and command line). Returns
     // false for "no document": no file at the path, an unreadable or empty file, or a

@@ -34,6 +34,8 @@ inline constexpr int ID_VIEW_FILTER = 32843;     // "滤    波"
 inline constexpr int ID_VIEW_FILL = 32845;       // "填    充"
 inline constexpr int ID_VIEW_COMPRESS = 32854;   // "压    缩"
 inline constexpr int ID_VIEW_PROCESSING = 32873; // "信号处理...", toolbar
+inline constexpr int ID_VIEW_NEXT_TEST = 32890;  // "下一个测试\tPage Down"
+inline constexpr int ID_VIEW_PREV_TEST = 32891;  // "上一个测试\tPage Up"
 
 // Accelerator-only commands of the display-mode keys.
 inline constexpr int ID_KEY_TIMEDOMAIN = 32819; // F7, same as 32795

@@ -21,6 +21,12 @@ void MainSplitter::SetInitialWidths(int left, int middle, int right)
     m_bReady = true;
 }
 
+void MainSplitter::SetTreeWidth(int width)
+{
+    m_nLeftWidth = std::max(0, width);
+    ApplyLayout();
+}
+
 void MainSplitter::ApplyLayout()
 {
     if (!m_bReady || count() != 3)

@@ -19,6 +19,9 @@ public:
     void SetInitialWidths(int left, int middle, int right);
     // Applies the rule for the current width.
     void ApplyLayout();
+    // The tree pane's width the rule keeps; setting it applies the rule.
+    int TreeWidth() const { return m_nLeftWidth; }
+    void SetTreeWidth(int width);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -136,6 +136,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     CreateToolBar();
     CreateStatusBar();
     CreateClient();
+    CreateTestNavigation();
     UpdateCommandUI();
 }
 
@@ -688,8 +689,7 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     const QString folder = FolderOf(path);
     if (entrance != LoadEntrance::Tree) {
         if (!folder.isEmpty()) {
-            m_pFileTree->m_strFolder = folder;
-            m_pFileTree->RefreshTree();
+            m_pFileTree->ShowFolder(folder);
         } else {
             ShowMessage(QStringLiteral("未有选择文件，请重试！"));
         }

@@ -22,6 +22,7 @@ class ProcessingDialog;
 
 class ReportView;
 class FileTree;
+struct Session;
 class EvaluationPanel;
 class MainSplitter;
 class RecentFiles;
@@ -131,6 +132,15 @@ public:
 
     // The tree-click entrance with the clicked item's full path.
     void LoadFromTree(const QString& path);
+    // 下一个测试 / 上一个测试: the tree's next or previous test through the tree entrance.
+    void OnNextTest(bool forward);
+
+    // Where this run stands, and taking up a session (shell/MainWindowSession.cpp): the
+    // window's geometry and the tree's width (true when a geometry was restored), then
+    // its folder and test, passing over without a word what has gone since.
+    Session CurrentSession() const;
+    bool RestoreLayout(const Session& session);
+    void RestoreSite(const Session& session);
 
     // The three entrances of a load. They differ only in what they check and touch
     // around the load: Open and the open-document entry rebuild the tree for the file's
@@ -180,6 +190,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreateClient();
+    void CreateTestNavigation(); // shell/TestNavigation.cpp
     void RebuildRecentFileMenu();
     // Distributes the freshly loaded record to the channel views (markers exactly as
     // stored, cursor hidden) and the panel, and selects the file's report channel.

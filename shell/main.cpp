@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(rovana::kProfileName);
-    QApplication::setOrganizationName(rovana::kRegistryKey);
+    QApplication::setOrganizationName(rovana::kOrganisation);
     // The installed menu entry: window managers take its name and icon for the window.
     QApplication::setDesktopFileName(QStringLiteral("rovana"));
     if (!rovana::InstallChineseTranslations())

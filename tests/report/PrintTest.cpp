@@ -10,6 +10,7 @@
 #include "SheetPainter.h"
 #include "TestFiles.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -72,6 +73,39 @@ protected:
     ReportView view{&frame};
     QString pdf;
 };
+
+// The file a print to PDF offers: the test's folder and bolt number, or the folder's name
+// for several sheets; never a fixed file in the home folder.
+TEST_F(PrintTest, ThePdfOfferedIsNamedAfterTheBoltOrTheFolder)
+{
+    const QString site = QFileInfo(m_dir.path()).fileName();
+    struct Row
+    {
+        const char* boltNo;
+        QStringList list;
+        QString offered;
+    };
+    const Row rows[] = {
+        {"K12-3", {"a.mg"}, "K12-3.pdf"},
+        {"A/7 ", {"a.mg"}, "A_7.pdf"},
+        {"", {"a.mg"}, "a.pdf"},
+        {"K12-3", {"a.mg", "b.mg", "c.mg"}, site + ".pdf"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.boltNo);
+        InstrumentRecord record = test::SampleRecord();
+        record.file = QString::fromUtf8(r.boltNo);
+        ASSERT_TRUE(test::WriteBytes(m_dir.filePath("a.mg"), ComposeInstrumentFile(record)));
+        frame.list = r.list;
+        QString offered;
+        view.m_fnPrintDialog = [&offered](QPrinter& printer) {
+            offered = printer.outputFileName();
+            return false;
+        };
+        EXPECT_FALSE(view.OnFilePrint());
+        EXPECT_EQ(offered, m_dir.path() + "/" + r.offered);
+    }
+}
 
 TEST_F(PrintTest, RealPrintOfAllPagesEmptiesTheList)
 {

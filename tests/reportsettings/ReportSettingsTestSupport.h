@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -100,11 +101,13 @@ protected:
 
     static QByteArray Fresh() { return ComposeInstrumentFile(SampleRecord()); }
 
-    // The Open command on `path`: loads it and lists its folder in the tree.
+    // The Open command on `path`: loads it and lists its folder in the tree (which fills
+    // while the window goes on: returns once it is full).
     void Open(const QString& path)
     {
         m_strNextOpen = path;
         frame->Action(ID_FILE_OPEN)->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->TreePane()->IsListing(); }, 5000));
     }
 
     // The dialog on the report view's current file.

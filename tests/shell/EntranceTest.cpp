@@ -304,7 +304,7 @@ TEST_F(EntranceTest, TreeClickSetsPathFolderAndRecentListButDoesNotRebuildTheTre
     EXPECT_EQ(Draw().m_strFolder, m_strFolder);
     EXPECT_EQ(m_pRecent->Entries(), (QStringList{second, first}));
     ASSERT_NE(Tree().RootItem(), nullptr);
-    EXPECT_EQ(Tree().RootItem()->childCount(), 1); // MG0002.mg appears after the next Open
+    EXPECT_EQ(Tree().RootItem()->childCount(), 1); // MG0002.mg appears when the watch sees it
 }
 
 TEST_F(EntranceTest, TreeClickOnAVanishedFileSaysItCannotReadAndChangesNothing)

@@ -144,17 +144,23 @@ TEST_F(FileTreeTest, ClickBelowTheItemsAndRightClickLoadNothing)
     EXPECT_EQ(Draw().m_strCurPath, m_strA);
 }
 
-TEST_F(FileTreeTest, KeyboardSelectionLoadsNothing)
+TEST_F(FileTreeTest, KeyboardSelectionLoadsButSettingTheCurrentItemInCodeDoesNot)
 {
     ShowFrame();
     Open(m_strA);
     Tree().setFocus();
+    QSignalSpy clicks(&Tree(), &FileTree::FileClicked);
+    QSignalSpy chosen(&Tree(), &FileTree::FileChosen);
+    Tree().setCurrentItem(Tree().RootItem()->child(1));
+    EXPECT_EQ(chosen.size(), 0);
+    EXPECT_EQ(Draw().m_strCurPath, m_strA);
     Tree().setCurrentItem(Tree().RootItem()->child(0));
-    QSignalSpy spy(&Tree(), &FileTree::FileClicked);
     QTest::keyClick(&Tree(), Qt::Key_Down);
     EXPECT_EQ(Tree().currentItem(), Tree().RootItem()->child(1));
-    EXPECT_EQ(spy.size(), 0);
-    EXPECT_EQ(Draw().m_strCurPath, m_strA);
+    EXPECT_EQ(clicks.size(), 0);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].toString(), m_strB);
+    EXPECT_EQ(Draw().m_strCurPath, m_strB);
 }
 
 // The tree shows which file is open after every entrance, and a double-click loads once.

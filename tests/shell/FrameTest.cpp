@@ -94,7 +94,10 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {-1, {}},
                                                  {32870, QStringLiteral("自动识别\tF4")},
                                                  {32873, QStringLiteral("信号处理...")},
-                                                 {32876, QStringLiteral("恢复原始放大\tCtrl+0")}});
+                                                 {32876, QStringLiteral("恢复原始放大\tCtrl+0")},
+                                                 {-1, {}},
+                                                 {32890, QStringLiteral("下一个测试\tPage Down")},
+                                                 {32891, QStringLiteral("上一个测试\tPage Up")}});
 }
 
 TEST_F(FrameTest, HelpMenuHasTheManualAndTheAboutItem)

@@ -156,11 +156,18 @@ protected:
         return Write(name, ComposeInstrumentFile(r));
     }
 
-    // The Open command with the open dialog returning `path`.
+    // The Open command with the open dialog returning `path`; returns once the tree, which
+    // fills while the window goes on, lists the folder.
     void Open(const QString& path)
     {
         m_strNextOpen = path;
         frame->Action(ID_FILE_OPEN)->trigger();
+        WaitForTree();
+    }
+
+    void WaitForTree()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !Tree().IsListing(); }, 5000));
     }
 
     void ShowFrame()
