@@ -1,0 +1,193 @@
+// Loading a test: one road with three entrances, the unsaved-changes question on the way
+// out of a test, and showing the loaded record in every pane.
+#include "MainWindow.h"
+
+#include "AboutDialog.h"
+#include "AppIcon.h"
+#include "ChannelView.h"
+#include "CommandIds.h"
+#include "EvaluationPanel.h"
+#include "FileTree.h"
+#include "LowPass.h"
+#include "MainSplitter.h"
+#include "ProcessingDialog.h"
+#include "ProgramMessage.h"
+#include "RecentFiles.h"
+#include "ReportSettingsDialog.h"
+#include "ReportView.h"
+#include "SummaryWindow.h"
+#include "TestFileCheck.h"
+#include "ViewCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUndoStack>
+
+#include <algorithm>
+namespace rovana {
+
+QString FolderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash > 0 ? path.left(slash) : QString();
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading: one road with three entrances (Open, tree click, the application's
+// open-document entry for the recent-file list and the command line).
+
+void MainWindow::OnFileOpen()
+{
+    const QString path = m_fnOpenDialog ? m_fnOpenDialog() : QString();
+    if (path.isEmpty())
+        return;
+    LoadTest(path, LoadEntrance::Open);
+}
+
+void MainWindow::LoadFromTree(const QString& path)
+{
+    LoadTest(path, LoadEntrance::Tree);
+}
+
+bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
+{
+    // Only a non-empty regular file (or a link to one); a FIFO or a device is never opened.
+    const TestFileCheck check = CheckTestFile(path);
+    const QString name = QFileInfo(path).fileName();
+    if (entrance == LoadEntrance::Document && check == TestFileCheck::Missing) {
+        ShowMessage(QStringLiteral("文件不存在！"));
+        return false;
+    }
+    if (check != TestFileCheck::Ok) {
+        ShowMessage(CheckFailureText(check, name));
+        return false;
+    }
+    ReportView& draw = *m_pReportView;
+    if (entrance == LoadEntrance::Document && FolderOf(path).isEmpty()) {
+        // The test on screen stays, with its own path: taking the new path for it would
+        // let a save write this test's results into the other file.
+        ShowMessage(QStringLiteral("未有选择文件，请重试！"));
+        return true;
+    }
+    // Unsaved work of the test on screen is never dropped without a word; 取消 leaves
+    // everything as it was, the tree's highlight on the test on screen too.
+    if (!MaybeSaveChanges()) {
+        m_pFileTree->MarkOpenFile(draw.m_strCurPath);
+        return false;
+    }
+    // The reader leaves the record as it was when it refuses a file; nothing else changes
+    // before it has accepted one, so a refused file leaves no trace on screen.
+    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
+        ShowMessage(result.explained(name));
+        return false;
+    }
+    const QString folder = FolderOf(path);
+    if (entrance != LoadEntrance::Tree) {
+        if (!folder.isEmpty()) {
+            m_pFileTree->ShowFolder(folder);
+        } else {
+            ShowMessage(QStringLiteral("未有选择文件，请重试！"));
+        }
+    }
+    if (m_pRecentFiles && entrance != LoadEntrance::Document)
+        m_pRecentFiles->Add(path);
+    SetFileLoaded(1);
+    // A test of another folder is shown with that site's processing and reference bolt.
+    if (folder != draw.m_strFolder)
+        draw.ReadSite(folder);
+    ShowLoadedRecord(entrance != LoadEntrance::Document);
+    m_pFileTree->MarkOpenFile(path);
+    draw.m_strCurPath = path;
+    draw.m_strFolder = folder;
+    draw.MarkSaved();
+    draw.m_pUndo->clear(); // another test, another history
+    draw.RepaintAll();
+    return true;
+}
+
+void MainWindow::OnViewProcessing()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded != 1)
+        return;
+    ProcessingDialog dialog(draw.m_Chain, draw.m_CurData.m_nSampleInterval, this);
+    if (!m_fnRunProcessing(dialog))
+        return;
+    bool kept = true;
+    draw.EditStep(QStringLiteral("信号处理"),
+                  [&] { kept = draw.SetProcessing(dialog.Settings()); });
+    if (!kept)
+        SetStatusPane(ID_SEPARATOR,
+                      QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效"));
+}
+
+bool MainWindow::MaybeSaveChanges()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded != 1 || !draw.HasUnsavedChanges())
+        return true;
+    const QString name = QFileInfo(draw.m_strCurPath).completeBaseName();
+    switch (m_fnAskUnsaved(name)) {
+    case UnsavedAnswer::Save:
+        return draw.SaveInPlace();
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!MaybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::ShowLoadedRecord(bool resetMagnification)
+{
+    ReportView& draw = *m_pReportView;
+    const TestRecord& d = draw.m_CurData;
+    // The views show exactly the markers this file stores: those of the test shown
+    // before go, whichever entrance loaded the file.
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelView& v = *draw.m_pChannelView[c];
+        if (resetMagnification)
+            v.m_nMagnify = 1;
+        v.m_bCursorShown = 0;
+        v.m_bEndSet = 0;
+        v.m_bFreeEndSet = 0;
+        v.m_bBottomSet = 0;
+        v.m_bDefectStartSet = 0;
+        v.m_bDefectEndSet = 0;
+        v.DropSuggestion();
+        // The lengths a save writes start as this file's stored ones.
+        v.m_fMeasuredL0 = d.m_fMeasured[c][0];
+        v.m_fMeasuredLr = d.m_fMeasured[c][1];
+        draw.DistributeChannel(c);
+    }
+    draw.RestoreMarkers();
+    draw.m_nActiveChannel = d.m_nReportChannel;
+    draw.RefreshInfoPanel(d.m_nReportChannel);
+}
+
+} // namespace rovana
