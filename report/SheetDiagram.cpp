@@ -93,13 +93,8 @@ float Gain(int f, int k, int N)
 
 void FlushTrace(QPolygon& stretch, SheetDrawList& list)
 {
-    if (stretch.size() >= 2) {
-        SheetItem item;
-        item.kind = SheetItem::Kind::Polyline;
-        item.role = SheetRole::Trace;
-        item.points = std::move(stretch);
-        list.push_back(std::move(item));
-    }
+    if (stretch.size() >= 2)
+        list.push_back(picture::Polyline(SheetRole::Trace, std::move(stretch), SheetPen()));
     stretch = QPolygon();
 }
 

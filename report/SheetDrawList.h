@@ -1,27 +1,16 @@
 #pragma once
 
-#include <QColor>
-#include <QPoint>
-#include <QPolygon>
-#include <QString>
-
-#include <vector>
+#include "Picture.h"
 
 namespace rovana::sheet {
 
-// What one result sheet draws, as plain values. The geometry functions compute a
-// SheetDrawList for a page; SheetPainter walks it on any paint device. Coordinates are
-// device pixels of the page, origin top left, y downwards.
-
-// A rectangle by its edges: left/top inclusive, right/bottom exclusive.
-struct SheetRect
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    friend bool operator==(const SheetRect&, const SheetRect&) = default;
-};
+// What one result sheet draws, in the picture vocabulary (picture/Picture.h): the geometry
+// functions compute a SheetDrawList for a page; the picture painter walks it on any paint
+// device. Coordinates are device pixels of the page, origin top left, y downwards. An
+// item's role is a SheetRole.
+using SheetRect = picture::Edges;
+using SheetItem = picture::Item;
+using SheetDrawList = picture::Picture;
 
 // What an item stands for, so that tests and callers find items without knowing the order.
 enum class SheetRole
@@ -79,33 +68,5 @@ enum ColumnTag : int
     kColumnDesign = 10, // + k = 0..4
     kColumnTest = 20,   // + k = 0..4
 };
-
-struct SheetItem
-{
-    enum class Kind
-    {
-        Line,      // points[0] -> points[1]
-        Polyline,  // through all points
-        Rectangle, // outline of rect, hollow
-        Ellipse,   // outline of the ellipse inscribed in rect, hollow
-        FillRect,  // rect filled with `color`, no outline; nothing when right <= left
-        Text,      // `text` with the top-left corner of its cell at `at`
-    };
-
-    Kind kind = Kind::Line;
-    SheetRole role = SheetRole::Frame;
-    int tag = 0;
-    QColor color = Qt::black; // pen, fill or text colour
-    bool dotted = false;      // dotted pen (lines only)
-    QPolygon points;
-    SheetRect rect;
-    QPoint at;
-    QString text;
-    double pointSize = 0.0; // the Song face at this size; text only
-    bool opaque = false;    // text cell painted white behind the glyphs
-    SheetRect clip;         // drawn only inside this rectangle; an empty one: no clipping
-};
-
-using SheetDrawList = std::vector<SheetItem>;
 
 } // namespace rovana::sheet

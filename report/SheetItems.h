@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureBuilders.h"
 #include "SheetDrawList.h"
 
 #include <algorithm>
@@ -19,42 +20,34 @@ inline int Trunc(double value)
     return static_cast<int>(std::trunc(std::clamp(value, -kLimit, kLimit)));
 }
 
+// The sheet's pens are one device pixel at the page's resolution and scale with the page.
+inline picture::Pen SheetPen(QColor color = Qt::black, bool dotted = false)
+{
+    return {color, 1, dotted ? picture::LineStyle::Dot : picture::LineStyle::Solid, false};
+}
+
 inline void AddLine(SheetDrawList& list, SheetRole role, int tag, QPoint from, QPoint to,
                     QColor color = Qt::black, bool dotted = false)
 {
-    SheetItem item;
-    item.kind = SheetItem::Kind::Line;
-    item.role = role;
-    item.tag = tag;
-    item.color = color;
-    item.dotted = dotted;
-    item.points = QPolygon({from, to});
-    list.push_back(std::move(item));
+    list.push_back(picture::Line(role, tag, from, to, SheetPen(color, dotted)));
 }
 
+// Text in the sheet's Song face; an opaque one on a white cell.
 inline void AddText(SheetDrawList& list, SheetRole role, int tag, QPoint at, const QString& text,
                     double pointSize, bool opaque)
 {
-    SheetItem item;
-    item.kind = SheetItem::Kind::Text;
-    item.role = role;
-    item.tag = tag;
-    item.at = at;
-    item.text = text;
-    item.pointSize = pointSize;
-    item.opaque = opaque;
-    list.push_back(std::move(item));
+    list.push_back(picture::Text(role, tag, at, text, {picture::Face::Sheet, pointSize},
+                                 opaque ? picture::TextBackground::OpaqueCell
+                                        : picture::TextBackground::Transparent));
 }
 
+// An outline (rectangle, ellipse) in `color`, or a fill of `color`.
 inline void AddShape(SheetDrawList& list, SheetItem::Kind kind, SheetRole role, SheetRect rect,
                      QColor color = Qt::black)
 {
-    SheetItem item;
-    item.kind = kind;
-    item.role = role;
-    item.rect = rect;
-    item.color = color;
-    list.push_back(std::move(item));
+    const bool fill = kind == SheetItem::Kind::FillRect;
+    list.push_back(picture::Shape(kind, role, rect, fill ? color : QColor(),
+                                  SheetPen(fill ? Qt::black : color)));
 }
 
 } // namespace rovana::sheet

@@ -14,6 +14,9 @@ namespace rovana::sheet {
 // installed, else the face derived from Noto Serif CJK SC whose text a PDF gives back
 // (see SheetFace.h), else the first installed of the Song-style CJK faces.
 QFont SheetFont(double pointSize);
+// The fonts of the printed pages: the sheet's face, and the same drawn without shaping for
+// the summary pages.
+QFont PageFont(const picture::Font& font);
 
 // Size and vertical resolution of a page.
 SheetDevice DeviceOf(const QPaintDevice& device);

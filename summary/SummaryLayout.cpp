@@ -1,5 +1,8 @@
 #include "SummaryLayout.h"
 
+#include "PictureBuilders.h"
+#include "SheetItems.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -85,27 +88,15 @@ std::array<int, kColumnCount> WidthsOf(const std::vector<SummaryRow>& rows, int 
 PageItem Text(PageRole role, QPoint at, const QString& text, double pointSize, int row = -1,
               int column = -1, int tag = 0)
 {
-    PageItem item;
-    item.kind = PageItem::Kind::Text;
-    item.role = role;
-    item.at = at;
-    item.text = text;
-    item.pointSize = pointSize;
+    PageItem item = picture::Text(role, tag, at, text, {picture::Face::SheetUnshaped, pointSize});
     item.row = row;
     item.column = column;
-    item.tag = tag;
     return item;
 }
 
 PageItem Line(QPoint from, QPoint to, int tag)
 {
-    PageItem item;
-    item.kind = PageItem::Kind::Line;
-    item.role = PageRole::GridLine;
-    item.from = from;
-    item.to = to;
-    item.tag = tag;
-    return item;
+    return picture::Line(PageRole::GridLine, tag, from, to, sheet::SheetPen());
 }
 
 // Everything about the page that does not depend on the rows on it.

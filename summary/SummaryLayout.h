@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Picture.h"
 #include "SheetInput.h"
 #include "SummaryTable.h"
 
@@ -31,23 +32,9 @@ enum class PageRole
     Footer,
 };
 
-struct PageItem
-{
-    enum class Kind
-    {
-        Line, // from -> to
-        Text, // `text` with the top-left corner of its line at `at`
-    };
-    Kind kind = Kind::Text;
-    PageRole role = PageRole::Cell;
-    int row = -1;
-    int column = -1;
-    int tag = 0;
-    QPoint from, to;
-    QPoint at;
-    QString text;
-    double pointSize = 0.0;
-};
+// An item of a page, in the picture vocabulary: its role is a PageRole; cells carry their
+// row (0-based into the summary's rows) and column.
+using PageItem = picture::Item;
 
 struct SummaryPage
 {

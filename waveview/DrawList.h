@@ -1,71 +1,20 @@
 #pragma once
 
-#include <QColor>
-#include <QPoint>
-#include <QPolygon>
-#include <QString>
-
-#include <vector>
+#include "Picture.h"
 
 namespace rovana::wave {
 
-// What a channel view draws, as plain values: the drawing code (WaveGeometry) computes a
-// DrawList from the view's state, the paint code (WavePainter) walks it. Coordinates are
-// viewport pixels, origin top left.
-
-// How an item's pixels combine with the screen. NotXorPen: pixel = NOT (pen XOR screen),
-// so that drawing a marker twice leaves the screen as it was.
-enum class RasterMode
-{
-    CopyPen,
-    NotXorPen,
-};
-
-enum class PenStyle
-{
-    Solid,
-    Dot,  // 3 pixels on, 3 off; the gaps stay transparent
-    Dash, // 8 pixels on, 5 off: a suggestion, not a marker
-};
-
-struct Pen
-{
-    QColor color = Qt::black;
-    int width = 1;
-    PenStyle style = PenStyle::Solid;
-    friend bool operator==(const Pen&, const Pen&) = default;
-};
-
-enum class FontKind
-{
-    Song,      // "宋体" at a point size chosen by the screen height
-    DcDefault, // the plain axis font: bold sans, 16-pixel cell
-};
-
-struct FontSpec
-{
-    FontKind kind = FontKind::DcDefault;
-    double pointSize = 0.0; // Song only
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
-};
-
-// Text background: transparent, or an opaque white cell.
-enum class TextBackground
-{
-    Transparent,
-    OpaqueWhite,
-};
-
-// A rectangle by its edges: left/top inclusive, right/bottom exclusive. Outlines,
-// ellipses, fills and text boxes all take this form.
-struct EdgeRect
-{
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    friend bool operator==(const EdgeRect&, const EdgeRect&) = default;
-};
+// What a channel view draws, in the picture vocabulary (picture/Picture.h): the drawing
+// code (WaveGeometry) computes a DrawList from the view's state, the picture painter walks
+// it. Coordinates are viewport pixels, origin top left. The view's own names for the
+// vocabulary's types:
+using RasterMode = picture::Raster;
+using PenStyle = picture::LineStyle;
+using Pen = picture::Pen;
+using FontKind = picture::Face; // Song or DcDefault
+using FontSpec = picture::Font;
+using TextBackground = picture::TextBackground;
+using EdgeRect = picture::Edges;
 
 // Painting passes, in the order they occur in the list.
 enum class DrawPass
@@ -106,36 +55,8 @@ enum class Role
     DesignBottom,    // "按设计长度" beside a bottom placed by the design-length rule
 };
 
-struct DrawItem
-{
-    enum class Kind
-    {
-        Line,      // points[0] -> points[1]; a line does not draw its end point
-        Polyline,  // through all points, the last point not drawn
-        Rectangle, // rect: outline with pen (if any), interior with brush (if any)
-        Ellipse,   // inscribed in rect
-        FillRect,  // rect filled with brush, no outline
-        TextAt,    // text with its top-left corner at `at` (TextOut, TA_LEFT | TA_TOP)
-        TextInRect // text left/top aligned in rect, clipped to it
-    };
-
-    Kind kind = Kind::Line;
-    Role role = Role::Background;
-    DrawPass pass = DrawPass::Grid;
-    int tag = 0; // marker index, tick index, legend index; 0 otherwise
-    RasterMode raster = RasterMode::CopyPen;
-    Pen pen;
-    bool hasPen = true;
-    QColor brush; // invalid QColor = hollow brush
-    QPolygon points;
-    EdgeRect rect;
-    QPoint at;
-    QString text;
-    QColor textColor = Qt::black;
-    FontSpec font;
-    TextBackground background = TextBackground::Transparent;
-};
-
-using DrawList = std::vector<DrawItem>;
+// An item's role is a Role, its pass a DrawPass.
+using DrawItem = picture::Item;
+using DrawList = picture::Picture;
 
 } // namespace rovana::wave

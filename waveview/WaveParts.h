@@ -40,29 +40,6 @@ template <typename T> inline std::span<const T> FirstN(std::span<const T> buffer
     return buffer.first(count);
 }
 
-inline DrawItem MakePolyline(Role role, DrawPass pass, Pen pen, const std::vector<QPoint>& points)
-{
-    DrawItem item;
-    item.kind = DrawItem::Kind::Polyline;
-    item.role = role;
-    item.pass = pass;
-    item.pen = pen;
-    item.points = QPolygon(QList<QPoint>(points.begin(), points.end()));
-    return item;
-}
-
-inline DrawItem MakeShape(DrawItem::Kind kind, Role role, EdgeRect rect, QColor brush)
-{
-    DrawItem item;
-    item.kind = kind;
-    item.role = role;
-    item.pass = DrawPass::Trace;
-    item.pen = Pen{Qt::black, 1, PenStyle::Solid};
-    item.rect = rect;
-    item.brush = brush;
-    return item;
-}
-
 // The time domain (WaveTimeDomain.cpp).
 void AppendLegend(DrawList& list, const WaveInput& in);
 void AppendTrace(DrawList& list, const WaveInput& in);

@@ -57,7 +57,7 @@ inline QStringList PrintedTexts(const sheet::SheetDrawList& list)
 {
     QStringList texts;
     for (const sheet::SheetItem& item : list)
-        if (item.kind == sheet::SheetItem::Kind::Text)
+        if (item.kind == sheet::SheetItem::Kind::TextAt)
             texts << item.text;
     return texts;
 }

@@ -105,7 +105,7 @@ TEST_F(SheetTest, TitleFrameAndGrid)
     ASSERT_TRUE(title);
     EXPECT_EQ(title->text, QStringLiteral("单根锚杆检测结果表"));
     EXPECT_EQ(title->at, QPoint(1793, 467));
-    EXPECT_EQ(title->pointSize, 20.0);
+    EXPECT_EQ(title->font.pointSize, 20.0);
 
     ASSERT_TRUE(Find(list, SheetRole::Frame));
     EXPECT_EQ(Find(list, SheetRole::Frame)->rect, (SheetRect{373, 707, 4630, 5239}));
@@ -203,7 +203,7 @@ TEST_F(SheetTest, BasicInformation)
         ASSERT_TRUE(item);
         EXPECT_EQ(item->text, r.text);
         EXPECT_EQ(item->at, r.at);
-        EXPECT_EQ(item->pointSize, 11.0);
+        EXPECT_EQ(item->font.pointSize, 11.0);
     }
 }
 
@@ -480,7 +480,7 @@ TEST_F(SheetTest, TraceStartsEndsAndIsClippedToTheDiagramCell)
                                            {775, 2305},
                                            {4630, 2305}}));
     EXPECT_EQ(traces[0]->clip, (SheetRect{760, 1587, 4630, 3139}));
-    EXPECT_TRUE(Find(list, SheetRole::ZeroLine)->dotted);
+    EXPECT_EQ(Find(list, SheetRole::ZeroLine)->pen.style, picture::LineStyle::Dot);
 }
 
 TEST_F(SheetTest, PositiveExcursionsAreFilledTwoPixelsWideOnlyFor1024Samples)
@@ -529,11 +529,11 @@ TEST_F(SheetTest, InterpretationBars)
     EXPECT_EQ(grout[0]->kind, SheetItem::Kind::Rectangle);
     EXPECT_EQ(grout[0]->rect, (SheetRect{1070, 2869, 1965, 3086}));
     EXPECT_EQ(grout[1]->kind, SheetItem::Kind::FillRect);
-    EXPECT_EQ(grout[1]->color, QColor(202, 202, 202));
+    EXPECT_EQ(grout[1]->brush, QColor(202, 202, 202));
     const auto rod = FindAll(list, SheetRole::RodBar);
     ASSERT_EQ(rod.size(), 2u);
     EXPECT_EQ(rod[1]->rect, (SheetRect{894, 2956, 1965, 2999}));
-    EXPECT_EQ(rod[1]->color, QColor(Qt::black));
+    EXPECT_EQ(rod[1]->brush, QColor(Qt::black));
     EXPECT_TRUE(FindAll(list, SheetRole::DefectBar).empty());
 }
 
@@ -573,13 +573,13 @@ TEST_F(SheetTest, DefectBarAndRange)
     ASSERT_EQ(defect.size(), 2u);
     EXPECT_EQ(defect[0]->kind, SheetItem::Kind::Ellipse);
     EXPECT_EQ(defect[0]->rect, (SheetRect{1234, 2912, 1574, 3042}));
-    EXPECT_EQ(defect[1]->color, QColor(124, 124, 124));
+    EXPECT_EQ(defect[1]->brush, QColor(124, 124, 124));
     const SheetItem* text = Find(list, SheetRole::DefectText);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->text, QStringLiteral("缺陷范围:1.75m  - 3.50m "));
     // Right of the bars (they end at 1965), centred on their band 2869..3086.
     EXPECT_EQ(text->at, QPoint(1965 + 48, 2869 + (217 - 140) / 2));
-    EXPECT_EQ(text->pointSize, 14.0);
+    EXPECT_EQ(text->font.pointSize, 14.0);
 }
 
 // A range reaching past the bottom is printed with a word, on the sheet and in the
@@ -617,8 +617,8 @@ TEST_F(SheetTest, DefectRangeUnderBarsThatReachTheRightEdge)
     ASSERT_TRUE(text);
     const SheetLayout lay = ComputeSheetLayout(Context(), SheetRectangle(kA4At600));
     EXPECT_GT(text->at.y(), 3086); // below the lowest bar
-    EXPECT_LE(text->at.y() + FakeMeasure(text->text, text->pointSize).height(), lay.Y5);
-    EXPECT_EQ(text->pointSize, 5.0);
+    EXPECT_LE(text->at.y() + FakeMeasure(text->text, text->font.pointSize).height(), lay.Y5);
+    EXPECT_EQ(text->font.pointSize, 5.0);
 }
 
 TEST_F(SheetTest, BottomBeyondTheRightEdgeEndsTheBarsFiveBeforeIt)
@@ -711,7 +711,7 @@ TEST_F(SheetTest, ProcessedTraceSaysWhatWasAppliedUnderIt)
     ASSERT_TRUE(line);
     EXPECT_EQ(line->text, QStringLiteral("信号处理: 带通 100–2000 Hz 8阶, 指数放大 ×100"));
     const SheetRect sheet = SheetRectangle(kA4At600);
-    const QSize ext = measure(line->text, line->pointSize);
+    const QSize ext = measure(line->text, line->font.pointSize);
     EXPECT_EQ(line->at.y() + ext.height() + 2, ComputeSheetLayout(Context(), sheet).Y5);
     EXPECT_EQ(line->at.x() + ext.width() + 48, sheet.right); // one "结" at 6 pt from the edge
     // Beside short bars and under long ones, the defect text stays clear of the line.
@@ -720,7 +720,7 @@ TEST_F(SheetTest, ProcessedTraceSaysWhatWasAppliedUnderIt)
         const SheetDrawList marked = Draw();
         const SheetItem* defect = Find(marked, SheetRole::DefectText);
         ASSERT_TRUE(defect);
-        EXPECT_FALSE(QRect(defect->at, measure(defect->text, defect->pointSize))
+        EXPECT_FALSE(QRect(defect->at, measure(defect->text, defect->font.pointSize))
                          .intersects(QRect(line->at, ext)))
             << bottom;
     }

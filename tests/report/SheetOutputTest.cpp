@@ -107,7 +107,7 @@ protected:
         const SheetDrawList list = DrawSheet({DeviceOf(image), d, settings, DeviceMeasure(image)});
         for (const SheetItem& item : list)
             if (item.role == SheetRole::Title)
-                return QRect(item.at, DeviceMeasure(image)(item.text, item.pointSize));
+                return QRect(item.at, DeviceMeasure(image)(item.text, item.font.pointSize));
         ADD_FAILURE() << "no title";
         return {};
     }

@@ -570,7 +570,7 @@ TEST(Spectrum, ScaleTicksAndPeakKnownAnswers)
     EXPECT_EQ(label5->text, "9.96");
     EXPECT_EQ(label5->at, QPoint(408, 286));
     EXPECT_EQ(label5->background, TextBackground::OpaqueWhite);
-    EXPECT_EQ(label5->font.kind, FontKind::DcDefault);
+    EXPECT_EQ(label5->font.face, FontKind::DcDefault);
     EXPECT_EQ(Item(list, Role::TickLabel, 0)->text, "0.00");
     const DrawItem* unit = Item(list, Role::TickLabel, 10);
     EXPECT_EQ(unit->text, "(kHz)");
