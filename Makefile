@@ -57,7 +57,7 @@ samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples
 
 format:
-	find record signal waveview evaluation report reportsettings summary summarywindow shell cli \
+	find record result signal picture site waveview evaluation report reportsettings summary summarywindow shell cli \
 	  tests bench tools fuzz \
 	  \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i
 
