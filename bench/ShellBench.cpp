@@ -191,23 +191,8 @@ BENCHMARK(BM_TreeFill)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTim
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("--files=", 0) == 0) {
-            char* end = nullptr;
-            const long n = std::strtol(arg.c_str() + 8, &end, 10);
-            if (*end != '\0' || n < 2 || n > 1000000) {
-                std::fprintf(stderr, "--files takes a number of files from 2 to 1000000\n");
-                return 2;
-            }
-            g_files = static_cast<int>(n);
-        } else if (arg.rfind("--folder=", 0) == 0) {
-            g_folder = QString::fromLocal8Bit(arg.substr(9));
-        } else {
-            std::fprintf(stderr, "unknown option %s\n", argv[i]);
-            return 2;
-        }
-    }
+    if (!rovana::bench::ReadSiteOptions(argc, argv, 2, g_files, g_folder))
+        return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

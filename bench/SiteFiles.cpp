@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 namespace rovana::bench {
 
 QByteArray SiteFile(int i)
@@ -55,6 +59,29 @@ bool WriteSite(const QString& folder, int count)
         const QByteArray bytes = SiteFile(i);
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             return false;
+    }
+    return true;
+}
+
+bool ReadSiteOptions(int argc, char** argv, int minFiles, int& files, QString& folder)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--files=", 0) == 0) {
+            char* end = nullptr;
+            const long n = std::strtol(arg.c_str() + 8, &end, 10);
+            if (*end != '\0' || n < minFiles || n > 1000000) {
+                std::fprintf(stderr, "--files takes a number of files from %d to 1000000\n",
+                             minFiles);
+                return false;
+            }
+            files = static_cast<int>(n);
+        } else if (arg.rfind("--folder=", 0) == 0) {
+            folder = QString::fromLocal8Bit(arg.substr(9));
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", argv[i]);
+            return false;
+        }
     }
     return true;
 }

@@ -12,4 +12,8 @@ QByteArray SiteFile(int i);
 // Writes bolts 0..count-1 as S00000.mg, S00001.mg, ... into `folder`; false on a failure.
 bool WriteSite(const QString& folder, int count);
 
+// Reads the site benchmarks' own options, --files=N (minFiles..1000000) and --folder=DIR,
+// after Google Benchmark has taken its own; false, with a message, for anything else.
+bool ReadSiteOptions(int argc, char** argv, int minFiles, int& files, QString& folder);
+
 } // namespace rovana::bench

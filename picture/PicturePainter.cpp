@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace rovana::picture {
@@ -28,14 +29,20 @@ QPen ToQPen(const Pen& p)
     return pen;
 }
 
-// The rectangle normalised: outlines and ellipses are drawn whichever corner comes first.
-Edges Normalised(Edges r)
+// The outline of a rectangle given by its edges, whichever corner comes first: a 1-px
+// outline of QRect(x, y, w - 1, h - 1) covers x..x+w-1, y..y+h-1. Nothing when it covers
+// nothing.
+std::optional<QRect> Outline(Edges r)
 {
     if (r.left > r.right)
         std::swap(r.left, r.right);
     if (r.top > r.bottom)
         std::swap(r.top, r.bottom);
-    return r;
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return std::nullopt;
+    return QRect(r.left, r.top, w - 1, h - 1);
 }
 
 bool OnScreen(Face face)
@@ -133,30 +140,21 @@ void PaintItem(QPainter& painter, const Item& item, Fonts& fonts)
             painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), item.brush);
         break;
     }
-    case Item::Kind::Rectangle: {
-        const Edges r = Normalised(item.rect);
-        const int w = r.right - r.left;
-        const int h = r.bottom - r.top;
-        if (w <= 0 || h <= 0)
-            break;
-        if (item.brush.isValid())
-            painter.fillRect(QRect(r.left, r.top, w, h), item.brush);
-        // A 1-px outline of QRect(x, y, w - 1, h - 1) covers x..x+w-1, y..y+h-1.
-        if (item.hasPen)
-            painter.drawRect(QRect(r.left, r.top, w - 1, h - 1));
+    case Item::Kind::Rectangle:
+        if (const auto r = Outline(item.rect)) {
+            if (item.brush.isValid())
+                painter.fillRect(r->adjusted(0, 0, 1, 1), item.brush);
+            if (item.hasPen)
+                painter.drawRect(*r);
+        }
         break;
-    }
-    case Item::Kind::Ellipse: {
-        const Edges r = Normalised(item.rect);
-        const int w = r.right - r.left;
-        const int h = r.bottom - r.top;
-        if (w <= 0 || h <= 0)
-            break;
-        if (item.brush.isValid())
-            painter.setBrush(item.brush);
-        painter.drawEllipse(QRect(r.left, r.top, w - 1, h - 1));
+    case Item::Kind::Ellipse:
+        if (const auto r = Outline(item.rect)) {
+            if (item.brush.isValid())
+                painter.setBrush(item.brush);
+            painter.drawEllipse(*r);
+        }
         break;
-    }
     case Item::Kind::TextAt:
         PaintText(painter, item, fonts);
         break;
