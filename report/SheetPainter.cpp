@@ -7,7 +7,6 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPen>
 
 #include <algorithm>
 #include <map>
@@ -36,15 +35,16 @@ SheetDevice DeviceOf(const QPaintDevice& device)
     return {device.width(), device.height(), device.logicalDpiY()};
 }
 
-MeasureText DeviceMeasure(const QPaintDevice& device)
+MeasureText DeviceMeasure(const QPaintDevice& device, picture::Face face)
 {
     // Metrics per point size, kept as long as the function.
     auto cache = std::make_shared<std::map<double, QFontMetricsF>>();
     const QPaintDevice* target = &device;
-    return [cache, target](const QString& text, double pointSize) {
+    return [cache, target, face](const QString& text, double pointSize) {
         auto it = cache->find(pointSize);
         if (it == cache->end())
-            it = cache->emplace(pointSize, QFontMetricsF(SheetFont(pointSize), target)).first;
+            it =
+                cache->emplace(pointSize, QFontMetricsF(PageFont({face, pointSize}), target)).first;
         const QFontMetricsF& metrics = it->second;
         return QSize(qRound(metrics.horizontalAdvance(text)), qRound(metrics.height()));
     };

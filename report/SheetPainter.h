@@ -21,9 +21,9 @@ QFont PageFont(const picture::Font& font);
 // Size and vertical resolution of a page.
 SheetDevice DeviceOf(const QPaintDevice& device);
 
-// Measures texts in SheetFont as they are drawn on `device`: the advance rounded to whole
-// pixels, and the font's line height. `device` must outlive the returned function.
-MeasureText DeviceMeasure(const QPaintDevice& device);
+// Measures texts in the page face `face` as they are drawn on `device`: the advance rounded to
+// whole pixels, and the font's line height. `device` must outlive the returned function.
+MeasureText DeviceMeasure(const QPaintDevice& device, picture::Face face = picture::Face::Sheet);
 
 // Paints the items in order with `painter`, which is active on the page's device.
 void PaintSheet(QPainter& painter, const SheetDrawList& list);

@@ -4,15 +4,11 @@
 #include "SheetPainter.h"
 
 #include <QBuffer>
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-
-#include <map>
-#include <memory>
 
 namespace rovana::summary {
 
@@ -29,15 +25,7 @@ QFont SummaryFont(double pointSize)
 
 sheet::MeasureText SummaryMeasure(const QPaintDevice& device)
 {
-    auto cache = std::make_shared<std::map<double, QFontMetricsF>>();
-    const QPaintDevice* target = &device;
-    return [cache, target](const QString& text, double pointSize) {
-        auto it = cache->find(pointSize);
-        if (it == cache->end())
-            it = cache->emplace(pointSize, QFontMetricsF(SummaryFont(pointSize), target)).first;
-        const QFontMetricsF& metrics = it->second;
-        return QSize(qRound(metrics.horizontalAdvance(text)), qRound(metrics.height()));
-    };
+    return sheet::DeviceMeasure(device, picture::Face::SheetUnshaped);
 }
 
 void PaintSummaryPage(QPainter& painter, const SummaryPage& page)

@@ -1,6 +1,10 @@
 // The reference bolt behind a trace: aligned on the blow, scaled to the same blow peak,
 // read across sampling intervals.
 #include "ReferenceTrace.h"
+#include "SiteFile.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +59,32 @@ TEST(ReferenceTraceTest, AlignedOnTheBlowAndScaledToItsPeak)
     silent.m_nSamples[1].fill(0);
     EXPECT_TRUE(ReferenceTrace(silent, current, 1, {}, false).empty());
     EXPECT_TRUE(ReferenceTrace(current, silent, 1, {}, false).empty());
+}
+
+// The site file names its reference by a file name of the folder: a name that would reach
+// outside it is no reference; a name is kept through a write.
+TEST(ReferenceTraceTest, TheSiteFileNamesAReferenceOfItsOwnFolderOnly)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char* name;
+        const char* read;
+    } rows[] = {{"MG0002.mg", "MG0002.mg"},
+                {"../MG0002.mg", ""},
+                {"sub/MG0002.mg", ""},
+                {"..", ""},
+                {"/etc/passwd", ""}};
+    for (const auto& r : rows) {
+        ASSERT_TRUE(test::WriteBytes(dir.filePath(kSiteFileName),
+                                     QByteArray(R"({"version": 1, "reference": {"file": ")") +
+                                         r.name + "\"}}"));
+        EXPECT_EQ(ReadSiteFile(dir.path()).referenceFile, QString::fromUtf8(r.read)) << r.name;
+    }
+    SiteFile site;
+    site.referenceFile = QStringLiteral("MG0003.mg");
+    ASSERT_TRUE(WriteSiteFile(dir.path(), site));
+    EXPECT_EQ(ReadSiteFile(dir.path()).referenceFile, QStringLiteral("MG0003.mg"));
 }
 
 } // namespace
