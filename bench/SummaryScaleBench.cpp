@@ -10,8 +10,11 @@
 //
 // BM_PlainReader lists the folder and reads each file and its header (TestRecord::Load),
 // one after the other: the least any summary must do. BM_SummaryTable reads the rows as
-// `rovana-cli summary` does; BM_SummaryOutputs also makes the CSV, Excel and PDF bytes.
-// The program prints the process's peak resident memory (getrusage) at the end; run one
+// the summary window does; BM_SummaryOutputs also makes the window's CSV, Excel and PDF
+// bytes in memory. BM_CliSummary runs `rovana-cli summary` itself: /0 prints the JSON
+// (to /dev/null), /1 writes the CSV, Excel and PDF files; its counter peak_MiB is the
+// program's peak resident memory (getrusage of the child).
+// The program prints its own peak resident memory at the end; run one in-process
 // benchmark at a time (--benchmark_filter=BM_SummaryOutputs) to see the peak of that one.
 #include "NativePath.h"
 #include "SummaryCsv.h"
@@ -27,12 +30,19 @@
 
 #include <QTemporaryDir>
 
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <string>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -100,6 +110,58 @@ void BM_SummaryOutputs(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SummaryOutputs)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// Runs rovana-cli with `args`, its output to /dev/null; its peak resident memory in MiB,
+// or a negative number when it could not run or failed.
+double RunCli(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    std::string program = ROVANA_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1.0;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1.0;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_CliSummary(benchmark::State& state)
+{
+    const std::string folder = Folder().toStdString();
+    QTemporaryDir out;
+    std::vector<std::string> args = {"summary", folder};
+    if (state.range(0) == 1)
+        for (const char* name : {"site.csv", "site.xlsx", "site.pdf"})
+            args.insert(args.end(), {std::string("--") + (std::strrchr(name, '.') + 1),
+                                     out.filePath(QString::fromLatin1(name)).toStdString()});
+    for (auto _ : state) {
+        const double peak = RunCli(args);
+        if (peak < 0.0) {
+            state.SkipWithError("rovana-cli summary failed");
+            break;
+        }
+        state.counters["peak_MiB"] = peak;
+    }
+}
+BENCHMARK(BM_CliSummary)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 } // namespace
 

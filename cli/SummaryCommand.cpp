@@ -87,25 +87,33 @@ std::string Fixed(const std::optional<double>& value, int decimals)
     return value ? QString::asprintf("%.*f", decimals, *value).toStdString() : "null";
 }
 
-void WriteJson(const SiteSummary& summary, std::ostream& out)
+struct Output
 {
-    out << "{\"bolts\": [";
-    for (std::size_t r = 0; r < summary.rows.size(); ++r) {
-        out << (r == 0 ? "\n  {" : ",\n  {");
-        for (int k = 0; k < kColumnCount; ++k) {
-            const SummaryCell cell = CellOf(summary.rows[r], static_cast<Column>(k));
-            out << (k == 0 ? "" : ", ") << json::Quote(QString::fromLatin1(kBoltKeys[k])) << ": ";
-            if (cell.number)
-                out << cell.text.toStdString(); // the number as the table shows it
-            else if (cell.text.isEmpty() || IsNumberColumn(static_cast<Column>(k)))
-                out << "null";
-            else
-                out << json::Quote(cell.text);
-        }
-        out << "}";
+    QString path;
+    std::function<bool(const SummaryContent&, QIODevice&, QString*)> make;
+};
+
+// One bolt of the JSON array; `first` for the first one.
+void WriteJsonBolt(const SummaryRow& row, bool first, std::ostream& out)
+{
+    out << (first ? "\n  {" : ",\n  {");
+    for (int k = 0; k < kColumnCount; ++k) {
+        const SummaryCell cell = CellOf(row, static_cast<Column>(k));
+        out << (k == 0 ? "" : ", ") << json::Quote(QString::fromLatin1(kBoltKeys[k])) << ": ";
+        if (cell.number)
+            out << cell.text.toStdString(); // the number as the table shows it
+        else if (cell.text.isEmpty() || IsNumberColumn(static_cast<Column>(k)))
+            out << "null";
+        else
+            out << json::Quote(cell.text);
     }
-    const SummaryStatistics& s = summary.statistics;
-    out << (summary.rows.empty() ? "" : "\n") << "], \"statistics\": {";
+    out << "}";
+}
+
+// The end of the JSON object, after `bolts` bolts.
+void WriteJsonStatistics(const SummaryStatistics& s, std::ostream& out)
+{
+    out << (s.bolts == 0 ? "" : "\n") << "], \"statistics\": {";
     out << "\"bolts\": " << s.bolts << ", \"evaluated\": " << s.evaluated
         << ", \"notEvaluated\": " << s.notEvaluated << ", \"unreadable\": " << s.unreadable
         << ", \"review\": " << s.review;
@@ -119,11 +127,34 @@ void WriteJson(const SiteSummary& summary, std::ostream& out)
         << ", \"meanRatio\": " << Fixed(s.meanRatio, 1) << "}}\n";
 }
 
-struct Output
+void ReportUnreadable(const SummaryRow& row, std::ostream& err)
 {
-    QString path;
-    std::function<std::optional<QByteArray>(QString*)> make;
-};
+    if (!row.readable)
+        err << row.loadMessage.toStdString() << ": " << row.path.toStdString() << "\n";
+}
+
+// Without output files: the JSON, each bolt printed as it is read.
+int RunJson(const QStringList& files, std::ostream& out, std::ostream& err)
+{
+    out << "{\"bolts\": [";
+    SummaryTally tally;
+    ReadRowBatches(files, [&](std::vector<SummaryRow>& batch) {
+        for (const SummaryRow& row : batch) {
+            ReportUnreadable(row, err);
+            WriteJsonBolt(row, row.index == 1, out);
+            tally.Add(row);
+        }
+        return true;
+    });
+    const SummaryStatistics statistics = tally.Statistics();
+    WriteJsonStatistics(statistics, out);
+    out.flush();
+    if (!out)
+        return 1;
+    // As for the sheets: the table is complete, but a file that could not be read makes
+    // the run end with status 1.
+    return statistics.unreadable > 0 ? 1 : 0;
+}
 
 } // namespace
 
@@ -145,50 +176,46 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
             << "\n";
         return 1;
     }
-    const std::optional<SiteSummary> summary = SummarizeFiles(folder, files);
-    if (!summary)
-        return 1;
-    for (const SummaryRow& row : summary->rows)
-        if (!row.readable)
-            err << row.loadMessage.toStdString() << ": " << row.path.toStdString() << "\n";
-
     std::vector<Output> outputs;
     if (!parsed.csv.isEmpty())
-        outputs.push_back(
-            {parsed.csv, [&](QString*) { return std::optional(SummaryCsv(*summary)); }});
+        outputs.push_back({parsed.csv, [](const SummaryContent& s, QIODevice& to, QString* why) {
+                               return WriteSummaryCsv(s.rows, to, why);
+                           }});
     if (!parsed.xlsx.isEmpty())
-        outputs.push_back({parsed.xlsx, [&](QString* why) { return SummaryXlsx(*summary, why); }});
+        outputs.push_back({parsed.xlsx, WriteSummaryXlsx});
     if (!parsed.pdf.isEmpty())
-        outputs.push_back({parsed.pdf, [&](QString* why) { return SummaryPdf(*summary, why); }});
-    // As for the sheets: the table is complete, but a file that could not be read makes
-    // the run end with status 1.
-    const int done = summary->statistics.unreadable > 0 ? 1 : 0;
-    if (outputs.empty()) {
-        WriteJson(*summary, out);
-        out.flush();
-        return out ? done : 1;
-    }
+        outputs.push_back({parsed.pdf, WriteSummaryPdf});
+    if (outputs.empty())
+        return RunJson(files, out, err);
 
-    // Every target is checked before anything is written; a refused one is a usage error.
-    const QStringList inputs = summary->Paths();
+    // Every target is checked before anything is read or written; a refused one is a
+    // usage error.
     for (const Output& o : outputs)
-        if (const OutputResult checked = CheckOutputPath(o.path, inputs); !checked) {
+        if (const OutputResult checked = CheckOutputPath(o.path, files); !checked) {
             err << checked.detail.toStdString() << "\n" << kSummaryUsage;
             return 2;
         }
+    // The rows go to a temporary file as they are read; each output is written from it,
+    // so that a site of any size is summarised in the same memory.
+    SpooledSummary summary;
+    QString why;
+    if (!SpoolSummary(
+            files, summary, [&err](const SummaryRow& row) { ReportUnreadable(row, err); }, &why)) {
+        err << why.toStdString() << "\n";
+        return 1;
+    }
+    const SummaryContent content = summary.Content();
     for (const Output& o : outputs) {
-        QString why;
-        const std::optional<QByteArray> bytes = o.make(&why);
-        if (!bytes) {
-            err << "无法创建文件 " << o.path.toStdString() << ": " << why.toStdString() << "\n";
-            return 1;
-        }
-        if (const OutputResult written = WriteOutputFile(o.path, *bytes, inputs); !written) {
+        const OutputResult written =
+            WriteOutputStream(o.path, files, [&](QIODevice& to, QString* reason) {
+                return o.make(content, to, reason);
+            });
+        if (!written) {
             err << written.detail.toStdString() << "\n";
             return 1;
         }
     }
-    return done;
+    return summary.statistics.unreadable > 0 ? 1 : 0;
 }
 
 } // namespace rovana::cli

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QIODevice;
+
 namespace rovana::summary {
 
 // How writing one output file (CSV, Excel, PDF) ended.
@@ -26,6 +30,17 @@ OutputResult CheckOutputPath(const QString& path, const QStringList& inputs);
 // beside it, checked writes, syncs, rename): on any failure the temporary file is gone, an
 // existing `path` keeps its old contents, and the detail says why and which file.
 OutputResult WriteFileViaTemporary(const QString& path, const QByteArray& bytes);
+
+// Makes an output onto the device it is given; false, with `why`, when it could not.
+using OutputProducer = std::function<bool(QIODevice& out, QString* why)>;
+
+// CheckOutputPath, then the file written through the program's safe writer from what
+// `produce` writes, as it writes it: an output of any size passes in the same memory. On
+// any failure (of `produce` or of a write) the temporary file is gone, an existing `path`
+// keeps its old contents, and the detail says why and which file ("无法创建文件 PATH: why"
+// when `produce` failed).
+OutputResult WriteOutputStream(const QString& path, const QStringList& inputs,
+                               const OutputProducer& produce);
 
 // CheckOutputPath, then WriteFileViaTemporary.
 OutputResult WriteOutputFile(const QString& path, const QByteArray& bytes,

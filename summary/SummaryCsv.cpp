@@ -1,5 +1,7 @@
 #include "SummaryCsv.h"
 
+#include <QBuffer>
+
 namespace rovana::summary {
 
 namespace {
@@ -47,18 +49,40 @@ void AppendLine(QByteArray& out, const std::array<QString, kColumnCount>& fields
 
 } // namespace
 
-QByteArray SummaryCsv(const SiteSummary& summary)
+bool WriteSummaryCsv(const SummaryRows& rows, QIODevice& out, QString* why)
 {
-    QByteArray out("\xEF\xBB\xBF");
-    out.reserve(static_cast<qsizetype>(summary.rows.size()) * 120 + 256);
-    AppendLine(out, ColumnHeaders());
+    constexpr qsizetype kChunk = 1 << 16;
+    QByteArray chunk("\xEF\xBB\xBF");
+    chunk.reserve(kChunk + 4096);
+    bool written = true;
+    const auto flush = [&] {
+        written = written && out.write(chunk) == chunk.size();
+        chunk.clear();
+    };
+    AppendLine(chunk, ColumnHeaders());
     std::array<QString, kColumnCount> fields;
-    for (const SummaryRow& row : summary.rows) {
+    const bool read = rows.VisitAll([&](const SummaryRow& row) {
         for (int k = 0; k < kColumnCount; ++k)
             fields[static_cast<std::size_t>(k)] = CellOf(row, static_cast<Column>(k)).text;
-        AppendLine(out, fields);
-    }
-    return out;
+        AppendLine(chunk, fields);
+        if (chunk.size() >= kChunk)
+            flush();
+    });
+    flush();
+    if (why && !read)
+        *why = rows.ErrorString();
+    else if (why && !written)
+        *why = out.errorString();
+    return read && written;
+}
+
+QByteArray SummaryCsv(const SiteSummary& summary)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteSummaryCsv(RowSpan(summary.rows), buffer);
+    return bytes;
 }
 
 } // namespace rovana::summary

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "SummaryTable.h"
+#include "SummaryRows.h"
 
 #include <QByteArray>
+
+class QIODevice;
 
 namespace rovana::summary {
 
@@ -14,5 +16,9 @@ namespace rovana::summary {
 // carriage return gets a leading apostrophe, so that spreadsheet programs show it as text
 // and never run it as a formula.
 QByteArray SummaryCsv(const SiteSummary& summary);
+
+// The same, row by row onto `out`. False when a row could not be read back or a write
+// failed; `why` then says which.
+bool WriteSummaryCsv(const SummaryRows& rows, QIODevice& out, QString* why = nullptr);
 
 } // namespace rovana::summary

@@ -28,8 +28,9 @@ std::array<QString, kColumnCount> RowTexts(const SummaryRow& row)
     return texts;
 }
 
-std::array<int, kColumnCount> WidthsOf(const std::vector<SummaryRow>& rows, int tableWidth,
-                                       int padding, const sheet::MeasureText& measure)
+// False in `read` when the rows could not be read back.
+std::array<int, kColumnCount> WidthsOf(const SummaryRows& rows, int tableWidth, int padding,
+                                       const sheet::MeasureText& measure, bool& read)
 {
     const double pt = kSummaryTablePointSize;
     std::array<int, kColumnCount> natural{};
@@ -41,12 +42,12 @@ std::array<int, kColumnCount> WidthsOf(const std::vector<SummaryRow>& rows, int 
         least[static_cast<std::size_t>(k)] = header + 2 * padding;
         natural[static_cast<std::size_t>(k)] = header + 2 * padding;
     }
-    for (const SummaryRow& row : rows) {
+    read = rows.VisitAll([&](const SummaryRow& row) {
         const std::array<QString, kColumnCount> texts = RowTexts(row);
         for (std::size_t k = 0; k < texts.size(); ++k)
             if (!texts[k].isEmpty())
                 natural[k] = std::max(natural[k], measure(texts[k], pt).width() + 2 * padding);
-    }
+    });
 
     std::array<double, kColumnCount> w{};
     std::copy(natural.begin(), natural.end(), w.begin());
@@ -165,8 +166,9 @@ void AddFrame(const Geometry& g, const sheet::SheetDevice& device, const Summary
 }
 
 // The header row and rows [first, first + count) from y = g.tableTop; returns the bottom.
-int AddTable(const Geometry& g, const std::vector<SummaryRow>& rows, int first, int count,
-             const sheet::MeasureText& measure, SummaryPage& out)
+// False in `read` when the rows could not be read back.
+int AddTable(const Geometry& g, const SummaryRows& rows, int first, int count,
+             const sheet::MeasureText& measure, SummaryPage& out, bool& read)
 {
     const double pt = kSummaryTablePointSize;
     const int bottom = g.tableTop + g.headerH + count * g.rowH;
@@ -187,11 +189,12 @@ int AddTable(const Geometry& g, const std::vector<SummaryRow>& rows, int first, 
     }
     out.items.push_back(
         Line({g.left, g.tableTop + g.headerH}, {g.right, g.tableTop + g.headerH}, 0));
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    read = rows.Visit(first, count, [&](const SummaryRow& row) {
         const int r = first + i;
         const int rowTop = g.tableTop + g.headerH + i * g.rowH;
         const int y = rowTop + (g.rowH - g.tableH) / 2;
-        const std::array<QString, kColumnCount> texts = RowTexts(rows[static_cast<std::size_t>(r)]);
+        const std::array<QString, kColumnCount> texts = RowTexts(row);
         for (int k = 0; k < kColumnCount; ++k) {
             const QString& full = texts[static_cast<std::size_t>(k)];
             if (full.isEmpty())
@@ -205,7 +208,8 @@ int AddTable(const Geometry& g, const std::vector<SummaryRow>& rows, int first, 
             out.items.push_back(Text(PageRole::Cell, {x, y}, text, pt, r, k));
         }
         out.items.push_back(Line({g.left, rowTop + g.rowH}, {g.right, rowTop + g.rowH}, 0));
-    }
+        ++i;
+    });
     for (int x : g.xs)
         out.items.push_back(Line({x, g.tableTop}, {x, bottom}, 1));
     out.firstRow = first;
@@ -281,7 +285,8 @@ QString Elided(const QString& text, int width, double pointSize, const sheet::Me
 std::array<int, kColumnCount> ColumnWidths(const SiteSummary& summary, int tableWidth, int padding,
                                            const sheet::MeasureText& measure)
 {
-    return WidthsOf(summary.rows, tableWidth, padding, measure);
+    bool read = true;
+    return WidthsOf(RowSpan(summary.rows), tableWidth, padding, measure, read);
 }
 
 struct SummaryPager::Plan
@@ -296,19 +301,36 @@ struct SummaryPager::Plan
 
 SummaryPager::SummaryPager(const SiteSummary& summary, const sheet::SheetDevice& device,
                            const sheet::MeasureText& measure)
-    : m_Summary(summary), m_Device(device), m_Measure(measure), m_Plan(std::make_unique<Plan>())
+    : m_pOwnRows(std::make_unique<RowSpan>(summary.rows)), m_Content{*m_pOwnRows,
+                                                                     summary.statistics,
+                                                                     summary.header},
+      m_Device(device), m_Measure(measure), m_Plan(std::make_unique<Plan>())
+{
+    MakePlan();
+}
+
+SummaryPager::SummaryPager(const SummaryContent& content, const sheet::SheetDevice& device,
+                           const sheet::MeasureText& measure)
+    : m_Content(content), m_Device(device), m_Measure(measure), m_Plan(std::make_unique<Plan>())
+{
+    MakePlan();
+}
+
+void SummaryPager::MakePlan()
 {
     Plan& p = *m_Plan;
     Geometry& g = p.g;
-    g = GeometryOf(device, measure);
+    g = GeometryOf(m_Device, m_Measure);
+    bool read = true;
     const std::array<int, kColumnCount> widths =
-        WidthsOf(summary.rows, g.right - g.left, g.pad, measure);
+        WidthsOf(m_Content.rows, g.right - g.left, g.pad, m_Measure, read);
+    m_bReadFailed = !read;
     g.xs[0] = g.left;
     for (int k = 0; k < kColumnCount; ++k)
         g.xs[static_cast<std::size_t>(k) + 1] =
             g.xs[static_cast<std::size_t>(k)] + widths[static_cast<std::size_t>(k)];
 
-    p.rows = static_cast<int>(summary.rows.size());
+    p.rows = m_Content.rows.Count();
     p.perPage = std::max(1, (g.tableLimit - g.tableTop - g.headerH) / std::max(g.rowH, 1));
     p.tablePages = std::max(1, (p.rows + p.perPage - 1) / p.perPage);
     const int lastRows = p.rows - (p.tablePages - 1) * p.perPage;
@@ -329,16 +351,18 @@ SummaryPage SummaryPager::Page(int index) const
     const Plan& p = *m_Plan;
     const Geometry& g = p.g;
     SummaryPage page;
-    AddFrame(g, m_Device, m_Summary.header, m_Measure, index + 1, p.pages, page);
+    AddFrame(g, m_Device, m_Content.header, m_Measure, index + 1, p.pages, page);
     if (index < p.tablePages) {
         const int first = index * p.perPage;
-        const int bottom = AddTable(g, m_Summary.rows, first, std::min(p.perPage, p.rows - first),
-                                    m_Measure, page);
+        bool read = true;
+        const int bottom = AddTable(g, m_Content.rows, first, std::min(p.perPage, p.rows - first),
+                                    m_Measure, page, read);
+        m_bReadFailed = m_bReadFailed || !read;
         if (index == p.tablePages - 1 && p.statisticsBelow)
-            AddStatistics(g, m_Summary.statistics, bottom + g.bodyH, m_Measure, page);
+            AddStatistics(g, m_Content.statistics, bottom + g.bodyH, m_Measure, page);
     } else {
         page.firstRow = p.rows;
-        AddStatistics(g, m_Summary.statistics, g.tableTop, m_Measure, page);
+        AddStatistics(g, m_Content.statistics, g.tableTop, m_Measure, page);
     }
     return page;
 }

@@ -2,7 +2,7 @@
 
 #include "Picture.h"
 #include "SheetInput.h"
-#include "SummaryTable.h"
+#include "SummaryRows.h"
 
 #include <QPoint>
 #include <QString>
@@ -63,13 +63,16 @@ QString Elided(const QString& text, int width, double pointSize, const sheet::Me
 // The header lines of a column on paper: the unit goes to a second line.
 QStringList HeaderLines(Column column);
 
-// The pages one at a time: the column widths and the page count are fixed at the start,
-// each page is laid out when asked for. Printing a site of 100,000 bolts this way never
-// holds more than one page. `summary` and `measure` must outlive the pager.
+// The pages one at a time: the column widths and the page count are fixed at the start
+// (one walk over the rows), each page is laid out when asked for (its rows read again).
+// Printing a site of 100,000 bolts this way never holds more than one page. `summary` (or
+// the content's rows, statistics and header) and `measure` must outlive the pager.
 class SummaryPager
 {
 public:
     SummaryPager(const SiteSummary& summary, const sheet::SheetDevice& device,
+                 const sheet::MeasureText& measure);
+    SummaryPager(const SummaryContent& content, const sheet::SheetDevice& device,
                  const sheet::MeasureText& measure);
     ~SummaryPager();
     SummaryPager(const SummaryPager&) = delete;
@@ -77,13 +80,19 @@ public:
 
     int PageCount() const;
     SummaryPage Page(int index) const; // 0-based
+    // Whether rows could not be read back so far (the pages then miss them).
+    bool ReadFailed() const { return m_bReadFailed; }
 
 private:
     struct Plan;
-    const SiteSummary& m_Summary;
+    void MakePlan();
+
+    std::unique_ptr<RowSpan> m_pOwnRows; // a summary's rows in memory
+    SummaryContent m_Content;
     sheet::SheetDevice m_Device;
     const sheet::MeasureText& m_Measure;
     std::unique_ptr<Plan> m_Plan;
+    mutable bool m_bReadFailed = false;
 };
 
 // Every page of the pager.

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QIODevice;
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
@@ -29,9 +30,15 @@ void PaintSummaryPage(QPainter& painter, const SummaryPage& page);
 // paints every page, starting a new page between them. Returns the number of pages, 0
 // when painting could not start. Needs a QGuiApplication (fonts).
 int PaintSummary(QPagedPaintDevice& device, const SiteSummary& summary);
+int PaintSummary(QPagedPaintDevice& device, const SummaryContent& summary);
 
 // The summary as a PDF, A4 portrait at 600 dpi, in memory. Nothing when it cannot be
 // made; `why` then says why.
 std::optional<QByteArray> SummaryPdf(const SiteSummary& summary, QString* why = nullptr);
+
+// The same PDF onto `out` as its pages are painted: a site of any size in the memory of
+// one page. False when it could not be made; `why` then says why. A failed write shows
+// in `out` (the caller's writer reports it).
+bool WriteSummaryPdf(const SummaryContent& summary, QIODevice& out, QString* why = nullptr);
 
 } // namespace rovana::summary

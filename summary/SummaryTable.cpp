@@ -1,19 +1,18 @@
 #include "SummaryTable.h"
 
 #include "BoltResult.h"
-#include "NameTables.h"
 #include "NativePath.h"
 #include "SheetDiagram.h"
 #include "SuggestedMarkers.h"
 #include "TestRecord.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <iterator>
 
 namespace rovana::summary {
 
@@ -40,30 +39,6 @@ SummaryCell Fixed(double value, int decimals)
     if (std::isfinite(value))
         cell.number = cell.text.toDouble();
     return cell;
-}
-
-std::optional<double> Rounded(double value, int decimals)
-{
-    return Fixed(value, decimals).number;
-}
-
-// The most common value (ties: the first seen), with "等" when there are others.
-QString MostCommon(const QStringList& values)
-{
-    QHash<QString, int> counts;
-    QStringList order;
-    for (const QString& v : values) {
-        if (!counts.contains(v))
-            order.append(v);
-        ++counts[v];
-    }
-    if (order.isEmpty())
-        return {};
-    QString best = order.front();
-    for (const QString& v : order)
-        if (counts[v] > counts[best])
-            best = v;
-    return order.size() > 1 ? best + QStringLiteral("等") : best;
 }
 
 } // namespace
@@ -173,106 +148,6 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
     return {};
 }
 
-std::optional<double> Percent(int count, int of)
-{
-    if (of == 0)
-        return std::nullopt;
-    return Rounded(100.0 * count / of, 1);
-}
-
-SummaryStatistics ComputeStatistics(const std::vector<SummaryRow>& rows)
-{
-    SummaryStatistics s;
-    double ratioSum = 0.0;
-    int ratioCount = 0;
-    for (const SummaryRow& row : rows) {
-        ++s.bolts;
-        if (!row.readable) {
-            ++s.unreadable;
-            continue;
-        }
-        if (row.review)
-            ++s.review;
-        if (row.verdict == Verdict::NotEvaluated) {
-            ++s.notEvaluated;
-        } else {
-            ++s.evaluated;
-            if (row.verdict == Verdict::Pass)
-                ++s.passed;
-            for (std::size_t k = 0; k < kQualityClassNames.size(); ++k)
-                if (row.qualityClass.compare(kQualityClassNames[k], Qt::CaseInsensitive) == 0)
-                    ++s.classCounts[k];
-            for (std::size_t k = 0; k < kGradeNames.size(); ++k)
-                if (row.grade == kGradeNames[k])
-                    ++s.gradeCounts[k];
-        }
-        if (const auto length = CellOf(row, Column::MeasuredLength).number;
-            length && *length != 0.0) {
-            s.minLength = s.minLength ? std::min(*s.minLength, *length) : *length;
-            s.maxLength = s.maxLength ? std::max(*s.maxLength, *length) : *length;
-        }
-        if (const auto ratio = CellOf(row, Column::LengthRatio).number) {
-            ratioSum += *ratio;
-            ++ratioCount;
-        }
-    }
-    s.passRate = Percent(s.passed, s.evaluated);
-    if (ratioCount > 0)
-        s.meanRatio = Rounded(ratioSum / ratioCount, 1);
-    return s;
-}
-
-QString StatisticsLine::ValueText() const
-{
-    return value ? QString::asprintf("%.*f", decimals, *value) : QStringLiteral("—");
-}
-
-QString StatisticsLine::ShareText() const
-{
-    if (!hasShare)
-        return {};
-    return share ? QString::asprintf("%.1f%%", *share) : QStringLiteral("—");
-}
-
-std::vector<StatisticsLine> StatisticsLines(const SummaryStatistics& s)
-{
-    const auto count = [](const QString& label, int n) {
-        return StatisticsLine{label, n, 0, std::nullopt, false};
-    };
-    std::vector<StatisticsLine> lines = {
-        count(QStringLiteral("锚杆总数"), s.bolts),
-        count(QStringLiteral("已评定"), s.evaluated),
-        count(QStringLiteral("未评定"), s.notEvaluated),
-        count(QStringLiteral("无法读取"), s.unreadable),
-    };
-    for (std::size_t k = 0; k < kQualityClassNames.size(); ++k)
-        lines.push_back({QStringLiteral("锚固质量等级 %1类").arg(kQualityClassNames[k]),
-                         s.classCounts[k], 0, Percent(s.classCounts[k], s.evaluated), true});
-    for (std::size_t k = 0; k < kGradeNames.size(); ++k)
-        lines.push_back({QStringLiteral("密实度等级 %1").arg(kGradeNames[k].left(1)),
-                         s.gradeCounts[k], 0, Percent(s.gradeCounts[k], s.evaluated), true});
-    lines.push_back({QStringLiteral("合格率(%)"), s.passRate, 1, std::nullopt, false});
-    lines.push_back({QStringLiteral("最短实测长度(m)"), s.minLength, 2, std::nullopt, false});
-    lines.push_back({QStringLiteral("最长实测长度(m)"), s.maxLength, 2, std::nullopt, false});
-    lines.push_back({QStringLiteral("平均长度比(%)"), s.meanRatio, 1, std::nullopt, false});
-    lines.push_back(count(QStringLiteral("请复核"), s.review));
-    return lines;
-}
-
-SummaryHeader HeaderOf(const std::vector<SummaryRow>& rows)
-{
-    QStringList projects, units;
-    for (const SummaryRow& row : rows) {
-        if (!row.readable)
-            continue;
-        if (const QString p = row.projectName.trimmed(); !p.isEmpty())
-            projects.append(p);
-        if (const QString u = row.testUnit.trimmed(); !u.isEmpty())
-            units.append(u);
-    }
-    return {MostCommon(projects), MostCommon(units)};
-}
-
 QStringList SiteSummary::Paths() const
 {
     QStringList paths;
@@ -351,22 +226,36 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     return row;
 }
 
+bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
+                    const SummaryProgress& progress)
+{
+    const int total = static_cast<int>(files.size());
+    std::vector<SummaryRow> batch;
+    for (int start = 0; start < total; start += kBatchSize) {
+        if (progress && !progress(start, total))
+            return false;
+        batch.assign(static_cast<std::size_t>(std::min(total - start, kBatchSize)), SummaryRow{});
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            batch[i].index = start + static_cast<int>(i) + 1;
+        QtConcurrent::blockingMap(batch, [&files](SummaryRow& row) {
+            row = ReadSummaryRow(files[row.index - 1], row.index);
+        });
+        if (!take(batch))
+            return false;
+    }
+    return !progress || progress(total, total);
+}
+
 std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,
                                                        const SummaryProgress& progress)
 {
-    const int total = static_cast<int>(files.size());
-    std::vector<SummaryRow> rows(static_cast<std::size_t>(total));
-    for (int i = 0; i < total; ++i)
-        rows[static_cast<std::size_t>(i)].index = i + 1;
-    for (int start = 0; start < total; start += kBatchSize) {
-        if (progress && !progress(start, total))
-            return std::nullopt;
-        const int end = std::min(total, start + kBatchSize);
-        QtConcurrent::blockingMap(
-            rows.begin() + start, rows.begin() + end,
-            [&files](SummaryRow& row) { row = ReadSummaryRow(files[row.index - 1], row.index); });
-    }
-    if (progress && !progress(total, total))
+    std::vector<SummaryRow> rows;
+    rows.reserve(static_cast<std::size_t>(files.size()));
+    const auto keep = [&rows](std::vector<SummaryRow>& batch) {
+        std::move(batch.begin(), batch.end(), std::back_inserter(rows));
+        return true;
+    };
+    if (!ReadRowBatches(files, keep, progress))
         return std::nullopt;
     return rows;
 }
@@ -380,8 +269,11 @@ std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringLi
     SiteSummary summary;
     summary.folder = folder;
     summary.rows = std::move(*rows);
-    summary.statistics = ComputeStatistics(summary.rows);
-    summary.header = HeaderOf(summary.rows);
+    SummaryTally tally;
+    for (const SummaryRow& row : summary.rows)
+        tally.Add(row);
+    summary.statistics = tally.Statistics();
+    summary.header = tally.Header();
     return summary;
 }
 

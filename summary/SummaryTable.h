@@ -3,6 +3,7 @@
 #include "BoltResult.h"
 #include "SheetBody.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -78,6 +79,7 @@ struct SummaryRow
     // For the page header: the file's project name and testing organisation.
     QString projectName;
     QString testUnit;
+    friend bool operator==(const SummaryRow&, const SummaryRow&) = default;
 };
 
 // One table cell: the text every output shows, and for number cells the number the text
@@ -136,6 +138,41 @@ struct SummaryHeader
 };
 SummaryHeader HeaderOf(const std::vector<SummaryRow>& rows);
 
+// How often each value was seen, in the order first seen.
+class ValueTally
+{
+public:
+    void Add(const QString& value);
+    // The most common value (ties: the first seen), with "等" when there are others; empty
+    // when none was seen.
+    QString MostCommon() const;
+
+private:
+    struct Seen
+    {
+        int count = 0;
+        int order = 0;
+    };
+    QHash<QString, Seen> m_Counts;
+};
+
+// The statistics and the page header, added up one row at a time: a summary read in
+// batches never needs its rows together. ComputeStatistics and HeaderOf use it.
+class SummaryTally
+{
+public:
+    void Add(const SummaryRow& row);
+    SummaryStatistics Statistics() const;
+    SummaryHeader Header() const;
+
+private:
+    SummaryStatistics m_Statistics; // the counts, lengths and ratio sum so far
+    double m_RatioSum = 0.0;
+    int m_nRatios = 0;
+    ValueTally m_Projects;
+    ValueTally m_Units;
+};
+
 struct SiteSummary
 {
     QString folder;
@@ -158,6 +195,12 @@ SummaryRow ReadSummaryRow(const QString& path, int index);
 
 // Reports progress (files done, files in all) between batches; returning false cancels.
 using SummaryProgress = std::function<bool(int done, int total)>;
+
+// Reads the files in parallel, a batch at a time, and hands each batch's rows to `take` in
+// table order (indices from 1 over all files). False when `progress` or `take` said stop.
+using RowBatchTaker = std::function<bool(std::vector<SummaryRow>& batch)>;
+bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
+                    const SummaryProgress& progress = {});
 
 // Reads the files in parallel, rows in the given order. Nothing when cancelled.
 std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,

@@ -1,5 +1,6 @@
 #include "SummaryXlsx.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -76,8 +77,9 @@ void SetWidths(XlsxStatus& status, lxw_worksheet* sheet, const std::vector<doubl
                                     std::min(widths[k] + kWidthPadding, kMaxColumnWidth), nullptr));
 }
 
-void WriteTableSheet(XlsxStatus& status, lxw_worksheet* sheet, const Formats& f,
-                     const SiteSummary& summary)
+// False when the rows could not be read back.
+bool WriteTableSheet(XlsxStatus& status, lxw_worksheet* sheet, const Formats& f,
+                     const SummaryRows& rows)
 {
     std::vector<double> widths(kColumnCount, 0.0);
     for (int k = 0; k < kColumnCount; ++k) {
@@ -86,7 +88,7 @@ void WriteTableSheet(XlsxStatus& status, lxw_worksheet* sheet, const Formats& f,
         widths[static_cast<std::size_t>(k)] = ExcelTextWidth(header);
     }
     int r = 1;
-    for (const SummaryRow& row : summary.rows) {
+    const bool read = rows.VisitAll([&](const SummaryRow& row) {
         for (int k = 0; k < kColumnCount; ++k) {
             const auto column = static_cast<Column>(k);
             const SummaryCell cell = CellOf(row, column);
@@ -99,12 +101,15 @@ void WriteTableSheet(XlsxStatus& status, lxw_worksheet* sheet, const Formats& f,
             w = std::max(w, ExcelTextWidth(cell.text));
         }
         ++r;
-    }
+    });
+    // The widths are known only after the last row; the library writes them ahead of the
+    // rows when the workbook is closed.
     SetWidths(status, sheet, widths);
     worksheet_freeze_panes(sheet, 1, 0);
-    if (!summary.rows.empty())
-        status(worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(summary.rows.size()),
+    if (rows.Count() > 0)
+        status(worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.Count()),
                                     kColumnCount - 1));
+    return read;
 }
 
 void WriteStatisticsSheet(XlsxStatus& status, lxw_worksheet* sheet, const Formats& f,
@@ -150,15 +155,18 @@ double ExcelTextWidth(const QString& text)
     return width;
 }
 
-std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
+bool WriteSummaryXlsx(const SummaryContent& summary, QIODevice& out, QString* why)
 {
-    const auto fail = [why](const QString& reason) -> std::optional<QByteArray> {
+    const auto fail = [why](const QString& reason) {
         if (why)
             *why = reason;
-        return std::nullopt;
+        return false;
     };
-    // The library writes to a file name; the workbook is built in a private folder and
-    // its bytes handed back, so that the caller writes the output the safe way.
+    // The library writes to a file name: the workbook is built in a private folder and
+    // copied onto `out`, so that the caller writes the output the safe way. Rows go to the
+    // library's own temporary file as they are written (constant memory), so a workbook of
+    // any size is built in the same memory; it keeps texts in the cells, not in a shared
+    // table.
     QTemporaryDir dir;
     if (!dir.isValid())
         return fail(QStringLiteral("无法创建临时文件夹：%1").arg(dir.errorString()));
@@ -166,16 +174,18 @@ std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
     const QByteArray tmp = QFile::encodeName(dir.path());
 
     lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char*>(tmp.constData());
     lxw_workbook* book = workbook_new_opt(path.constData(), &options);
     if (!book)
         return fail(QStringLiteral("无法建立 Excel 工作簿"));
     XlsxStatus status;
+    bool read = true;
     const Formats formats = MakeFormats(book);
     lxw_worksheet* table = workbook_add_worksheet(book, "汇总表");
     lxw_worksheet* stats = workbook_add_worksheet(book, "统计");
     if (table && stats) {
-        WriteTableSheet(status, table, formats, summary);
+        read = WriteTableSheet(status, table, formats, summary.rows);
         WriteStatisticsSheet(status, stats, formats, summary.statistics);
     } else {
         status(LXW_ERROR_MEMORY_MALLOC_FAILED);
@@ -183,6 +193,8 @@ std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
     // Closing writes the file and frees the workbook, also after an error.
     const lxw_error closed = workbook_close(book);
     status(closed);
+    if (!read)
+        return fail(summary.rows.ErrorString());
     if (status.error != LXW_NO_ERROR)
         return fail(QStringLiteral("无法写入 Excel 工作簿：%1")
                         .arg(QString::fromUtf8(lxw_strerror(status.error))));
@@ -190,9 +202,23 @@ std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    QByteArray bytes = file.readAll();
+    QByteArray chunk;
+    while (!(chunk = file.read(1 << 20)).isEmpty())
+        if (out.write(chunk) != chunk.size())
+            return fail(out.errorString());
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
+    return true;
+}
+
+std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const RowSpan rows(summary.rows);
+    if (!WriteSummaryXlsx({rows, summary.statistics, summary.header}, buffer, why))
+        return std::nullopt;
     return bytes;
 }
 

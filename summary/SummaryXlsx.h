@@ -1,10 +1,12 @@
 #pragma once
 
-#include "SummaryTable.h"
+#include "SummaryRows.h"
 
 #include <QByteArray>
 
 #include <optional>
+
+class QIODevice;
 
 namespace rovana::summary {
 
@@ -14,6 +16,10 @@ namespace rovana::summary {
 // statistics (项目, 数量, 比例(%)). Nothing when the workbook cannot be built; `why` then
 // says why.
 std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why = nullptr);
+
+// The same workbook onto `out`, its rows read once. False when it could not be made or
+// written; `why` then says why.
+bool WriteSummaryXlsx(const SummaryContent& summary, QIODevice& out, QString* why = nullptr);
 
 // Column width in Excel's units (widths of a digit) for a text: 2 for a character of the
 // wide East Asian ranges, 1 for others.

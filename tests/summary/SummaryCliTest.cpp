@@ -168,23 +168,29 @@ TEST(SummaryCliTest, AFolderThatCannotBeListedIsAnErrorAndWritesNothing)
 TEST(SummaryCliTest, AWriteBeyondTheFileSizeLimitLeavesTheOldFileAndNoTemporary)
 {
     const test::SiteFolder site;
-    QTemporaryDir out;
-    const QString csv = out.filePath("site.csv");
-    ASSERT_TRUE(test::WriteBytes(csv, "old contents"));
-    QProcess p;
-    p.setChildProcessModifier([] {
-        const rlimit limit{200, 200}; // the CSV is longer
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    });
-    p.start(QStringLiteral(ROVANA_CLI_PATH), {"summary", site.Folder(), "--csv", csv});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(
-        QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("无法创建文件")));
-    EXPECT_EQ(test::ReadBytes(csv), QByteArray("old contents"));
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              QStringList{"site.csv"});
+    // Each output is written as it is made; the PDF writer itself never hears of a failed
+    // write, so the program must.
+    for (const char* kind : {"csv", "xlsx", "pdf"}) {
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("site.") + kind);
+        ASSERT_TRUE(test::WriteBytes(target, "old contents"));
+        QProcess p;
+        p.setChildProcessModifier([] {
+            const rlimit limit{200, 200}; // every output is longer
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        p.start(QStringLiteral(ROVANA_CLI_PATH),
+                {"summary", site.Folder(), QStringLiteral("--") + kind, target});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << kind;
+        EXPECT_EQ(p.exitCode(), 1) << kind;
+        EXPECT_TRUE(
+            QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("无法创建文件")))
+            << kind;
+        EXPECT_EQ(test::ReadBytes(target), QByteArray("old contents")) << kind;
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                  QStringList{QStringLiteral("site.") + kind});
+    }
 }
 
 } // namespace
