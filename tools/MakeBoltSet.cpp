@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const long count = argc >= 3 ? std::strtol(argv[2], nullptr, 10) : 200;
     const unsigned long long first = argc >= 4 ? std::strtoull(argv[3], nullptr, 10) : 1000001ULL;
-    if (argc < 2 || argc > 4 || count < 1 || count > 100000) {
+    // An option is no folder: "--help" once made a folder of that name.
+    if (argc < 2 || argc > 4 || count < 1 || count > 100000 || argv[1][0] == '-') {
         std::fprintf(stderr, "用法: rovana-make-boltset DIR [COUNT [FIRST_SEED]]\n");
         return 2;
     }
