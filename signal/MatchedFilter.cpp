@@ -1,6 +1,7 @@
 #include "MatchedFilter.h"
 
 #include "FFT.h"
+#include "Selection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,15 +12,6 @@ namespace rovana::pick {
 namespace {
 
 constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
-
-float MedianOf(std::vector<float> v)
-{
-    if (v.empty())
-        return 0.0f;
-    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
-}
 
 } // namespace
 
@@ -124,7 +116,7 @@ float SampleNoise(std::span<const float> x)
     for (std::size_t i = 0; i + 1 < x.size(); ++i)
         d[i] = std::abs(x[i + 1] - x[i]);
     // MAD of a difference of two independent samples: sigma * sqrt(2) * 0.6745.
-    return MedianOf(std::move(d)) / (0.6745f * std::sqrt(2.0f));
+    return MedianOf(d) / (0.6745f * std::sqrt(2.0f));
 }
 
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
@@ -218,7 +210,8 @@ void RemoveBaseline(std::vector<float>& x, int half)
         const int b = std::min(n, a + block);
         if (b - a < block / 2 && !level.empty())
             break; // a short last block joins the line of the one before
-        level.push_back(MedianOf(std::vector<float>(x.begin() + a, x.begin() + b)));
+        level.push_back(MedianOf(std::span<const float>(x).subspan(
+            static_cast<std::size_t>(a), static_cast<std::size_t>(b - a))));
         centre.push_back(0.5f * static_cast<float>(a + b - 1));
     }
     std::size_t k = 0;
