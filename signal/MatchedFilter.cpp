@@ -13,52 +13,6 @@ namespace {
 
 constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
 
-} // namespace
-
-namespace {
-
-// Running sums of x, sum[i] = x[0] + ... + x[i-1], in double: 2048 samples of full scale
-// would lose the lowest bits in float.
-std::vector<double> RunningSums(std::span<const float> x)
-{
-    std::vector<double> sum(x.size() + 1, 0.0);
-    for (std::size_t i = 0; i < x.size(); ++i)
-        sum[i + 1] = sum[i] + x[i];
-    return sum;
-}
-
-// The average of x[i - half .. i + half] (fewer at the ends) from its running sums.
-float AverageAt(const std::vector<double>& sum, int n, int i, int half)
-{
-    const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
-    return static_cast<float>(
-        (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
-}
-
-} // namespace
-
-std::vector<float> Smooth(std::span<const float> x, int half)
-{
-    const int n = static_cast<int>(x.size());
-    const std::vector<double> sum = RunningSums(x);
-    std::vector<float> out(x.size());
-    const int inner = std::max(half, 0);
-    const double scale = 1.0 / (2.0 * inner + 1.0);
-    for (int i = 0; i < n; ++i) {
-        if (i < inner || i + inner >= n) {
-            out[static_cast<std::size_t>(i)] = AverageAt(sum, n, i, inner);
-        } else {
-            out[static_cast<std::size_t>(i)] =
-                static_cast<float>((sum[static_cast<std::size_t>(i + inner + 1)] -
-                                    sum[static_cast<std::size_t>(i - inner)]) *
-                                   scale);
-        }
-    }
-    return out;
-}
-
-namespace {
-
 struct Lobe
 {
     int first = 0, peak = 0, last = 0; // last is one past the lobe
@@ -130,20 +84,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // a symmetric pulse's peak in place.
     int bestHalf = 1;
     float bestScore = 0.0f;
-    const std::vector<double> sum = RunningSums(x);
+    std::vector<double> sum;
+    RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
-        float top = 0.0f;
-        const double scale = 1.0 / (2.0 * half + 1.0);
-        for (int i = 0; i < n; ++i) {
-            const bool inside = i >= half && i + half < n;
-            const double v = inside ? (sum[static_cast<std::size_t>(i + half + 1)] -
-                                       sum[static_cast<std::size_t>(i - half)]) *
-                                          scale
-                                    : AverageAt(sum, n, i, half);
-            top = std::max(top, static_cast<float>(std::abs(v)));
-        }
-        const float score = top * std::sqrt(2.0f * half + 1.0f);
+        const float score = LargestAverage(sum, half) * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
             bestHalf = half;
@@ -153,9 +98,12 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // the onset must also stand kOnsetSnr times over the noise left by the smoothing.
     const int quarter = std::max(1, bestHalf / 4);
     const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
-    Lobe lobe = FirstLobe(Smooth(x, quarter), floor);
+    std::vector<float> smooth(x.size());
+    SmoothFromSums(sum, quarter, 0, n, smooth);
+    Lobe lobe = FirstLobe(smooth, floor);
     const int width = std::max(1, lobe.last - lobe.first);
-    const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
+    std::vector<float> fine(x.size());
+    SmoothFromSums(sum, std::max(1, width / 8), 0, n, fine);
     for (int i = lobe.first; i < lobe.last; ++i) {
         if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
             lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)])
@@ -192,8 +140,8 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     const int pad = std::max(1, blow.width / 4);
     blow.first = std::max(0, lobe.first - pad);
     const int last = std::min(n, lobe.last + pad);
-    const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
-    blow.shape.assign(smooth.begin() + blow.first, smooth.begin() + last);
+    blow.shape.resize(static_cast<std::size_t>(last - blow.first));
+    SmoothFromSums(sum, std::max(1, blow.width / 16), blow.first, last, blow.shape);
     blow.shapePeak = blow.peak - blow.first;
     return blow;
 }
@@ -227,13 +175,6 @@ void RemoveBaseline(std::vector<float>& x, int half)
         }
         x[static_cast<std::size_t>(i)] -= base;
     }
-}
-
-std::vector<float> SmoothThrice(std::span<const float> y, int half)
-{
-    std::vector<float> out = Smooth(y, half);
-    out = Smooth(out, half);
-    return Smooth(out, half);
 }
 
 float SmoothedNoise(std::span<const float> autocorrelation, int half)

@@ -1,4 +1,6 @@
-// Known answers of the echo picker's parts: the exact selection behind its medians.
+// Known answers of the echo picker's parts: the exact selection behind its medians and the
+// moving averages drawn from running sums.
+#include "MovingAverage.h"
 #include "Selection.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +56,41 @@ TEST(PickPartsTest, KthSmallestMatchesASort)
         for (const std::size_t k : {std::size_t{0}, std::size_t{1}, std::size_t{700},
                                     std::size_t{1023}, std::size_t{2046}})
             EXPECT_EQ(KthSmallest(values, k), sorted[k]) << spread << " " << k;
+    }
+}
+
+TEST(PickPartsTest, SmoothAveragesFewerSamplesAtTheEnds)
+{
+    const std::vector<float> x = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
+    EXPECT_EQ(Smooth(x, 1), (std::vector<float>{1.5f, 2.0f, 3.0f, 4.0f, 4.5f}));
+    EXPECT_EQ(Smooth(x, 0), x);
+    EXPECT_EQ(Smooth(x, 9), std::vector<float>(5, 3.0f));
+    EXPECT_TRUE(Smooth({}, 2).empty());
+}
+
+// A part of the smoothing, or its largest magnitude, is the same as from the whole.
+TEST(PickPartsTest, SmoothingFromRunningSumsMatchesTheWhole)
+{
+    std::mt19937 engine(11);
+    std::normal_distribution<float> value(0.0f, 100.0f);
+    for (const int n : {0, 1, 7, 40, 301}) {
+        std::vector<float> x(static_cast<std::size_t>(n));
+        for (float& v : x)
+            v = value(engine);
+        std::vector<double> sum;
+        RunningSums(x, sum);
+        for (const int half : {0, 1, 3, 20, 200}) {
+            const std::vector<float> whole = Smooth(x, half);
+            float top = 0.0f;
+            for (float v : whole)
+                top = std::max(top, std::abs(v));
+            EXPECT_EQ(LargestAverage(sum, half), top) << n << " " << half;
+            const int from = n / 3, to = n - n / 4;
+            std::vector<float> part(static_cast<std::size_t>(to - from));
+            SmoothFromSums(sum, half, from, to, part);
+            EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + from))
+                << n << " " << half;
+        }
     }
 }
 
