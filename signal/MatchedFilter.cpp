@@ -223,27 +223,36 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
                 xi[k] = -im; // the inverse as the forward transform of the conjugate
             }
             if (FFT(xr, xi) == SignalStatus::Ok) {
+                // Output i is lag i - shapePeak, taken modulo the size: from `start` on,
+                // wrapping round to the transform's start once (n < size).
                 const float norm = scale / static_cast<float>(size);
-                for (int i = 0; i < n; ++i) {
-                    const auto lag = static_cast<std::ptrdiff_t>(i - blow.shapePeak);
-                    const auto at =
-                        static_cast<std::size_t>((lag + static_cast<std::ptrdiff_t>(size)) %
-                                                 static_cast<std::ptrdiff_t>(size));
-                    y[static_cast<std::size_t>(i)] = xr[at] * norm;
-                }
+                const auto period = static_cast<std::ptrdiff_t>(size);
+                const auto start = static_cast<std::size_t>(
+                    (-static_cast<std::ptrdiff_t>(blow.shapePeak) % period + period) % period);
+                const std::size_t count = x.size();
+                const std::size_t before = std::min(count, size - start);
+                for (std::size_t i = 0; i < before; ++i)
+                    y[i] = xr[start + i] * norm;
+                for (std::size_t i = before; i < count; ++i)
+                    y[i] = xr[start + i - size] * norm;
                 return y;
             }
         }
     }
-    for (int i = 0; i < n; ++i) {
-        const int start = i - blow.shapePeak;
-        const int k0 = std::max(0, -start), k1 = std::min(m, n - start);
-        const float* xs = x.data();
-        float sum = 0.0f;
-        for (int k = k0; k < k1; ++k)
-            sum += t[k] * xs[start + k];
-        y[static_cast<std::size_t>(i)] = sum * scale;
+    // Each output sums its products in the order of k from 0 on. Taking k in the outer
+    // loop keeps that order and lets the loop over the outputs vectorise.
+    const float* const xs = x.data();
+    for (int k = 0; k < m; ++k) {
+        // Outputs i whose sample i - shapePeak + k lies in the record.
+        const int from = std::max(0, blow.shapePeak - k);
+        const int to = std::min(n, n + blow.shapePeak - k);
+        const float tk = t[k];
+        const int offset = k - blow.shapePeak;
+        for (int i = from; i < to; ++i)
+            y[static_cast<std::size_t>(i)] += tk * xs[i + offset];
     }
+    for (float& v : y)
+        v *= scale;
     return y;
 }
 

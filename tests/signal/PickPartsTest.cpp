@@ -1,5 +1,6 @@
-// Known answers of the echo picker's parts: the exact selection behind its medians and the
-// moving averages drawn from running sums.
+// Known answers of the echo picker's parts: the exact selection behind its medians, the
+// moving averages drawn from running sums, and the correlation with a short blow.
+#include "MatchedFilter.h"
 #include "MovingAverage.h"
 #include "Selection.h"
 
@@ -90,6 +91,35 @@ TEST(PickPartsTest, SmoothingFromRunningSumsMatchesTheWhole)
             SmoothFromSums(sum, half, from, to, part);
             EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + from))
                 << n << " " << half;
+        }
+    }
+}
+
+// A short blow is correlated sample by sample, each output summing its products in order.
+TEST(PickPartsTest, ShortBlowCorrelationSumsInOrder)
+{
+    std::mt19937 engine(3);
+    std::normal_distribution<float> value(0.0f, 50.0f);
+    std::vector<float> x(300);
+    for (float& v : x)
+        v = value(engine);
+    BlowPulse blow;
+    blow.shape.resize(40);
+    for (float& v : blow.shape)
+        v = value(engine);
+    double energy = 0.0;
+    for (float v : blow.shape)
+        energy += static_cast<double>(v) * v;
+    const auto scale = static_cast<float>(1.0 / energy);
+    for (const int peak : {0, 17, 39}) {
+        blow.shapePeak = peak;
+        const std::vector<float> y = CorrelateWithBlow(x, blow);
+        for (int i = 0; i < 300; ++i) {
+            float sum = 0.0f;
+            for (int k = std::max(0, peak - i); k < std::min(40, 300 + peak - i); ++k)
+                sum += blow.shape[static_cast<std::size_t>(k)] *
+                       x[static_cast<std::size_t>(i - peak + k)];
+            ASSERT_EQ(y[static_cast<std::size_t>(i)], sum * scale) << peak << " " << i;
         }
     }
 }
