@@ -265,12 +265,17 @@ std::vector<float> BlowAutocorrelation(const BlowPulse& blow)
         zero += static_cast<double>(v) * v;
     if (zero <= 0.0)
         return ac;
+    // Each lag sums its products in the order of k from 0 on. Taking k in the outer loop
+    // keeps that order and lets the loop over the lags vectorise.
+    std::vector<double> sums(static_cast<std::size_t>(m), 0.0);
+    const float* const t = blow.shape.data();
+    for (int k = 0; k < m; ++k) {
+        const double tk = t[k];
+        for (int lag = 0; lag < m - k; ++lag)
+            sums[static_cast<std::size_t>(lag)] += tk * t[k + lag];
+    }
     for (int lag = 0; lag < m; ++lag) {
-        double sum = 0.0;
-        for (int k = 0; k + lag < m; ++k)
-            sum += static_cast<double>(blow.shape[static_cast<std::size_t>(k)]) *
-                   blow.shape[static_cast<std::size_t>(k + lag)];
-        const auto v = static_cast<float>(sum / zero);
+        const auto v = static_cast<float>(sums[static_cast<std::size_t>(lag)] / zero);
         ac[static_cast<std::size_t>(m - 1 + lag)] = v;
         ac[static_cast<std::size_t>(m - 1 - lag)] = v;
     }

@@ -1,5 +1,6 @@
 // Known answers of the echo picker's parts: the exact selection behind its medians, the
-// moving averages drawn from running sums, and the correlation with a short blow.
+// moving averages drawn from running sums, the correlation with a short blow and the
+// blow's autocorrelation.
 #include "MatchedFilter.h"
 #include "MovingAverage.h"
 #include "Selection.h"
@@ -31,7 +32,7 @@ TEST(PickPartsTest, KthSmallestKnownAnswers)
         {{4.0f, 1.0f, 3.0f, 2.0f}, 3, 4.0f},       // the largest
         {{4.0f, 1.0f, 3.0f, 2.0f}, 9, 4.0f},       // past the end: the largest
         {{2.0f, 2.0f, 1.0f, 2.0f, 3.0f}, 3, 2.0f}, // duplicates
-        {{-1.5f, -3.0f, 2.0f, -0.25f}, 1, -1.5f},  // negative values
+        {{-1.5f, -3.0f, 2.0f, -0.5f}, 1, -1.5f},   // negative values
         {{0.0f, -0.0f}, 0, -0.0f},                 // -0 below +0
         {{0.0f, -0.0f}, 1, 0.0f},
     };
@@ -122,6 +123,19 @@ TEST(PickPartsTest, ShortBlowCorrelationSumsInOrder)
             ASSERT_EQ(y[static_cast<std::size_t>(i)], sum * scale) << peak << " " << i;
         }
     }
+}
+
+// The blow's autocorrelation sums each lag's products in order of k: at lag 1 the products
+// 2^60, -2^60 and 1 leave 1 that way, nothing the other way round.
+TEST(PickPartsTest, AutocorrelationSumsInOrder)
+{
+    BlowPulse blow;
+    blow.shape = {std::ldexp(1.0f, 60), 1.0f, -std::ldexp(1.0f, 60), -std::ldexp(1.0f, -60)};
+    const std::vector<float> ac = BlowAutocorrelation(blow); // lag 0 weighs 2^121
+    const std::vector<float> expected = {
+        -std::ldexp(1.0f, -121), -0.5f, std::ldexp(1.0f, -121), 1.0f,
+        std::ldexp(1.0f, -121),  -0.5f, -std::ldexp(1.0f, -121)};
+    EXPECT_EQ(ac, expected);
 }
 
 } // namespace
