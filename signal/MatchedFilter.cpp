@@ -162,18 +162,34 @@ void RemoveBaseline(std::vector<float>& x, int half)
             static_cast<std::size_t>(a), static_cast<std::size_t>(b - a))));
         centre.push_back(0.5f * static_cast<float>(a + b - 1));
     }
-    std::size_t k = 0;
-    for (int i = 0; i < n; ++i) {
-        while (k + 2 < centre.size() && static_cast<float>(i) > centre[k + 1])
-            ++k;
-        float base = level[k];
-        if (centre.size() > 1) {
-            const float u = (static_cast<float>(i) - centre[k]) / (centre[k + 1] - centre[k]);
-            base = level[k] + std::clamp(u, 0.0f, 1.0f) * (level[k + 1] - level[k]);
-            if (u < 0.0f || u > 1.0f) // before the first or past the last centre: level
-                base = u < 0.0f ? level[k] : level[k + 1];
+    if (centre.size() == 1) {
+        for (float& v : x)
+            v -= level[0];
+        return;
+    }
+    // The samples up to centre k + 1 take the line through centres k and k + 1, all past
+    // the last but one centre the last line. Along a line, u rises with the sample: those
+    // before its start (u < 0, only before the first centre) and past its end (u > 1, only
+    // past the last) keep the level, the others between in one loop that vectorises.
+    int i = 0;
+    for (std::size_t k = 0; k + 1 < centre.size(); ++k) {
+        int end = n;
+        if (k + 2 < centre.size()) {
+            end = i;
+            while (end < n && !(static_cast<float>(end) > centre[k + 1]))
+                ++end;
         }
-        x[static_cast<std::size_t>(i)] -= base;
+        const float from = centre[k], span = centre[k + 1] - centre[k];
+        const float low = level[k], high = level[k + 1], rise = level[k + 1] - level[k];
+        const auto along = [&](int j) { return (static_cast<float>(j) - from) / span; };
+        for (; i < end && along(i) < 0.0f; ++i)
+            x[static_cast<std::size_t>(i)] -= low;
+        int last = end;
+        for (; last > i && along(last - 1) > 1.0f; --last)
+            x[static_cast<std::size_t>(last - 1)] -= high;
+        for (; i < last; ++i)
+            x[static_cast<std::size_t>(i)] -= low + along(i) * rise;
+        i = end;
     }
 }
 

@@ -96,6 +96,22 @@ TEST(PickPartsTest, SmoothingFromRunningSumsMatchesTheWhole)
     }
 }
 
+// A ramp x = i in blocks of 8: the medians a + 4 at the centres a + 3.5 make the line
+// i + 0.5 between the first and the last centre, the level before and after them.
+TEST(PickPartsTest, BaselineFollowsTheBlockMediansAndKeepsTheLevelAtTheEnds)
+{
+    std::vector<float> x(32);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] = static_cast<float>(i);
+    RemoveBaseline(x, 8);
+    std::vector<float> expected(32, -0.5f);
+    for (int i = 0; i < 4; ++i) {
+        expected[static_cast<std::size_t>(i)] = static_cast<float>(i) - 4.0f;
+        expected[static_cast<std::size_t>(28 + i)] = static_cast<float>(i);
+    }
+    EXPECT_EQ(x, expected);
+}
+
 // A short blow is correlated sample by sample, each output summing its products in order.
 TEST(PickPartsTest, ShortBlowCorrelationSumsInOrder)
 {
