@@ -1,5 +1,6 @@
 #include "FFT.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <utility>
@@ -8,8 +9,15 @@ namespace rovana {
 
 namespace {
 
-void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table)
+// With `imaginaryZero` the imaginary parts are all zero, and exchanging them is left out.
+void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table,
+                bool imaginaryZero)
 {
+    if (imaginaryZero) {
+        for (const auto& [i, j] : table.bitReversalSwaps)
+            std::swap(re[i], re[j]);
+        return;
+    }
     for (const auto& [i, j] : table.bitReversalSwaps) {
         std::swap(re[i], re[j]);
         std::swap(im[i], im[j]);
@@ -124,9 +132,7 @@ void TwoStageBlock(float* __restrict aRe, float* __restrict aIm, float* __restri
     dIm[0] = bi - wi;
 }
 
-} // namespace
-
-SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
+SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache, bool real)
 {
     const std::size_t n = re.size();
     if (im.size() != n || !std::has_single_bit(n) || n > (std::size_t{1} << 30))
@@ -134,7 +140,9 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
     const TwiddleTable* table = cache.Get(static_cast<int>(n));
     if (table == nullptr)
         return SignalStatus::OutOfMemory;
-    BitReverse(re, im, *table);
+    if (real)
+        std::fill(im.begin(), im.end(), 0.0f);
+    BitReverse(re, im, *table, real);
     std::size_t h = 1;
     if (n == 2) {
         // A single butterfly without twiddle.
@@ -174,9 +182,21 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
     return SignalStatus::Ok;
 }
 
+} // namespace
+
+SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
+{
+    return Transform(re, im, cache, false);
+}
+
 SignalStatus FFT(std::span<float> re, std::span<float> im)
 {
-    return FFT(re, im, ThreadTwiddleCache());
+    return Transform(re, im, ThreadTwiddleCache(), false);
+}
+
+SignalStatus RealFFT(std::span<float> re, std::span<float> im)
+{
+    return Transform(re, im, ThreadTwiddleCache(), true);
 }
 
 } // namespace rovana

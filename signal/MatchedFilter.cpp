@@ -231,7 +231,7 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
         std::vector<float> xr(size, 0.0f), xi(size, 0.0f), tr(size, 0.0f), ti(size, 0.0f);
         std::copy(x.begin(), x.end(), xr.begin());
         std::copy(blow.shape.begin(), blow.shape.end(), tr.begin());
-        if (FFT(xr, xi) == SignalStatus::Ok && FFT(tr, ti) == SignalStatus::Ok) {
+        if (RealFFT(xr, xi) == SignalStatus::Ok && RealFFT(tr, ti) == SignalStatus::Ok) {
             for (std::size_t k = 0; k < size; ++k) {
                 const float re = tr[k] * xr[k] + ti[k] * xi[k];
                 const float im = tr[k] * xi[k] - ti[k] * xr[k];
