@@ -1,9 +1,7 @@
 #include "MovingAverage.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 namespace rovana::pick {
 
@@ -70,16 +68,23 @@ float LargestAverage(std::span<const double> sum, int half)
         top = std::max(top, std::abs(AverageAt(sum, n, i, inner)));
     for (int i = in.last; i < n; ++i)
         top = std::max(top, std::abs(AverageAt(sum, n, i, inner)));
-    // Magnitudes of finite floats order as their bit patterns do as integers, whose
-    // maximum vectorises where a float maximum, with its NaN and -0 rules, does not.
-    const double scale = 1.0 / (2.0 * inner + 1.0);
+    // Scaling by a positive factor and rounding keep order, so the largest interior
+    // average is the largest difference of sums scaled and rounded once. Four maxima
+    // taken side by side do not wait on each other.
     const double* const s = sum.data();
-    std::int32_t largest = std::bit_cast<std::int32_t>(top);
-    for (int i = in.first; i < in.last; ++i) {
-        const auto v = static_cast<float>(std::abs((s[i + inner + 1] - s[i - inner]) * scale));
-        largest = std::max(largest, std::bit_cast<std::int32_t>(v));
+    double most0 = 0.0, most1 = 0.0, most2 = 0.0, most3 = 0.0;
+    int i = in.first;
+    for (; i + 4 <= in.last; i += 4) {
+        most0 = std::max(most0, std::abs(s[i + inner + 1] - s[i - inner]));
+        most1 = std::max(most1, std::abs(s[i + inner + 2] - s[i + 1 - inner]));
+        most2 = std::max(most2, std::abs(s[i + inner + 3] - s[i + 2 - inner]));
+        most3 = std::max(most3, std::abs(s[i + inner + 4] - s[i + 3 - inner]));
     }
-    return std::bit_cast<float>(largest);
+    for (; i < in.last; ++i)
+        most0 = std::max(most0, std::abs(s[i + inner + 1] - s[i - inner]));
+    const double difference = std::max(std::max(most0, most1), std::max(most2, most3));
+    const double scale = 1.0 / (2.0 * inner + 1.0);
+    return std::max(top, static_cast<float>(difference * scale));
 }
 
 std::vector<float> Smooth(std::span<const float> x, int half)
