@@ -1,5 +1,6 @@
 #include "FFT.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <utility>
@@ -8,8 +9,15 @@ namespace rovana {
 
 namespace {
 
-void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table)
+// With `imaginaryZero` the imaginary parts are all zero, and exchanging them is left out.
+void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table,
+                bool imaginaryZero)
 {
+    if (imaginaryZero) {
+        for (const auto& [i, j] : table.bitReversalSwaps)
+            std::swap(re[i], re[j]);
+        return;
+    }
     for (const auto& [i, j] : table.bitReversalSwaps) {
         std::swap(re[i], re[j]);
         std::swap(im[i], im[j]);
@@ -71,9 +79,60 @@ void Block(float* __restrict re, float* __restrict im, float* __restrict reHigh,
     im[0] = im0 + ti0;
 }
 
-} // namespace
+// Two stages together over one block of 4h points, quarters a, b, c and d of h points:
+// the stage of half h pairs (a, b) and (c, d) with twiddles c1 + js1, the stage of half
+// 2h then pairs (a, c) with c2 + js2 and (b, d) with c3 + js3 (its factors from h on).
+// Every point goes through the same operations in the same order as stage by stage, so
+// the bits are the same, with one load and one store of it instead of two. As in Block,
+// the pairs that take no twiddle are redone from their saved inputs after the loop.
+void TwoStageBlock(float* __restrict aRe, float* __restrict aIm, float* __restrict bRe,
+                   float* __restrict bIm, float* __restrict cRe, float* __restrict cIm,
+                   float* __restrict dRe, float* __restrict dIm, std::size_t h,
+                   const float* __restrict c1, const float* __restrict s1,
+                   const float* __restrict c2, const float* __restrict s2,
+                   const float* __restrict c3, const float* __restrict s3)
+{
+    const float a0r = aRe[0], a0i = aIm[0], b0r = bRe[0], b0i = bIm[0];
+    const float c0r = cRe[0], c0i = cIm[0], d0r = dRe[0], d0i = dIm[0];
+    for (std::size_t j = 0; j < h; ++j) {
+        const float tr = c1[j] * bRe[j] - s1[j] * bIm[j];
+        const float ti = c1[j] * bIm[j] + s1[j] * bRe[j];
+        const float ur = c1[j] * dRe[j] - s1[j] * dIm[j];
+        const float ui = c1[j] * dIm[j] + s1[j] * dRe[j];
+        const float ar = aRe[j] + tr, ai = aIm[j] + ti;
+        const float br = aRe[j] - tr, bi = aIm[j] - ti;
+        const float cr = cRe[j] + ur, ci = cIm[j] + ui;
+        const float dr = cRe[j] - ur, di = cIm[j] - ui;
+        const float vr = c2[j] * cr - s2[j] * ci;
+        const float vi = c2[j] * ci + s2[j] * cr;
+        const float wr = c3[j] * dr - s3[j] * di;
+        const float wi = c3[j] * di + s3[j] * dr;
+        aRe[j] = ar + vr;
+        aIm[j] = ai + vi;
+        cRe[j] = ar - vr;
+        cIm[j] = ai - vi;
+        bRe[j] = br + wr;
+        bIm[j] = bi + wi;
+        dRe[j] = br - wr;
+        dIm[j] = bi - wi;
+    }
+    const float ar = a0r + b0r, ai = a0i + b0i;
+    const float br = a0r - b0r, bi = a0i - b0i;
+    const float cr = c0r + d0r, ci = c0i + d0i;
+    const float dr = c0r - d0r, di = c0i - d0i;
+    const float wr = c3[0] * dr - s3[0] * di;
+    const float wi = c3[0] * di + s3[0] * dr;
+    aRe[0] = ar + cr;
+    aIm[0] = ai + ci;
+    cRe[0] = ar - cr;
+    cIm[0] = ai - ci;
+    bRe[0] = br + wr;
+    bIm[0] = bi + wi;
+    dRe[0] = br - wr;
+    dIm[0] = bi - wi;
+}
 
-SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
+SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache, bool real)
 {
     const std::size_t n = re.size();
     if (im.size() != n || !std::has_single_bit(n) || n > (std::size_t{1} << 30))
@@ -81,7 +140,9 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
     const TwiddleTable* table = cache.Get(static_cast<int>(n));
     if (table == nullptr)
         return SignalStatus::OutOfMemory;
-    BitReverse(re, im, *table);
+    if (real)
+        std::fill(im.begin(), im.end(), 0.0f);
+    BitReverse(re, im, *table, real);
     std::size_t h = 1;
     if (n == 2) {
         // A single butterfly without twiddle.
@@ -96,6 +157,19 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
         FirstTwoStages(re.data(), im.data(), n, table->stageCos[3], table->stageSin[3]);
         h = 4;
     }
+    // The remaining stages two at a time, the last one alone when their count is odd.
+    for (; 4 * h <= n; h *= 4) {
+        const float* const c1 = table->stageCos.data() + h;
+        const float* const s1 = table->stageSin.data() + h;
+        const float* const c2 = table->stageCos.data() + 2 * h;
+        const float* const s2 = table->stageSin.data() + 2 * h;
+        for (std::size_t p = 0; p < n; p += 4 * h) {
+            float* const r = re.data() + p;
+            float* const i = im.data() + p;
+            TwoStageBlock(r, i, r + h, i + h, r + 2 * h, i + 2 * h, r + 3 * h, i + 3 * h, h, c1, s1,
+                          c2, s2, c2 + h, s2 + h);
+        }
+    }
     for (; h < n; h *= 2) {
         const float* const c = table->stageCos.data() + h;
         const float* const s = table->stageSin.data() + h;
@@ -108,9 +182,21 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
     return SignalStatus::Ok;
 }
 
+} // namespace
+
+SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
+{
+    return Transform(re, im, cache, false);
+}
+
 SignalStatus FFT(std::span<float> re, std::span<float> im)
 {
-    return FFT(re, im, ThreadTwiddleCache());
+    return Transform(re, im, ThreadTwiddleCache(), false);
+}
+
+SignalStatus RealFFT(std::span<float> re, std::span<float> im)
+{
+    return Transform(re, im, ThreadTwiddleCache(), true);
 }
 
 } // namespace rovana

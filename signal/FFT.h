@@ -18,4 +18,8 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache);
 // The same with the calling thread's twiddle cache.
 SignalStatus FFT(std::span<float> re, std::span<float> im);
 
+// The transform of real samples in `re`, with the calling thread's twiddle cache: `im` is
+// set to zero first and is not permuted, so the bits are those of FFT with im all zero.
+SignalStatus RealFFT(std::span<float> re, std::span<float> im);
+
 } // namespace rovana

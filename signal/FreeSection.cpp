@@ -48,13 +48,16 @@ float Misfit(const std::vector<float>& b, int first, int reach, int tail)
 
 void Undo(std::span<const float> u, std::vector<float>& b, int from, int delay, float r)
 {
+    // Samples within a delay of `from` have nothing before them: the product with zero
+    // stays, for its sign. The others in a loop without a branch, which vectorises.
     const int n = static_cast<int>(u.size());
-    for (int i = from; i < n; ++i) {
-        const int j = i - delay;
-        const float before =
-            j >= from ? u[static_cast<std::size_t>(j)] + b[static_cast<std::size_t>(j)] : 0.0f;
-        b[static_cast<std::size_t>(i)] = u[static_cast<std::size_t>(i)] - r * before;
-    }
+    const int alone = std::min(n, from + delay);
+    for (int i = from; i < alone; ++i)
+        b[static_cast<std::size_t>(i)] = u[static_cast<std::size_t>(i)] - r * 0.0f;
+    const float* const in = u.data();
+    float* const out = b.data();
+    for (int i = std::max(alone, from); i < n; ++i)
+        out[i] = in[i] - r * (in[i - delay] + out[i - delay]);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "MatchedFilter.h"
 
 #include "FFT.h"
+#include "Selection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,61 +12,6 @@ namespace rovana::pick {
 namespace {
 
 constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
-
-float MedianOf(std::vector<float> v)
-{
-    if (v.empty())
-        return 0.0f;
-    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
-}
-
-} // namespace
-
-namespace {
-
-// Running sums of x, sum[i] = x[0] + ... + x[i-1], in double: 2048 samples of full scale
-// would lose the lowest bits in float.
-std::vector<double> RunningSums(std::span<const float> x)
-{
-    std::vector<double> sum(x.size() + 1, 0.0);
-    for (std::size_t i = 0; i < x.size(); ++i)
-        sum[i + 1] = sum[i] + x[i];
-    return sum;
-}
-
-// The average of x[i - half .. i + half] (fewer at the ends) from its running sums.
-float AverageAt(const std::vector<double>& sum, int n, int i, int half)
-{
-    const int a = std::max(0, i - half), b = std::min(n, i + half + 1);
-    return static_cast<float>(
-        (sum[static_cast<std::size_t>(b)] - sum[static_cast<std::size_t>(a)]) / (b - a));
-}
-
-} // namespace
-
-std::vector<float> Smooth(std::span<const float> x, int half)
-{
-    const int n = static_cast<int>(x.size());
-    const std::vector<double> sum = RunningSums(x);
-    std::vector<float> out(x.size());
-    const int inner = std::max(half, 0);
-    const double scale = 1.0 / (2.0 * inner + 1.0);
-    for (int i = 0; i < n; ++i) {
-        if (i < inner || i + inner >= n) {
-            out[static_cast<std::size_t>(i)] = AverageAt(sum, n, i, inner);
-        } else {
-            out[static_cast<std::size_t>(i)] =
-                static_cast<float>((sum[static_cast<std::size_t>(i + inner + 1)] -
-                                    sum[static_cast<std::size_t>(i - inner)]) *
-                                   scale);
-        }
-    }
-    return out;
-}
-
-namespace {
 
 struct Lobe
 {
@@ -124,7 +70,7 @@ float SampleNoise(std::span<const float> x)
     for (std::size_t i = 0; i + 1 < x.size(); ++i)
         d[i] = std::abs(x[i + 1] - x[i]);
     // MAD of a difference of two independent samples: sigma * sqrt(2) * 0.6745.
-    return MedianOf(std::move(d)) / (0.6745f * std::sqrt(2.0f));
+    return MedianOf(d) / (0.6745f * std::sqrt(2.0f));
 }
 
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
@@ -138,20 +84,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // a symmetric pulse's peak in place.
     int bestHalf = 1;
     float bestScore = 0.0f;
-    const std::vector<double> sum = RunningSums(x);
+    std::vector<double> sum;
+    RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
-        float top = 0.0f;
-        const double scale = 1.0 / (2.0 * half + 1.0);
-        for (int i = 0; i < n; ++i) {
-            const bool inside = i >= half && i + half < n;
-            const double v = inside ? (sum[static_cast<std::size_t>(i + half + 1)] -
-                                       sum[static_cast<std::size_t>(i - half)]) *
-                                          scale
-                                    : AverageAt(sum, n, i, half);
-            top = std::max(top, static_cast<float>(std::abs(v)));
-        }
-        const float score = top * std::sqrt(2.0f * half + 1.0f);
+        const float score = LargestAverage(sum, half) * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
             bestHalf = half;
@@ -161,9 +98,12 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // the onset must also stand kOnsetSnr times over the noise left by the smoothing.
     const int quarter = std::max(1, bestHalf / 4);
     const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
-    Lobe lobe = FirstLobe(Smooth(x, quarter), floor);
+    std::vector<float> smooth(x.size());
+    SmoothFromSums(sum, quarter, 0, n, smooth);
+    Lobe lobe = FirstLobe(smooth, floor);
     const int width = std::max(1, lobe.last - lobe.first);
-    const std::vector<float> fine = Smooth(x, std::max(1, width / 8));
+    std::vector<float> fine(x.size());
+    SmoothFromSums(sum, std::max(1, width / 8), 0, n, fine);
     for (int i = lobe.first; i < lobe.last; ++i) {
         if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
             lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)])
@@ -200,8 +140,8 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     const int pad = std::max(1, blow.width / 4);
     blow.first = std::max(0, lobe.first - pad);
     const int last = std::min(n, lobe.last + pad);
-    const std::vector<float> smooth = Smooth(x, std::max(1, blow.width / 16));
-    blow.shape.assign(smooth.begin() + blow.first, smooth.begin() + last);
+    blow.shape.resize(static_cast<std::size_t>(last - blow.first));
+    SmoothFromSums(sum, std::max(1, blow.width / 16), blow.first, last, blow.shape);
     blow.shapePeak = blow.peak - blow.first;
     return blow;
 }
@@ -218,29 +158,39 @@ void RemoveBaseline(std::vector<float>& x, int half)
         const int b = std::min(n, a + block);
         if (b - a < block / 2 && !level.empty())
             break; // a short last block joins the line of the one before
-        level.push_back(MedianOf(std::vector<float>(x.begin() + a, x.begin() + b)));
+        level.push_back(MedianOf(std::span<const float>(x).subspan(
+            static_cast<std::size_t>(a), static_cast<std::size_t>(b - a))));
         centre.push_back(0.5f * static_cast<float>(a + b - 1));
     }
-    std::size_t k = 0;
-    for (int i = 0; i < n; ++i) {
-        while (k + 2 < centre.size() && static_cast<float>(i) > centre[k + 1])
-            ++k;
-        float base = level[k];
-        if (centre.size() > 1) {
-            const float u = (static_cast<float>(i) - centre[k]) / (centre[k + 1] - centre[k]);
-            base = level[k] + std::clamp(u, 0.0f, 1.0f) * (level[k + 1] - level[k]);
-            if (u < 0.0f || u > 1.0f) // before the first or past the last centre: level
-                base = u < 0.0f ? level[k] : level[k + 1];
-        }
-        x[static_cast<std::size_t>(i)] -= base;
+    if (centre.size() == 1) {
+        for (float& v : x)
+            v -= level[0];
+        return;
     }
-}
-
-std::vector<float> SmoothThrice(std::span<const float> y, int half)
-{
-    std::vector<float> out = Smooth(y, half);
-    out = Smooth(out, half);
-    return Smooth(out, half);
+    // The samples up to centre k + 1 take the line through centres k and k + 1, all past
+    // the last but one centre the last line. Along a line, u rises with the sample: those
+    // before its start (u < 0, only before the first centre) and past its end (u > 1, only
+    // past the last) keep the level, the others between in one loop that vectorises.
+    int i = 0;
+    for (std::size_t k = 0; k + 1 < centre.size(); ++k) {
+        int end = n;
+        if (k + 2 < centre.size()) {
+            end = i;
+            while (end < n && !(static_cast<float>(end) > centre[k + 1]))
+                ++end;
+        }
+        const float from = centre[k], span = centre[k + 1] - centre[k];
+        const float low = level[k], high = level[k + 1], rise = level[k + 1] - level[k];
+        const auto along = [&](int j) { return (static_cast<float>(j) - from) / span; };
+        for (; i < end && along(i) < 0.0f; ++i)
+            x[static_cast<std::size_t>(i)] -= low;
+        int last = end;
+        for (; last > i && along(last - 1) > 1.0f; --last)
+            x[static_cast<std::size_t>(last - 1)] -= high;
+        for (; i < last; ++i)
+            x[static_cast<std::size_t>(i)] -= low + along(i) * rise;
+        i = end;
+    }
 }
 
 float SmoothedNoise(std::span<const float> autocorrelation, int half)
@@ -281,7 +231,7 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
         std::vector<float> xr(size, 0.0f), xi(size, 0.0f), tr(size, 0.0f), ti(size, 0.0f);
         std::copy(x.begin(), x.end(), xr.begin());
         std::copy(blow.shape.begin(), blow.shape.end(), tr.begin());
-        if (FFT(xr, xi) == SignalStatus::Ok && FFT(tr, ti) == SignalStatus::Ok) {
+        if (RealFFT(xr, xi) == SignalStatus::Ok && RealFFT(tr, ti) == SignalStatus::Ok) {
             for (std::size_t k = 0; k < size; ++k) {
                 const float re = tr[k] * xr[k] + ti[k] * xi[k];
                 const float im = tr[k] * xi[k] - ti[k] * xr[k];
@@ -289,27 +239,36 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
                 xi[k] = -im; // the inverse as the forward transform of the conjugate
             }
             if (FFT(xr, xi) == SignalStatus::Ok) {
+                // Output i is lag i - shapePeak, taken modulo the size: from `start` on,
+                // wrapping round to the transform's start once (n < size).
                 const float norm = scale / static_cast<float>(size);
-                for (int i = 0; i < n; ++i) {
-                    const auto lag = static_cast<std::ptrdiff_t>(i - blow.shapePeak);
-                    const auto at =
-                        static_cast<std::size_t>((lag + static_cast<std::ptrdiff_t>(size)) %
-                                                 static_cast<std::ptrdiff_t>(size));
-                    y[static_cast<std::size_t>(i)] = xr[at] * norm;
-                }
+                const auto period = static_cast<std::ptrdiff_t>(size);
+                const auto start = static_cast<std::size_t>(
+                    (-static_cast<std::ptrdiff_t>(blow.shapePeak) % period + period) % period);
+                const std::size_t count = x.size();
+                const std::size_t before = std::min(count, size - start);
+                for (std::size_t i = 0; i < before; ++i)
+                    y[i] = xr[start + i] * norm;
+                for (std::size_t i = before; i < count; ++i)
+                    y[i] = xr[start + i - size] * norm;
                 return y;
             }
         }
     }
-    for (int i = 0; i < n; ++i) {
-        const int start = i - blow.shapePeak;
-        const int k0 = std::max(0, -start), k1 = std::min(m, n - start);
-        const float* xs = x.data();
-        float sum = 0.0f;
-        for (int k = k0; k < k1; ++k)
-            sum += t[k] * xs[start + k];
-        y[static_cast<std::size_t>(i)] = sum * scale;
+    // Each output sums its products in the order of k from 0 on. Taking k in the outer
+    // loop keeps that order and lets the loop over the outputs vectorise.
+    const float* const xs = x.data();
+    for (int k = 0; k < m; ++k) {
+        // Outputs i whose sample i - shapePeak + k lies in the record.
+        const int from = std::max(0, blow.shapePeak - k);
+        const int to = std::min(n, n + blow.shapePeak - k);
+        const float tk = t[k];
+        const int offset = k - blow.shapePeak;
+        for (int i = from; i < to; ++i)
+            y[static_cast<std::size_t>(i)] += tk * xs[i + offset];
     }
+    for (float& v : y)
+        v *= scale;
     return y;
 }
 
@@ -322,12 +281,17 @@ std::vector<float> BlowAutocorrelation(const BlowPulse& blow)
         zero += static_cast<double>(v) * v;
     if (zero <= 0.0)
         return ac;
+    // Each lag sums its products in the order of k from 0 on. Taking k in the outer loop
+    // keeps that order and lets the loop over the lags vectorise.
+    std::vector<double> sums(static_cast<std::size_t>(m), 0.0);
+    const float* const t = blow.shape.data();
+    for (int k = 0; k < m; ++k) {
+        const double tk = t[k];
+        for (int lag = 0; lag < m - k; ++lag)
+            sums[static_cast<std::size_t>(lag)] += tk * t[k + lag];
+    }
     for (int lag = 0; lag < m; ++lag) {
-        double sum = 0.0;
-        for (int k = 0; k + lag < m; ++k)
-            sum += static_cast<double>(blow.shape[static_cast<std::size_t>(k)]) *
-                   blow.shape[static_cast<std::size_t>(k + lag)];
-        const auto v = static_cast<float>(sum / zero);
+        const auto v = static_cast<float>(sums[static_cast<std::size_t>(lag)] / zero);
         ac[static_cast<std::size_t>(m - 1 + lag)] = v;
         ac[static_cast<std::size_t>(m - 1 - lag)] = v;
     }

@@ -3,6 +3,8 @@
 // The blow cut from a record and the record correlated with it: the building blocks of
 // the echo picker. Standard library only.
 
+#include "MovingAverage.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -38,17 +40,10 @@ float SampleNoise(std::span<const float> x);
 // the record long.
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr);
 
-// Centred moving average over 2 * half + 1 samples, shorter at the ends.
-std::vector<float> Smooth(std::span<const float> x, int half);
-
 // Subtracts a slow baseline (drift, mains hum, the sensor's recovery from the blow) drawn
 // through the medians of blocks of `half` samples; pulses shorter than half a block stay
 // as they are.
 void RemoveBaseline(std::vector<float>& x, int half);
-
-// Three passes of Smooth: close to a Gaussian. An echo that the grout has broadened
-// correlates better with the blow smoothed so; smoothing the correlation does the same.
-std::vector<float> SmoothThrice(std::span<const float> y, int half);
 
 // The rms of SmoothThrice(y, half) for noise of rms 1 in y whose autocorrelation is
 // `autocorrelation` (as BlowAutocorrelation gives it).

@@ -147,6 +147,27 @@ TEST(FftTest, EqualsThePlainTranscriptionToTheBit)
     }
 }
 
+// Whatever `im` held before, RealFFT gives the bits of FFT with im all zero.
+TEST(FftTest, RealTransformEqualsTheFullOneToTheBit)
+{
+    for (int n : {1, 2, 4, 8, 1024, 4096}) {
+        const auto samples = test::RandomSamples(n, 11u + static_cast<unsigned>(n));
+        std::vector<float> re(samples.begin(), samples.end()), im(re.size(), 3.5f);
+        std::vector<float> fullRe = re, fullIm(re.size(), 0.0f);
+        ASSERT_EQ(RealFFT(re, im), SignalStatus::Ok);
+        ASSERT_EQ(FFT(fullRe, fullIm), SignalStatus::Ok);
+        for (int k = 0; k < n; ++k) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(re[k]), std::bit_cast<std::uint32_t>(fullRe[k]))
+                << k << " of " << n;
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(im[k]), std::bit_cast<std::uint32_t>(fullIm[k]))
+                << k << " of " << n;
+        }
+    }
+    std::vector<float> odd(3, 1.0f), oddIm(3, 2.0f);
+    EXPECT_EQ(RealFFT(odd, oddIm), SignalStatus::BadSize);
+    EXPECT_EQ(oddIm, std::vector<float>(3, 2.0f));
+}
+
 TEST(FftTest, CachedTablesGiveTheSameBitsAsFreshOnes)
 {
     const auto samples = test::RandomSamples(2048, 5u);

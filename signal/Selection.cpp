@@ -1,0 +1,90 @@
+#include "Selection.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace rovana::pick {
+
+namespace {
+
+// Below this many candidates a comparison-based selection is quicker than another pass.
+constexpr std::size_t kFewCandidates = 32;
+
+// The float's bits mapped so that unsigned order is the floats' numeric order: negative
+// values have every bit flipped, the others only the sign bit.
+std::uint32_t OrderedKey(float v)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(v);
+    return (bits >> 31) != 0 ? ~bits : bits | 0x80000000u;
+}
+
+float ValueOf(std::uint32_t key)
+{
+    return std::bit_cast<float>((key >> 31) != 0 ? key & 0x7fffffffu : ~key);
+}
+
+} // namespace
+
+float KthSmallest(std::span<const float> values, std::size_t k)
+{
+    if (values.empty())
+        return 0.0f;
+    k = std::min(k, values.size() - 1);
+    std::vector<std::uint32_t> keys(values.size());
+    std::uint32_t common = ~0u, any = 0u; // bits set in every key, in some key
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        keys[i] = OrderedKey(values[i]);
+        common &= keys[i];
+        any |= keys[i];
+    }
+    // Each pass counts the candidates by the eight bits from the highest bit in which
+    // they still differ down, and keeps those in the bucket holding the k-th.
+    std::size_t count = keys.size();
+    while (count > kFewCandidates) {
+        const std::uint32_t differ = any & ~common;
+        if (differ == 0)
+            return ValueOf(keys[0]); // every candidate is the same value
+        const int shift = std::max(0, 24 - std::countl_zero(differ));
+        // Two tables, for even and odd places, so that a run of keys in one bucket does
+        // not wait on its own previous count.
+        std::array<std::array<std::uint32_t, 256>, 2> counts{};
+        std::size_t i = 0;
+        for (; i + 2 <= count; i += 2) {
+            ++counts[0][(keys[i] >> shift) & 0xffu];
+            ++counts[1][(keys[i + 1] >> shift) & 0xffu];
+        }
+        if (i < count)
+            ++counts[0][(keys[i] >> shift) & 0xffu];
+        std::uint32_t digit = 0;
+        while (k >= counts[0][digit] + counts[1][digit]) {
+            k -= counts[0][digit] + counts[1][digit];
+            ++digit;
+        }
+        std::size_t kept = 0;
+        for (i = 0; i < count; ++i) {
+            const std::uint32_t key = keys[i];
+            keys[kept] = key;
+            kept += ((key >> shift) & 0xffu) == digit ? 1 : 0;
+        }
+        count = kept;
+        common = ~0u;
+        any = 0u;
+        for (i = 0; i < count; ++i) {
+            common &= keys[i];
+            any |= keys[i];
+        }
+    }
+    const auto at = keys.begin() + static_cast<std::ptrdiff_t>(k);
+    std::nth_element(keys.begin(), at, keys.begin() + static_cast<std::ptrdiff_t>(count));
+    return ValueOf(*at);
+}
+
+float MedianOf(std::span<const float> values)
+{
+    return KthSmallest(values, values.size() / 2);
+}
+
+} // namespace rovana::pick
