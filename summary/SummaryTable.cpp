@@ -230,18 +230,33 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
                     const SummaryProgress& progress)
 {
     const int total = static_cast<int>(files.size());
-    std::vector<SummaryRow> batch;
-    for (int start = 0; start < total; start += kBatchSize) {
-        if (progress && !progress(start, total))
-            return false;
-        batch.assign(static_cast<std::size_t>(std::min(total - start, kBatchSize)), SummaryRow{});
+    // The next batch is read while `take` has the last one, so the pool never waits for it.
+    std::vector<SummaryRow> current, next;
+    const auto read = [&files, total](std::vector<SummaryRow>& batch, int from) {
+        batch.assign(static_cast<std::size_t>(std::min(total - from, kBatchSize)), SummaryRow{});
         for (std::size_t i = 0; i < batch.size(); ++i)
-            batch[i].index = start + static_cast<int>(i) + 1;
-        QtConcurrent::blockingMap(batch, [&files](SummaryRow& row) {
+            batch[i].index = from + static_cast<int>(i) + 1;
+        return QtConcurrent::map(batch, [&files](SummaryRow& row) {
             row = ReadSummaryRow(files[row.index - 1], row.index);
         });
-        if (!take(batch))
+    };
+    if (progress && !progress(0, total))
+        return false;
+    QFuture<void> reading = read(current, 0);
+    for (int from = 0; from < total; from += kBatchSize) {
+        reading.waitForFinished();
+        const int after = from + kBatchSize;
+        if (after < total) {
+            if (progress && !progress(after, total))
+                return false;
+            reading = read(next, after);
+        }
+        const bool taken = take(current);
+        if (!taken) {
+            reading.waitForFinished();
             return false;
+        }
+        std::swap(current, next);
     }
     return !progress || progress(total, total);
 }

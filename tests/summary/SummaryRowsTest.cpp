@@ -2,6 +2,11 @@
 // the temporary file, and a spool that cannot write says so.
 #include "SummaryRows.h"
 
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -111,6 +116,34 @@ TEST(RowSpoolTest, AFileSizeLimitIsReportedNotPassedOver)
     EXPECT_FALSE(visited);
     EXPECT_TRUE(spool.ErrorString().startsWith(QStringLiteral("无法写入临时文件")))
         << spool.ErrorString().toStdString();
+}
+
+TEST(ReadRowBatchesTest, BatchesComeInTableOrderAndATakerCanStop)
+{
+    // Over two batches' worth of files (empty ones: each is a row that says why it could
+    // not be read), read while the batch before is taken.
+    QTemporaryDir dir;
+    QStringList files;
+    for (int i = 0; i < 600; ++i) {
+        files << dir.filePath(QStringLiteral("%1.mg").arg(i, 4, 10, QLatin1Char('0')));
+        ASSERT_TRUE(test::WriteBytes(files.back(), QByteArray()));
+    }
+    for (const int stopAfter : {1, 2, 99}) {
+        std::vector<SummaryRow> rows;
+        int batches = 0;
+        const bool done = ReadRowBatches(files, [&](std::vector<SummaryRow>& batch) {
+            rows.insert(rows.end(), batch.begin(), batch.end());
+            return ++batches < stopAfter;
+        });
+        EXPECT_EQ(done, stopAfter > 3);
+        EXPECT_EQ(batches, std::min(stopAfter, 3));
+        ASSERT_EQ(rows.size(), stopAfter >= 3 ? 600u : 256u * static_cast<unsigned>(stopAfter));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].index, static_cast<int>(i) + 1);
+            ASSERT_EQ(rows[i].path, files[static_cast<qsizetype>(i)]);
+            ASSERT_FALSE(rows[i].readable);
+        }
+    }
 }
 
 } // namespace

@@ -148,6 +148,25 @@ bool ParseCsv(const QByteArray& text, std::vector<QStringList>& lines)
     return !quoted && field.isEmpty() && fields.isEmpty();
 }
 
+TEST(SummaryTableTest, ThePageHeaderTakesTheMostCommonValueTiesToTheFirstSeen)
+{
+    const std::vector<std::pair<QStringList, QString>> cases = {
+        {{}, QString()},
+        {{"甲"}, "甲"},
+        {{"甲", "甲"}, "甲"},
+        {{"甲", "乙"}, "甲等"},
+        {{"甲", "乙", "乙"}, "乙等"},
+        {{"乙", "甲", "甲", "乙"}, "乙等"},
+        {{"丙", "甲", "乙", "乙", "甲"}, "甲等"},
+    };
+    for (const auto& [values, expected] : cases) {
+        ValueTally tally;
+        for (const QString& v : values)
+            tally.Add(v);
+        EXPECT_EQ(tally.MostCommon(), expected) << values.join(',').toStdString();
+    }
+}
+
 TEST(SummaryCsvTest, ReadsBackWithBomHeadersAndQuoting)
 {
     const SiteFolder site;
