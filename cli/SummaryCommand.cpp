@@ -93,21 +93,25 @@ struct Output
     std::function<bool(const SummaryContent&, QIODevice&, QString*)> make;
 };
 
-// One bolt of the JSON array; `first` for the first one.
+// One bolt of the JSON array; `first` for the first one. Made whole and written at once:
+// a site of 100,000 bolts has a million and a half values.
 void WriteJsonBolt(const SummaryRow& row, bool first, std::ostream& out)
 {
-    out << (first ? "\n  {" : ",\n  {");
+    std::string line = first ? "\n  {" : ",\n  {";
     for (int k = 0; k < kColumnCount; ++k) {
         const SummaryCell cell = CellOf(row, static_cast<Column>(k));
-        out << (k == 0 ? "" : ", ") << json::Quote(QString::fromLatin1(kBoltKeys[k])) << ": ";
+        line += k == 0 ? "\"" : ", \"";
+        line += kBoltKeys[k];
+        line += "\": ";
         if (cell.number)
-            out << cell.text.toStdString(); // the number as the table shows it
+            line += cell.text.toStdString(); // the number as the table shows it
         else if (cell.text.isEmpty() || IsNumberColumn(static_cast<Column>(k)))
-            out << "null";
+            line += "null";
         else
-            out << json::Quote(cell.text);
+            line += json::Quote(cell.text);
     }
-    out << "}";
+    line += "}";
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 // The end of the JSON object, after `bolts` bolts.
