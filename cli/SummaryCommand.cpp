@@ -148,7 +148,7 @@ int RunJson(const QStringList& files, std::ostream& out, std::ostream& err)
             WriteJsonBolt(row, row.index == 1, out);
             tally.Add(row);
         }
-        return true;
+        return static_cast<bool>(out); // nobody reads on: stop reading files
     });
     const SummaryStatistics statistics = tally.Statistics();
     WriteJsonStatistics(statistics, out);
