@@ -90,7 +90,7 @@ std::string Fixed(const std::optional<double>& value, int decimals)
 struct Output
 {
     QString path;
-    std::function<bool(const SummaryContent&, QIODevice&, QString*)> make;
+    ContentWriter make;
 };
 
 // One bolt of the JSON array; `first` for the first one. Made whole and written at once:
@@ -182,9 +182,7 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
     }
     std::vector<Output> outputs;
     if (!parsed.csv.isEmpty())
-        outputs.push_back({parsed.csv, [](const SummaryContent& s, QIODevice& to, QString* why) {
-                               return WriteSummaryCsv(s.rows, to, why);
-                           }});
+        outputs.push_back({parsed.csv, WriteSummaryCsv});
     if (!parsed.xlsx.isEmpty())
         outputs.push_back({parsed.xlsx, WriteSummaryXlsx});
     if (!parsed.pdf.isEmpty())

@@ -1,7 +1,5 @@
 #include "SummaryCsv.h"
 
-#include <QBuffer>
-
 namespace rovana::summary {
 
 namespace {
@@ -49,8 +47,9 @@ void AppendLine(QByteArray& out, const std::array<QString, kColumnCount>& fields
 
 } // namespace
 
-bool WriteSummaryCsv(const SummaryRows& rows, QIODevice& out, QString* why)
+bool WriteSummaryCsv(const SummaryContent& summary, QIODevice& out, QString* why)
 {
+    const SummaryRows& rows = summary.rows;
     constexpr qsizetype kChunk = 1 << 16;
     QByteArray chunk("\xEF\xBB\xBF");
     chunk.reserve(kChunk + 4096);
@@ -78,11 +77,7 @@ bool WriteSummaryCsv(const SummaryRows& rows, QIODevice& out, QString* why)
 
 QByteArray SummaryCsv(const SiteSummary& summary)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    WriteSummaryCsv(RowSpan(summary.rows), buffer);
-    return bytes;
+    return InMemory(summary, WriteSummaryCsv).value_or(QByteArray());
 }
 
 } // namespace rovana::summary

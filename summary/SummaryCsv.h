@@ -19,6 +19,6 @@ QByteArray SummaryCsv(const SiteSummary& summary);
 
 // The same, row by row onto `out`. False when a row could not be read back or a write
 // failed; `why` then says which.
-bool WriteSummaryCsv(const SummaryRows& rows, QIODevice& out, QString* why = nullptr);
+bool WriteSummaryCsv(const SummaryContent& summary, QIODevice& out, QString* why = nullptr);
 
 } // namespace rovana::summary

@@ -3,7 +3,6 @@
 #include "PicturePainter.h"
 #include "SheetPainter.h"
 
-#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -73,13 +72,7 @@ bool WriteSummaryPdf(const SummaryContent& summary, QIODevice& out, QString* why
 
 std::optional<QByteArray> SummaryPdf(const SiteSummary& summary, QString* why)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const RowSpan rows(summary.rows);
-    if (!WriteSummaryPdf({rows, summary.statistics, summary.header}, buffer, why))
-        return std::nullopt;
-    return bytes;
+    return InMemory(summary, WriteSummaryPdf, why);
 }
 
 } // namespace rovana::summary

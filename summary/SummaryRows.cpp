@@ -157,6 +157,18 @@ bool RowSpool::Visit(int first, int count, const RowVisitor& visit) const
     return true;
 }
 
+std::optional<QByteArray> InMemory(const SiteSummary& summary, const ContentWriter& write,
+                                   QString* why)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const RowSpan rows(summary.rows);
+    if (!write({rows, summary.statistics, summary.header}, buffer, why))
+        return std::nullopt;
+    return bytes;
+}
+
 bool SpoolSummary(const QStringList& files, SpooledSummary& summary, const RowVisitor& each,
                   QString* why)
 {

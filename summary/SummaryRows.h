@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -81,6 +82,14 @@ struct SummaryContent
     const SummaryStatistics& statistics;
     const SummaryHeader& header;
 };
+
+// Writes one output of a summary (CSV, Excel, PDF) onto a device; false, with `why`, when
+// it could not.
+using ContentWriter = std::function<bool(const SummaryContent&, QIODevice&, QString* why)>;
+
+// What `write` makes of a summary held in memory, as bytes; nothing when it failed.
+std::optional<QByteArray> InMemory(const SiteSummary& summary, const ContentWriter& write,
+                                   QString* why = nullptr);
 
 // A summary whose rows are spooled, for the command line.
 struct SpooledSummary

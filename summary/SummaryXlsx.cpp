@@ -1,6 +1,5 @@
 #include "SummaryXlsx.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -213,13 +212,7 @@ bool WriteSummaryXlsx(const SummaryContent& summary, QIODevice& out, QString* wh
 
 std::optional<QByteArray> SummaryXlsx(const SiteSummary& summary, QString* why)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const RowSpan rows(summary.rows);
-    if (!WriteSummaryXlsx({rows, summary.statistics, summary.header}, buffer, why))
-        return std::nullopt;
-    return bytes;
+    return InMemory(summary, WriteSummaryXlsx, why);
 }
 
 } // namespace rovana::summary
