@@ -70,16 +70,28 @@ public:
         return it->second;
     }
 
+    // Gives the painter the font of `spec` unless it has it from the text before: each
+    // setFont makes a new font whose engines are looked up again at the next text.
+    const std::pair<QFont, double>& Use(QPainter& painter, const Font& spec)
+    {
+        const std::pair<QFont, double>& font = Of(spec);
+        if (m_pCurrent != &font) {
+            painter.setFont(font.first);
+            m_pCurrent = &font;
+        }
+        return font;
+    }
+
 private:
     const FontOf& m_fontOf;
     const QPaintDevice* m_device;
     std::map<std::pair<int, double>, std::pair<QFont, double>> m_fonts;
+    const std::pair<QFont, double>* m_pCurrent = nullptr; // the painter's font, when known
 };
 
 void PaintText(QPainter& painter, const Item& item, Fonts& fonts)
 {
-    const auto& [font, ascent] = fonts.Of(item.font);
-    painter.setFont(font);
+    const auto& [font, ascent] = fonts.Use(painter, item.font);
     if (OnScreen(item.font.face)) {
         if (item.background == TextBackground::OpaqueWhite) {
             const QFontMetrics metrics(font);
