@@ -135,12 +135,13 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     std::vector<float> noises{s.noise};
     for (int i = 0; i < n; ++i)
         ratios[0][static_cast<std::size_t>(i)] = s.Snr(i);
-    for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
-        std::vector<float> smooth = SmoothThrice(s.y, half);
-        noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, half));
-        for (float& v : smooth)
+    const int halves[2] = {std::max(1, s.width / 4), std::max(1, s.width / 2)};
+    ratios.resize(3);
+    SmoothThriceTwice(s.y, halves[0], halves[1], ratios[1], ratios[2]);
+    for (int k = 1; k <= 2; ++k) {
+        noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, halves[k - 1]));
+        for (float& v : ratios[static_cast<std::size_t>(k)])
             v /= noises.back();
-        ratios.push_back(std::move(smooth));
     }
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace rovana::pick {
@@ -26,27 +27,23 @@ float ValueOf(std::uint32_t key)
     return std::bit_cast<float>((key >> 31) != 0 ? key & 0x7fffffffu : ~key);
 }
 
-} // namespace
+// Integers this large and smaller are floats exactly.
+constexpr float kExactIntegers = 16777216.0f;
 
-float KthSmallest(std::span<const float> values, std::size_t k)
+// The key at index k of keys[0 .. count) sorted in unsigned order. Each pass counts the
+// candidates by the eight bits from the highest bit in which they still differ down, and
+// keeps those in the bucket holding the k-th; `keys` is reordered.
+std::uint32_t SelectKey(std::uint32_t* keys, std::size_t count, std::size_t k)
 {
-    if (values.empty())
-        return 0.0f;
-    k = std::min(k, values.size() - 1);
-    std::vector<std::uint32_t> keys(values.size());
     std::uint32_t common = ~0u, any = 0u; // bits set in every key, in some key
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        keys[i] = OrderedKey(values[i]);
+    for (std::size_t i = 0; i < count; ++i) {
         common &= keys[i];
         any |= keys[i];
     }
-    // Each pass counts the candidates by the eight bits from the highest bit in which
-    // they still differ down, and keeps those in the bucket holding the k-th.
-    std::size_t count = keys.size();
     while (count > kFewCandidates) {
         const std::uint32_t differ = any & ~common;
         if (differ == 0)
-            return ValueOf(keys[0]); // every candidate is the same value
+            return keys[0]; // every candidate is the same value
         const int shift = std::max(0, 24 - std::countl_zero(differ));
         // Two tables, for even and odd places, so that a run of keys in one bucket does
         // not wait on its own previous count.
@@ -77,9 +74,24 @@ float KthSmallest(std::span<const float> values, std::size_t k)
             any |= keys[i];
         }
     }
-    const auto at = keys.begin() + static_cast<std::ptrdiff_t>(k);
-    std::nth_element(keys.begin(), at, keys.begin() + static_cast<std::ptrdiff_t>(count));
-    return ValueOf(*at);
+    std::nth_element(keys, keys + k, keys + count);
+    return keys[k];
+}
+
+} // namespace
+
+float KthSmallest(std::span<const float> values, std::size_t k)
+{
+    if (values.empty())
+        return 0.0f;
+    k = std::min(k, values.size() - 1);
+    const std::size_t n = values.size();
+    thread_local std::vector<std::uint32_t> keys;
+    if (keys.size() < n)
+        keys.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = OrderedKey(values[i]);
+    return ValueOf(SelectKey(keys.data(), n, k));
 }
 
 float MedianOf(std::span<const float> values)

@@ -1,0 +1,38 @@
+#include "Magnitude.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace rovana::pick {
+
+float LargestMagnitude(std::span<const float> values)
+{
+    const float* const v = values.data();
+    const std::size_t n = values.size();
+    float top = 0.0f;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // MAXPS gives its second operand when either is NaN: a NaN sample leaves the running
+    // largest as it was, as std::max(top, NaN) does.
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    __m128 top0 = _mm_setzero_ps(), top1 = _mm_setzero_ps();
+    for (; i + 8 <= n; i += 8) {
+        top0 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(v + i), magnitude), top0);
+        top1 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(v + i + 4), magnitude), top1);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, _mm_max_ps(top0, top1));
+    top = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+#endif
+    for (; i < n; ++i)
+        top = std::max(top, std::abs(v[i]));
+    return top;
+}
+
+} // namespace rovana::pick
