@@ -18,13 +18,17 @@ float LargestMagnitude(std::span<const float> values)
     float top = 0.0f;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    // MAXPS gives its second operand when either is NaN: a NaN sample leaves the running
-    // largest as it was, as std::max(top, NaN) does.
+    // A NaN lane is taken as 0, which never raises the largest: as std::max(top, NaN)
+    // leaves top, whichever way round the compiler puts MAXPS's operands.
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const auto at = [&](std::size_t j) {
+        const __m128 a = _mm_and_ps(_mm_loadu_ps(v + j), magnitude);
+        return _mm_and_ps(a, _mm_cmpord_ps(a, a));
+    };
     __m128 top0 = _mm_setzero_ps(), top1 = _mm_setzero_ps();
     for (; i + 8 <= n; i += 8) {
-        top0 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(v + i), magnitude), top0);
-        top1 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(v + i + 4), magnitude), top1);
+        top0 = _mm_max_ps(at(i), top0);
+        top1 = _mm_max_ps(at(i + 4), top1);
     }
     alignas(16) float lanes[4];
     _mm_store_ps(lanes, _mm_max_ps(top0, top1));

@@ -56,7 +56,8 @@ Lobe FirstLobe(std::span<const float> s, float floor)
 std::vector<float> CentredSamples(std::span<const std::int16_t> samples)
 {
     std::vector<float> x(samples.begin(), samples.end());
-    const float median = MedianOf(x);
+    // The middle count as a float is the middle of the counts as floats.
+    const auto median = static_cast<float>(MedianOf(samples));
     for (float& v : x)
         v -= median;
     return x;
@@ -71,6 +72,13 @@ float SampleNoise(std::span<const float> x)
         d[i] = std::abs(x[i + 1] - x[i]);
     // MAD of a difference of two independent samples: sigma * sqrt(2) * 0.6745.
     return MedianOf(d) / (0.6745f * std::sqrt(2.0f));
+}
+
+float SampleNoiseOfCounts(std::span<const std::int16_t> counts)
+{
+    if (counts.size() < 3)
+        return 0.0f;
+    return static_cast<float>(MedianStep(counts)) / (0.6745f * std::sqrt(2.0f));
 }
 
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
@@ -177,9 +185,10 @@ void RemoveBaseline(std::vector<float>& x, int half)
     for (std::size_t k = 0; k + 1 < centre.size(); ++k) {
         int end = n;
         if (k + 2 < centre.size()) {
-            end = i;
-            while (end < n && !(static_cast<float>(end) > centre[k + 1]))
-                ++end;
+            // The first sample past centre k + 1, a whole or half number well inside the
+            // range where floats hold every integer: one past its floor.
+            const auto next = static_cast<int>(std::floor(centre[k + 1])) + 1;
+            end = std::clamp(next, i, n);
         }
         const float from = centre[k], span = centre[k + 1] - centre[k];
         const float low = level[k], high = level[k + 1], rise = level[k + 1] - level[k];
