@@ -27,19 +27,13 @@ float ValueOf(std::uint32_t key)
     return std::bit_cast<float>((key >> 31) != 0 ? key & 0x7fffffffu : ~key);
 }
 
-// Integers this large and smaller are floats exactly.
-constexpr float kExactIntegers = 16777216.0f;
-
 // The key at index k of keys[0 .. count) sorted in unsigned order. Each pass counts the
 // candidates by the eight bits from the highest bit in which they still differ down, and
-// keeps those in the bucket holding the k-th; `keys` is reordered.
-std::uint32_t SelectKey(std::uint32_t* keys, std::size_t count, std::size_t k)
+// keeps those in the bucket holding the k-th; `keys` is reordered. `common` and `any` hold
+// the bits set in every key and in some key.
+std::uint32_t SelectKey(std::uint32_t* keys, std::size_t count, std::size_t k, std::uint32_t common,
+                        std::uint32_t any)
 {
-    std::uint32_t common = ~0u, any = 0u; // bits set in every key, in some key
-    for (std::size_t i = 0; i < count; ++i) {
-        common &= keys[i];
-        any |= keys[i];
-    }
     while (count > kFewCandidates) {
         const std::uint32_t differ = any & ~common;
         if (differ == 0)
@@ -126,9 +120,13 @@ float KthSmallest(std::span<const float> values, std::size_t k)
     thread_local std::vector<std::uint32_t> keys;
     if (keys.size() < n)
         keys.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
+    std::uint32_t common = ~0u, any = 0u;
+    for (std::size_t i = 0; i < n; ++i) {
         keys[i] = OrderedKey(values[i]);
-    return ValueOf(SelectKey(keys.data(), n, k));
+        common &= keys[i];
+        any |= keys[i];
+    }
+    return ValueOf(SelectKey(keys.data(), n, k, common, any));
 }
 
 float MedianOf(std::span<const float> values)
