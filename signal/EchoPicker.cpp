@@ -1,5 +1,6 @@
 #include "EchoPicker.h"
 
+#include "EchoSearch.h"
 #include "FreeSection.h"
 #include "MatchedFilter.h"
 
@@ -135,12 +136,13 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     std::vector<float> noises{s.noise};
     for (int i = 0; i < n; ++i)
         ratios[0][static_cast<std::size_t>(i)] = s.Snr(i);
-    for (int half : {std::max(1, s.width / 4), std::max(1, s.width / 2)}) {
-        std::vector<float> smooth = SmoothThrice(s.y, half);
-        noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, half));
-        for (float& v : smooth)
+    const int halves[2] = {std::max(1, s.width / 4), std::max(1, s.width / 2)};
+    ratios.resize(3);
+    SmoothThriceTwice(s.y, halves[0], halves[1], ratios[1], ratios[2]);
+    for (int k = 1; k <= 2; ++k) {
+        noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, halves[k - 1]));
+        for (float& v : ratios[static_cast<std::size_t>(k)])
             v /= noises.back();
-        ratios.push_back(std::move(smooth));
     }
     const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
@@ -221,25 +223,6 @@ std::vector<PickedDefect> FindDefects(const Search& s, int from, int to)
     return defects;
 }
 
-// Sets to zero every lobe of y (the samples between two changes of sign) whose extreme
-// stays under `level`: what is left are the echoes, without the noise.
-void KeepEchoes(std::vector<float>& y, float level)
-{
-    const int n = static_cast<int>(y.size());
-    for (int a = 0; a < n;) {
-        const bool positive = y[static_cast<std::size_t>(a)] >= 0.0f;
-        int b = a;
-        float extreme = 0.0f;
-        while (b < n && (y[static_cast<std::size_t>(b)] >= 0.0f) == positive) {
-            extreme = std::max(extreme, std::abs(y[static_cast<std::size_t>(b)]));
-            ++b;
-        }
-        if (extreme < level)
-            std::fill(y.begin() + a, y.begin() + b, 0.0f);
-        a = b;
-    }
-}
-
 // The head is free: a wave reaching it moves it twice as much as the wave alone and goes
 // down again like a new blow. A reflector of coefficient g at round trip t therefore sends
 // back, t later, g times everything the head has done: the blow twice over (its first
@@ -286,7 +269,7 @@ PickResult PickEchoes(const PickInput& input)
         return result;
     }
     std::vector<float> x = CentredSamples(input.samples);
-    float sampleNoise = std::max(SampleNoise(x), 0.3f); // at least the rounding
+    float sampleNoise = std::max(SampleNoiseOfCounts(input.samples), 0.3f); // at least the rounding
     const std::optional<BlowPulse> first = FindBlow(x, sampleNoise, kBlowSnr);
     if (!first) {
         missing(PickReason::NoBlow);
@@ -371,11 +354,16 @@ PickResult PickEchoes(const PickInput& input)
     // What is left of the free end's own echo within a blow's width of it is no reflector.
     const int n = static_cast<int>(s.y.size());
     const int loopFrom = result.freeEnd ? std::max(after, result.freeEnd->sample + s.width) : after;
+    // sign * v / s.noise < kReflectorSnr without a division per sample.
+    const bool plainNoise = s.noise > 0.0f && std::isfinite(s.noise);
+    const float least = plainNoise ? LeastReaching(s.noise, kReflectorSnr) : 0.0f;
+    const auto faint = [&](float a) {
+        return plainNoise ? a < least : a / s.noise < kReflectorSnr;
+    };
     for (int i = std::max(loopFrom, 1), found = 0; i < n - 1 && found < 8; ++i) {
         const float v = s.y[static_cast<std::size_t>(i)];
         const float sign = v < 0.0f ? -1.0f : 1.0f;
-        if (sign * v / s.noise < kReflectorSnr || sign * v < kReflectorFloor ||
-            !IsPeak(s.y, i, sign))
+        if (faint(sign * v) || sign * v < kReflectorFloor || !IsPeak(s.y, i, sign))
             continue;
         RemoveReflector(s, echoes, i, true);
         ++found;

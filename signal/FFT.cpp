@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace rovana {
 
@@ -132,19 +134,14 @@ void TwoStageBlock(float* __restrict aRe, float* __restrict aIm, float* __restri
     dIm[0] = bi - wi;
 }
 
-SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache, bool real)
+// The stages from the one that combines halves of h points on (h a power of two below
+// n, or n for none): the first two together from h = 1, then two at a time, the last one
+// alone when their count is odd. Stage by stage or fused, every point goes through the
+// same operations in the same order.
+void Stages(std::span<float> re, std::span<float> im, const TwiddleTable& table, std::size_t h)
 {
     const std::size_t n = re.size();
-    if (im.size() != n || !std::has_single_bit(n) || n > (std::size_t{1} << 30))
-        return SignalStatus::BadSize;
-    const TwiddleTable* table = cache.Get(static_cast<int>(n));
-    if (table == nullptr)
-        return SignalStatus::OutOfMemory;
-    if (real)
-        std::fill(im.begin(), im.end(), 0.0f);
-    BitReverse(re, im, *table, real);
-    std::size_t h = 1;
-    if (n == 2) {
+    if (h == 1 && n == 2) {
         // A single butterfly without twiddle.
         const float tr = re[1];
         const float ti = im[1];
@@ -153,16 +150,15 @@ SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& c
         re[0] += tr;
         im[0] += ti;
         h = 2;
-    } else if (n >= 4) {
-        FirstTwoStages(re.data(), im.data(), n, table->stageCos[3], table->stageSin[3]);
+    } else if (h == 1 && n >= 4) {
+        FirstTwoStages(re.data(), im.data(), n, table.stageCos[3], table.stageSin[3]);
         h = 4;
     }
-    // The remaining stages two at a time, the last one alone when their count is odd.
     for (; 4 * h <= n; h *= 4) {
-        const float* const c1 = table->stageCos.data() + h;
-        const float* const s1 = table->stageSin.data() + h;
-        const float* const c2 = table->stageCos.data() + 2 * h;
-        const float* const s2 = table->stageSin.data() + 2 * h;
+        const float* const c1 = table.stageCos.data() + h;
+        const float* const s1 = table.stageSin.data() + h;
+        const float* const c2 = table.stageCos.data() + 2 * h;
+        const float* const s2 = table.stageSin.data() + 2 * h;
         for (std::size_t p = 0; p < n; p += 4 * h) {
             float* const r = re.data() + p;
             float* const i = im.data() + p;
@@ -171,15 +167,45 @@ SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& c
         }
     }
     for (; h < n; h *= 2) {
-        const float* const c = table->stageCos.data() + h;
-        const float* const s = table->stageSin.data() + h;
+        const float* const c = table.stageCos.data() + h;
+        const float* const s = table.stageSin.data() + h;
         for (std::size_t p = 0; p < n; p += 2 * h) {
             float* const blockRe = re.data() + p;
             float* const blockIm = im.data() + p;
             Block(blockRe, blockIm, blockRe + h, blockIm + h, h, c, s);
         }
     }
+}
+
+bool ValidSize(std::size_t n)
+{
+    return std::has_single_bit(n) && n <= (std::size_t{1} << 30);
+}
+
+SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache, bool real)
+{
+    const std::size_t n = re.size();
+    if (im.size() != n || !ValidSize(n))
+        return SignalStatus::BadSize;
+    const TwiddleTable* table = cache.Get(static_cast<int>(n));
+    if (table == nullptr)
+        return SignalStatus::OutOfMemory;
+    if (real)
+        std::fill(im.begin(), im.end(), 0.0f);
+    BitReverse(re, im, *table, real);
+    Stages(re, im, *table, 1);
     return SignalStatus::Ok;
+}
+
+// Whether every value is finite and none is -0.
+bool FiniteWithoutNegativeZero(std::span<const float> values)
+{
+    bool ok = true;
+    for (const float v : values) {
+        const auto bits = std::bit_cast<std::uint32_t>(v);
+        ok &= (bits & 0x7f800000u) != 0x7f800000u && bits != 0x80000000u;
+    }
+    return ok;
 }
 
 } // namespace
@@ -197,6 +223,47 @@ SignalStatus FFT(std::span<float> re, std::span<float> im)
 SignalStatus RealFFT(std::span<float> re, std::span<float> im)
 {
     return Transform(re, im, ThreadTwiddleCache(), true);
+}
+
+SignalStatus PaddedRealFFT(std::span<const float> samples, std::span<float> re, std::span<float> im)
+{
+    const std::size_t n = re.size();
+    if (im.size() != n || !ValidSize(n) || samples.size() > n)
+        return SignalStatus::BadSize;
+    TwiddleCache& cache = ThreadTwiddleCache();
+    const std::size_t filled = std::bit_ceil(std::max<std::size_t>(samples.size(), 1));
+    if (filled > n / 8 || !FiniteWithoutNegativeZero(samples)) {
+        std::copy(samples.begin(), samples.end(), re.begin());
+        std::fill(re.begin() + static_cast<std::ptrdiff_t>(samples.size()), re.end(), 0.0f);
+        return Transform(re, im, cache, true);
+    }
+    const TwiddleTable* table = cache.Get(static_cast<int>(n));
+    if (table == nullptr)
+        return SignalStatus::OutOfMemory;
+    // Only the first `filled` points can be non-zero, so after the bit-reversal permutation
+    // each block of `group` points holds one value, the first, and zeros. Every butterfly
+    // of the stages within such a block adds to or subtracts from that value a twiddle
+    // times +0, which is +0 or -0 and leaves a finite value other than -0 as it is, and
+    // leaves the imaginary +0 at +0: those stages copy the value over the block. The value
+    // is written there at once and the stages go on from the block's size.
+    const std::size_t group = n / filled;
+    thread_local std::vector<float> spread; // spread[b]: the value of block b
+    spread.resize(filled);
+    // Block b starts at point b * group, which the permutation fills from the sample at
+    // the bit reversal of b * group in log2(n) bits.
+    const std::uint32_t* const reversed = table->bitReversed.data();
+    for (std::size_t b = 0; b < filled; ++b) {
+        const std::size_t from = reversed[b * group];
+        spread[b] = from < samples.size() ? samples[from] : 0.0f;
+    }
+    for (std::size_t b = 0; b < filled; ++b) {
+        float* const block = re.data() + b * group;
+        for (std::size_t t = 0; t < group; ++t)
+            block[t] = spread[b];
+    }
+    std::fill(im.begin(), im.end(), 0.0f);
+    Stages(re, im, *table, group);
+    return SignalStatus::Ok;
 }
 
 } // namespace rovana

@@ -22,4 +22,11 @@ SignalStatus FFT(std::span<float> re, std::span<float> im);
 // set to zero first and is not permuted, so the bits are those of FFT with im all zero.
 SignalStatus RealFFT(std::span<float> re, std::span<float> im);
 
+// RealFFT of `samples` followed by zeros up to N = re.size(), into re and im, the same
+// bits. The stages that only spread single values over blocks of zeros are left out when
+// the samples are finite and none is -0. BadSize for unequal or non-power-of-two lengths
+// or more samples than N.
+SignalStatus PaddedRealFFT(std::span<const float> samples, std::span<float> re,
+                           std::span<float> im);
+
 } // namespace rovana

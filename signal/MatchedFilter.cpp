@@ -1,6 +1,7 @@
 #include "MatchedFilter.h"
 
 #include "FFT.h"
+#include "Magnitude.h"
 #include "Selection.h"
 
 #include <algorithm>
@@ -26,9 +27,7 @@ struct Lobe
 Lobe FirstLobe(std::span<const float> s, float floor)
 {
     const int n = static_cast<int>(s.size());
-    float top = 0.0f;
-    for (float v : s)
-        top = std::max(top, std::abs(v));
+    const float top = LargestMagnitude(s);
     Lobe lobe;
     int onset = 0;
     const float level = std::min(std::max(0.3f * top, floor), top);
@@ -57,7 +56,8 @@ Lobe FirstLobe(std::span<const float> s, float floor)
 std::vector<float> CentredSamples(std::span<const std::int16_t> samples)
 {
     std::vector<float> x(samples.begin(), samples.end());
-    const float median = MedianOf(x);
+    // The middle count as a float is the middle of the counts as floats.
+    const auto median = static_cast<float>(MedianOf(samples));
     for (float& v : x)
         v -= median;
     return x;
@@ -74,6 +74,13 @@ float SampleNoise(std::span<const float> x)
     return MedianOf(d) / (0.6745f * std::sqrt(2.0f));
 }
 
+float SampleNoiseOfCounts(std::span<const std::int16_t> counts)
+{
+    if (counts.size() < 3)
+        return 0.0f;
+    return static_cast<float>(MedianStep(counts)) / (0.6745f * std::sqrt(2.0f));
+}
+
 std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
 {
     if (x.size() < 8)
@@ -85,7 +92,9 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // a symmetric pulse's peak in place.
     int bestHalf = 1;
     float bestScore = 0.0f;
-    std::vector<double> sum;
+    // Scratch kept from call to call: every value used is written first.
+    thread_local std::vector<double> sum;
+    thread_local std::vector<float> smooth, fine;
     RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
@@ -99,11 +108,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // the onset must also stand kOnsetSnr times over the noise left by the smoothing.
     const int quarter = std::max(1, bestHalf / 4);
     const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
-    std::vector<float> smooth(x.size());
+    smooth.resize(x.size());
     SmoothFromSums(sum, quarter, 0, n, smooth);
     Lobe lobe = FirstLobe(smooth, floor);
     const int width = std::max(1, lobe.last - lobe.first);
-    std::vector<float> fine(x.size());
+    fine.resize(x.size());
     SmoothFromSums(sum, std::max(1, width / 8), 0, n, fine);
     for (int i = lobe.first; i < lobe.last; ++i) {
         if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
@@ -176,9 +185,10 @@ void RemoveBaseline(std::vector<float>& x, int half)
     for (std::size_t k = 0; k + 1 < centre.size(); ++k) {
         int end = n;
         if (k + 2 < centre.size()) {
-            end = i;
-            while (end < n && !(static_cast<float>(end) > centre[k + 1]))
-                ++end;
+            // The first sample past centre k + 1, a whole or half number well inside the
+            // range where floats hold every integer: one past its floor.
+            const auto next = static_cast<int>(std::floor(centre[k + 1])) + 1;
+            end = std::clamp(next, i, n);
         }
         const float from = centre[k], span = centre[k + 1] - centre[k];
         const float low = level[k], high = level[k + 1], rise = level[k + 1] - level[k];
@@ -250,10 +260,12 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
         std::size_t size = 64;
         while (size < static_cast<std::size_t>(n + m))
             size *= 2;
-        std::vector<float> xr(size, 0.0f), xi(size, 0.0f), tr(size, 0.0f), ti(size, 0.0f);
-        std::copy(x.begin(), x.end(), xr.begin());
-        std::copy(blow.shape.begin(), blow.shape.end(), tr.begin());
-        if (RealFFT(xr, xi) == SignalStatus::Ok && RealFFT(tr, ti) == SignalStatus::Ok) {
+        // The transforms write every value of these, so they are kept from pick to pick.
+        thread_local std::vector<float> xr, xi, tr, ti;
+        for (std::vector<float>* v : {&xr, &xi, &tr, &ti})
+            v->resize(size);
+        if (PaddedRealFFT(x, xr, xi) == SignalStatus::Ok &&
+            PaddedRealFFT(blow.shape, tr, ti) == SignalStatus::Ok) {
             for (std::size_t k = 0; k < size; ++k) {
                 const float re = tr[k] * xr[k] + ti[k] * xi[k];
                 const float im = tr[k] * xi[k] - ti[k] * xr[k];

@@ -33,6 +33,10 @@ std::vector<float> CentredSamples(std::span<const std::int16_t> samples);
 // scaled for a Gaussian; echoes and slow drift barely move it.
 float SampleNoise(std::span<const float> x);
 
+// SampleNoise of the counts as floats, or of CentredSamples(counts): a constant taken off
+// every sample leaves their differences, whole numbers, exactly as they were.
+float SampleNoiseOfCounts(std::span<const std::int16_t> counts);
+
 // The blow: the first lobe that reaches 30 % of the record's largest excursion and stands
 // out of the noise (`noise` per sample), found on a lightly smoothed copy. None when it
 // does not stand out of the noise: its peak times the root of half its width under

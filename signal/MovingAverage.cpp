@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rovana::pick {
 
 namespace {
@@ -26,6 +30,23 @@ Interior InteriorOf(int n, int half, int from, int to)
 {
     const int first = std::clamp(half, from, to);
     return {first, std::clamp(n - half, first, to)};
+}
+
+// RunningSums of a into sumA and of b into sumB, a and b of one length, in one loop.
+void RunningSumsSideBySide(std::span<const float> a, std::span<const float> b,
+                           std::vector<double>& sumA, std::vector<double>& sumB)
+{
+    sumA.resize(a.size() + 1);
+    sumB.resize(b.size() + 1);
+    double runningA = 0.0, runningB = 0.0;
+    sumA[0] = runningA;
+    sumB[0] = runningB;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        runningA += a[i];
+        runningB += b[i];
+        sumA[i + 1] = runningA;
+        sumB[i + 1] = runningB;
+    }
 }
 
 } // namespace
@@ -69,20 +90,29 @@ float LargestAverage(std::span<const double> sum, int half)
     for (int i = in.last; i < n; ++i)
         top = std::max(top, std::abs(AverageAt(sum, n, i, inner)));
     // Scaling by a positive factor and rounding keep order, so the largest interior
-    // average is the largest difference of sums scaled and rounded once. Four maxima
-    // taken side by side do not wait on each other.
+    // average is the largest difference of sums scaled and rounded once. The differences'
+    // magnitudes are never negative and never NaN, so their largest is the same whatever
+    // the order they are compared in: two at a time in each of two registers, then the
+    // rest one by one.
     const double* const s = sum.data();
-    double most0 = 0.0, most1 = 0.0, most2 = 0.0, most3 = 0.0;
+    double most = 0.0;
     int i = in.first;
+#if defined(__SSE2__)
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    __m128d most0 = _mm_setzero_pd(), most1 = _mm_setzero_pd();
     for (; i + 4 <= in.last; i += 4) {
-        most0 = std::max(most0, std::abs(s[i + inner + 1] - s[i - inner]));
-        most1 = std::max(most1, std::abs(s[i + inner + 2] - s[i + 1 - inner]));
-        most2 = std::max(most2, std::abs(s[i + inner + 3] - s[i + 2 - inner]));
-        most3 = std::max(most3, std::abs(s[i + inner + 4] - s[i + 3 - inner]));
+        const __m128d d0 = _mm_sub_pd(_mm_loadu_pd(s + i + inner + 1), _mm_loadu_pd(s + i - inner));
+        const __m128d d1 =
+            _mm_sub_pd(_mm_loadu_pd(s + i + inner + 3), _mm_loadu_pd(s + i + 2 - inner));
+        most0 = _mm_max_pd(most0, _mm_and_pd(d0, magnitude));
+        most1 = _mm_max_pd(most1, _mm_and_pd(d1, magnitude));
     }
+    most0 = _mm_max_pd(most0, most1);
+    most = std::max(_mm_cvtsd_f64(most0), _mm_cvtsd_f64(_mm_unpackhi_pd(most0, most0)));
+#endif
     for (; i < in.last; ++i)
-        most0 = std::max(most0, std::abs(s[i + inner + 1] - s[i - inner]));
-    const double difference = std::max(std::max(most0, most1), std::max(most2, most3));
+        most = std::max(most, std::abs(s[i + inner + 1] - s[i - inner]));
+    const double difference = most;
     const double scale = 1.0 / (2.0 * inner + 1.0);
     return std::max(top, static_cast<float>(difference * scale));
 }
@@ -109,6 +139,24 @@ std::vector<float> SmoothThrice(std::span<const float> y, int half)
         SmoothFromSums(sum, half, 0, n, out);
     }
     return out;
+}
+
+void SmoothThriceTwice(std::span<const float> y, int halfA, int halfB, std::vector<float>& outA,
+                       std::vector<float>& outB)
+{
+    // Each pass reads only the running sums of the one before, so it may overwrite it.
+    thread_local std::vector<double> sumA, sumB;
+    const int n = static_cast<int>(y.size());
+    outA.resize(y.size());
+    outB.resize(y.size());
+    RunningSums(y, sumA);
+    SmoothFromSums(sumA, halfA, 0, n, outA);
+    SmoothFromSums(sumA, halfB, 0, n, outB);
+    for (int pass = 1; pass < 3; ++pass) {
+        RunningSumsSideBySide(outA, outB, sumA, sumB);
+        SmoothFromSums(sumA, halfA, 0, n, outA);
+        SmoothFromSums(sumB, halfB, 0, n, outB);
+    }
 }
 
 } // namespace rovana::pick

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <limits>
 #include <memory_resource>
 #include <numbers>
 #include <vector>
@@ -166,6 +167,45 @@ TEST(FftTest, RealTransformEqualsTheFullOneToTheBit)
     std::vector<float> odd(3, 1.0f), oddIm(3, 2.0f);
     EXPECT_EQ(RealFFT(odd, oddIm), SignalStatus::BadSize);
     EXPECT_EQ(oddIm, std::vector<float>(3, 2.0f));
+}
+
+// From the samples alone, the bits of RealFFT of them padded with zeros: with blocks of
+// copies (a short record), by the full transform (half or more of N filled, or a -0 or a
+// NaN among the samples).
+TEST(FftTest, PaddedTransformEqualsTheZeroPaddedOneToTheBit)
+{
+    struct Case
+    {
+        int count, n;
+        float special; // put at sample 1 when not 1
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {{0, 8, 1.0f},    {1, 8, 1.0f},    {3, 32, 1.0f},    {51, 4096, 1.0f},
+                          {64, 512, 1.0f}, {65, 512, 1.0f}, {100, 128, 1.0f}, {2048, 4096, 1.0f},
+                          {5, 64, -0.0f},  {5, 64, nan}};
+    for (const Case& c : cases) {
+        const auto samples = test::RandomSamples(c.count, 7u + static_cast<unsigned>(c.count));
+        std::vector<float> values(samples.begin(), samples.end());
+        if (c.special != 1.0f)
+            values[1] = c.special;
+        if (c.special == 0.0f) // -0 alone: any sign of a zero output shows
+            std::fill(values.begin(), values.end(), -0.0f);
+        const auto size = static_cast<std::size_t>(c.n);
+        std::vector<float> re(size, 5.0f), im(size, 6.0f), padRe(size, 0.0f), padIm(size);
+        std::copy(values.begin(), values.end(), padRe.begin());
+        ASSERT_EQ(PaddedRealFFT(values, re, im), SignalStatus::Ok) << c.count;
+        ASSERT_EQ(RealFFT(padRe, padIm), SignalStatus::Ok);
+        for (std::size_t k = 0; k < size; ++k) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(re[k]), std::bit_cast<std::uint32_t>(padRe[k]))
+                << k << " of " << c.n << " from " << c.count;
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(im[k]), std::bit_cast<std::uint32_t>(padIm[k]))
+                << k << " of " << c.n << " from " << c.count;
+        }
+    }
+    std::vector<float> four(4, 1.0f), re(2), im(2), odd(3), oddIm(3), shortIm(1);
+    EXPECT_EQ(PaddedRealFFT(four, re, im), SignalStatus::BadSize); // more samples than N
+    EXPECT_EQ(PaddedRealFFT({}, odd, oddIm), SignalStatus::BadSize);
+    EXPECT_EQ(PaddedRealFFT({}, re, shortIm), SignalStatus::BadSize);
 }
 
 TEST(FftTest, CachedTablesGiveTheSameBitsAsFreshOnes)

@@ -1,0 +1,133 @@
+// The echo picker's shortcuts against the long way round, bit for bit: the two smoothings
+// taken together, the medians of counts, the largest magnitude, and the threshold that
+// stands for a division.
+#include "EchoSearch.h"
+#include "Magnitude.h"
+#include "MatchedFilter.h"
+#include "MovingAverage.h"
+#include "Selection.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace rovana::pick {
+namespace {
+
+std::vector<std::uint32_t> Bits(const std::vector<float>& v)
+{
+    std::vector<std::uint32_t> bits;
+    for (float x : v)
+        bits.push_back(std::bit_cast<std::uint32_t>(x));
+    return bits;
+}
+
+TEST(PickShortcutsTest, TwoSmoothingsTogetherAreEachAlone)
+{
+    struct Case
+    {
+        int n, halfA, halfB;
+    };
+    // Empty, one sample, windows past both ends, equal widths, the picker's usual ones.
+    const Case cases[] = {{0, 1, 2}, {1, 1, 1}, {5, 9, 2}, {40, 3, 3}, {2048, 12, 25}};
+    std::mt19937 engine(3);
+    std::normal_distribution<float> value(0.0f, 0.3f);
+    for (const Case& c : cases) {
+        std::vector<float> y(static_cast<std::size_t>(c.n));
+        for (float& v : y)
+            v = value(engine);
+        std::vector<float> a(3, 9.0f), b; // whatever they held before
+        SmoothThriceTwice(y, c.halfA, c.halfB, a, b);
+        EXPECT_EQ(Bits(a), Bits(SmoothThrice(y, c.halfA))) << c.n << " " << c.halfA;
+        EXPECT_EQ(Bits(b), Bits(SmoothThrice(y, c.halfB))) << c.n << " " << c.halfB;
+    }
+}
+
+TEST(PickShortcutsTest, MediansOfCountsKnownAnswers)
+{
+    using Counts = std::vector<std::int16_t>;
+    EXPECT_EQ(MedianOf(Counts{}), 0);
+    EXPECT_EQ(MedianOf(Counts{-5}), -5);
+    EXPECT_EQ(MedianOf(Counts{3, -1, 2}), 2);
+    EXPECT_EQ(MedianOf(Counts{-32768, 32767}), 32767);     // the upper median, both extremes
+    EXPECT_EQ(MedianOf(Counts{255, 256, -1, -256, 0}), 0); // across the byte boundaries
+    EXPECT_EQ(MedianOf(Counts{-1, -1, 256, 256}), 256);
+    EXPECT_EQ(MedianStep(Counts{}), 0);
+    EXPECT_EQ(MedianStep(Counts{7}), 0);
+    EXPECT_EQ(MedianStep(Counts{0, 32767, -32768}), 65535); // steps 32767 and 65535
+    EXPECT_EQ(MedianStep(Counts{4, 4, 1, 5}), 3);           // steps 0, 3, 4
+}
+
+// Counts spread narrowly or over the whole range: the same floats as the float medians of
+// the same values, and the same noise as from the centred samples.
+TEST(PickShortcutsTest, MediansOfCountsMatchTheFloatOnes)
+{
+    std::mt19937 engine(8);
+    for (const float spread : {0.4f, 40.0f, 9000.0f, 1e6f}) {
+        std::normal_distribution<float> value(100.0f, spread);
+        for (const std::size_t n : {std::size_t{3}, std::size_t{4}, std::size_t{2048}}) {
+            std::vector<std::int16_t> counts(n);
+            for (auto& c : counts)
+                c = static_cast<std::int16_t>(
+                    std::clamp(std::round(value(engine)), -32768.0f, 32767.0f));
+            const std::vector<float> asFloats(counts.begin(), counts.end());
+            EXPECT_EQ(static_cast<float>(MedianOf(counts)), MedianOf(asFloats))
+                << spread << " " << n;
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(SampleNoiseOfCounts(counts)),
+                      std::bit_cast<std::uint32_t>(SampleNoise(CentredSamples(counts))))
+                << spread << " " << n;
+        }
+    }
+}
+
+TEST(PickShortcutsTest, LargestMagnitudeKnownAnswers)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        std::vector<float> values;
+        float expected;
+    };
+    const Case cases[] = {
+        {{}, 0.0f},
+        {{-3.0f}, 3.0f},
+        {{-0.0f, -0.0f}, 0.0f},                                            // +0, not -0
+        {{1.0f, -7.0f, 2.0f, 0.5f, 6.0f, -1.0f, 3.0f, 4.0f, -6.5f}, 7.0f}, // in the lanes
+        {{1.0f, 2.0f, 0.0f, 1.0f, 2.0f, 0.0f, 1.0f, 2.0f, -9.0f}, 9.0f},   // in the tail
+        {{nan, 1.0f, 2.0f, 3.0f, nan, -4.0f, 0.0f, 1.0f, nan}, 4.0f},      // NaNs left out
+        {{2.0f, -inf, 1.0f}, inf},
+    };
+    for (const Case& c : cases) {
+        const float got = LargestMagnitude(c.values);
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(c.expected))
+            << c.values.size() << " " << got;
+    }
+}
+
+// At the answer the quotient reaches the ratio, one float below it does not.
+TEST(PickShortcutsTest, LeastReachingIsTheExactThreshold)
+{
+    const float tiny = std::numeric_limits<float>::denorm_min();
+    for (const float divisor :
+         {1.0f, 0.37f, 0.0100040045f, 0.0123f, 3.0e-39f, 7.0f * tiny, 1.0e30f}) {
+        for (const float ratio : {10.0f, 3.0f, 0.1f}) {
+            const float least = LeastReaching(divisor, ratio);
+            ASSERT_TRUE(std::isfinite(least)) << divisor << " " << ratio;
+            EXPECT_GE(least / divisor, ratio) << divisor << " " << ratio;
+            if (least > 0.0f) {
+                EXPECT_LT(std::nextafter(least, 0.0f) / divisor, ratio) << divisor << " " << ratio;
+            }
+        }
+    }
+    // No finite value reaches it: everything finite is under it.
+    EXPECT_EQ(LeastReaching(3.0e38f, 10.0f), std::numeric_limits<float>::infinity());
+}
+
+} // namespace
+} // namespace rovana::pick
