@@ -10,6 +10,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <iterator>
@@ -230,33 +231,41 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
                     const SummaryProgress& progress)
 {
     const int total = static_cast<int>(files.size());
-    // The next batch is read while `take` has the last one, so the pool never waits for it.
-    std::vector<SummaryRow> current, next;
-    const auto read = [&files, total](std::vector<SummaryRow>& batch, int from) {
-        batch.assign(static_cast<std::size_t>(std::min(total - from, kBatchSize)), SummaryRow{});
-        for (std::size_t i = 0; i < batch.size(); ++i)
-            batch[i].index = from + static_cast<int>(i) + 1;
-        return QtConcurrent::map(batch, [&files](SummaryRow& row) {
+    const int count = (total + kBatchSize - 1) / kBatchSize;
+    // Two batches are read while `take` has a third: the pool starts on the later one as
+    // its threads come free from the earlier, so it never waits for the slowest file of a
+    // batch, nor for `take`.
+    constexpr int kInFlight = 2;
+    std::array<std::vector<SummaryRow>, kInFlight + 1> batches;
+    std::array<QFuture<void>, kInFlight + 1> reading;
+    const auto slot = [](int batch) { return static_cast<std::size_t>(batch % (kInFlight + 1)); };
+    const auto start = [&](int batch) {
+        const int from = batch * kBatchSize;
+        if (progress && !progress(from, total))
+            return false;
+        std::vector<SummaryRow>& rows = batches[slot(batch)];
+        rows.assign(static_cast<std::size_t>(std::min(total - from, kBatchSize)), SummaryRow{});
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i].index = from + static_cast<int>(i) + 1;
+        reading[slot(batch)] = QtConcurrent::map(rows, [&files](SummaryRow& row) {
             row = ReadSummaryRow(files[row.index - 1], row.index);
         });
+        return true;
     };
-    if (progress && !progress(0, total))
+    const auto stop = [&reading] {
+        for (QFuture<void>& f : reading)
+            f.waitForFinished();
         return false;
-    QFuture<void> reading = read(current, 0);
-    for (int from = 0; from < total; from += kBatchSize) {
-        reading.waitForFinished();
-        const int after = from + kBatchSize;
-        if (after < total) {
-            if (progress && !progress(after, total))
-                return false;
-            reading = read(next, after);
-        }
-        const bool taken = take(current);
-        if (!taken) {
-            reading.waitForFinished();
-            return false;
-        }
-        std::swap(current, next);
+    };
+    for (int batch = 0; batch < std::min(kInFlight, count); ++batch)
+        if (!start(batch))
+            return stop();
+    for (int batch = 0; batch < count; ++batch) {
+        reading[slot(batch)].waitForFinished();
+        if (batch + kInFlight < count && !start(batch + kInFlight))
+            return stop();
+        if (!take(batches[slot(batch)]))
+            return stop();
     }
     return !progress || progress(total, total);
 }
