@@ -140,8 +140,7 @@ TEST(SummaryLayoutTest, ColumnsFillTheWidthAndLongTextsAreCut)
 // Each radical of the CJK Radicals Supplement and the ideograph it stands for, from
 // Unicode's EquivalentUnifiedIdeograph.txt.
 const char32_t kSupplementRadicals[] =
-    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗"
-    U"心"
+    U"⺁厂⺂乛⺃乚⺄乙⺅亻⺆冂⺇𠘨⺈刀⺉刂⺊卜⺋㔾⺎兀⺏尣⺐尢⺑𡯂⺒巳⺓幺⺔彑⺕𫜹⺖忄⺗心"
     U"⺘"
     U"扌"
     U"⺙"
