@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <iterator>
 
@@ -36,10 +37,21 @@ QString SingleLine(QString text)
 // that is not finite shows as printf prints it and has no number.
 SummaryCell Fixed(double value, int decimals)
 {
-    SummaryCell cell{QString::asprintf("%.*f", decimals, value), std::nullopt};
-    if (std::isfinite(value))
-        cell.number = cell.text.toDouble();
-    return cell;
+    if (!std::isfinite(value))
+        return {QString::asprintf("%.*f", decimals, value), std::nullopt};
+    // Both ways are exact: the digits printf would print, and the double they read as.
+    // A zero shows without a sign, as it always has (a negative value that rounds to zero
+    // keeps its "-").
+    if (value == 0.0)
+        value = 0.0;
+    char digits[352]; // the longest double in fixed notation with two decimals, and more
+    const auto printed =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+    if (printed.ec != std::errc())
+        return {QString::asprintf("%.*f", decimals, value), std::nullopt};
+    double number = 0.0;
+    std::from_chars(digits, printed.ptr, number);
+    return {QString::fromLatin1(digits, printed.ptr - digits), number};
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <map>
 
 #include <fcntl.h>
@@ -146,6 +148,28 @@ bool ParseCsv(const QByteArray& text, std::vector<QStringList>& lines)
         }
     }
     return !quoted && field.isEmpty() && fields.isEmpty();
+}
+
+TEST(SummaryTableTest, NumberCellsShowWhatPrintfShowsAndHoldTheNumberShown)
+{
+    // Halfway cases (in binary just below or exact), negative zero, huge and tiny values,
+    // and values that are not finite.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double value : {2.675, 0.125, 0.375, 1.005, -0.004, 0.0, -0.0, 123456.785, 1e300,
+                               -1e-300, 3.4028234663852886e38, inf, -inf,
+                               std::numeric_limits<double>::quiet_NaN()}) {
+        SummaryRow row;
+        row.readable = true;
+        row.lengthRatio = value;
+        const SummaryCell cell = CellOf(row, Column::LengthRatio);
+        const QString printed = QString::asprintf("%.1f", value);
+        EXPECT_EQ(cell.text, printed) << value;
+        EXPECT_EQ(cell.number.has_value(), std::isfinite(value)) << value;
+        if (cell.number) {
+            EXPECT_EQ(*cell.number, printed.toDouble()) << value;
+            EXPECT_EQ(std::signbit(*cell.number), std::signbit(printed.toDouble())) << value;
+        }
+    }
 }
 
 TEST(SummaryTableTest, ThePageHeaderTakesTheMostCommonValueTiesToTheFirstSeen)
