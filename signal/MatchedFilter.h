@@ -49,7 +49,7 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
 // as they are.
 void RemoveBaseline(std::vector<float>& x, int half);
 
-// The rms of SmoothThrice(y, half) for noise of rms 1 in y whose autocorrelation is
+// The rms of three passes of Smooth(y, half) for noise of rms 1 in y whose autocorrelation is
 // `autocorrelation` (as BlowAutocorrelation gives it).
 float SmoothedNoise(std::span<const float> autocorrelation, int half);
 

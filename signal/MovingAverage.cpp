@@ -126,21 +126,6 @@ std::vector<float> Smooth(std::span<const float> x, int half)
     return out;
 }
 
-std::vector<float> SmoothThrice(std::span<const float> y, int half)
-{
-    // Each pass reads only the running sums of the one before, so it may overwrite it.
-    std::vector<double> sum;
-    std::vector<float> out(y.size());
-    const int n = static_cast<int>(y.size());
-    RunningSums(y, sum);
-    SmoothFromSums(sum, half, 0, n, out);
-    for (int pass = 1; pass < 3; ++pass) {
-        RunningSums(out, sum);
-        SmoothFromSums(sum, half, 0, n, out);
-    }
-    return out;
-}
-
 void SmoothThriceTwice(std::span<const float> y, int halfA, int halfB, std::vector<float>& outA,
                        std::vector<float>& outB)
 {

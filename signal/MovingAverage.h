@@ -23,14 +23,12 @@ float LargestAverage(std::span<const double> sum, int half);
 // Centred moving average over 2 * half + 1 samples, shorter at the ends.
 std::vector<float> Smooth(std::span<const float> x, int half);
 
-// Three passes of Smooth: close to a Gaussian. An echo that the grout has broadened
+// Three passes of Smooth with halfA into outA, and with halfB into outB (both resized to
+// y.size()); three passes come close to a Gaussian. An echo that the grout has broadened
 // correlates better with the blow smoothed so; smoothing the correlation does the same.
-std::vector<float> SmoothThrice(std::span<const float> y, int half);
-
-// SmoothThrice(y, halfA) into outA and SmoothThrice(y, halfB) into outB (both resized to
-// y.size()), the same values. The first running sums are shared, and the later ones of the
-// two smoothings are added up side by side: each sum is a chain of dependent additions,
-// and two chains run in about the time of one.
+// The first running sums are shared, and the later ones of the two smoothings are added
+// up side by side: each sum is a chain of dependent additions, and two chains run in
+// about the time of one.
 void SmoothThriceTwice(std::span<const float> y, int halfA, int halfB, std::vector<float>& outA,
                        std::vector<float>& outB);
 

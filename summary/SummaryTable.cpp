@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 
 namespace rovana::summary {
 
@@ -282,32 +281,22 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
     return !progress || progress(total, total);
 }
 
-std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,
-                                                       const SummaryProgress& progress)
+std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
+                                          const SummaryProgress& progress)
 {
-    std::vector<SummaryRow> rows;
-    rows.reserve(static_cast<std::size_t>(files.size()));
-    const auto keep = [&rows](std::vector<SummaryRow>& batch) {
-        std::move(batch.begin(), batch.end(), std::back_inserter(rows));
+    SiteSummary summary;
+    summary.folder = folder;
+    summary.rows.reserve(static_cast<std::size_t>(files.size()));
+    SummaryTally tally;
+    const auto keep = [&](std::vector<SummaryRow>& batch) {
+        for (SummaryRow& row : batch) {
+            tally.Add(row);
+            summary.rows.push_back(std::move(row));
+        }
         return true;
     };
     if (!ReadRowBatches(files, keep, progress))
         return std::nullopt;
-    return rows;
-}
-
-std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
-                                          const SummaryProgress& progress)
-{
-    auto rows = ReadSummaryRows(files, progress);
-    if (!rows)
-        return std::nullopt;
-    SiteSummary summary;
-    summary.folder = folder;
-    summary.rows = std::move(*rows);
-    SummaryTally tally;
-    for (const SummaryRow& row : summary.rows)
-        tally.Add(row);
     summary.statistics = tally.Statistics();
     summary.header = tally.Header();
     return summary;

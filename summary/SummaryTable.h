@@ -202,10 +202,6 @@ using RowBatchTaker = std::function<bool(std::vector<SummaryRow>& batch)>;
 bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
                     const SummaryProgress& progress = {});
 
-// Reads the files in parallel, rows in the given order. Nothing when cancelled.
-std::optional<std::vector<SummaryRow>> ReadSummaryRows(const QStringList& files,
-                                                       const SummaryProgress& progress = {});
-
 // The whole summary of the given files (rows, statistics, header); nothing when cancelled.
 std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
                                           const SummaryProgress& progress = {});

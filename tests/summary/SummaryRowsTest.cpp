@@ -1,9 +1,13 @@
 // The rows of a summary kept for its outputs: read back in any range from memory and from
 // the temporary file, and a spool that cannot write says so.
 #include "SummaryRows.h"
+#include "SummaryCsv.h"
+#include "SummaryPainter.h"
+#include "SummaryXlsx.h"
 
 #include "TestFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -116,6 +120,31 @@ TEST(RowSpoolTest, AFileSizeLimitIsReportedNotPassedOver)
     EXPECT_FALSE(visited);
     EXPECT_TRUE(spool.ErrorString().startsWith(QStringLiteral("无法写入临时文件")))
         << spool.ErrorString().toStdString();
+}
+
+// Rows that cannot be read back, as a spool whose temporary file went bad.
+class UnreadableRows final : public SummaryRows
+{
+public:
+    int Count() const override { return 3; }
+    bool Visit(int, int, const RowVisitor&) const override { return false; }
+    QString ErrorString() const override { return QStringLiteral("无法读取临时文件：坏了"); }
+};
+
+TEST(RowSpoolTest, RowsThatCannotBeReadBackFailEveryOutputAndSayWhy)
+{
+    const UnreadableRows rows;
+    const SummaryStatistics statistics;
+    const SummaryHeader header;
+    const std::vector<std::pair<const char*, ContentWriter>> writers = {
+        {"csv", WriteSummaryCsv}, {"xlsx", WriteSummaryXlsx}, {"pdf", WriteSummaryPdf}};
+    for (const auto& [name, write] : writers) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QString why;
+        EXPECT_FALSE(write({rows, statistics, header}, out, &why)) << name;
+        EXPECT_EQ(why, rows.ErrorString()) << name;
+    }
 }
 
 TEST(ReadRowBatchesTest, BatchesComeInTableOrderAndATakerCanStop)
