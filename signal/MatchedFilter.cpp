@@ -1,10 +1,11 @@
 #include "MatchedFilter.h"
 
 #include "FFT.h"
-#include "Magnitude.h"
 #include "Selection.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -14,6 +15,8 @@ namespace rovana::pick {
 namespace {
 
 constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
+// A transform as long as the record serves blows up to this share of it.
+constexpr std::size_t kWrapShare = 16;
 
 struct Lobe
 {
@@ -22,20 +25,51 @@ struct Lobe
     float amplitude = 0.0f;
 };
 
-// The first lobe of `s` reaching 30 % of its largest excursion and `floor`, a level that
-// the noise before the blow does not reach.
-Lobe FirstLobe(std::span<const float> s, float floor)
+// A moving average of the record, worked out only as far as it is read: the blow stands
+// near the record's start, and what follows it is never looked at. Each value is the one
+// SmoothFromSums gives for the whole record.
+class PartialAverage
 {
-    const int n = static_cast<int>(s.size());
-    const float top = LargestMagnitude(s);
+public:
+    PartialAverage(std::span<const double> sum, int half, std::vector<float>& out)
+        : m_sum(sum), m_half(half), m_out(out), m_size(static_cast<int>(sum.size()) - 1)
+    {
+        m_out.resize(static_cast<std::size_t>(m_size));
+    }
+    int size() const { return m_size; }
+    float operator[](int i)
+    {
+        if (i >= m_done) {
+            const int to = std::min(m_size, std::max(i + 1, m_done + kChunk));
+            SmoothFromSums(m_sum, m_half, m_done, to,
+                           std::span<float>(m_out).subspan(static_cast<std::size_t>(m_done)));
+            m_done = to;
+        }
+        return m_out[static_cast<std::size_t>(i)];
+    }
+
+private:
+    static constexpr int kChunk = 128;
+    std::span<const double> m_sum;
+    int m_half;
+    std::vector<float>& m_out;
+    int m_size;
+    int m_done = 0;
+};
+
+// The first lobe of `s` reaching 30 % of its largest excursion `top` and `floor`, a level
+// that the noise before the blow does not reach.
+Lobe FirstLobe(PartialAverage& s, float top, float floor)
+{
+    const int n = s.size();
     Lobe lobe;
     int onset = 0;
     const float level = std::min(std::max(0.3f * top, floor), top);
-    while (onset < n && std::abs(s[static_cast<std::size_t>(onset)]) < level)
+    while (onset < n && std::abs(s[onset]) < level)
         ++onset;
     onset = std::min(onset, n - 1);
-    lobe.polarity = s[static_cast<std::size_t>(onset)] < 0.0f ? -1.0f : 1.0f;
-    const auto at = [&](int i) { return lobe.polarity * s[static_cast<std::size_t>(i)]; };
+    lobe.polarity = s[onset] < 0.0f ? -1.0f : 1.0f;
+    const auto at = [&](int i) { return lobe.polarity * s[i]; };
     lobe.last = onset;
     while (lobe.last < n && at(lobe.last) > 0.1f * top)
         ++lobe.last;
@@ -97,8 +131,11 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     thread_local std::vector<float> smooth, fine;
     RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
+    std::array<float, 7> largest{}; // the largest average's magnitude, half 1 << k
+    std::size_t measured = 0;
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
-        const float score = LargestAverage(sum, half) * std::sqrt(2.0f * half + 1.0f);
+        largest[measured] = LargestAverage(sum, half);
+        const float score = largest[measured++] * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
             bestHalf = half;
@@ -108,28 +145,29 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // the onset must also stand kOnsetSnr times over the noise left by the smoothing.
     const int quarter = std::max(1, bestHalf / 4);
     const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
-    smooth.resize(x.size());
-    SmoothFromSums(sum, quarter, 0, n, smooth);
-    Lobe lobe = FirstLobe(smooth, floor);
+    // The smoothed record's largest magnitude is the largest average over the same
+    // window: scaling and rounding keep order.
+    const auto k = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(quarter)));
+    const float top = k < measured ? largest[k] : LargestAverage(sum, quarter);
+    PartialAverage smoothed(sum, quarter, smooth);
+    Lobe lobe = FirstLobe(smoothed, top, floor);
     const int width = std::max(1, lobe.last - lobe.first);
-    fine.resize(x.size());
-    SmoothFromSums(sum, std::max(1, width / 8), 0, n, fine);
+    PartialAverage fined(sum, std::max(1, width / 8), fine);
     for (int i = lobe.first; i < lobe.last; ++i) {
-        if (lobe.polarity * fine[static_cast<std::size_t>(i)] >
-            lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)])
+        if (lobe.polarity * fined[i] > lobe.polarity * fined[lobe.peak])
             lobe.peak = i;
     }
-    lobe.amplitude = lobe.polarity * fine[static_cast<std::size_t>(lobe.peak)];
+    lobe.amplitude = lobe.polarity * fined[lobe.peak];
     // Noise moves the highest sample; the middle between the two half-height crossings is
     // steadier and, for a symmetric pulse, the same place.
-    const auto at = [&](int i) { return lobe.polarity * fine[static_cast<std::size_t>(i)]; };
+    const auto at = [&](int i) { return lobe.polarity * fined[i]; };
     const float half = 0.5f * lobe.amplitude;
     int rise = lobe.peak, fall = lobe.peak;
     while (rise > 0 && at(rise - 1) >= half)
         --rise;
-    while (fall + 1 < static_cast<int>(fine.size()) && at(fall + 1) >= half)
+    while (fall + 1 < n && at(fall + 1) >= half)
         ++fall;
-    if (rise > 0 && fall + 1 < static_cast<int>(fine.size())) {
+    if (rise > 0 && fall + 1 < n) {
         const float left = static_cast<float>(rise) - (at(rise) - half) / (at(rise) - at(rise - 1));
         const float right =
             static_cast<float>(fall) + (at(fall) - half) / (at(fall) - at(fall + 1));
@@ -243,6 +281,36 @@ float SmoothedNoise(std::span<const float> autocorrelation, int half)
     return static_cast<float>(std::sqrt(std::max(sum / weight, 1e-12)));
 }
 
+namespace {
+
+// Outputs [from, to) of the correlation, each the sum of its products in the order of k
+// from 0 on, over the blow's energy. Taking k in the outer loop keeps that order and lets
+// the loop over the outputs vectorise.
+void CorrelateDirectly(std::span<const float> x, const BlowPulse& blow, float scale, int from,
+                       int to, std::vector<float>& y)
+{
+    const int n = static_cast<int>(x.size());
+    const int m = static_cast<int>(blow.shape.size());
+    const float* const xs = x.data();
+    const float* const t = blow.shape.data();
+    float* const out = y.data();
+    for (int i = from; i < to; ++i)
+        out[i] = 0.0f;
+    for (int k = 0; k < m; ++k) {
+        // Outputs i whose sample i - shapePeak + k lies in the record.
+        const int first = std::max(from, blow.shapePeak - k);
+        const int last = std::min(to, n + blow.shapePeak - k);
+        const float tk = t[k];
+        const int offset = k - blow.shapePeak;
+        for (int i = first; i < last; ++i)
+            out[i] += tk * xs[i + offset];
+    }
+    for (int i = from; i < to; ++i)
+        out[i] *= scale;
+}
+
+} // namespace
+
 std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& blow)
 {
     const int n = static_cast<int>(x.size());
@@ -254,55 +322,54 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
     if (energy <= 0.0)
         return y;
     const float scale = static_cast<float>(1.0 / energy);
-    const float* t = blow.shape.data();
-    if (m > 48) {
-        // A long blow (fine sampling): through the transform, conj(T) X.
-        std::size_t size = 64;
-        while (size < static_cast<std::size_t>(n + m))
-            size *= 2;
-        // The transforms write every value of these, so they are kept from pick to pick.
-        thread_local std::vector<float> xr, xi, tr, ti;
-        for (std::vector<float>* v : {&xr, &xi, &tr, &ti})
-            v->resize(size);
-        if (PaddedRealFFT(x, xr, xi) == SignalStatus::Ok &&
-            PaddedRealFFT(blow.shape, tr, ti) == SignalStatus::Ok) {
-            for (std::size_t k = 0; k < size; ++k) {
-                const float re = tr[k] * xr[k] + ti[k] * xi[k];
-                const float im = tr[k] * xi[k] - ti[k] * xr[k];
-                xr[k] = re;
-                xi[k] = -im; // the inverse as the forward transform of the conjugate
-            }
-            if (FFT(xr, xi) == SignalStatus::Ok) {
-                // Output i is lag i - shapePeak, taken modulo the size: from `start` on,
-                // wrapping round to the transform's start once (n < size).
-                const float norm = scale / static_cast<float>(size);
-                const auto period = static_cast<std::ptrdiff_t>(size);
-                const auto start = static_cast<std::size_t>(
-                    (-static_cast<std::ptrdiff_t>(blow.shapePeak) % period + period) % period);
-                const std::size_t count = x.size();
-                const std::size_t before = std::min(count, size - start);
-                for (std::size_t i = 0; i < before; ++i)
-                    y[i] = xr[start + i] * norm;
-                for (std::size_t i = before; i < count; ++i)
-                    y[i] = xr[start + i - size] * norm;
-                return y;
-            }
-        }
+    if (m <= 48) {
+        CorrelateDirectly(x, blow, scale, 0, n, y);
+        return y;
     }
-    // Each output sums its products in the order of k from 0 on. Taking k in the outer
-    // loop keeps that order and lets the loop over the outputs vectorise.
-    const float* const xs = x.data();
-    for (int k = 0; k < m; ++k) {
-        // Outputs i whose sample i - shapePeak + k lies in the record.
-        const int from = std::max(0, blow.shapePeak - k);
-        const int to = std::min(n, n + blow.shapePeak - k);
-        const float tk = t[k];
-        const int offset = k - blow.shapePeak;
-        for (int i = from; i < to; ++i)
-            y[static_cast<std::size_t>(i)] += tk * xs[i + offset];
+    // A long blow (fine sampling): through the transform, conj(T) X, whose product is
+    // circular. A transform as long as the record wraps the ends of the record onto each
+    // other for about m outputs; those are summed directly, which costs less than a
+    // transform twice as long as long as m stays short against it.
+    const int peak = blow.shapePeak;
+    std::size_t size = std::max<std::size_t>(64, std::bit_ceil(x.size()));
+    if (static_cast<std::size_t>(m) * kWrapShare > size)
+        size = std::max<std::size_t>(64, std::bit_ceil(x.size() + blow.shape.size()));
+    const int period = static_cast<int>(size);
+    // Output i takes samples i - peak .. i - peak + m - 1, modulo the size. Those below 0
+    // come round from the top of the transform, which holds samples only below n; those
+    // from the size on come round from its start.
+    const int leftWrapped = std::clamp(peak - (period - n), 0, n);
+    const int rightWrapped = std::clamp(period + peak - m + 1, leftWrapped, n);
+    // The transforms write every value of these, so they are kept from pick to pick.
+    thread_local std::vector<float> xr, xi, tr, ti;
+    for (std::vector<float>* v : {&xr, &xi, &tr, &ti})
+        v->resize(size);
+    if (PaddedRealFFT(x, xr, xi) != SignalStatus::Ok ||
+        PaddedRealFFT(blow.shape, tr, ti) != SignalStatus::Ok) {
+        CorrelateDirectly(x, blow, scale, 0, n, y);
+        return y;
     }
-    for (float& v : y)
-        v *= scale;
+    for (std::size_t k = 0; k < size; ++k) {
+        const float re = tr[k] * xr[k] + ti[k] * xi[k];
+        const float im = tr[k] * xi[k] - ti[k] * xr[k];
+        xr[k] = re;
+        xi[k] = -im; // the inverse as the forward transform of the conjugate
+    }
+    if (FFT(xr, xi) != SignalStatus::Ok) {
+        CorrelateDirectly(x, blow, scale, 0, n, y);
+        return y;
+    }
+    // Output i is lag i - peak, taken modulo the size: from `start` on, wrapping round to
+    // the transform's start once (n <= size).
+    const float norm = scale / static_cast<float>(size);
+    const auto start = static_cast<std::size_t>(((-peak) % period + period) % period);
+    const std::size_t before = std::min(x.size(), size - start);
+    for (std::size_t i = 0; i < before; ++i)
+        y[i] = xr[start + i] * norm;
+    for (std::size_t i = before; i < x.size(); ++i)
+        y[i] = xr[start + i - size] * norm;
+    CorrelateDirectly(x, blow, scale, 0, leftWrapped, y);
+    CorrelateDirectly(x, blow, scale, rightWrapped, n, y);
     return y;
 }
 

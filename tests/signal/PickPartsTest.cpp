@@ -114,36 +114,39 @@ TEST(PickPartsTest, BaselineFollowsTheBlockMediansAndKeepsTheLevelAtTheEnds)
 
 // Output i of the correlation is sum_k shape[k] x[i - peak + k] over the energy: for a
 // short blow summed in order of k, to the bit; for a long one, through the transform,
-// to within its rounding.
+// to within its rounding. A record of 1024 samples takes a blow of 60 in a transform of
+// its own length, whose ends wrap onto each other; 100 takes one twice as long.
 TEST(PickPartsTest, CorrelationIsTheSumOfProducts)
 {
     std::mt19937 engine(3);
     std::normal_distribution<float> value(0.0f, 50.0f);
-    std::vector<float> x(300);
-    for (float& v : x)
-        v = value(engine);
-    for (const int m : {40, 60}) {
-        BlowPulse blow;
-        blow.shape.resize(static_cast<std::size_t>(m));
-        double energy = 0.0;
-        for (float& v : blow.shape) {
+    for (const int n : {300, 1024}) {
+        std::vector<float> x(static_cast<std::size_t>(n));
+        for (float& v : x)
             v = value(engine);
-            energy += static_cast<double>(v) * v;
-        }
-        for (const int peak : {0, m / 2, m - 1}) {
-            blow.shapePeak = peak;
-            const std::vector<float> y = CorrelateWithBlow(x, blow);
-            for (int i = 0; i < 300; ++i) {
-                float sum = 0.0f;
-                for (int k = std::max(0, peak - i); k < std::min(m, 300 + peak - i); ++k)
-                    sum += blow.shape[static_cast<std::size_t>(k)] *
-                           x[static_cast<std::size_t>(i - peak + k)];
-                const float expected = sum * static_cast<float>(1.0 / energy);
-                if (m <= 48)
-                    ASSERT_EQ(y[static_cast<std::size_t>(i)], expected) << peak << " " << i;
-                else
-                    ASSERT_NEAR(y[static_cast<std::size_t>(i)], expected, 1e-4f)
-                        << peak << " " << i;
+        for (const int m : {40, 60, 100}) {
+            BlowPulse blow;
+            blow.shape.resize(static_cast<std::size_t>(m));
+            double energy = 0.0;
+            for (float& v : blow.shape) {
+                v = value(engine);
+                energy += static_cast<double>(v) * v;
+            }
+            for (const int peak : {0, m / 2, m - 1}) {
+                blow.shapePeak = peak;
+                const std::vector<float> y = CorrelateWithBlow(x, blow);
+                for (int i = 0; i < n; ++i) {
+                    float sum = 0.0f;
+                    for (int k = std::max(0, peak - i); k < std::min(m, n + peak - i); ++k)
+                        sum += blow.shape[static_cast<std::size_t>(k)] *
+                               x[static_cast<std::size_t>(i - peak + k)];
+                    const float expected = sum * static_cast<float>(1.0 / energy);
+                    if (m <= 48)
+                        ASSERT_EQ(y[static_cast<std::size_t>(i)], expected) << peak << " " << i;
+                    else
+                        ASSERT_NEAR(y[static_cast<std::size_t>(i)], expected, 1e-4f)
+                            << n << " " << m << " " << peak << " " << i;
+                }
             }
         }
     }

@@ -1,8 +1,6 @@
 // The echo picker's shortcuts against the long way round, bit for bit: the two smoothings
-// taken together, the medians of counts, the largest magnitude, and the threshold that
-// stands for a division.
+// taken together, the medians of counts, and the threshold that stands for a division.
 #include "EchoSearch.h"
-#include "Magnitude.h"
 #include "MatchedFilter.h"
 #include "MovingAverage.h"
 #include "Selection.h"
@@ -83,31 +81,6 @@ TEST(PickShortcutsTest, MediansOfCountsMatchTheFloatOnes)
                       std::bit_cast<std::uint32_t>(SampleNoise(CentredSamples(counts))))
                 << spread << " " << n;
         }
-    }
-}
-
-TEST(PickShortcutsTest, LargestMagnitudeKnownAnswers)
-{
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    struct Case
-    {
-        std::vector<float> values;
-        float expected;
-    };
-    const Case cases[] = {
-        {{}, 0.0f},
-        {{-3.0f}, 3.0f},
-        {{-0.0f, -0.0f}, 0.0f},                                            // +0, not -0
-        {{1.0f, -7.0f, 2.0f, 0.5f, 6.0f, -1.0f, 3.0f, 4.0f, -6.5f}, 7.0f}, // in the lanes
-        {{1.0f, 2.0f, 0.0f, 1.0f, 2.0f, 0.0f, 1.0f, 2.0f, -9.0f}, 9.0f},   // in the tail
-        {{nan, 1.0f, 2.0f, 3.0f, nan, -4.0f, 0.0f, 1.0f, nan}, 4.0f},      // NaNs left out
-        {{2.0f, -inf, 1.0f}, inf},
-    };
-    for (const Case& c : cases) {
-        const float got = LargestMagnitude(c.values);
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(c.expected))
-            << c.values.size() << " " << got;
     }
 }
 
