@@ -197,15 +197,39 @@ SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& c
     return SignalStatus::Ok;
 }
 
-// Whether every value is finite and none is -0.
-bool FiniteWithoutNegativeZero(std::span<const float> values)
+// 4P[k] for k = 0 .. n/2 from the transform Z = A + jB of two real signals of n points:
+// 2A[k] = Z[k] + conj Z[n - k] and 2B[k] = -j (Z[k] - conj Z[n - k]), P = conj(B) A, the
+// spectrum of their correlation. P[n - k] is conj P[k], so half of it is all there is.
+void SpectrumProduct(const float* __restrict zr, const float* __restrict zi, std::size_t n,
+                     float* __restrict pr, float* __restrict pi)
 {
-    bool ok = true;
-    for (const float v : values) {
-        const auto bits = std::bit_cast<std::uint32_t>(v);
-        ok &= (bits & 0x7f800000u) != 0x7f800000u && bits != 0x80000000u;
+    pr[0] = (zi[0] + zi[0]) * (zr[0] + zr[0]);
+    pi[0] = 0.0f;
+    for (std::size_t k = 1; k <= n / 2; ++k) {
+        const float ar = zr[k] + zr[n - k], ai = zi[k] - zi[n - k];
+        const float br = zi[k] + zi[n - k], bi = zr[k] - zr[n - k]; // conj(2B)
+        pr[k] = br * ar - bi * ai;
+        pi[k] = br * ai + bi * ar;
     }
-    return ok;
+}
+
+// The real inverse of n points as a complex one of h = n/2: its even outputs are the
+// inverse of E[k] = P[k] + P[k + h], its odd ones that of O[k] = (P[k] - P[k + h])
+// e^(j 2 pi k / n), with P[k + h] = conj P[h - k]. E + jO is inverted at once as the
+// forward transform of its conjugate, written to hr and hi.
+void HalfInverseInput(const float* __restrict pr, const float* __restrict pi,
+                      const float* __restrict cosTable, const float* __restrict sinTable,
+                      std::size_t h, float* __restrict hr, float* __restrict hi)
+{
+    for (std::size_t k = 0; k < h; ++k) {
+        const float qr = pr[h - k], qi = -pi[h - k];
+        const float er = pr[k] + qr, ei = pi[k] + qi;
+        const float dr = pr[k] - qr, di = pi[k] - qi;
+        const float c = cosTable[k], s = -sinTable[k]; // e^(j 2 pi k / n)
+        const float orr = dr * c - di * s, oi = dr * s + di * c;
+        hr[k] = er - oi;
+        hi[k] = -(ei + orr);
+    }
 }
 
 } // namespace
@@ -220,49 +244,37 @@ SignalStatus FFT(std::span<float> re, std::span<float> im)
     return Transform(re, im, ThreadTwiddleCache(), false);
 }
 
-SignalStatus RealFFT(std::span<float> re, std::span<float> im)
+SignalStatus CircularCorrelation(std::span<const float> a, std::span<const float> b, float factor,
+                                 std::span<float> out)
 {
-    return Transform(re, im, ThreadTwiddleCache(), true);
-}
-
-SignalStatus PaddedRealFFT(std::span<const float> samples, std::span<float> re, std::span<float> im)
-{
-    const std::size_t n = re.size();
-    if (im.size() != n || !ValidSize(n) || samples.size() > n)
+    const std::size_t n = out.size();
+    if (n < 2 || !ValidSize(n) || a.size() > n || b.size() > n)
         return SignalStatus::BadSize;
     TwiddleCache& cache = ThreadTwiddleCache();
-    const std::size_t filled = std::bit_ceil(std::max<std::size_t>(samples.size(), 1));
-    if (filled > n / 8 || !FiniteWithoutNegativeZero(samples)) {
-        std::copy(samples.begin(), samples.end(), re.begin());
-        std::fill(re.begin() + static_cast<std::ptrdiff_t>(samples.size()), re.end(), 0.0f);
-        return Transform(re, im, cache, true);
-    }
     const TwiddleTable* table = cache.Get(static_cast<int>(n));
-    if (table == nullptr)
+    if (table == nullptr || cache.Get(static_cast<int>(n / 2)) == nullptr)
         return SignalStatus::OutOfMemory;
-    // Only the first `filled` points can be non-zero, so after the bit-reversal permutation
-    // each block of `group` points holds one value, the first, and zeros. Every butterfly
-    // of the stages within such a block adds to or subtracts from that value a twiddle
-    // times +0, which is +0 or -0 and leaves a finite value other than -0 as it is, and
-    // leaves the imaginary +0 at +0: those stages copy the value over the block. The value
-    // is written there at once and the stages go on from the block's size.
-    const std::size_t group = n / filled;
-    thread_local std::vector<float> spread; // spread[b]: the value of block b
-    spread.resize(filled);
-    // Block b starts at point b * group, which the permutation fills from the sample at
-    // the bit reversal of b * group in log2(n) bits.
-    const std::uint32_t* const reversed = table->bitReversed.data();
-    for (std::size_t b = 0; b < filled; ++b) {
-        const std::size_t from = reversed[b * group];
-        spread[b] = from < samples.size() ? samples[from] : 0.0f;
+    // Both real signals in one transform: Z = A + jB.
+    thread_local std::vector<float> zr, zi, pr, pi, hr, hi;
+    zr.assign(n, 0.0f);
+    zi.assign(n, 0.0f);
+    std::copy(a.begin(), a.end(), zr.begin());
+    std::copy(b.begin(), b.end(), zi.begin());
+    Transform(zr, zi, cache, false);
+    const std::size_t half = n / 2;
+    pr.resize(half + 1);
+    pi.resize(half + 1);
+    hr.resize(half);
+    hi.resize(half);
+    SpectrumProduct(zr.data(), zi.data(), n, pr.data(), pi.data());
+    HalfInverseInput(pr.data(), pi.data(), table->cosTable.data(), table->sinTable.data(), half,
+                     hr.data(), hi.data());
+    Transform(hr, hi, cache, false);
+    const float norm = factor / static_cast<float>(4 * n);
+    for (std::size_t m = 0; m < half; ++m) {
+        out[2 * m] = hr[m] * norm;
+        out[2 * m + 1] = -hi[m] * norm;
     }
-    for (std::size_t b = 0; b < filled; ++b) {
-        float* const block = re.data() + b * group;
-        for (std::size_t t = 0; t < group; ++t)
-            block[t] = spread[b];
-    }
-    std::fill(im.begin(), im.end(), 0.0f);
-    Stages(re, im, *table, group);
     return SignalStatus::Ok;
 }
 

@@ -18,15 +18,12 @@ SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache);
 // The same with the calling thread's twiddle cache.
 SignalStatus FFT(std::span<float> re, std::span<float> im);
 
-// The transform of real samples in `re`, with the calling thread's twiddle cache: `im` is
-// set to zero first and is not permuted, so the bits are those of FFT with im all zero.
-SignalStatus RealFFT(std::span<float> re, std::span<float> im);
-
-// RealFFT of `samples` followed by zeros up to N = re.size(), into re and im, the same
-// bits. The stages that only spread single values over blocks of zeros are left out when
-// the samples are finite and none is -0. BadSize for unequal or non-power-of-two lengths
-// or more samples than N.
-SignalStatus PaddedRealFFT(std::span<const float> samples, std::span<float> re,
-                           std::span<float> im);
+// The circular cross-correlation of two real signals, zero past their ends, of length
+// N = out.size(): out[l] = factor * sum_k b[k] a[(k + l) mod N]. Through one complex
+// transform of N points holding both and one of N/2 for the real inverse; correct to the
+// transforms' rounding. BadSize for N not a power of two from 2 on or a signal longer
+// than N, OutOfMemory when a twiddle table cannot be built; `out` is then unchanged.
+SignalStatus CircularCorrelation(std::span<const float> a, std::span<const float> b, float factor,
+                                 std::span<float> out);
 
 } // namespace rovana

@@ -326,10 +326,10 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
         CorrelateDirectly(x, blow, scale, 0, n, y);
         return y;
     }
-    // A long blow (fine sampling): through the transform, conj(T) X, whose product is
-    // circular. A transform as long as the record wraps the ends of the record onto each
-    // other for about m outputs; those are summed directly, which costs less than a
-    // transform twice as long as long as m stays short against it.
+    // A long blow (fine sampling): through the transform, whose correlation is circular.
+    // A transform as long as the record wraps its ends onto each other for about m
+    // outputs; those are summed directly, which costs less than a transform twice as long
+    // while m stays short against it.
     const int peak = blow.shapePeak;
     std::size_t size = std::max<std::size_t>(64, std::bit_ceil(x.size()));
     if (static_cast<std::size_t>(m) * kWrapShare > size)
@@ -340,34 +340,18 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
     // from the size on come round from its start.
     const int leftWrapped = std::clamp(peak - (period - n), 0, n);
     const int rightWrapped = std::clamp(period + peak - m + 1, leftWrapped, n);
-    // The transforms write every value of these, so they are kept from pick to pick.
-    thread_local std::vector<float> xr, xi, tr, ti;
-    for (std::vector<float>* v : {&xr, &xi, &tr, &ti})
-        v->resize(size);
-    if (PaddedRealFFT(x, xr, xi) != SignalStatus::Ok ||
-        PaddedRealFFT(blow.shape, tr, ti) != SignalStatus::Ok) {
+    // Output i is lag i - peak, taken modulo the size.
+    thread_local std::vector<float> lags;
+    lags.resize(size);
+    if (CircularCorrelation(x, blow.shape, scale, lags) != SignalStatus::Ok) {
         CorrelateDirectly(x, blow, scale, 0, n, y);
         return y;
     }
-    for (std::size_t k = 0; k < size; ++k) {
-        const float re = tr[k] * xr[k] + ti[k] * xi[k];
-        const float im = tr[k] * xi[k] - ti[k] * xr[k];
-        xr[k] = re;
-        xi[k] = -im; // the inverse as the forward transform of the conjugate
-    }
-    if (FFT(xr, xi) != SignalStatus::Ok) {
-        CorrelateDirectly(x, blow, scale, 0, n, y);
-        return y;
-    }
-    // Output i is lag i - peak, taken modulo the size: from `start` on, wrapping round to
-    // the transform's start once (n <= size).
-    const float norm = scale / static_cast<float>(size);
     const auto start = static_cast<std::size_t>(((-peak) % period + period) % period);
     const std::size_t before = std::min(x.size(), size - start);
-    for (std::size_t i = 0; i < before; ++i)
-        y[i] = xr[start + i] * norm;
-    for (std::size_t i = before; i < x.size(); ++i)
-        y[i] = xr[start + i - size] * norm;
+    std::copy_n(lags.begin() + static_cast<std::ptrdiff_t>(start), before, y.begin());
+    std::copy(lags.begin(), lags.begin() + static_cast<std::ptrdiff_t>(x.size() - before),
+              y.begin() + static_cast<std::ptrdiff_t>(before));
     CorrelateDirectly(x, blow, scale, 0, leftWrapped, y);
     CorrelateDirectly(x, blow, scale, rightWrapped, n, y);
     return y;

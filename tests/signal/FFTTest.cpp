@@ -148,64 +148,43 @@ TEST(FftTest, EqualsThePlainTranscriptionToTheBit)
     }
 }
 
-// Whatever `im` held before, RealFFT gives the bits of FFT with im all zero.
-TEST(FftTest, RealTransformEqualsTheFullOneToTheBit)
-{
-    for (int n : {1, 2, 4, 8, 1024, 4096}) {
-        const auto samples = test::RandomSamples(n, 11u + static_cast<unsigned>(n));
-        std::vector<float> re(samples.begin(), samples.end()), im(re.size(), 3.5f);
-        std::vector<float> fullRe = re, fullIm(re.size(), 0.0f);
-        ASSERT_EQ(RealFFT(re, im), SignalStatus::Ok);
-        ASSERT_EQ(FFT(fullRe, fullIm), SignalStatus::Ok);
-        for (int k = 0; k < n; ++k) {
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(re[k]), std::bit_cast<std::uint32_t>(fullRe[k]))
-                << k << " of " << n;
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(im[k]), std::bit_cast<std::uint32_t>(fullIm[k]))
-                << k << " of " << n;
-        }
-    }
-    std::vector<float> odd(3, 1.0f), oddIm(3, 2.0f);
-    EXPECT_EQ(RealFFT(odd, oddIm), SignalStatus::BadSize);
-    EXPECT_EQ(oddIm, std::vector<float>(3, 2.0f));
-}
-
-// From the samples alone, the bits of RealFFT of them padded with zeros: with blocks of
-// copies (a short record), by the full transform (half or more of N filled, or a -0 or a
-// NaN among the samples).
-TEST(FftTest, PaddedTransformEqualsTheZeroPaddedOneToTheBit)
+// The circular correlation against its sum, for the smallest size and with signals
+// shorter than it; sizes it cannot take leave the output alone.
+TEST(FftTest, CircularCorrelationIsTheSumOfProducts)
 {
     struct Case
     {
-        int count, n;
-        float special; // put at sample 1 when not 1
+        int n, a, b;
     };
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {{0, 8, 1.0f},    {1, 8, 1.0f},    {3, 32, 1.0f},    {51, 4096, 1.0f},
-                          {64, 512, 1.0f}, {65, 512, 1.0f}, {100, 128, 1.0f}, {2048, 4096, 1.0f},
-                          {5, 64, -0.0f},  {5, 64, nan}};
-    for (const Case& c : cases) {
-        const auto samples = test::RandomSamples(c.count, 7u + static_cast<unsigned>(c.count));
-        std::vector<float> values(samples.begin(), samples.end());
-        if (c.special != 1.0f)
-            values[1] = c.special;
-        if (c.special == 0.0f) // -0 alone: any sign of a zero output shows
-            std::fill(values.begin(), values.end(), -0.0f);
-        const auto size = static_cast<std::size_t>(c.n);
-        std::vector<float> re(size, 5.0f), im(size, 6.0f), padRe(size, 0.0f), padIm(size);
-        std::copy(values.begin(), values.end(), padRe.begin());
-        ASSERT_EQ(PaddedRealFFT(values, re, im), SignalStatus::Ok) << c.count;
-        ASSERT_EQ(RealFFT(padRe, padIm), SignalStatus::Ok);
-        for (std::size_t k = 0; k < size; ++k) {
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(re[k]), std::bit_cast<std::uint32_t>(padRe[k]))
-                << k << " of " << c.n << " from " << c.count;
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(im[k]), std::bit_cast<std::uint32_t>(padIm[k]))
-                << k << " of " << c.n << " from " << c.count;
+    for (const Case c : {Case{2, 2, 1}, Case{8, 8, 8}, Case{64, 50, 7}, Case{1024, 1000, 100}}) {
+        const auto countsA = test::RandomSamples(c.a, 3u + static_cast<unsigned>(c.n));
+        const auto countsB = test::RandomSamples(c.b, 5u + static_cast<unsigned>(c.n));
+        const std::vector<float> a(countsA.begin(), countsA.end());
+        const std::vector<float> b(countsB.begin(), countsB.end());
+        std::vector<float> out(static_cast<std::size_t>(c.n));
+        ASSERT_EQ(CircularCorrelation(a, b, 0.5f, out), SignalStatus::Ok);
+        double largest = 0.0;
+        std::vector<double> expected(out.size(), 0.0);
+        for (int l = 0; l < c.n; ++l) {
+            for (int k = 0; k < c.b; ++k) {
+                const int i = (k + l) % c.n;
+                if (i < c.a)
+                    expected[static_cast<std::size_t>(l)] +=
+                        0.5 * b[static_cast<std::size_t>(k)] * a[static_cast<std::size_t>(i)];
+            }
+            largest = std::max(largest, std::abs(expected[static_cast<std::size_t>(l)]));
         }
+        for (int l = 0; l < c.n; ++l)
+            ASSERT_NEAR(out[static_cast<std::size_t>(l)], expected[static_cast<std::size_t>(l)],
+                        1e-5 * largest + 1e-6)
+                << l << " of " << c.n;
     }
-    std::vector<float> four(4, 1.0f), re(2), im(2), odd(3), oddIm(3), shortIm(1);
-    EXPECT_EQ(PaddedRealFFT(four, re, im), SignalStatus::BadSize); // more samples than N
-    EXPECT_EQ(PaddedRealFFT({}, odd, oddIm), SignalStatus::BadSize);
-    EXPECT_EQ(PaddedRealFFT({}, re, shortIm), SignalStatus::BadSize);
+    const std::vector<float> four(4, 1.0f);
+    std::vector<float> two(2, 7.0f), three(3, 7.0f);
+    EXPECT_EQ(CircularCorrelation(four, four, 1.0f, two), SignalStatus::BadSize);
+    EXPECT_EQ(two, std::vector<float>(2, 7.0f));
+    EXPECT_EQ(CircularCorrelation({}, {}, 1.0f, three), SignalStatus::BadSize);
+    EXPECT_EQ(CircularCorrelation({}, {}, 1.0f, std::span<float>()), SignalStatus::BadSize);
 }
 
 TEST(FftTest, CachedTablesGiveTheSameBitsAsFreshOnes)
