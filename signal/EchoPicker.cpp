@@ -294,7 +294,8 @@ PickResult PickEchoes(const PickInput& input)
     // Drift and hum vary over milliseconds; the baseline window is long against the blow
     // and against an echo the grout has broadened.
     const int window = input.sampleIntervalUs > 0 ? 1250 / input.sampleIntervalUs : 0;
-    RemoveBaseline(x, std::min(std::max(6 * first->width, window), static_cast<int>(x.size()) / 3));
+    RemoveBaseline(x, std::min(std::max(6 * first->width, window), static_cast<int>(x.size()) / 3),
+                   input.samples);
     std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
     if (!blow)
         blow = first;

@@ -194,20 +194,27 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     return blow;
 }
 
-void RemoveBaseline(std::vector<float>& x, int half)
+void RemoveBaseline(std::vector<float>& x, int half, std::span<const std::int16_t> counts)
 {
     // Medians of blocks of `half` samples, joined by straight lines: a pulse that fills
     // less than half a block does not move its block's median, so neither the blow nor an
     // echo leaves a dip or a hump around it, as a moving average would.
     const int n = static_cast<int>(x.size());
     const int block = std::max(4, std::min(half, n));
+    const bool fromCounts = !counts.empty() && counts.size() == x.size();
+    // x is the counts less one whole or half number, every value exact: the counts' first
+    // less its sample gives that number back exactly, and a block's middle count less it
+    // is the block's middle sample.
+    const float offset = fromCounts ? static_cast<float>(counts[0]) - x[0] : 0.0f;
     std::vector<float> centre, level;
     for (int a = 0; a < n; a += block) {
         const int b = std::min(n, a + block);
         if (b - a < block / 2 && !level.empty())
             break; // a short last block joins the line of the one before
-        level.push_back(MedianOf(std::span<const float>(x).subspan(
-            static_cast<std::size_t>(a), static_cast<std::size_t>(b - a))));
+        const auto from = static_cast<std::size_t>(a), count = static_cast<std::size_t>(b - a);
+        level.push_back(fromCounts
+                            ? static_cast<float>(MedianOf(counts.subspan(from, count))) - offset
+                            : MedianOf(std::span<const float>(x).subspan(from, count)));
         centre.push_back(0.5f * static_cast<float>(a + b - 1));
     }
     if (centre.size() == 1) {

@@ -46,8 +46,9 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
 
 // Subtracts a slow baseline (drift, mains hum, the sensor's recovery from the blow) drawn
 // through the medians of blocks of `half` samples; pulses shorter than half a block stay
-// as they are.
-void RemoveBaseline(std::vector<float>& x, int half);
+// as they are. With the `counts` that x is CentredSamples of, the medians are taken from
+// the counts, 16 bits at a time: the same floats, found faster.
+void RemoveBaseline(std::vector<float>& x, int half, std::span<const std::int16_t> counts = {});
 
 // The rms of three passes of Smooth(y, half) for noise of rms 1 in y whose autocorrelation is
 // `autocorrelation` (as BlowAutocorrelation gives it).

@@ -84,6 +84,29 @@ TEST(PickShortcutsTest, MediansOfCountsMatchTheFloatOnes)
     }
 }
 
+// A drifting record whose counts span up to the whole range, in blocks that fit or leave
+// a short last one: the baseline through the counts' medians is the float one, bit for bit.
+TEST(PickShortcutsTest, BaselineFromTheCountsIsTheFloatOne)
+{
+    std::mt19937 engine(5);
+    for (const float spread : {3.0f, 500.0f, 1e6f}) {
+        std::normal_distribution<float> value(0.0f, spread);
+        for (const int n : {5, 256, 2048}) {
+            std::vector<std::int16_t> counts(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i)
+                counts[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(std::clamp(
+                    std::round(value(engine) + 7.0f * static_cast<float>(i)), -32768.0f, 32767.0f));
+            for (const int half : {4, 50, 682}) {
+                std::vector<float> floats = CentredSamples(counts);
+                std::vector<float> fromCounts = floats;
+                RemoveBaseline(floats, half);
+                RemoveBaseline(fromCounts, half, counts);
+                EXPECT_EQ(Bits(fromCounts), Bits(floats)) << spread << " " << n << " " << half;
+            }
+        }
+    }
+}
+
 // At the answer the quotient reaches the ratio, one float below it does not.
 TEST(PickShortcutsTest, LeastReachingIsTheExactThreshold)
 {
