@@ -92,22 +92,28 @@ float LargestAverage(std::span<const double> sum, int half)
     // Scaling by a positive factor and rounding keep order, so the largest interior
     // average is the largest difference of sums scaled and rounded once. The differences'
     // magnitudes are never negative and never NaN, so their largest is the same whatever
-    // the order they are compared in: two at a time in each of two registers, then the
-    // rest one by one.
+    // the order they are compared in: two at a time in each of four registers, so that no
+    // comparison waits on the one before, then the rest one by one.
     const double* const s = sum.data();
     double most = 0.0;
     int i = in.first;
 #if defined(__SSE2__)
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    const auto at = [&](int j) {
+        return _mm_and_pd(_mm_sub_pd(_mm_loadu_pd(s + j + inner + 1), _mm_loadu_pd(s + j - inner)),
+                          magnitude);
+    };
     __m128d most0 = _mm_setzero_pd(), most1 = _mm_setzero_pd();
-    for (; i + 4 <= in.last; i += 4) {
-        const __m128d d0 = _mm_sub_pd(_mm_loadu_pd(s + i + inner + 1), _mm_loadu_pd(s + i - inner));
-        const __m128d d1 =
-            _mm_sub_pd(_mm_loadu_pd(s + i + inner + 3), _mm_loadu_pd(s + i + 2 - inner));
-        most0 = _mm_max_pd(most0, _mm_and_pd(d0, magnitude));
-        most1 = _mm_max_pd(most1, _mm_and_pd(d1, magnitude));
+    __m128d most2 = _mm_setzero_pd(), most3 = _mm_setzero_pd();
+    for (; i + 8 <= in.last; i += 8) {
+        most0 = _mm_max_pd(most0, at(i));
+        most1 = _mm_max_pd(most1, at(i + 2));
+        most2 = _mm_max_pd(most2, at(i + 4));
+        most3 = _mm_max_pd(most3, at(i + 6));
     }
-    most0 = _mm_max_pd(most0, most1);
+    for (; i + 2 <= in.last; i += 2)
+        most0 = _mm_max_pd(most0, at(i));
+    most0 = _mm_max_pd(_mm_max_pd(most0, most1), _mm_max_pd(most2, most3));
     most = std::max(_mm_cvtsd_f64(most0), _mm_cvtsd_f64(_mm_unpackhi_pd(most0, most0)));
 #endif
     for (; i < in.last; ++i)

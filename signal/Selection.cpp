@@ -13,6 +13,8 @@ namespace {
 
 // Below this many candidates a comparison-based selection is quicker than another pass.
 constexpr std::size_t kFewCandidates = 32;
+// Sixteen-bit keys spanning fewer values than this are counted value by value.
+constexpr std::uint32_t kNarrowRange = 512;
 
 // The float's bits mapped so that unsigned order is the floats' numeric order: negative
 // values have every bit flipped, the others only the sign bit.
@@ -78,6 +80,25 @@ std::uint32_t SelectKey(std::uint32_t* keys, std::size_t count, std::size_t k, s
 // bucket does not wait on its own previous count.
 template <class Key> std::uint32_t SelectSixteenBits(std::size_t n, std::size_t k, Key key)
 {
+    // Keys within a narrow range, as a quiet stretch of a record gives them, are counted
+    // one by one in a table of that range: one pass, and little to clear and to scan.
+    std::uint32_t lowest = 0xffffu, highest = 0u;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t v = key(i);
+        lowest = std::min(lowest, v);
+        highest = std::max(highest, v);
+    }
+    if (highest - lowest < kNarrowRange) {
+        thread_local std::vector<std::uint32_t> table;
+        table.assign(highest - lowest + 1, 0u);
+        for (std::size_t i = 0; i < n; ++i)
+            ++table[key(i) - lowest];
+        auto rank = static_cast<std::uint32_t>(k);
+        std::uint32_t value = 0;
+        while (rank >= table[value])
+            rank -= table[value++];
+        return lowest + value;
+    }
     std::array<std::array<std::uint32_t, 256>, 2> counts{};
     const auto bucket = [&](std::uint32_t& rank) {
         std::uint32_t digit = 0;
