@@ -7,14 +7,16 @@
 #include <cstdlib>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rovana::pick {
 
 namespace {
 
 // Below this many candidates a comparison-based selection is quicker than another pass.
 constexpr std::size_t kFewCandidates = 32;
-// Sixteen-bit keys spanning fewer values than this are counted value by value.
-constexpr std::uint32_t kNarrowRange = 512;
 
 // The float's bits mapped so that unsigned order is the floats' numeric order: negative
 // values have every bit flipped, the others only the sign bit.
@@ -74,60 +76,76 @@ std::uint32_t SelectKey(std::uint32_t* keys, std::size_t count, std::size_t k, s
     return keys[k];
 }
 
-// The value at index k (< n) of key(0) .. key(n - 1) sorted, keys of 16 bits: one pass
-// counts them by their high byte, a second counts those in the bucket holding the k-th by
-// their low byte. Two tables each, for even and odd places, so that a run of keys in one
-// bucket does not wait on its own previous count.
-template <class Key> std::uint32_t SelectSixteenBits(std::size_t n, std::size_t k, Key key)
+// How many of `values` are at most `level`, eight at a time.
+std::size_t CountAtMost(const std::int16_t* values, std::size_t n, std::int16_t level)
 {
-    // Keys within a narrow range, as a quiet stretch of a record gives them, are counted
-    // one by one in a table of that range: one pass, and little to clear and to scan.
-    std::uint32_t lowest = 0xffffu, highest = 0u;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t v = key(i);
-        lowest = std::min(lowest, v);
-        highest = std::max(highest, v);
-    }
-    if (highest - lowest < kNarrowRange) {
-        thread_local std::vector<std::uint32_t> table;
-        table.assign(highest - lowest + 1, 0u);
-        for (std::size_t i = 0; i < n; ++i)
-            ++table[key(i) - lowest];
-        auto rank = static_cast<std::uint32_t>(k);
-        std::uint32_t value = 0;
-        while (rank >= table[value])
-            rank -= table[value++];
-        return lowest + value;
-    }
-    std::array<std::array<std::uint32_t, 256>, 2> counts{};
-    const auto bucket = [&](std::uint32_t& rank) {
-        std::uint32_t digit = 0;
-        while (rank >= counts[0][digit] + counts[1][digit]) {
-            rank -= counts[0][digit] + counts[1][digit];
-            ++digit;
+    std::size_t i = 0, above = 0;
+#if defined(__SSE2__)
+    const __m128i bound = _mm_set1_epi16(level);
+    const __m128i ones = _mm_set1_epi16(1);
+    while (i + 8 <= n) {
+        // Each lane counts at most 4096 in a round, its two halves together as well: well
+        // inside 16 bits.
+        const std::size_t end = i + std::min<std::size_t>((n - i) / 8, 4096) * 8;
+        __m128i lanes = _mm_setzero_si128(), more = _mm_setzero_si128();
+        for (; i + 16 <= end; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i + 8));
+            lanes = _mm_sub_epi16(lanes, _mm_cmpgt_epi16(a, bound));
+            more = _mm_sub_epi16(more, _mm_cmpgt_epi16(b, bound));
         }
-        return digit;
-    };
+        for (; i < end; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
+            lanes = _mm_sub_epi16(lanes, _mm_cmpgt_epi16(v, bound));
+        }
+        lanes = _mm_add_epi16(lanes, more);
+        alignas(16) std::int32_t sums[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(sums), _mm_madd_epi16(lanes, ones));
+        above += static_cast<std::size_t>(sums[0]) + static_cast<std::size_t>(sums[1]) +
+                 static_cast<std::size_t>(sums[2]) + static_cast<std::size_t>(sums[3]);
+    }
+#endif
+    for (; i < n; ++i)
+        above += values[i] > level ? 1 : 0;
+    return n - above;
+}
+
+// The value at index k (< n) of values[0 .. n) sorted: the least value that more than k
+// values are at most, found by halving the range between the least and the largest
+// value, one count of the values per halving (at most sixteen).
+std::int16_t SelectSixteenBits(const std::int16_t* values, std::size_t n, std::size_t k)
+{
+    std::int16_t least = values[0], largest = values[0];
     std::size_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        ++counts[0][key(i) >> 8];
-        ++counts[1][key(i + 1) >> 8];
+#if defined(__SSE2__)
+    if (n >= 8) {
+        __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+        __m128i upper = lower;
+        for (i = 8; i + 8 <= n; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
+            lower = _mm_min_epi16(lower, v);
+            upper = _mm_max_epi16(upper, v);
+        }
+        alignas(16) std::int16_t lows[8], highs[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lows), lower);
+        _mm_store_si128(reinterpret_cast<__m128i*>(highs), upper);
+        least = *std::min_element(lows, lows + 8);
+        largest = *std::max_element(highs, highs + 8);
     }
-    if (i < n)
-        ++counts[0][key(i) >> 8];
-    auto rank = static_cast<std::uint32_t>(k);
-    const std::uint32_t high = bucket(rank);
-    counts = {};
-    for (i = 0; i + 2 <= n; i += 2) {
-        const std::uint32_t a = key(i), b = key(i + 1);
-        counts[0][a & 0xffu] += (a >> 8) == high ? 1u : 0u;
-        counts[1][b & 0xffu] += (b >> 8) == high ? 1u : 0u;
+#endif
+    for (; i < n; ++i) {
+        least = std::min(least, values[i]);
+        largest = std::max(largest, values[i]);
     }
-    if (i < n) {
-        const std::uint32_t a = key(i);
-        counts[0][a & 0xffu] += (a >> 8) == high ? 1u : 0u;
+    int low = least, high = largest;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (CountAtMost(values, n, static_cast<std::int16_t>(middle)) > k)
+            high = middle;
+        else
+            low = middle + 1;
     }
-    return (high << 8) | bucket(rank);
+    return static_cast<std::int16_t>(low);
 }
 
 } // namespace
@@ -159,23 +177,21 @@ std::int16_t MedianOf(std::span<const std::int16_t> counts)
 {
     if (counts.empty())
         return 0;
-    // Offset by 2^15, so that unsigned order is the counts' order.
-    const std::uint32_t key =
-        SelectSixteenBits(counts.size(), counts.size() / 2, [&](std::size_t i) {
-            return static_cast<std::uint32_t>(static_cast<std::uint16_t>(counts[i]) ^ 0x8000u);
-        });
-    return static_cast<std::int16_t>(static_cast<int>(key) - 32768);
+    return SelectSixteenBits(counts.data(), counts.size(), counts.size() / 2);
 }
 
 int MedianStep(std::span<const std::int16_t> counts)
 {
     if (counts.size() < 2)
         return 0;
+    // The steps, 0 to 65535, less 2^15: the same order in signed 16 bits.
+    const std::size_t n = counts.size() - 1;
+    thread_local std::vector<std::int16_t> steps;
+    steps.resize(n);
     const std::int16_t* const c = counts.data();
-    return static_cast<int>(
-        SelectSixteenBits(counts.size() - 1, (counts.size() - 1) / 2, [&](std::size_t i) {
-            return static_cast<std::uint32_t>(std::abs(int{c[i + 1]} - int{c[i]}));
-        }));
+    for (std::size_t i = 0; i < n; ++i)
+        steps[i] = static_cast<std::int16_t>(std::abs(int{c[i + 1]} - int{c[i]}) - 32768);
+    return int{SelectSixteenBits(steps.data(), n, n / 2)} + 32768;
 }
 
 } // namespace rovana::pick

@@ -18,11 +18,11 @@ float KthSmallest(std::span<const float> values, std::size_t k);
 // The value at index size / 2 of `values` sorted (the upper median); 0 for no values.
 float MedianOf(std::span<const float> values);
 
-// The value at index size / 2 of `counts` sorted; 0 for none. Two passes over the counts
-// by their high and then their low byte.
+// The value at index size / 2 of `counts` sorted; 0 for none. The range of the counts is
+// halved until one value is left, counting eight counts at a time.
 std::int16_t MedianOf(std::span<const std::int16_t> counts);
 
-// The value at index size / 2 of |counts[i + 1] - counts[i]| sorted, the same two passes;
+// The value at index size / 2 of |counts[i + 1] - counts[i]| sorted, the same way;
 // 0 for fewer than two counts.
 int MedianStep(std::span<const std::int16_t> counts);
 

@@ -69,7 +69,8 @@ TEST(PickShortcutsTest, MediansOfCountsMatchTheFloatOnes)
     std::mt19937 engine(8);
     for (const float spread : {0.4f, 40.0f, 9000.0f, 1e6f}) {
         std::normal_distribution<float> value(100.0f, spread);
-        for (const std::size_t n : {std::size_t{3}, std::size_t{4}, std::size_t{2048}}) {
+        for (const std::size_t n :
+             {std::size_t{3}, std::size_t{4}, std::size_t{2048}, std::size_t{40000}}) {
             std::vector<std::int16_t> counts(n);
             for (auto& c : counts)
                 c = static_cast<std::int16_t>(
