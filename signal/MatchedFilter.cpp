@@ -303,15 +303,42 @@ void CorrelateDirectly(std::span<const float> x, const BlowPulse& blow, float sc
     float* const out = y.data();
     for (int i = from; i < to; ++i)
         out[i] = 0.0f;
-    for (int k = 0; k < m; ++k) {
-        // Outputs i whose sample i - shapePeak + k lies in the record.
-        const int first = std::max(from, blow.shapePeak - k);
-        const int last = std::min(to, n + blow.shapePeak - k);
+    // Outputs i whose sample i - shapePeak + k lies in the record, for tap k.
+    const auto first = [&](int k) { return std::max(from, blow.shapePeak - k); };
+    const auto last = [&](int k) { return std::min(to, n + blow.shapePeak - k); };
+    const auto tap = [&](int k, int a, int b) {
         const float tk = t[k];
-        const int offset = k - blow.shapePeak;
-        for (int i = first; i < last; ++i)
-            out[i] += tk * xs[i + offset];
+        const float* const shifted = xs + (k - blow.shapePeak);
+        for (int i = a; i < b; ++i)
+            out[i] += tk * shifted[i];
+    };
+    int k = 0;
+    for (; k + 4 <= m; k += 4) {
+        // The outputs all four taps reach take them in one loop, in order of k, with one
+        // load and one store each; the others take them tap by tap, also in order of k.
+        const int a = first(k), b = last(k + 3);
+        if (a >= b) {
+            for (int j = k; j < k + 4; ++j)
+                tap(j, first(j), last(j));
+            continue;
+        }
+        for (int j = k; j < k + 4; ++j) {
+            tap(j, first(j), a);
+            tap(j, b, last(j));
+        }
+        const float t0 = t[k], t1 = t[k + 1], t2 = t[k + 2], t3 = t[k + 3];
+        const float* const shifted = xs + (k - blow.shapePeak);
+        for (int i = a; i < b; ++i) {
+            float v = out[i];
+            v += t0 * shifted[i];
+            v += t1 * shifted[i + 1];
+            v += t2 * shifted[i + 2];
+            v += t3 * shifted[i + 3];
+            out[i] = v;
+        }
     }
+    for (; k < m; ++k)
+        tap(k, first(k), last(k));
     for (int i = from; i < to; ++i)
         out[i] *= scale;
 }
