@@ -156,6 +156,8 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
     for (std::size_t k = 0; k < ratios.size(); ++k) {
         const std::vector<float>& snr = ratios[k];
         for (int i = std::max(from, 1); i < to; ++i) {
+            if ((i = FirstNotUnder(snr.data(), i, to, minimum, false)) >= to)
+                break;
             const float here = snr[static_cast<std::size_t>(i)];
             if (here < minimum || here * noises[k] < kBottomFloor || !IsPeak(snr, i, 1.0f) ||
                 (here < kBottomSnr && !nearDesign(i)))
@@ -378,6 +380,10 @@ PickResult PickEchoes(const PickInput& input)
         return plainNoise ? a < least : a / s.noise < kReflectorSnr;
     };
     for (int i = std::max(loopFrom, 1), found = 0; i < n - 1 && found < 8; ++i) {
+        if (plainNoise &&
+            (i = FirstNotUnder(s.y.data(), i, n - 1, std::max(least, kReflectorFloor), true)) >=
+                n - 1)
+            break;
         const float v = s.y[static_cast<std::size_t>(i)];
         const float sign = v < 0.0f ? -1.0f : 1.0f;
         if (faint(sign * v) || sign * v < kReflectorFloor || !IsPeak(s.y, i, sign))

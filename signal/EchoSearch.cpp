@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rovana::pick {
 
 void KeepEchoes(std::vector<float>& y, float level)
@@ -21,6 +25,26 @@ void KeepEchoes(std::vector<float>& y, float level)
             std::fill(y.begin() + a, y.begin() + b, 0.0f);
         a = b;
     }
+}
+
+int FirstNotUnder(const float* values, int from, int to, float level, bool magnitude)
+{
+    int i = from;
+#if defined(__SSE2__)
+    const __m128 bound = _mm_set1_ps(level);
+    const __m128 sign = _mm_castsi128_ps(_mm_set1_epi32(magnitude ? 0x7fffffff : -1));
+    for (; i + 4 <= to; i += 4) {
+        const __m128 v = _mm_and_ps(_mm_loadu_ps(values + i), sign);
+        if (_mm_movemask_ps(_mm_cmplt_ps(v, bound)) != 0xf)
+            break;
+    }
+#endif
+    for (; i < to; ++i) {
+        const float v = magnitude ? std::abs(values[i]) : values[i];
+        if (!(v < level))
+            return i;
+    }
+    return to;
 }
 
 float LeastReaching(float divisor, float ratio)

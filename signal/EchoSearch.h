@@ -17,4 +17,8 @@ void KeepEchoes(std::vector<float>& y, float level);
 // instead of a division per sample. For a divisor and a ratio both positive and finite.
 float LeastReaching(float divisor, float ratio);
 
+// The first index i in [from, to) where values[i] (its magnitude with `magnitude`) is
+// not under `level`, a NaN included; `to` when there is none. Four at a time.
+int FirstNotUnder(const float* values, int from, int to, float level, bool magnitude);
+
 } // namespace rovana::pick

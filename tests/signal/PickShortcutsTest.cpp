@@ -108,6 +108,34 @@ TEST(PickShortcutsTest, BaselineFromTheCountsIsTheFloatOne)
     }
 }
 
+// The first value not under the level, against a plain search, wherever it stands in a
+// block of four or in the tail: the level itself, a NaN, a negative one by its magnitude.
+TEST(PickShortcutsTest, FirstNotUnderFindsWhatAPlainSearchFinds)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const float special : {2.0f, nan, -2.5f, -0.0f}) {
+        for (const bool magnitude : {false, true}) {
+            for (int at = 0; at < 11; ++at) {
+                std::vector<float> v(11, 1.0f);
+                v[static_cast<std::size_t>(at)] = special;
+                for (const int from : {0, 1, 5}) {
+                    int expected = 11;
+                    for (int i = from; i < 11; ++i) {
+                        const float x = magnitude ? std::abs(v[static_cast<std::size_t>(i)])
+                                                  : v[static_cast<std::size_t>(i)];
+                        if (!(x < 2.0f)) {
+                            expected = i;
+                            break;
+                        }
+                    }
+                    EXPECT_EQ(FirstNotUnder(v.data(), from, 11, 2.0f, magnitude), expected)
+                        << special << " " << magnitude << " " << at << " " << from;
+                }
+            }
+        }
+    }
+}
+
 // At the answer the quotient reaches the ratio, one float below it does not.
 TEST(PickShortcutsTest, LeastReachingIsTheExactThreshold)
 {
