@@ -379,10 +379,9 @@ PickResult PickEchoes(const PickInput& input)
     const auto faint = [&](float a) {
         return plainNoise ? a < least : a / s.noise < kReflectorSnr;
     };
+    const float weakest = std::max(least, kReflectorFloor); // with plain noise
     for (int i = std::max(loopFrom, 1), found = 0; i < n - 1 && found < 8; ++i) {
-        if (plainNoise &&
-            (i = FirstNotUnder(s.y.data(), i, n - 1, std::max(least, kReflectorFloor), true)) >=
-                n - 1)
+        if (plainNoise && (i = FirstNotUnder(s.y.data(), i, n - 1, weakest, true)) >= n - 1)
             break;
         const float v = s.y[static_cast<std::size_t>(i)];
         const float sign = v < 0.0f ? -1.0f : 1.0f;
