@@ -131,37 +131,32 @@ void ReadSamples(const QByteArray& b, TestRecord& d)
     }
 }
 
-} // namespace
-
-TestRecord::TestRecord() = default;
-
-LoadResult TestRecord::LoadFromBytes(const QByteArray& bytes)
+// The whole record from a file's bytes, into `d` as it stands.
+LoadResult ReadRecord(const QByteArray& bytes, TestRecord& d)
 {
     if (bytes.isEmpty())
         return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("文件为空"));
     if (bytes.size() < mg::kFileSize)
         return Malformed(QStringLiteral("文件长度 %1 字节，不足 13312 字节").arg(bytes.size()));
-
-    // Work on a copy so that a failure leaves this record exactly as it was.
-    TestRecord next(*this);
-    if (auto r = ReadAnalysisBlock(bytes, next); !r)
+    if (auto r = ReadAnalysisBlock(bytes, d); !r)
         return r;
-    if (auto r = ReadAcquisitionBlock(bytes, next); !r)
+    if (auto r = ReadAcquisitionBlock(bytes, d); !r)
         return r;
-    ReadSamples(bytes, next);
-    *this = std::move(next);
+    ReadSamples(bytes, d);
     return LoadResult::ok();
 }
 
-LoadResult TestRecord::Load(const QString& path)
+// The bytes of the file that carry anything, or why they cannot be read. Only the first
+// 13312 bytes carry anything; a longer file is read no further. The open never blocks:
+// a FIFO or a device is refused before anything is read.
+LoadResult ReadBytes(const QString& path, QByteArray& bytes)
 {
-    // Only the first 13312 bytes carry anything; a longer file is read no further. The
-    // open never blocks: a FIFO or a device is refused before anything is read.
-    const RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
+    RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
     switch (read.check) {
     case TestFileCheck::Ok:
     case TestFileCheck::Empty:
-        return LoadFromBytes(read.bytes);
+        bytes = std::move(read.bytes);
+        return LoadResult::ok();
     case TestFileCheck::Missing:
         return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("文件不存在"));
     case TestFileCheck::NotRegular:
@@ -171,6 +166,36 @@ LoadResult TestRecord::Load(const QString& path)
     }
     return LoadResult::fail(LoadStatus::CannotOpen,
                             QString::fromLocal8Bit(std::strerror(read.error)));
+}
+
+} // namespace
+
+TestRecord::TestRecord() = default;
+
+LoadResult TestRecord::LoadFromBytes(const QByteArray& bytes)
+{
+    // Work on a copy so that a failure leaves this record exactly as it was.
+    TestRecord next(*this);
+    const LoadResult r = ReadRecord(bytes, next);
+    if (r)
+        *this = std::move(next);
+    return r;
+}
+
+LoadResult TestRecord::Load(const QString& path)
+{
+    QByteArray bytes;
+    if (auto r = ReadBytes(path, bytes); !r)
+        return r;
+    return LoadFromBytes(bytes);
+}
+
+LoadResult TestRecord::LoadInPlace(const QString& path)
+{
+    QByteArray bytes;
+    if (auto r = ReadBytes(path, bytes); !r)
+        return r;
+    return ReadRecord(bytes, *this);
 }
 
 QString LoadResult::message() const

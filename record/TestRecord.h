@@ -47,6 +47,10 @@ public:
     LoadResult Load(const QString& path);
     // The same from the file's bytes already in memory.
     LoadResult LoadFromBytes(const QByteArray& bytes);
+    // Load without a copy of the record, for a reader of many files that throws a record
+    // away when it cannot be read: on success the same as Load, on failure the record is
+    // left partly read and must not be used.
+    LoadResult LoadInPlace(const QString& path);
 
     // Acquisition block.
     int m_nHighPass = 0;       // Hz

@@ -201,8 +201,8 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.path = path;
     row.fileName = SingleLine(DisplayName(QFileInfo(path).fileName()));
 
-    TestRecord record;
-    const LoadResult loaded = record.Load(path);
+    TestRecord record; // thrown away unread when the file cannot be read
+    const LoadResult loaded = record.LoadInPlace(path);
     if (!loaded) {
         row.loadMessage = loaded.detail.isEmpty()
                               ? loaded.message()

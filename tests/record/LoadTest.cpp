@@ -267,8 +267,56 @@ TEST_P(HostileLoadTest, IsRefusedAndLeavesTheRecordExactlyAsItWas)
     EXPECT_TRUE(d == before);
 }
 
+// Loading in place refuses every hostile file as Load does, with the same words.
+TEST_P(HostileLoadTest, InPlaceLoadRefusesItTheSameWay)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.mg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(GetParam().bytes());
+    file.close();
+    TestRecord viaCopy, inPlace;
+    const LoadResult expected = viaCopy.Load(path);
+    const LoadResult result = inPlace.LoadInPlace(path);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.status, expected.status);
+    EXPECT_EQ(result.message(), expected.message());
+    EXPECT_EQ(result.detail, expected.detail);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, HostileLoadTest, ::testing::ValuesIn(HostileRows()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A good file loaded in place over a record that held another test is the record Load
+// makes of it; a missing file is refused in the same words.
+TEST(LoadTest, InPlaceLoadReadsWhatLoadReads)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("good.mg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Valid());
+    file.close();
+    InstrumentRecord other = SampleRecord();
+    other.project = "previous";
+    other.sampleCount = 777;
+    for (auto& channel : other.samples)
+        channel.fill(-1234);
+    TestRecord viaCopy, inPlace;
+    ASSERT_TRUE(viaCopy.LoadFromBytes(ComposeInstrumentFile(other)));
+    ASSERT_TRUE(inPlace.LoadFromBytes(ComposeInstrumentFile(other)));
+    ASSERT_TRUE(viaCopy.Load(path));
+    ASSERT_TRUE(inPlace.LoadInPlace(path));
+    EXPECT_TRUE(inPlace == viaCopy);
+
+    const QString missing = dir.filePath(QStringLiteral("missing.mg"));
+    const LoadResult expected = TestRecord().Load(missing);
+    const LoadResult result = TestRecord().LoadInPlace(missing);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.message(), expected.message());
+    EXPECT_EQ(result.detail, expected.detail);
+}
 
 // Files a writer without this program's limits can make: texts that run into the
 // acquisition block, sample counts outside 0..2048. They load; the acquisition block is
