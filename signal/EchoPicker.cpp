@@ -112,6 +112,8 @@ std::optional<PickedEcho> FindFreeEnd(const Search& s)
         const float snr = -s.Snr(i);
         if (snr < kFreeEndSnr || -s.y[static_cast<std::size_t>(i)] < kFreeEndFloor)
             continue;
+        if (!(snr > bestScore))
+            continue; // the prior weight, at most 1, cannot lift it past the best
         const float score = snr * PriorWeight(s.MetresOf(i), design, 0.15 * design + 0.05);
         if (score > bestScore) {
             bestScore = score;
@@ -162,6 +164,10 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
             if (here < minimum || here * noises[k] < kBottomFloor || !IsPeak(snr, i, 1.0f) ||
                 (here < kBottomSnr && !nearDesign(i)))
                 continue;
+            // The second echo adds at most half as much again and the weights are at most
+            // 1: a candidate that cannot pass the best even so is not weighed.
+            if (!(here + 0.5f * here > bestScore))
+                continue;
             float support = 0.0f;
             const int twice = s.end + 2 * (i - s.end);
             if (twice + reach < n) {
@@ -179,8 +185,10 @@ std::optional<PickedEcho> FindBottom(const Search& s, int after)
             // that a void's bottom follows is that void's top, not a short bolt's toe.
             if (voidTop && design > 0 && !nearDesign(i))
                 continue;
-            const float score = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f) *
-                                PriorWeight(s.MetresOf(i), design, 0.1 * design);
+            const float strength = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f);
+            if (!(strength > bestScore))
+                continue;
+            const float score = strength * PriorWeight(s.MetresOf(i), design, 0.1 * design);
             if (score > bestScore) {
                 bestScore = score;
                 best = i;
