@@ -138,6 +138,37 @@ std::int16_t SelectSixteenBits(const std::int16_t* values, std::size_t n, std::s
         largest = std::max(largest, values[i]);
     }
     int low = least, high = largest;
+    // A few values far out (the blow among the noise) make the range wide and the
+    // halvings many. The values at ranks about k +- n/8 of an even sample of 32 usually
+    // hold the answer between them: two counts tell, and the halving starts from there.
+    if (n >= 512 && high - low >= 64) {
+        std::array<std::int16_t, 32> sample;
+        for (std::size_t j = 0; j < sample.size(); ++j)
+            sample[j] = values[j * (n / sample.size())];
+        const std::size_t rank = k * sample.size() / n;
+        const std::size_t below = rank >= 4 ? rank - 4 : 0;
+        const std::size_t above = std::min<std::size_t>(rank + 4, sample.size() - 1);
+        std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(above),
+                         sample.end());
+        const int to = sample[above];
+        std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(below),
+                         sample.begin() + static_cast<std::ptrdiff_t>(above));
+        const int from = sample[below];
+        // Fewer than k + 1 values under `from` and more than k up to `to`: the answer
+        // lies in [from, to]. Either count alone still cuts the range on its side.
+        const std::size_t under =
+            from > low ? CountAtMost(values, n, static_cast<std::int16_t>(from - 1)) : 0;
+        if (under > k)
+            high = from - 1;
+        else
+            low = from;
+        if (to < high) {
+            if (CountAtMost(values, n, static_cast<std::int16_t>(to)) > k)
+                high = to;
+            else
+                low = std::max(low, to + 1);
+        }
+    }
     while (low < high) {
         const int middle = low + (high - low) / 2;
         if (CountAtMost(values, n, static_cast<std::int16_t>(middle)) > k)

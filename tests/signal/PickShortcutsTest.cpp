@@ -85,6 +85,35 @@ TEST(PickShortcutsTest, MediansOfCountsMatchTheFloatOnes)
     }
 }
 
+// Counts of a few values with one far out, so that the range is wide and the answer
+// often sits on an edge of the bracket the sample gives, and counts whose sample lies
+// just above or below all the rest: the medians are still the sorted ones' middles.
+TEST(PickShortcutsTest, MediansOfCountsWhateverTheSampleShows)
+{
+    std::mt19937 engine(21);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::size_t n = std::size_t{512} + engine() % 1600;
+        const int spread = 1 + static_cast<int>(engine() % 6);
+        std::vector<std::int16_t> counts(n);
+        for (auto& c : counts)
+            c = static_cast<std::int16_t>(static_cast<int>(engine() % 3) * spread);
+        if (trial % 3 == 1) { // the sample's places one above or one below all the rest
+            std::fill(counts.begin(), counts.end(), std::int16_t{5});
+            for (std::size_t i = 0; i < n; i += n / 32)
+                counts[i] = static_cast<std::int16_t>(trial % 2 ? 6 : 4);
+        }
+        counts[engine() % n] = -30000;
+        std::vector<std::int16_t> sorted = counts;
+        std::sort(sorted.begin(), sorted.end());
+        ASSERT_EQ(MedianOf(counts), sorted[n / 2]) << trial;
+        std::vector<int> steps;
+        for (std::size_t i = 0; i + 1 < n; ++i)
+            steps.push_back(std::abs(counts[i + 1] - counts[i]));
+        std::sort(steps.begin(), steps.end());
+        ASSERT_EQ(MedianStep(counts), steps[(n - 1) / 2]) << trial;
+    }
+}
+
 // A drifting record whose counts span up to the whole range, in blocks that fit or leave
 // a short last one: the baseline through the counts' medians is the float one, bit for bit.
 TEST(PickShortcutsTest, BaselineFromTheCountsIsTheFloatOne)
