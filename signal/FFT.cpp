@@ -11,15 +11,8 @@ namespace rovana {
 
 namespace {
 
-// With `imaginaryZero` the imaginary parts are all zero, and exchanging them is left out.
-void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table,
-                bool imaginaryZero)
+void BitReverse(std::span<float> re, std::span<float> im, const TwiddleTable& table)
 {
-    if (imaginaryZero) {
-        for (const auto& [i, j] : table.bitReversalSwaps)
-            std::swap(re[i], re[j]);
-        return;
-    }
     for (const auto& [i, j] : table.bitReversalSwaps) {
         std::swap(re[i], re[j]);
         std::swap(im[i], im[j]);
@@ -134,14 +127,14 @@ void TwoStageBlock(float* __restrict aRe, float* __restrict aIm, float* __restri
     dIm[0] = bi - wi;
 }
 
-// The stages from the one that combines halves of h points on (h a power of two below
-// n, or n for none): the first two together from h = 1, then two at a time, the last one
-// alone when their count is odd. Stage by stage or fused, every point goes through the
-// same operations in the same order.
-void Stages(std::span<float> re, std::span<float> im, const TwiddleTable& table, std::size_t h)
+// The stages, h the half of the blocks they combine: the first two together, then two at
+// a time, the last one alone when their count is odd. Stage by stage or fused, every
+// point goes through the same operations in the same order.
+void Stages(std::span<float> re, std::span<float> im, const TwiddleTable& table)
 {
     const std::size_t n = re.size();
-    if (h == 1 && n == 2) {
+    std::size_t h = 1;
+    if (n == 2) {
         // A single butterfly without twiddle.
         const float tr = re[1];
         const float ti = im[1];
@@ -150,7 +143,7 @@ void Stages(std::span<float> re, std::span<float> im, const TwiddleTable& table,
         re[0] += tr;
         im[0] += ti;
         h = 2;
-    } else if (h == 1 && n >= 4) {
+    } else if (n >= 4) {
         FirstTwoStages(re.data(), im.data(), n, table.stageCos[3], table.stageSin[3]);
         h = 4;
     }
@@ -182,7 +175,7 @@ bool ValidSize(std::size_t n)
     return std::has_single_bit(n) && n <= (std::size_t{1} << 30);
 }
 
-SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache, bool real)
+SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& cache)
 {
     const std::size_t n = re.size();
     if (im.size() != n || !ValidSize(n))
@@ -190,10 +183,8 @@ SignalStatus Transform(std::span<float> re, std::span<float> im, TwiddleCache& c
     const TwiddleTable* table = cache.Get(static_cast<int>(n));
     if (table == nullptr)
         return SignalStatus::OutOfMemory;
-    if (real)
-        std::fill(im.begin(), im.end(), 0.0f);
-    BitReverse(re, im, *table, real);
-    Stages(re, im, *table, 1);
+    BitReverse(re, im, *table);
+    Stages(re, im, *table);
     return SignalStatus::Ok;
 }
 
@@ -236,12 +227,12 @@ void HalfInverseInput(const float* __restrict pr, const float* __restrict pi,
 
 SignalStatus FFT(std::span<float> re, std::span<float> im, TwiddleCache& cache)
 {
-    return Transform(re, im, cache, false);
+    return Transform(re, im, cache);
 }
 
 SignalStatus FFT(std::span<float> re, std::span<float> im)
 {
-    return Transform(re, im, ThreadTwiddleCache(), false);
+    return Transform(re, im, ThreadTwiddleCache());
 }
 
 SignalStatus CircularCorrelation(std::span<const float> a, std::span<const float> b, float factor,
@@ -260,7 +251,7 @@ SignalStatus CircularCorrelation(std::span<const float> a, std::span<const float
     zi.assign(n, 0.0f);
     std::copy(a.begin(), a.end(), zr.begin());
     std::copy(b.begin(), b.end(), zi.begin());
-    Transform(zr, zi, cache, false);
+    Transform(zr, zi, cache);
     const std::size_t half = n / 2;
     pr.resize(half + 1);
     pi.resize(half + 1);
@@ -269,7 +260,7 @@ SignalStatus CircularCorrelation(std::span<const float> a, std::span<const float
     SpectrumProduct(zr.data(), zi.data(), n, pr.data(), pi.data());
     HalfInverseInput(pr.data(), pi.data(), table->cosTable.data(), table->sinTable.data(), half,
                      hr.data(), hi.data());
-    Transform(hr, hi, cache, false);
+    Transform(hr, hi, cache);
     const float norm = factor / static_cast<float>(4 * n);
     for (std::size_t m = 0; m < half; ++m) {
         out[2 * m] = hr[m] * norm;

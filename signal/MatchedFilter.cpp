@@ -149,18 +149,18 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     // window: scaling and rounding keep order.
     const auto k = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(quarter)));
     const float top = k < measured ? largest[k] : LargestAverage(sum, quarter);
-    PartialAverage smoothed(sum, quarter, smooth);
-    Lobe lobe = FirstLobe(smoothed, top, floor);
+    PartialAverage lobeAverage(sum, quarter, smooth);
+    Lobe lobe = FirstLobe(lobeAverage, top, floor);
     const int width = std::max(1, lobe.last - lobe.first);
-    PartialAverage fined(sum, std::max(1, width / 8), fine);
+    PartialAverage peakAverage(sum, std::max(1, width / 8), fine);
     for (int i = lobe.first; i < lobe.last; ++i) {
-        if (lobe.polarity * fined[i] > lobe.polarity * fined[lobe.peak])
+        if (lobe.polarity * peakAverage[i] > lobe.polarity * peakAverage[lobe.peak])
             lobe.peak = i;
     }
-    lobe.amplitude = lobe.polarity * fined[lobe.peak];
+    lobe.amplitude = lobe.polarity * peakAverage[lobe.peak];
     // Noise moves the highest sample; the middle between the two half-height crossings is
     // steadier and, for a symmetric pulse, the same place.
-    const auto at = [&](int i) { return lobe.polarity * fined[i]; };
+    const auto at = [&](int i) { return lobe.polarity * peakAverage[i]; };
     const float half = 0.5f * lobe.amplitude;
     int rise = lobe.peak, fall = lobe.peak;
     while (rise > 0 && at(rise - 1) >= half)

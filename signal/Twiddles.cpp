@@ -46,11 +46,8 @@ void BuildStageTables(TwiddleTable& table, std::size_t n)
 void BuildBitReversal(TwiddleTable& table, std::size_t n)
 {
     table.bitReversalSwaps.clear();
-    table.bitReversed.assign(n, 0);
-    table.bitReversed[n - 1] = static_cast<std::uint32_t>(n - 1);
     std::size_t j = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
-        table.bitReversed[i] = static_cast<std::uint32_t>(j);
         if (i < j)
             table.bitReversalSwaps.emplace_back(static_cast<std::uint32_t>(i),
                                                 static_cast<std::uint32_t>(j));

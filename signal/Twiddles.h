@@ -15,13 +15,12 @@ namespace rovana {
 // For speed the same numbers are also laid out stage by stage: the stage that combines
 // halves of h points reads factor j (j < h) from stageCos[h + j] and stageSin[h + j],
 // which hold cosTable[j * N / (2h)] and sinTable[j * N / (2h)]. bitReversalSwaps lists the
-// index pairs (i, j), i < j, that the bit-reversal permutation exchanges, in its order;
-// bitReversed[i] is i with its log2(N) bits in reverse order.
+// index pairs (i, j), i < j, that the bit-reversal permutation exchanges, in its order.
 struct TwiddleTable
 {
     explicit TwiddleTable(std::pmr::memory_resource* memory)
         : cosTable(memory), sinTable(memory), stageCos(memory), stageSin(memory),
-          bitReversalSwaps(memory), bitReversed(memory)
+          bitReversalSwaps(memory)
     {}
 
     std::pmr::vector<float> cosTable;
@@ -29,7 +28,6 @@ struct TwiddleTable
     std::pmr::vector<float> stageCos;
     std::pmr::vector<float> stageSin;
     std::pmr::vector<std::pair<std::uint32_t, std::uint32_t>> bitReversalSwaps;
-    std::pmr::vector<std::uint32_t> bitReversed;
 };
 
 // Fills `table` for an n-point transform (n a power of two). Throws std::bad_alloc when
