@@ -15,6 +15,8 @@
 // (to /dev/null), /1 writes the CSV, Excel and PDF files; its counter peak_MiB is the
 // program's peak resident memory (getrusage of the child). A spawned child's peak starts
 // at its parent's size, so it runs before the benchmarks that keep a summary in memory.
+// BM_CliSummaryAgainstPlainReader runs the plain reader and the JSON summary in turn and
+// gives their ratio.
 // The program prints its own peak resident memory at the end; run one in-process
 // benchmark at a time (--benchmark_filter=BM_SummaryOutputs) to see the peak of that one.
 #include "NativePath.h"
@@ -35,6 +37,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,14 +67,21 @@ const QString& Folder()
     return g_folder;
 }
 
+// Lists the folder and loads each test file in turn; the files read.
+int ReadPlainly(const QString& folder)
+{
+    int read = 0;
+    auto record = std::make_unique<rovana::TestRecord>();
+    for (const rovana::FolderEntry& file : rovana::ListTestFiles(folder))
+        read += record->Load(file.path) ? 1 : 0;
+    return read;
+}
+
 void BM_PlainReader(benchmark::State& state)
 {
     const QString folder = Folder();
     for (auto _ : state) {
-        int read = 0;
-        auto record = std::make_unique<rovana::TestRecord>();
-        for (const rovana::FolderEntry& file : rovana::ListTestFiles(folder))
-            read += record->Load(file.path) ? 1 : 0;
+        const int read = ReadPlainly(folder);
         benchmark::DoNotOptimize(read);
         state.counters["files"] = read;
     }
@@ -125,6 +136,45 @@ void BM_CliSummary(benchmark::State& state)
 BENCHMARK(BM_CliSummary)
     ->Arg(0)
     ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// The plain reader and `rovana-cli summary` (JSON) in turn, five times: a machine whose
+// speed drifts slows both alike within a round. ratio is the fastest summary over the
+// fastest plain read, median_ratio the middle one of the rounds' ratios.
+void BM_CliSummaryAgainstPlainReader(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const QString folder = Folder();
+    const std::vector<std::string> args = {"summary", folder.toStdString()};
+    const auto ms = [](Clock::duration d) {
+        return std::chrono::duration<double, std::milli>(d).count();
+    };
+    for (auto _ : state) {
+        std::vector<double> plain, cli, ratios;
+        for (int round = 0; round < 5; ++round) {
+            const auto start = Clock::now();
+            benchmark::DoNotOptimize(ReadPlainly(folder));
+            const auto read = Clock::now();
+            if (RunCli(args) < 0.0) {
+                state.SkipWithError("rovana-cli summary failed");
+                return;
+            }
+            plain.push_back(ms(read - start));
+            cli.push_back(ms(Clock::now() - read));
+            ratios.push_back(cli.back() / plain.back());
+        }
+        std::sort(ratios.begin(), ratios.end());
+        const double fastestPlain = *std::min_element(plain.begin(), plain.end());
+        const double fastestCli = *std::min_element(cli.begin(), cli.end());
+        state.counters["plain_ms"] = fastestPlain;
+        state.counters["summary_ms"] = fastestCli;
+        state.counters["ratio"] = fastestCli / fastestPlain;
+        state.counters["median_ratio"] = ratios[ratios.size() / 2];
+    }
+}
+BENCHMARK(BM_CliSummaryAgainstPlainReader)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
