@@ -248,6 +248,10 @@ void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool k
     if (delay <= 0 || at >= n)
         return;
     const float g = std::clamp(0.5f * s.y[static_cast<std::size_t>(at)] / s.blow, -0.8f, 0.8f);
+    const auto takeMultiples = [&](std::vector<float>& y) {
+        for (int i = n - 1; i >= delay; --i)
+            y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+    };
     if (keepEcho) {
         // Below the reflector's own lobe the record only loses the shifted echoes (at +
         // width is past the delay): the energies are compared first, and the record is
@@ -259,15 +263,12 @@ void RemoveReflector(Search& s, const std::vector<float>& echoes, int at, bool k
             before += static_cast<double>(v) * v;
             after += static_cast<double>(w) * w;
         }
-        if (after > before)
-            return;
-        for (int i = n - 1; i >= delay; --i)
-            s.y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+        if (!(after > before))
+            takeMultiples(s.y);
         return;
     }
     std::vector<float> y = s.y;
-    for (int i = n - 1; i >= delay; --i)
-        y[static_cast<std::size_t>(i)] -= g * echoes[static_cast<std::size_t>(i - delay)];
+    takeMultiples(y);
     SubtractEcho(y, s.autocorrelation, at, 2.0f * g * s.blow);
     // Where the blow cut from the record is a poor copy of the blow (an echo inside it),
     // the shifted record carries that error along: the multiples are only taken off when

@@ -4,7 +4,6 @@
 #include "Selection.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -131,11 +130,8 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     thread_local std::vector<float> smooth, fine;
     RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
-    std::array<float, 7> largest{}; // the largest average's magnitude, half 1 << k
-    std::size_t measured = 0;
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
-        largest[measured] = LargestAverage(sum, half);
-        const float score = largest[measured++] * std::sqrt(2.0f * half + 1.0f);
+        const float score = LargestAverage(sum, half) * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
             bestHalf = half;
@@ -147,8 +143,7 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     const float floor = kOnsetSnr * noise / std::sqrt(2.0f * static_cast<float>(quarter) + 1.0f);
     // The smoothed record's largest magnitude is the largest average over the same
     // window: scaling and rounding keep order.
-    const auto k = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(quarter)));
-    const float top = k < measured ? largest[k] : LargestAverage(sum, quarter);
+    const float top = LargestAverage(sum, quarter);
     PartialAverage lobeAverage(sum, quarter, smooth);
     Lobe lobe = FirstLobe(lobeAverage, top, floor);
     const int width = std::max(1, lobe.last - lobe.first);

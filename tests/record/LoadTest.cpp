@@ -272,10 +272,7 @@ TEST_P(HostileLoadTest, InPlaceLoadRefusesItTheSameWay)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.mg"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(GetParam().bytes());
-    file.close();
+    ASSERT_TRUE(test::WriteBytes(path, GetParam().bytes()));
     TestRecord viaCopy, inPlace;
     const LoadResult expected = viaCopy.Load(path);
     const LoadResult result = inPlace.LoadInPlace(path);
@@ -294,10 +291,7 @@ TEST(LoadTest, InPlaceLoadReadsWhatLoadReads)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("good.mg"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Valid());
-    file.close();
+    ASSERT_TRUE(test::WriteBytes(path, Valid()));
     InstrumentRecord other = SampleRecord();
     other.project = "previous";
     other.sampleCount = 777;
