@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QList>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QString>
 #include <QStringList>
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,5 +95,34 @@ inline CliRun RunCliRaw(const QList<QByteArray>& args, const QByteArray& scratch
     QFile::remove(QString::fromUtf8(errPath));
     return run;
 }
+
+// A copy of rovana-cli that every user can run, for tests that run it as another user: the
+// build may lie under a folder only its owner can enter (a root user's home, `mktemp -d`).
+// The copy sits in a fresh folder of /tmp opened to all; Path() is empty, and Why() says
+// why, when no such copy can be made.
+class CliForEveryone
+{
+public:
+    CliForEveryone() : m_dir(QStringLiteral("/tmp/rovana-cli-XXXXXX"))
+    {
+        const QString copy = m_dir.filePath(QStringLiteral("rovana-cli"));
+        if (!m_dir.isValid())
+            m_why = QStringLiteral("no folder in /tmp");
+        else if (::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) != 0)
+            m_why = QStringLiteral("cannot open the folder in /tmp to all");
+        else if (!QFile::copy(QStringLiteral(ROVANA_CLI_PATH), copy))
+            m_why = QStringLiteral("cannot copy rovana-cli");
+        else if (::chmod(QFile::encodeName(copy).constData(), 0755) != 0)
+            m_why = QStringLiteral("cannot make the copy executable");
+        else
+            m_path = copy;
+    }
+    const QString& Path() const { return m_path; }
+    const QString& Why() const { return m_why; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path, m_why;
+};
 
 } // namespace rovana::test
