@@ -2,8 +2,7 @@
 
 #include "ChannelViewHost.h"
 #include "NameTables.h"
-#include "QualityClass.h"
-#include "TestRecord.h"
+#include "TestEdit.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -115,26 +114,17 @@ void EvaluationPanel::BuildForm()
         ReadOnlyLook(box);
         box->setCurrentIndex(-1);
     }
-    m_pLength = Place(new QLineEdit(this), IDC_EDIT_LENGTH, Units(56, 138, 40, 14));
-    m_pLength->setReadOnly(true);
-    m_pLength->hide();
+    // Why the selected channel has no grade or class, under the result.
+    m_pReason = Place(new QLabel(this), IDC_STATIC_REASON, Units(0, 236, 114, 20));
+    m_pReason->setWordWrap(true);
+    QPalette red = m_pReason->palette();
+    red.setColor(QPalette::WindowText, QColor(180, 0, 0));
+    m_pReason->setPalette(red);
 }
 
 int EvaluationPanel::SelectedChannel() const
 {
     return m_pReportView ? m_pReportView->ActiveChannel() : -1;
-}
-
-float EvaluationPanel::DesignLength() const
-{
-    return m_pReportView ? m_pReportView->CurrentRecord().m_fDesignLength : 0.0f;
-}
-
-void EvaluationPanel::ReadControls()
-{
-    m_strAnchor = m_pAnchor->text();
-    m_strLength = m_pLength->text();
-    m_nCriterion = std::max(0, CheckedCriterion());
 }
 
 void EvaluationPanel::ClickCriterion(int criterion)
@@ -144,62 +134,46 @@ void EvaluationPanel::ClickCriterion(int criterion)
 
 void EvaluationPanel::OnCriterionClicked(int criterion)
 {
-    ReadControls();
-    m_nCriterion = criterion;
-    m_nChecked = criterion;
-    m_pGrade->setCurrentIndex(m_nCriterion);
     const int c = SelectedChannel();
-    if (c < 0 || c > 2)
-        return; // no channel selected: nothing to grade
-    m_nChannelGrade[c] = m_nCriterion;
-    // The exact length of the marker commands, not the two-decimal text of the hidden
-    // field: otherwise the class could change with the order of the clicks.
-    UpdateQualityClass(c, m_pReportView->MeasuredLength(c));
-}
-
-void EvaluationPanel::SetPanelGrade(int grade)
-{
-    const bool valid = grade >= 0 && grade <= 3;
-    m_pGrade->setCurrentIndex(valid ? grade : -1);
-    const int c = SelectedChannel();
-    if (c >= 0 && c <= 2)
-        m_nChannelGrade[c] = grade;
-    if (valid) {
-        m_pCriterion[grade]->setChecked(true);
-        m_nChecked = grade;
-    }
-}
-
-void EvaluationPanel::SetPanelLengths(int channel, float anchorLength, float totalLength)
-{
-    m_pAnchor->setText(QString::asprintf("%.2f", anchorLength));
-    m_pLength->setText(QString::asprintf("%0.2f", totalLength));
-    if (channel >= 0 && channel <= 2)
-        m_fChannelAnchor[channel] = anchorLength;
-    UpdateQualityClass(channel, totalLength);
-    ReadControls();
-}
-
-void EvaluationPanel::UpdateQualityClass(int channel, float totalLength)
-{
-    if (channel < 0 || channel > 2)
+    if (c < 0 || c > 2 || !m_pReportView) {
+        Refresh(); // no channel selected: nothing to grade
         return;
-    const int cls = DeriveQualityClass(m_nChannelGrade[channel], DesignLength(), totalLength);
-    m_nChannelClass[channel] = cls;
-    m_pClass->setCurrentIndex(cls >= 0 && cls <= 3 ? cls : -1);
+    }
+    m_pReportView->Edit().SetGrade(c, criterion);
+    Refresh();
 }
 
-void EvaluationPanel::ClearPanel()
+void EvaluationPanel::CheckCriterion(int criterion)
 {
     m_pCriteria->setExclusive(false);
-    for (QRadioButton* b : m_pCriterion)
-        b->setChecked(false);
+    for (int i = 0; i < 4; ++i)
+        m_pCriterion[i]->setChecked(i == criterion);
     m_pCriteria->setExclusive(true);
-    m_nChecked = -1;
-    m_pAnchor->clear();
-    m_pGrade->setCurrentIndex(-1);
-    m_pClass->setCurrentIndex(-1);
-    ReadControls();
+}
+
+void EvaluationPanel::Refresh()
+{
+    const int c = SelectedChannel();
+    if (c < 0 || c > 2 || !m_pReportView) {
+        CheckCriterion(-1);
+        m_pAnchor->clear();
+        m_pGrade->setCurrentIndex(-1);
+        m_pClass->setCurrentIndex(-1);
+        m_pReason->clear();
+        return;
+    }
+    const TestEdit& edit = m_pReportView->Edit();
+    const ChannelOutcome o = edit.Outcome(c);
+    const int grade = edit.Marks(c).grade;
+    CheckCriterion(grade >= 0 && grade <= 3 ? grade : -1);
+    const ChannelResult& r = o.result;
+    m_pAnchor->setText(r.measured ? QString::asprintf("%.2f", static_cast<double>(r.anchorLength))
+                                  : QString());
+    m_pGrade->setCurrentIndex(r.Evaluated() ? r.grade : -1);
+    m_pClass->setCurrentIndex(r.Evaluated() ? r.qualityClass : -1);
+    m_pReason->setText(o.reason.isEmpty() ? QString()
+                                          : QStringLiteral("%1：%2").arg(VerdictText(o.verdict),
+                                                                        o.reason));
 }
 
 int EvaluationPanel::ShownGrade() const
@@ -217,35 +191,14 @@ QString EvaluationPanel::ShownAnchor() const
     return m_pAnchor->text();
 }
 
+QString EvaluationPanel::ShownReason() const
+{
+    return m_pReason->text();
+}
+
 int EvaluationPanel::CheckedCriterion() const
 {
     return m_pCriteria->checkedId();
-}
-
-PanelState EvaluationPanel::State() const
-{
-    return {m_nChannelGrade, m_nChannelClass, m_fChannelAnchor, m_strAnchor,
-            m_strLength,     m_nCriterion,    m_nChecked,       ShownGrade(),
-            ShownClass(),    ShownAnchor(),   m_pLength->text()};
-}
-
-void EvaluationPanel::Restore(const PanelState& state)
-{
-    m_nChannelGrade = state.grade;
-    m_nChannelClass = state.qualityClass;
-    m_fChannelAnchor = state.anchor;
-    m_strAnchor = state.anchorText;
-    m_strLength = state.lengthText;
-    m_nCriterion = state.criterion;
-    m_pCriteria->setExclusive(false);
-    for (int i = 0; i < 4; ++i)
-        m_pCriterion[i]->setChecked(i == state.checked);
-    m_pCriteria->setExclusive(true);
-    m_nChecked = state.checked;
-    m_pGrade->setCurrentIndex(state.shownGrade);
-    m_pClass->setCurrentIndex(state.shownClass);
-    m_pAnchor->setText(state.shownAnchor);
-    m_pLength->setText(state.shownLength);
 }
 
 } // namespace rovana

@@ -30,6 +30,27 @@ void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values)
     WriteInt32(bytes, mg::kWaveSpeed, values.waveSpeed);
 }
 
+void ApplyAnalysis(TestRecord& record, const AnalysisValues& values)
+{
+    int marked = 0;
+    for (std::size_t c = 0; c < kChannelCount; ++c) {
+        const ChannelAnalysis& ch = values.channels[c];
+        for (std::size_t m = 0; m < kMarkerCount; ++m)
+            record.m_nMarkers[c][m] = ch.markerSet[m] ? ch.markerPos[m] : 0;
+        record.m_nGrade[c] = ch.grade;
+        record.m_nQualityClass[c] = ch.qualityClass;
+        record.m_fPanelAnchor[c] = ch.anchor;
+        record.m_fMeasured[c] = {ch.markerSet[kMarkerFreeEnd] ? ch.measuredL0 : 0.0f,
+                                 ch.markerSet[kMarkerBottom] ? ch.measuredLr : 0.0f};
+        if (ch.markerSet[kMarkerEnd] || ch.markerSet[kMarkerFreeEnd] || ch.markerSet[kMarkerBottom])
+            ++marked;
+    }
+    if (marked >= 1)
+        record.m_nMarkedChannels = marked;
+    record.m_nReportChannel = values.activeChannel;
+    record.m_nWaveSpeed = values.waveSpeed;
+}
+
 WriteResult SaveAnalysis(const QString& source, const QString& target, const AnalysisValues& values,
                          const WriteOptions& options, const AnalysisPatch& patch)
 {

@@ -32,6 +32,10 @@ struct AnalysisValues
 // only when that number is at least 1. Every other byte keeps its value.
 void PatchAnalysis(QByteArray& bytes, const AnalysisValues& values);
 
+// The same change on a record in memory: what LoadFromBytes reads back from the patched
+// bytes, field for field.
+void ApplyAnalysis(TestRecord& record, const AnalysisValues& values);
+
 // How a save patches the bytes it read.
 using AnalysisPatch = std::function<void(QByteArray& bytes, const AnalysisValues& values)>;
 

@@ -6,9 +6,8 @@
 // the panel and the views back exactly.
 
 #include "ChannelView.h"
-#include "EvaluationPanel.h"
 #include "ProcessingChain.h"
-#include "TestRecord.h"
+#include "TestEdit.h"
 
 #include <QUndoCommand>
 
@@ -18,12 +17,12 @@ namespace rovana {
 
 class ReportView;
 
-// Everything an edit of the test on screen can change.
+// Everything an edit of the test on screen can change: the test being edited, and what the
+// views themselves hold (cursor, amplitude, gain); the panel is derived from the test.
 struct EditState
 {
-    TestRecord data;
+    EditInputs inputs;
     std::array<ChannelEditState, kChannelCount> channels{};
-    PanelState panel;
     int activeChannel = -1;
     processing::ChainSettings chain;
     friend bool operator==(const EditState&, const EditState&) = default;

@@ -27,6 +27,7 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
     InstallDefaultDialogs();
     InstallPrintDialogs();
     m_pUndo = new QUndoStack(this);
+    connect(&m_Edit, &TestEdit::changed, this, &ReportView::OnEditChanged);
     for (int i = 0; i < 3; ++i) {
         auto* view = new ChannelView(i, this, this);
         view->setObjectName(QString::number(59648 + i));
@@ -87,7 +88,7 @@ void ReportView::paintEvent(QPaintEvent* event)
 void ReportView::DistributeChannel(int c)
 {
     ChannelView& v = *m_pChannelView[c];
-    const TestRecord& d = m_CurData;
+    const TestRecord& d = CurrentRecord();
     v.m_nWave.fill(0);
     v.m_nSpectrum.fill(0);
     v.m_nRaw.fill(0);
@@ -95,7 +96,7 @@ void ReportView::DistributeChannel(int c)
     std::copy_n(d.m_nSamples[c].begin(), v.m_nRaw.size(), v.m_nRaw.begin());
 
     DisplaySettings& display = m_pHost ? m_pHost->Display() : m_OwnDisplay;
-    DisplayedSamples(d, c, m_Chain, display.m_bFilter == 1, v.m_nWave);
+    v.m_bClipped = DisplayedSamples(d, c, m_Chain, display.m_bFilter == 1, v.m_nWave) > 0;
     v.m_nReference = m_pReference
                          ? ReferenceTrace(*m_pReference, d, c, m_Chain, display.m_bFilter == 1)
                          : std::vector<std::int16_t>();
@@ -105,66 +106,34 @@ void ReportView::DistributeChannel(int c)
         v.m_nSpectrum, v.m_nPhase, static_cast<float>(d.m_nSampleInterval), d.m_nSampleCount);
     display.m_fPeakFrequency = spectrum.peakFrequency;
     display.m_fBinWidth = spectrum.binWidth;
-
-    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr) {
-        panel->m_nChannelGrade[c] = d.m_nGrade[c];
-        panel->m_nChannelClass[c] = d.m_nQualityClass[c];
-        panel->m_fChannelAnchor[c] = d.m_fPanelAnchor[c];
-    }
     v.SetScrollWidth(UsableSampleCount(d));
 }
 
-void ReportView::RestoreMarkers()
+void ReportView::TakeLoadedRecord(const TestRecord& record)
 {
-    if (m_CurData.m_nMarkedChannels <= 0)
-        return;
-    for (int c = 0; c < 3; ++c) {
-        const auto& stored = m_CurData.m_nMarkers[c];
-        if (std::none_of(stored.begin(), stored.end(), [](int p) { return p > 0; }))
-            continue; // this channel's view keeps what it holds
-        ChannelView& v = *m_pChannelView[c];
-        int* const flags[5] = {&v.m_bEndSet, &v.m_bFreeEndSet, &v.m_bBottomSet,
-                               &v.m_bDefectStartSet, &v.m_bDefectEndSet};
-        int* const positions[5] = {&v.m_nEndPos, &v.m_nFreeEndPos, &v.m_nBottomPos,
-                                   &v.m_nDefectStartPos, &v.m_nDefectEndPos};
-        for (int m = 0; m < 5; ++m) {
-            *flags[m] = stored[m] > 0 ? 1 : 0;
-            *positions[m] = stored[m] > 0 ? stored[m] : 0;
-        }
-    }
+    m_Edit.Load(record);
+    if (m_Edit.ClassRederived() && m_pHost)
+        m_pHost->SetStatusPane(0 /* the message pane */, QStringLiteral("等级已按规则重算"));
 }
 
-void ReportView::RefreshInfoPanel(int c)
+void ReportView::RefreshInfoPanel(int /*c*/)
 {
-    EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr;
-    if (!panel)
-        return;
-    // A report channel outside 0..2 (a damaged file) selects no channel view.
-    if (c < 0 || c > 2 || !m_pChannelView[c]->m_bEndSet || !m_pChannelView[c]->m_bBottomSet) {
-        panel->ClearPanel();
-        return;
-    }
-    ChannelView& v = *m_pChannelView[c];
-    panel->SetPanelGrade(panel->m_nChannelGrade[c]);
-    const float total = v.BottomLength();
-    panel->SetPanelLengths(c, total - (v.m_bFreeEndSet ? v.FreeEndLength() : 0.0f), total);
+    // The panel follows the selected channel, which the caller has set.
+    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
+        panel->Refresh();
 }
 
-float ReportView::MeasuredLength(int channel) const
+void ReportView::OnEditChanged()
 {
-    if (channel < 0 || channel > 2)
-        return 0.0f;
-    const ChannelView& v = *m_pChannelView[channel];
-    if (!v.m_bEndSet || !v.m_bBottomSet)
-        return 0.0f;
-    return wave::BottomLength(v.DrawingInput());
+    RefreshInfoPanel(m_nActiveChannel);
+    RepaintAll();
 }
 
 void ReportView::UpdateStatusPanes()
 {
     if (!m_pHost || m_pHost->FileLoaded() != 1)
         return;
-    const TestRecord& d = m_CurData;
+    const TestRecord& d = CurrentRecord();
     m_pHost->SetStatusPane(ID_INDICATOR_PROJECT, QStringLiteral("项目;%1").arg(d.m_strProject));
     m_pHost->SetStatusPane(ID_INDICATOR_FILE, QStringLiteral("文件;%1").arg(d.m_strFile));
     m_pHost->SetStatusPane(ID_INDICATOR_SAMPLES,
@@ -181,18 +150,6 @@ void ReportView::RepaintChannel(int channel)
 {
     if (channel >= 0 && channel <= 2)
         m_pChannelView[channel]->viewport()->update();
-}
-
-void ReportView::SetPanelGrade(int grade)
-{
-    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
-        panel->SetPanelGrade(grade);
-}
-
-void ReportView::SetPanelLengths(int channel, float anchorLength, float totalLength)
-{
-    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
-        panel->SetPanelLengths(channel, anchorLength, totalLength);
 }
 
 void ReportView::ResetActiveMagnification()
@@ -226,33 +183,38 @@ void ReportView::SetReportOptions(ReportOptions options)
     m_ReportOptions.strTestDate = options.strTestDate;
 }
 
+EditInputs ReportView::InputsToSave() const
+{
+    EditInputs inputs = m_Edit.Inputs();
+    if (m_nActiveChannel >= 0 && m_nActiveChannel < kChannelCount)
+        inputs.reportChannel = m_nActiveChannel;
+    return inputs;
+}
+
 AnalysisValues ReportView::CollectAnalysis() const
 {
-    AnalysisValues values;
-    const EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr;
-    for (int c = 0; c < 3; ++c) {
-        const ChannelView& v = *m_pChannelView[c];
-        ChannelAnalysis& ch = values.channels[c];
-        ch.markerSet = {v.m_bEndSet != 0, v.m_bFreeEndSet != 0, v.m_bBottomSet != 0,
-                        v.m_bDefectStartSet != 0, v.m_bDefectEndSet != 0};
-        ch.markerPos = {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos,
-                        v.m_nDefectEndPos};
-        // Lengths from the markers as they stand, never a length kept from an earlier
-        // state: with the end and bottom set, L0 (0 without a free end) and Lr = L - L0.
-        if (v.m_bEndSet && v.m_bBottomSet) {
-            const wave::WaveInput in = v.DrawingInput();
-            ch.measuredL0 = in.markerSet[kMarkerFreeEnd] ? wave::FreeEndLength(in) : 0.0f;
-            ch.measuredLr = wave::BottomLength(in) - ch.measuredL0;
-        }
-        if (panel) {
-            ch.grade = panel->m_nChannelGrade[c];
-            ch.qualityClass = panel->m_nChannelClass[c];
-            ch.anchor = panel->m_fChannelAnchor[c];
-        }
+    return AnalysisOf(m_Edit.Loaded(), InputsToSave());
+}
+
+bool ReportView::SaveTo(const QString& source, const QString& target)
+{
+    const EditInputs inputs = InputsToSave();
+    const WriteResult result = SaveResults(source, target, AnalysisOf(m_Edit.Loaded(), inputs));
+    if (!result) {
+        m_fnMessage(result.message());
+        return false;
     }
-    values.activeChannel = m_nActiveChannel;
-    values.waveSpeed = m_CurData.m_nWaveSpeed;
-    return values;
+    if (!IsCurrentFile(target))
+        return true;
+    const int before = m_Edit.Inputs().reportChannel;
+    m_Edit.SetInputs(inputs);
+    m_Edit.MarkSaved();
+    // The sheet reports the channel a save stores: said, so that a look at another
+    // channel before Ctrl+S does not change the report unnoticed.
+    if (inputs.reportChannel != before && m_pHost)
+        m_pHost->SetStatusPane(0 /* the message pane */,
+                               QStringLiteral("报告通道改为通道%1").arg(inputs.reportChannel + 1));
+    return true;
 }
 
 bool ReportView::SaveCopyWithResults()
@@ -264,44 +226,13 @@ bool ReportView::SaveCopyWithResults()
     const QString target = m_fnAskSavePath(proposed);
     if (target.isEmpty())
         return false;
-    const WriteResult result = SaveResults(source, target, CollectAnalysis());
-    if (!result) {
-        m_fnMessage(result.message());
-        return false;
-    }
-    if (IsCurrentFile(target))
-        MarkSaved();
-    return true;
+    return SaveTo(source, target);
 }
 
 bool ReportView::SaveInPlace()
 {
     const QString path = m_strFolder + QLatin1Char('/') + NameAfterLastSeparator(m_strCurPath);
-    const WriteResult result = SaveResults(path, path, CollectAnalysis());
-    if (!result) {
-        m_fnMessage(result.message());
-        return false;
-    }
-    MarkSaved();
-    return true;
-}
-
-QByteArray ReportView::AnalysisBytes() const
-{
-    QByteArray bytes(mg::kAcquisitionEnd, '\0'); // the analysis block and the wave speed
-    PatchAnalysis(bytes, CollectAnalysis());
-    return bytes;
-}
-
-void ReportView::MarkSaved()
-{
-    m_SavedAnalysis = AnalysisBytes();
-}
-
-bool ReportView::HasUnsavedChanges() const
-{
-    return !m_strCurPath.isEmpty() && !m_SavedAnalysis.isEmpty() &&
-           AnalysisBytes() != m_SavedAnalysis;
+    return SaveTo(path, path);
 }
 
 bool ReportView::IsCurrentFile(const QString& path) const

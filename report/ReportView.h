@@ -4,6 +4,7 @@
 #include "DisplaySettings.h"
 #include "ProcessingChain.h"
 #include "ReportOptions.h"
+#include "TestEdit.h"
 #include "TestRecord.h"
 
 #include <QWidget>
@@ -50,14 +51,15 @@ public:
 
     // Channel distribution of a load for channel c: clear the view's buffers, copy the
     // raw samples, filter or copy them for display, transform them into spectrum and
-    // phase (the frame keeps peak frequency and bin width), hand the stored evaluation
-    // to the panel and set the scroll width to the sample count.
+    // phase (the frame keeps peak frequency and bin width) and set the scroll width to the
+    // sample count.
     void DistributeChannel(int c);
-    // Marker restore of a load: only when the record has marked channels; a channel
-    // whose five stored markers are all <= 0 keeps what its view holds.
-    void RestoreMarkers();
-    // Feeds the evaluation panel from channel view c (see the report view's rules).
+    // The panel shows the selected channel as the test being edited derives it.
     void RefreshInfoPanel(int c) override;
+    // Takes a test loaded from its file: its markers, grades, wave speed and report
+    // channel become the test being edited, saved as they are. Says in the status bar when
+    // the rule re-derived a stored class.
+    void TakeLoadedRecord(const TestRecord& record);
     // Writes the seven status-bar texts when a test is loaded.
     void UpdateStatusPanes();
     // 恢复原始放大 (Ctrl+0): growing gain of the active channel off, a step of the history.
@@ -72,21 +74,20 @@ public:
     void RepaintAll();
 
     // Save: asks for a target (proposing the current file's name) and writes a copy of
-    // the current file with the markers, lengths and evaluation of the channel views and
-    // the panel, the active channel and the record's wave speed. False when cancelled
-    // or refused (the message says why).
+    // the current file with the test being edited (markers, lengths, evaluation, wave
+    // speed) and the selected channel as its report channel. False when cancelled or
+    // refused (the message says why).
     bool SaveCopyWithResults() override;
-    // What the save writes, from the channel views, the panel and this view.
+    // What the save writes: the test being edited with the selected channel as its report
+    // channel (a selection outside 0..2 keeps the test's).
+    EditInputs InputsToSave() const;
     AnalysisValues CollectAnalysis() const;
     // Saves the analysis into the test's own file, without a dialog; false (with the
     // message) when that fails.
     bool SaveInPlace();
-    // The analysis on screen is now the file's: after a load and after a save into the
-    // test's own file.
-    void MarkSaved();
     // Whether a save would write anything other than what the file held when it was
     // loaded or last saved: a change undone is no change.
-    bool HasUnsavedChanges() const;
+    bool HasUnsavedChanges() const { return m_Edit.HasUnsavedChanges(); }
     // Save picture: the view as shown, as a ".bmp" next to the test file.
     bool SaveViewPicture();
 
@@ -101,7 +102,7 @@ public:
     void OnFilePrintPreview();
     // The sheet settings of a page: the report options,
     // the channel views' amplitude and growing gain, the compress switch.
-    sheet::SheetSettings ReportSettingstings() const;
+    sheet::SheetSettings SheetSettingsForPrint() const;
     // Pages first..last (1-based) of the print list onto the printer; returns the number
     // of pages drawn, or -1 when the printer or its output file could not be opened or
     // finished with an error. Page n shows the file m_strFolder/entry n-1.
@@ -119,15 +120,13 @@ public:
     std::function<void(const QString&)> m_fnMessage;
 
     // ChannelViewHost
-    const TestRecord& CurrentRecord() const override { return m_CurData; }
+    TestEdit& Edit() override { return m_Edit; }
+    const TestEdit& Edit() const override { return m_Edit; }
+    const TestRecord& CurrentRecord() const override { return m_Edit.Edited(); }
     const DisplaySettings& Display() const override;
     int ActiveChannel() const override { return m_nActiveChannel; }
-    float MeasuredLength(int channel) const override;
     void SetActiveChannel(int channel) override { m_nActiveChannel = channel; }
     void RepaintChannel(int channel) override;
-    void SetPanelGrade(int grade) override;
-    void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
-    void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
     void TellUser(const QString& text) override { m_fnMessage(text); }
     void CalibrateWaveSpeed(int channel) override;
     // Writes `speed` into every test of the folder with the lengths their markers then give,
@@ -138,7 +137,10 @@ public:
 
     QString m_strCurPath;
     QString m_strFolder;
-    TestRecord m_CurData;
+    // The test on screen: the record it came from and what the engineer set on it.
+    TestEdit m_Edit;
+    // The record on screen as edited, for reading (m_Edit.Edited()).
+    const TestRecord& m_CurData = m_Edit.Edited();
     TestRecord m_PrintData;
     std::array<ChannelView*, 3> m_pChannelView{};
     int m_nActiveChannel = -1;
@@ -177,13 +179,15 @@ private:
     void InstallDefaultDialogs();
     void InstallPrintDialogs();
 
-    // The analysis a save writes, as bytes, for comparing two states.
-    QByteArray AnalysisBytes() const;
     bool IsCurrentFile(const QString& path) const;
+    // Writes the test into `target`; on success into its own file the test counts as saved
+    // and the status bar says when the report channel changed.
+    bool SaveTo(const QString& source, const QString& target);
+    // Every view and the panel follow the test being edited.
+    void OnEditChanged();
 
     ReportViewHost* m_pHost;
     DisplaySettings m_OwnDisplay; // used only without a host
-    QByteArray m_SavedAnalysis;   // AnalysisBytes() when the file and the screen agreed
 };
 
 } // namespace rovana

@@ -41,11 +41,9 @@ bool EditCommand::mergeWith(const QUndoCommand* other)
 EditState ReportView::CaptureEditState() const
 {
     EditState s;
-    s.data = m_CurData;
+    s.inputs = m_Edit.Inputs();
     for (int c = 0; c < kChannelCount; ++c)
         s.channels[static_cast<std::size_t>(c)] = m_pChannelView[c]->EditState();
-    if (const EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
-        s.panel = panel->State();
     s.activeChannel = m_nActiveChannel;
     s.chain = m_Chain;
     return s;
@@ -56,14 +54,13 @@ void ReportView::RestoreEditState(const EditState& s)
     m_bRestoring = true;
     if (!(s.chain == m_Chain))
         SetProcessing(s.chain); // the site file follows, as when the chain was set
-    m_CurData = s.data;
     m_nActiveChannel = s.activeChannel;
+    m_Edit.SetInputs(s.inputs);
     for (int c = 0; c < kChannelCount; ++c) {
         DistributeChannel(c);
         m_pChannelView[c]->RestoreEditState(s.channels[static_cast<std::size_t>(c)]);
     }
-    if (EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr)
-        panel->Restore(s.panel);
+    RefreshInfoPanel(m_nActiveChannel);
     RepaintAll();
     m_bRestoring = false;
 }

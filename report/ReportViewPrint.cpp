@@ -41,7 +41,7 @@ void ReportView::InstallPrintDialogs()
     };
 }
 
-sheet::SheetSettings ReportView::ReportSettingstings() const
+sheet::SheetSettings ReportView::SheetSettingsForPrint() const
 {
     sheet::SheetSettings s;
     s.options = m_ReportOptions;
@@ -62,7 +62,7 @@ int ReportView::PrintPages(QPrinter& printer, int first, int last)
         return 0;
     if (!painter.begin(&printer))
         return -1; // the printer or the output file cannot be opened
-    const sheet::SheetSettings settings = ReportSettingstings();
+    const sheet::SheetSettings settings = SheetSettingsForPrint();
     int printed = 0;
     for (int page = first; page <= last; ++page) {
         if (printed > 0)

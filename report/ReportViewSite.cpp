@@ -21,16 +21,13 @@ void ReportView::CalibrateWaveSpeed(int channel)
 {
     if (channel < 0 || channel >= kChannelCount || m_strCurPath.isEmpty())
         return;
-    const ChannelView& v = *m_pChannelView[static_cast<std::size_t>(channel)];
-    // The markers as the view shows them, saved or not.
-    TestRecord probe = m_CurData;
-    probe.m_nMarkers[static_cast<std::size_t>(channel)] = {
-        v.m_bEndSet ? v.m_nEndPos : 0, v.m_bFreeEndSet ? v.m_nFreeEndPos : 0,
-        v.m_bBottomSet ? v.m_nBottomPos : 0, 0, 0};
+    // The markers as the test stands, saved or not; a bottom the design-length rule placed
+    // is no measurement to calibrate on.
+    const TestRecord& probe = m_Edit.Edited();
     QString siteWhy;
     SiteFile site = ReadSiteFile(m_strFolder, &siteWhy);
     CalibrationDialog dialog(
-        m_CurData.m_nWaveSpeed,
+        m_Edit.Inputs().waveSpeed,
         [&probe, channel](double length, QString* why) {
             return CalibratedWaveSpeed(probe, channel, length, why);
         },
@@ -40,15 +37,13 @@ void ReportView::CalibrateWaveSpeed(int channel)
     else
         dialog.exec();
 
-    const int previous = m_CurData.m_nWaveSpeed;
+    const int previous = m_Edit.Inputs().waveSpeed;
     switch (dialog.Chosen()) {
     case CalibrationDialog::Choice::Cancel:
         return;
     case CalibrationDialog::Choice::ThisTest:
         EditStep(QStringLiteral("由已知长度标定波速"), [&] {
-            SetRecordWaveSpeed(*dialog.Speed());
-            RefreshInfoPanel(m_nActiveChannel);
-            RepaintAll();
+            m_Edit.SetWaveSpeed(*dialog.Speed());
         });
         return;
     case CalibrationDialog::Choice::Folder:
@@ -83,9 +78,11 @@ void ReportView::ApplySpeedToFolder(int speed)
         return !progress.wasCanceled();
     });
     progress.reset();
-    SetRecordWaveSpeed(speed);
-    RefreshInfoPanel(m_nActiveChannel);
-    RepaintAll();
+    // The file on screen changed under the test: the screen takes the file's new speed and
+    // lengths, and what the engineer had not saved stays on top of them.
+    TestRecord disk;
+    if (result.changed.contains(m_strCurPath) && disk.Load(m_strCurPath))
+        m_Edit.TakeFileChange(disk);
 
     QStringList lines{
         QStringLiteral("波速 %1 m/s 已写入 %2 个文件：").arg(speed).arg(result.changed.size())};
@@ -123,7 +120,7 @@ bool ReportView::SetReference(bool on)
 {
     if (on && m_strCurPath.isEmpty())
         return true;
-    m_pReference = on ? std::make_unique<TestRecord>(m_CurData) : nullptr;
+    m_pReference = on ? std::make_unique<TestRecord>(m_Edit.Edited()) : nullptr;
     m_strReferenceFile = on ? QFileInfo(m_strCurPath).fileName() : QString();
     return ShowAndKeep([this](SiteFile& site) { site.referenceFile = m_strReferenceFile; });
 }

@@ -184,16 +184,18 @@ void DrawParameters(const SheetContext& ctx, const SheetRect& s, const SheetLayo
         list);
 
     DrawParameterLines(s, lay, lay.y6, lay.y7, kGridTestSplit, kGridTestEnd, kColumnTest, list);
-    // The report channel's analysis, as in the conclusion and the summary.
+    // The report channel's analysis, as in the conclusion and the summary: a length nobody
+    // measured is an empty cell, never 0.00 m.
     const BoltResult result = ResultOf(d);
     const ChannelResult& r = result.report;
+    const auto measured = [&r](float metres) { return r.measured ? Metres(metres) : QString(); };
     DrawParameterBlock(ctx, s,
                        {lay.y6,
                         lay.y7,
                         SheetRole::TestHeading,
                         SheetRole::TestValue,
-                        {Millimetres(d.m_fTestDiameter), Metres(r.length), Metres(r.freeLength),
-                         Metres(r.anchorLength), result.GradeText()}},
+                        {Millimetres(d.m_fTestDiameter), measured(r.length),
+                         measured(r.freeLength), measured(r.anchorLength), result.GradeText()}},
                        list);
 }
 
@@ -254,6 +256,8 @@ void DrawSheetBody(const SheetContext& ctx, const SheetRect& sheet, SheetDrawLis
 QString ConclusionText(const BoltResult& result)
 {
     const ChannelResult& r = result.report;
+    if (!r.measured)
+        return QStringLiteral("\r\n 未评定"); // no lengths nobody measured
     const QString lengths =
         QStringLiteral("自由端长:%1m, 锚固长度:%2m")
             .arg(QString::asprintf("%0.2f", static_cast<double>(r.freeLength)),

@@ -39,7 +39,8 @@ void DrawSheetBody(const SheetContext& ctx, const SheetRect& sheet, SheetDrawLis
 
 // The conclusion, with the lengths of the test row: "自由端长:…m, 锚固长度:…m", then for an
 // evaluated bolt its grade and class and, after a CR LF, " 评定合格" or " 评定不合格" (class
-// IV); a bolt nobody evaluated gets " 未评定" after the lengths, with no grade or class.
+// IV); a bolt nobody evaluated gets " 未评定" after the lengths, with no grade or class, and
+// one nobody measured (no end and bottom on its report channel) " 未评定" alone.
 QString ConclusionText(const BoltResult& result);
 
 } // namespace rovana::sheet

@@ -3,6 +3,7 @@
 #include "ReportSheet.h"
 #include "SheetBody.h"
 #include "SheetItems.h"
+#include "TraceFit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,7 @@ const QColor kDefectColor(124, 124, 124);
 void DrawAmplitudeMarks(const SheetContext& ctx, const SheetRect& box, int channel,
                         SheetDrawList& list)
 {
-    const int A = ctx.settings.channels[static_cast<std::size_t>(channel)].nMaxAmplitude;
+    const int A = DiagramAmplitude(ctx, channel);
     const int diagH = box.bottom - box.top;
     const std::array<int, 2> ys = {box.top + diagH / 10, box.top + (9 * diagH) / 10};
     const std::array<QString, 2> labels = {QString::asprintf("%d mv", (4 * A) / 5),
@@ -222,19 +223,8 @@ void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channe
     DrawProcessingLine(ctx, box, lay.Y5, list);
 }
 
-void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
-                      SheetDrawList& list)
+std::array<std::int16_t, kSampleBlockSize> ShownSamples(const SheetContext& ctx, int channel)
 {
-    const int h = box.bottom - box.top;
-    const int yM = box.top + h / 2;
-    AddLine(list, SheetRole::ZeroLine, 0, {box.left, yM}, {box.right, yM}, kZeroLineColor, true);
-
-    const ChannelScale& view = ctx.settings.channels[static_cast<std::size_t>(channel)];
-    const int A = view.nMaxAmplitude;
-    if (A <= 0)
-        return;
-    const double scale = static_cast<double>(h) / (2.0 * A);
-    const double px = TraceScale(ctx.print, ctx.settings, box.right - box.left);
     const int N = UsableSampleCount(ctx.print);
     auto samples = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
     if (const processing::ChainSettings chain = TraceChain(ctx); !processing::IsChainOff(chain))
@@ -243,17 +233,49 @@ void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel
                                    ctx.print.m_nSampleInterval, ctx.print.m_nWaveSpeed,
                                    ctx.print.m_fDesignLength, chain),
             samples);
+    return samples;
+}
+
+int DiagramAmplitude(const SheetContext& ctx, int channel)
+{
+    const ChannelScale& view = ctx.settings.channels[static_cast<std::size_t>(channel)];
+    if (!view.bFit)
+        return view.nMaxAmplitude;
+    const auto N = static_cast<std::size_t>(UsableSampleCount(ctx.print));
+    const auto& raw = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
+    const auto shown = ShownSamples(ctx, channel);
+    return FittedAmplitude({shown.data(), N}, processing::FindBlow({raw.data(), N}));
+}
+
+void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
+                      SheetDrawList& list)
+{
+    const int h = box.bottom - box.top;
+    const int yM = box.top + h / 2;
+    AddLine(list, SheetRole::ZeroLine, 0, {box.left, yM}, {box.right, yM}, kZeroLineColor, true);
+
+    const ChannelScale& view = ctx.settings.channels[static_cast<std::size_t>(channel)];
+    const int A = DiagramAmplitude(ctx, channel);
+    if (A <= 0)
+        return;
+    const double scale = static_cast<double>(h) / (2.0 * A);
+    const double px = TraceScale(ctx.print, ctx.settings, box.right - box.left);
+    const int N = UsableSampleCount(ctx.print);
+    const auto samples = ShownSamples(ctx, channel);
+    // A sample beyond the full scale is clipped at the top of the diagram or at the time
+    // axis: the trace never runs over the axis, its labels or the interpretation bars.
     const auto y = [&](int k) {
-        return static_cast<double>(A - samples[static_cast<std::size_t>(k)] *
-                                           Gain(view.nMagnify, k, N)) *
-               scale;
+        const double v = static_cast<double>(A - samples[static_cast<std::size_t>(k)] *
+                                                     Gain(view.nMagnify, k, N)) *
+                         scale;
+        return std::clamp(box.top + Trunc(std::clamp(v, -1.0, h + 1.0)), box.top, box.bottom);
     };
 
     QPolygon stretch;
-    stretch << QPoint(box.left, Trunc(y(0) + box.top));
+    stretch << QPoint(box.left, y(0));
     for (int k = 1; k < N; ++k) {
         const int xk = Trunc(box.left + k * px);
-        const int yk = box.top + Trunc(y(k));
+        const int yk = y(k);
         stretch << QPoint(xk, yk);
         if (yk >= yM)
             continue;

@@ -34,10 +34,18 @@ void DrawWaveDiagram(const SheetContext& ctx, const SheetRect& sheet, int channe
                      SheetDrawList& list);
 
 // Appends the zero line and the trace of `channel` within `box`, positive excursions
-// filled down to the zero line. No trace when the channel's maximum amplitude is not
-// positive.
+// filled down to the zero line; a sample beyond the full scale is drawn at the box's top
+// or bottom (the time axis), never past them. No trace when the channel's maximum
+// amplitude is not positive.
 void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,
                       SheetDrawList& list);
+
+// The samples of `channel` as the sheet draws them: the site's processing applied.
+std::array<std::int16_t, kSampleBlockSize> ShownSamples(const SheetContext& ctx, int channel);
+
+// The full-scale amplitude of `channel`'s diagram on this sheet: the settings' own, or the
+// record's fitted one (ChannelScale::bFit) from its shown samples and its blow.
+int DiagramAmplitude(const SheetContext& ctx, int channel);
 
 // Which bars DrawInterpretation draws for `channel` at the bar scale `px` (pixels per
 // sample): the grouted part needs a marked channel, a bottom marker (m[2] > 0) and

@@ -32,6 +32,9 @@ struct ChannelScale
 {
     int nMaxAmplitude = 1700; // sample value at the top of the trace's full scale
     int nMagnify = 1;         // gain reached at the right end; <= 0 means off
+    // The amplitude is each record's own: its trace's largest excursion from the blow on
+    // fills 90 % of the half-height (FittedAmplitude); nMaxAmplitude is then not read.
+    bool bFit = false;
     friend bool operator==(const ChannelScale&, const ChannelScale&) = default;
 };
 

@@ -236,7 +236,7 @@ ProjectInfoValues ReportSettingsDialog::CollectValues() const
     v.tester = FieldText(IDC_EDIT_TESTER);
     // Copies of what the file's analysis holds for the report channel, whatever the fields
     // show.
-    const ChannelResult analysis = ChannelResultOf(m_pView->m_CurData, v.reportChannel);
+    const ChannelResult analysis = ChannelResultOf(m_Record, v.reportChannel);
     v.gradeText = NameAt(kGradeNames, analysis.grade);
     v.qualityClass = NameAt(kQualityClassNames, analysis.qualityClass);
     v.exposedLength = LengthText(analysis.freeLength);

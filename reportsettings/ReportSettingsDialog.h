@@ -3,6 +3,7 @@
 #include "ProjectInfoSave.h"
 #include "ReportOptions.h"
 #include "ReportSettingsFill.h"
+#include "TestRecord.h"
 
 #include <QDialog>
 #include <QHash>
@@ -92,9 +93,13 @@ private:
 
     ReportSettingsHost* m_pHost;
     ReportView* m_pView;
-    QString m_strLoadedPath;     // the file the report view's record was last loaded from
+    // The file the dialog edits, as read from disk: never the record of the test on screen,
+    // whose unsaved changes the dialog must not touch.
+    TestRecord m_Record;
+    QString m_strLoadedPath;     // the file m_Record was last loaded from
     bool m_bFilling = false;     // the list's selection is being set by the dialog
     bool m_bFileReadable = true; // the edited file's last load succeeded
+    bool m_bSavedCurrent = false; // a save went into the file of the test on screen
 
     QHash<int, QWidget*> m_Controls;
     CheckList* m_pFileList = nullptr;

@@ -65,8 +65,9 @@ void ReportSettingsDialog::OnInitDialog()
     SetFieldText(IDC_EDIT_BASIS, kDefaultBasis);
     SetFieldText(IDC_EDIT_INSTRUMENT, kDefaultInstrument);
 
-    TestRecord& d = m_pView->m_CurData;
-    // A failed load leaves the record as it was: the values of this same test on screen.
+    // The file of the test on screen as it is on disk; a failed load leaves the fields to
+    // the record's defaults and nothing can be saved.
+    TestRecord& d = m_Record;
     m_bFileReadable = static_cast<bool>(d.Load(m_pView->m_strCurPath));
     m_strLoadedPath = m_pView->m_strCurPath;
     m_pApplyBox->setChecked(true);
@@ -135,6 +136,8 @@ int ReportSettingsDialog::OnReportSettingsSave()
         m_fnMessage(result.message());
         return 0;
     }
+    if (m_strFilePath == m_pView->m_strCurPath)
+        m_bSavedCurrent = true;
     if (m_nApplyToFollowing == 1)
         m_pHost->SetLastValues({FieldText(IDC_EDIT_ITEM), FieldText(IDC_EDIT_TESTDATE),
                                 FieldText(IDC_EDIT_INSTALLDATE), FieldText(IDC_EDIT_TESTUNIT),
@@ -151,7 +154,7 @@ void ReportSettingsDialog::OnSaveButton()
 void ReportSettingsDialog::OnChannelBox(int ch)
 {
     CheckOnlyChannel(ch);
-    for (const auto& [id, text] : ChannelClickTexts(m_pView->m_CurData, ch))
+    for (const auto& [id, text] : ChannelClickTexts(m_Record, ch))
         SetFieldText(id, text);
     PostDialogMessage(WM_PRINTSET_SAVE);
 }
@@ -174,7 +177,7 @@ void ReportSettingsDialog::OnFileSelChange()
     m_pFileLabel->setText(name);
 
     m_strFilePath = m_pView->m_strFolder + QLatin1Char('/') + name;
-    TestRecord& d = m_pView->m_CurData;
+    TestRecord& d = m_Record;
     const LoadResult loaded = d.Load(m_strFilePath);
     m_strLoadedPath = m_strFilePath;
     m_pTitleBox->setChecked(true);
@@ -234,11 +237,14 @@ void ReportSettingsDialog::accept()
 
 void ReportSettingsDialog::done(int result)
 {
-    // The views go on showing the current test and draw with the record: when another
-    // file was selected, the record returns to the current test.
-    if (m_strLoadedPath != m_pView->m_strCurPath) {
-        m_pView->m_CurData.Load(m_pView->m_strCurPath);
-        m_strLoadedPath = m_pView->m_strCurPath;
+    // A save into the file of the test on screen changed it on disk (its report channel,
+    // its information): the test takes the change, unsaved edits staying on top of it.
+    TestRecord disk;
+    if (m_bSavedCurrent && disk.Load(m_pView->m_strCurPath)) {
+        m_pView->m_Edit.TakeFileChange(disk);
+        m_pView->m_nActiveChannel = m_pView->m_Edit.Inputs().reportChannel;
+        m_pView->RefreshInfoPanel(m_pView->m_nActiveChannel);
+        m_pView->RepaintAll();
     }
     QDialog::done(result);
 }

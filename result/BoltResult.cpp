@@ -1,6 +1,8 @@
 #include "BoltResult.h"
 
+#include "Lengths.h"
 #include "NameTables.h"
+#include "QualityClass.h"
 #include "TestDate.h"
 
 #include <cmath>
@@ -25,10 +27,7 @@ double Shown(float metres)
 
 float MarkerDistance(const TestRecord& record, int a, int b)
 {
-    const float u = static_cast<float>(record.m_nSampleInterval / 1000000.0);
-    const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
-    const float w = static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
-    return static_cast<float>(std::trunc(static_cast<double>(w) * 100.0) / 100.0);
+    return TruncToCentimetres(MarkerLength(a, b, record.m_nSampleInterval, record.m_nWaveSpeed));
 }
 
 std::optional<double> ShownLengthRatio(float length, float designLength)
@@ -48,15 +47,25 @@ ChannelResult ChannelResultOf(const TestRecord& record, int channel)
     r.channel = channel;
     const auto c = static_cast<std::size_t>(channel);
     const auto& m = record.m_nMarkers[c];
-    r.measured = m[kMarkerEnd] > 0 && m[kMarkerBottom] > 0;
+    const auto at = [&m](int marker) {
+        const int p = m[static_cast<std::size_t>(marker)];
+        return p > 0 ? std::optional<int>(p) : std::nullopt;
+    };
+    const std::optional<ChannelLengths> lengths =
+        LengthsOf(at(kMarkerEnd), at(kMarkerFreeEnd), at(kMarkerBottom), record.m_nSampleInterval,
+                  record.m_nWaveSpeed);
+    r.measured = lengths.has_value();
     if (!r.measured)
         return r; // no length, no class: a grade alone is no evaluation
-    r.freeLength = record.m_fMeasured[c][0];
-    r.anchorLength = record.m_fMeasured[c][1];
-    r.length = r.freeLength + r.anchorLength;
-    if (IsIndex(record.m_nGrade[c]) && IsIndex(record.m_nQualityClass[c])) {
+    // The lengths the markers give at the record's wave speed, never the stored copies.
+    r.freeLength = lengths->free.value_or(0.0f);
+    r.anchorLength = lengths->anchored;
+    r.length = lengths->total;
+    const int qualityClass =
+        DeriveQualityClass(record.m_nGrade[c], record.m_fDesignLength, lengths->total);
+    if (IsIndex(record.m_nGrade[c]) && IsIndex(qualityClass)) {
         r.grade = record.m_nGrade[c];
-        r.qualityClass = record.m_nQualityClass[c];
+        r.qualityClass = qualityClass;
     }
     // The sheet draws the defect under its rod, grouted part and trace: the same markers
     // and a time base are needed here.

@@ -33,7 +33,9 @@ struct ChannelResult
 {
     int channel = -1;      // 0..2, -1 for a report channel outside 0..2
     bool measured = false; // the end and bottom markers are set
-    // L0 and Lr as stored by the save; 0 when the channel is not measured. L = L0 + Lr.
+    // L, L0 and Lr by the length rule from the markers at the record's wave speed (L0 cut
+    // to centimetres, 0 without a free end; Lr = L - L0); 0 when the channel is not
+    // measured. The stored copies of the lengths are never read.
     float freeLength = 0.0f;
     float anchorLength = 0.0f;
     float length = 0.0f;
@@ -65,9 +67,9 @@ struct BoltResult
     QString ClassText() const; // empty unless evaluated
 };
 
-// One channel's analysis: lengths only with the end and bottom markers set, grade and
-// class only when both are valid indices on such a channel. The texts of the report
-// information never enter.
+// One channel's analysis: lengths only with the end and bottom markers set; the grade
+// when it is a valid index on such a channel, with the class the rule derives from it and
+// L (the stored class is never read). The texts of the report information never enter.
 ChannelResult ChannelResultOf(const TestRecord& record, int channel);
 
 // The bolt's result: its report channel's analysis and identity.

@@ -296,7 +296,7 @@ void MainWindow::changeEvent(QEvent* event)
 // Report settings dialog: run modally, result ignored. Its OK fills the print list, which
 // enables print and preview.
 
-void MainWindow::OnReportSettingsup()
+void MainWindow::OnReportSettings()
 {
     ReportSettingsDialog dlg(this, this);
     dlg.exec();

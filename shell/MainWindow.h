@@ -124,7 +124,7 @@ public:
     void OnViewCompress();          // 32854
     void OnActivatePane(bool next); // 57680 / 57681
     void OnAppAbout();              // 57664
-    void OnReportSettingsup();      // 57606 and 32827: the report settings dialog
+    void OnReportSettings();      // 57606 and 32827: the report settings dialog
     void OnSiteSummary();           // 32860: the summary window of the tree's folder
     void OnViewProcessing();        // 32873: "信号处理", the folder's processing chain
     // How the processing dialog is run: true for OK. Tests set the settings instead.

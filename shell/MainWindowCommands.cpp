@@ -95,11 +95,11 @@ void MainWindow::CreateActions()
     a->setStatusTip(QStringLiteral("显示整页"));
 
     a = AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置(&R)..."));
-    connect(a, &QAction::triggered, this, &MainWindow::OnReportSettingsup);
+    connect(a, &QAction::triggered, this, &MainWindow::OnReportSettings);
     a->setStatusTip(QStringLiteral("更改打印机选项"));
 
     a = AddAction(ID_TOOL_PRINT_SETUP, QStringLiteral("打印设置"));
-    connect(a, &QAction::triggered, this, &MainWindow::OnReportSettingsup);
+    connect(a, &QAction::triggered, this, &MainWindow::OnReportSettings);
     a->setToolTip(QStringLiteral("打印设置"));
     a->setIcon(ToolbarIcon(ID_TOOL_PRINT_SETUP));
 
@@ -255,7 +255,7 @@ void MainWindow::OnViewMode(int mode)
 
 void MainWindow::OnViewFilter()
 {
-    TestRecord& d = m_pReportView->m_CurData;
+    const TestRecord& d = m_pReportView->CurrentRecord();
     if (m_bFilter == 1) {
         m_bFilter = 0;
         for (int c = 0; c < kChannelCount; ++c) {
@@ -285,7 +285,7 @@ void MainWindow::OnViewCompress()
 {
     m_bCompress = m_bCompress == 1 ? 0 : 1;
     m_bCompressUsed = 1;
-    const TestRecord& d = m_pReportView->m_CurData;
+    const TestRecord& d = m_pReportView->CurrentRecord();
     for (ChannelView* v : m_pReportView->m_pChannelView) {
         if (!v)
             continue;

@@ -93,7 +93,8 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     }
     // The reader leaves the record as it was when it refuses a file; nothing else changes
     // before it has accepted one, so a refused file leaves no trace on screen.
-    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
+    TestRecord loaded;
+    if (const LoadResult result = loaded.Load(path); !result) {
         ShowMessage(result.explained(name));
         return false;
     }
@@ -111,11 +112,11 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     // A test of another folder is shown with that site's processing and reference bolt.
     if (folder != draw.m_strFolder)
         draw.ReadSite(folder);
+    draw.TakeLoadedRecord(loaded);
     ShowLoadedRecord(entrance != LoadEntrance::Document);
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
-    draw.MarkSaved();
     draw.m_pUndo->clear(); // another test, another history
     draw.RepaintAll();
     return true;
@@ -126,7 +127,7 @@ void MainWindow::OnViewProcessing()
     ReportView& draw = *m_pReportView;
     if (m_bFileLoaded != 1)
         return;
-    ProcessingDialog dialog(draw.m_Chain, draw.m_CurData.m_nSampleInterval, this);
+    ProcessingDialog dialog(draw.m_Chain, draw.CurrentRecord().m_nSampleInterval, this);
     if (!m_fnRunProcessing(dialog))
         return;
     bool kept = true;
@@ -166,26 +167,16 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::ShowLoadedRecord(bool resetMagnification)
 {
     ReportView& draw = *m_pReportView;
-    const TestRecord& d = draw.m_CurData;
-    // The views show exactly the markers this file stores: those of the test shown
-    // before go, whichever entrance loaded the file.
+    const TestRecord& d = draw.CurrentRecord();
+    // The views show exactly the markers the test being edited holds: this file's.
     for (int c = 0; c < kChannelCount; ++c) {
         ChannelView& v = *draw.m_pChannelView[c];
         if (resetMagnification)
             v.m_nMagnify = 1;
         v.m_bCursorShown = 0;
-        v.m_bEndSet = 0;
-        v.m_bFreeEndSet = 0;
-        v.m_bBottomSet = 0;
-        v.m_bDefectStartSet = 0;
-        v.m_bDefectEndSet = 0;
         v.DropSuggestion();
-        // The lengths a save writes start as this file's stored ones.
-        v.m_fMeasuredL0 = d.m_fMeasured[c][0];
-        v.m_fMeasuredLr = d.m_fMeasured[c][1];
         draw.DistributeChannel(c);
     }
-    draw.RestoreMarkers();
     draw.m_nActiveChannel = d.m_nReportChannel;
     draw.RefreshInfoPanel(d.m_nReportChannel);
 }

@@ -303,11 +303,16 @@ std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sample
     return x;
 }
 
-void ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out)
+int ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out)
 {
     const std::size_t n = std::min(in.size(), out.size());
-    for (std::size_t i = 0; i < n; ++i)
+    int clipped = 0;
+    for (std::size_t i = 0; i < n; ++i) {
         out[i] = TruncToInt16(static_cast<float>(in[i]));
+        if (!(std::abs(in[i]) < 32768.0))
+            ++clipped;
+    }
+    return clipped;
 }
 
 std::string DescribeChain(const ChainSettings& settings)

@@ -89,7 +89,8 @@ std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sample
 
 // The chain's output as a display buffer holds it: truncated toward zero and limited to
 // the int16 range, as the display filter does. Writes min(in, out) entries.
-void ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out);
+// Returns how many samples had to be limited to the int16 range (clipped).
+int ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out);
 
 // One line for a sheet: "信号处理: 带通 100–3000 Hz 4阶, 指数放大 ×8"; "信号处理: 无" when
 // the chain is off.

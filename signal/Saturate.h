@@ -16,6 +16,19 @@ inline int TruncClamped(float value, int lo, int hi)
     return static_cast<int>(value);
 }
 
+// Truncation toward zero into int; NaN gives 0 and values beyond the int range are limited
+// to it (a plain cast would be undefined there).
+inline int TruncToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0)
+        return INT32_MAX;
+    if (value <= -2147483649.0)
+        return INT32_MIN;
+    return static_cast<int>(value);
+}
+
 inline std::int16_t TruncToInt16(float value)
 {
     return static_cast<std::int16_t>(TruncClamped(value, INT16_MIN, INT16_MAX));

@@ -41,22 +41,23 @@ Blow BlowOf(const TestRecord& record, int channel, const Display& shown)
 
 } // namespace
 
-void DisplayedSamples(const TestRecord& record, int channel, const processing::ChainSettings& chain,
-                      bool lowPass, std::span<std::int16_t> display)
+int DisplayedSamples(const TestRecord& record, int channel, const processing::ChainSettings& chain,
+                     bool lowPass, std::span<std::int16_t> display)
 {
     std::fill(display.begin(), display.end(), std::int16_t{0});
     const auto usable = Usable(record, channel);
     if (!processing::IsChainOff(chain))
-        processing::ToDisplaySamples(processing::ApplyChain(usable, record.m_nSampleInterval,
-                                                            record.m_nWaveSpeed,
-                                                            record.m_fDesignLength, chain),
-                                     display);
-    else if (lowPass)
+        return processing::ToDisplaySamples(
+            processing::ApplyChain(usable, record.m_nSampleInterval, record.m_nWaveSpeed,
+                                   record.m_fDesignLength, chain),
+            display);
+    if (lowPass)
         LowPass(display, record.m_nSamples[static_cast<std::size_t>(channel)],
                 record.m_nSampleInterval, UsableSampleCount(record));
     else // the whole buffer, as the file holds it: a compressed view draws past the count
         std::copy_n(record.m_nSamples[static_cast<std::size_t>(channel)].begin(),
                     std::min<std::size_t>(kMaxSampleCount, display.size()), display.begin());
+    return 0;
 }
 
 std::vector<std::int16_t> ReferenceTrace(const TestRecord& reference, const TestRecord& current,

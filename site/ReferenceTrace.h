@@ -13,8 +13,9 @@ namespace rovana {
 
 // The samples a time-domain view of `channel` shows, into `display`: the site's processing
 // chain when it is on, else the display low-pass when `lowPass` is set (both zero past the
-// usable samples), else the channel's whole buffer as recorded.
-void DisplayedSamples(const TestRecord& record, int channel, const processing::ChainSettings& chain,
+// usable samples), else the channel's whole buffer as recorded. Returns how many samples
+// the chain's output had to clip to the int16 range (its gain drove them past it).
+int DisplayedSamples(const TestRecord& record, int channel, const processing::ChainSettings& chain,
                       bool lowPass, std::span<std::int16_t> display);
 
 // How far after its blow a blow's peak is looked for: a blow lasts at most about 0.4 ms.

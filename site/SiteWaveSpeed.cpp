@@ -1,8 +1,8 @@
 #include "SiteWaveSpeed.h"
 
-#include "QualityClass.h"
+#include "Lengths.h"
 #include "ResultSave.h"
-#include "WaveGeometry.h"
+#include "TestEdit.h"
 
 #include <QFileInfo>
 
@@ -29,10 +29,9 @@ std::optional<int> CalibratedWaveSpeed(const TestRecord& record, int channel, do
         return fail(QStringLiteral("已知长度应大于 0"));
     if (record.m_nSampleInterval <= 0)
         return fail(QStringLiteral("采样间隔无效"));
-    // L = samples * dt / 1e6 * v / 2, solved for v.
-    const double seconds =
-        static_cast<double>(m[kMarkerBottom] - m[kMarkerEnd]) * record.m_nSampleInterval / 1e6;
-    const double speed = std::round(2.0 * knownLength / seconds);
+    const double speed = std::round(
+        SpeedForLength(m[kMarkerBottom] - m[kMarkerEnd], record.m_nSampleInterval, knownLength)
+            .value_or(0.0));
     if (speed < kLowestWaveSpeed || speed > kHighestWaveSpeed)
         return fail(QStringLiteral("标定波速 %1 m/s 超出 %2 至 %3 m/s")
                         .arg(speed, 0, 'f', 0)
@@ -43,33 +42,9 @@ std::optional<int> CalibratedWaveSpeed(const TestRecord& record, int channel, do
 
 AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
 {
-    AnalysisValues values;
-    for (std::size_t c = 0; c < kChannelCount; ++c) {
-        const auto& m = record.m_nMarkers[c];
-        ChannelAnalysis& ch = values.channels[c];
-        for (std::size_t k = 0; k < kMarkerCount; ++k) {
-            ch.markerSet[k] = m[k] > 0;
-            ch.markerPos[k] = m[k];
-        }
-        ch.grade = record.m_nGrade[c];
-        ch.qualityClass = record.m_nQualityClass[c];
-        ch.anchor = record.m_fPanelAnchor[c];
-        if (!ch.markerSet[kMarkerEnd] || !ch.markerSet[kMarkerBottom])
-            continue;
-        const auto length = [&](int marker) {
-            return wave::MarkerLength(m[static_cast<std::size_t>(marker)], m[kMarkerEnd], 0, 1.0f,
-                                      record.m_nSampleInterval, waveSpeed);
-        };
-        const float total = length(kMarkerBottom);
-        ch.measuredL0 =
-            ch.markerSet[kMarkerFreeEnd] ? wave::TruncToCentimetres(length(kMarkerFreeEnd)) : 0.0f;
-        ch.measuredLr = total - ch.measuredL0;
-        ch.anchor = ch.measuredLr;
-        ch.qualityClass = DeriveQualityClass(ch.grade, record.m_fDesignLength, total);
-    }
-    values.activeChannel = record.m_nReportChannel;
-    values.waveSpeed = waveSpeed;
-    return values;
+    EditInputs inputs = InputsOf(record);
+    inputs.waveSpeed = waveSpeed;
+    return AnalysisOf(record, inputs);
 }
 
 SiteSpeedResult ApplyWaveSpeed(const QStringList& files, int waveSpeed,

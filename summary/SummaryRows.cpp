@@ -27,8 +27,8 @@ template <typename T> void ReadOptional(QDataStream& in, std::optional<T>& value
 void WriteRow(QDataStream& out, const SummaryRow& row)
 {
     out << row.index << row.path << row.fileName << row.readable << row.loadMessage << row.boltNo
-        << row.testDate << row.designLength << row.measuredLength << row.freeLength
-        << row.anchorLength;
+        << row.testDate << row.designLength << row.measured << row.measuredLength
+        << row.freeLength << row.anchorLength;
     WriteOptional(out, row.lengthRatio);
     out << row.defect.has_value();
     if (row.defect)
@@ -41,8 +41,8 @@ void WriteRow(QDataStream& out, const SummaryRow& row)
 void ReadRow(QDataStream& in, SummaryRow& row)
 {
     in >> row.index >> row.path >> row.fileName >> row.readable >> row.loadMessage >> row.boltNo >>
-        row.testDate >> row.designLength >> row.measuredLength >> row.freeLength >>
-        row.anchorLength;
+        row.testDate >> row.designLength >> row.measured >> row.measuredLength >>
+        row.freeLength >> row.anchorLength;
     ReadOptional(in, row.lengthRatio);
     bool defect = false;
     in >> defect;

@@ -124,12 +124,13 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
         return {row.testDate, std::nullopt};
     case Column::DesignLength:
         return Fixed(row.designLength, 2);
+    // A length nobody measured is an empty cell, never 0.00.
     case Column::MeasuredLength:
-        return Fixed(row.measuredLength, 2);
+        return row.measured ? Fixed(row.measuredLength, 2) : SummaryCell{};
     case Column::FreeLength:
-        return Fixed(row.freeLength, 2);
+        return row.measured ? Fixed(row.freeLength, 2) : SummaryCell{};
     case Column::AnchorLength:
-        return Fixed(row.anchorLength, 2);
+        return row.measured ? Fixed(row.anchorLength, 2) : SummaryCell{};
     case Column::LengthRatio:
         if (!row.lengthRatio)
             return {};
@@ -216,6 +217,7 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.boltNo = SingleLine(result.boltNo);
     row.testDate = SingleLine(result.testDate);
     row.designLength = result.designLength;
+    row.measured = result.report.measured;
     row.freeLength = result.report.freeLength;
     row.anchorLength = result.report.anchorLength;
     row.measuredLength = result.report.length;

@@ -65,7 +65,8 @@ struct SummaryRow
     QString boltNo;
     QString testDate;
     float designLength = 0.0f;
-    float measuredLength = 0.0f; // L0 + Lr as the sheet adds them
+    bool measured = false;       // the report channel's end and bottom are set
+    float measuredLength = 0.0f; // L as the sheet prints it; no cell unless measured
     float freeLength = 0.0f;
     float anchorLength = 0.0f;
     std::optional<double> lengthRatio; // %, from the shown lengths

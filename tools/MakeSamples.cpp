@@ -2,10 +2,10 @@
 // Usage: rovana-make-samples DIR   (the output is the same on every run)
 #include "AnalysisSave.h"
 #include "InstrumentFile.h"
+#include "Lengths.h"
 #include "ProjectInfoSave.h"
 #include "QualityClass.h"
 #include "ResultSave.h"
-#include "WaveGeometry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -185,9 +185,9 @@ void AddAnalysis(QByteArray& bytes, const InstrumentRecord& r)
     const int bottom = pos(6.0);
     const int freeEnd = pos(1.0);
     const float total =
-        rovana::wave::MarkerLength(bottom, 20, 0, 1.0f, r.sampleInterval, r.waveSpeed);
-    const float l0 = rovana::wave::TruncToCentimetres(
-        rovana::wave::MarkerLength(freeEnd, 20, 0, 1.0f, r.sampleInterval, r.waveSpeed));
+        rovana::MarkerLength(bottom, 20, r.sampleInterval, r.waveSpeed);
+    const float l0 = rovana::TruncToCentimetres(
+        rovana::MarkerLength(freeEnd, 20, r.sampleInterval, r.waveSpeed));
     const int grade = 1;
     rovana::AnalysisValues a;
     for (int c = 0; c < 2; ++c) {

@@ -2,6 +2,7 @@
 
 #include "ChannelViewHost.h"
 #include "DisplaySettings.h"
+#include "TestEdit.h"
 #include "TestRecord.h"
 #include "WavePainter.h"
 
@@ -97,6 +98,8 @@ wave::WaveInput ChannelView::DrawingInput() const
         return QFontMetrics(wave::FontFor(font), device).horizontalAdvance(text);
     };
     in.selected = m_pHost && m_pHost->ActiveChannel() == m_nChannel;
+    in.reportChannel = m_pHost && m_pHost->Edit().Inputs().reportChannel == m_nChannel;
+    in.clipped = m_bClipped;
 
     in.displayMode = display.m_nDisplayMode;
     in.fill = display.m_bFill;
@@ -111,11 +114,13 @@ wave::WaveInput ChannelView::DrawingInput() const
 
     in.cursorShown = m_bCursorShown;
     in.cursor = m_nCursor;
-    const int set[5] = {m_bEndSet, m_bFreeEndSet, m_bBottomSet, m_bDefectStartSet, m_bDefectEndSet};
-    const int pos[5] = {m_nEndPos, m_nFreeEndPos, m_nBottomPos, m_nDefectStartPos, m_nDefectEndPos};
-    std::copy(std::begin(set), std::end(set), in.markerSet);
-    std::copy(std::begin(pos), std::end(pos), in.markerPos);
-    in.bottomByDesign = m_bBottomByDesign != 0 && m_bBottomSet != 0;
+    const ChannelMarks marks = Marks();
+    for (std::size_t m = 0; m < kMarkerCount; ++m) {
+        in.markerSet[m] = marks.set[m] ? 1 : 0;
+        in.markerPos[m] = marks.pos[m];
+    }
+    in.bottomByDesign = marks.ByRule(kMarkerBottom);
+    in.freeEndByDesign = marks.ByRule(kMarkerFreeEnd);
     in.maxAmplitude = m_nMaxAmplitude;
     in.magnify = m_nMagnify;
     in.wave = m_nWave;
@@ -132,21 +137,14 @@ float ChannelView::CompressFactor()
     return m_fCompress;
 }
 
-float ChannelView::MarkerLength(int a, int b)
+ChannelMarks ChannelView::Marks() const
 {
-    const wave::WaveInput in = DrawingInput();
-    m_fCompress = wave::CompressFactor(in);
-    return wave::MarkerLength(in, a, b);
+    return m_pHost ? m_pHost->Edit().Marks(m_nChannel) : ChannelMarks{};
 }
 
-float ChannelView::BottomLength()
+float ChannelView::BottomLength() const
 {
-    return MarkerLength(m_nBottomPos, m_nEndPos);
-}
-
-float ChannelView::FreeEndLength()
-{
-    return wave::TruncToCentimetres(MarkerLength(m_nFreeEndPos, m_nEndPos));
+    return wave::BottomLength(DrawingInput());
 }
 
 wave::DrawList ChannelView::ComputeDrawing()
@@ -162,11 +160,6 @@ wave::DrawList ChannelView::ComputeDrawing()
         m_fScaleX = result.scaleX;
     if (result.scaleYSet)
         m_fScaleY = result.scaleY;
-    if (result.lengthsCached) {
-        m_fMeasuredL0 = result.measuredL0;
-        m_fMeasuredLr = result.measuredLr;
-    }
-    m_nWaveSpeedCopy = in.waveSpeed;
     return list;
 }
 
@@ -200,30 +193,15 @@ void ChannelView::scrollContentsBy(int dx, int dy)
 
 ChannelEditState ChannelView::EditState() const
 {
-    return {{m_bEndSet, m_bFreeEndSet, m_bBottomSet, m_bDefectStartSet, m_bDefectEndSet},
-            {m_nEndPos, m_nFreeEndPos, m_nBottomPos, m_nDefectStartPos, m_nDefectEndPos},
-            m_bCursorShown,
-            m_nCursor,
-            m_nMaxAmplitude,
-            m_nMagnify,
-            m_fMeasuredL0,
-            m_fMeasuredLr,
-            m_bBottomByDesign};
+    return {m_bCursorShown, m_nCursor, m_nMaxAmplitude, m_nMagnify};
 }
 
 void ChannelView::RestoreEditState(const ChannelEditState& state)
 {
-    wave::WaveInput markers = DrawingInput();
-    std::copy(state.set.begin(), state.set.end(), markers.markerSet);
-    std::copy(state.pos.begin(), state.pos.end(), markers.markerPos);
-    markers.cursorShown = state.cursorShown;
-    markers.cursor = state.cursor;
-    markers.maxAmplitude = state.maxAmplitude;
-    markers.magnify = state.magnify;
-    TakeState(markers);
-    m_fMeasuredL0 = state.measuredL0;
-    m_fMeasuredLr = state.measuredLr;
-    m_bBottomByDesign = state.bottomByDesign;
+    m_bCursorShown = state.cursorShown;
+    m_nCursor = state.cursor;
+    m_nMaxAmplitude = state.maxAmplitude;
+    m_nMagnify = state.magnify;
     m_Suggestion.reset();
     viewport()->update();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "DrawList.h"
-#include "MarkerRules.h"
+#include "ChannelMarks.h"
+#include "CursorRules.h"
 #include "SuggestionOverlay.h"
 #include "WaveGeometry.h"
 
@@ -21,25 +22,21 @@ namespace rovana {
 
 class ChannelViewHost;
 
-// What a channel view holds of a test's analysis, for undo: the markers, the cursor, the
-// amplitude, the gain and the kept lengths.
+// What a channel view itself holds, for undo: the cursor, the amplitude and the gain. The
+// markers and the grade belong to the test being edited (TestEdit).
 struct ChannelEditState
 {
-    std::array<int, 5> set{}; // end, free end, bottom, defect start, defect end
-    std::array<int, 5> pos{};
     int cursorShown = 0, cursor = 0;
     int maxAmplitude = 1700, magnify = 0;
-    float measuredL0 = 0.0f, measuredLr = 0.0f;
-    int bottomByDesign = 0;
     friend bool operator==(const ChannelEditState&, const ChannelEditState&) = default;
 };
 
 // One channel of the current test: time-domain trace with markers and anchor sketch,
 // amplitude spectrum, phase, or instantaneous energy, and a measurement line.
-// Buffers and markers are public: the loading path, the report view and the save path
-// read and write them directly. The cursor follows left clicks, drags and the arrow keys;
-// the context menu turns it into markers, clears them and opens the amplitude, wave speed
-// and magnification dialogs.
+// The markers are the host's test being edited; the view draws them and turns its cursor
+// into marker commands on it. Buffers are public: the loading path fills them. The cursor
+// follows left clicks, drags and the arrow keys; the context menu turns it into markers,
+// clears them and opens the amplitude, wave speed and magnification dialogs.
 class ChannelView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -54,17 +51,16 @@ public:
 
     // The horizontal compression factor f of the current state; stored in m_fCompress.
     float CompressFactor();
-    // Length in metres between two sample positions, with the compression rule.
-    float MarkerLength(int a, int b);
-    float BottomLength();  // L: bottom to end
-    float FreeEndLength(); // L0: free end to end, truncated to centimetres
+    // This channel's marks in the host's test being edited (none without a host).
+    ChannelMarks Marks() const;
+    float BottomLength() const; // L: bottom to end, by the length rule
 
     // The state a drawing reads, as plain values (viewport size, scroll position, record,
-    // display switches, this view's buffers and markers).
+    // display switches, this view's buffers, the test's markers).
     wave::WaveInput DrawingInput() const;
     // What OnDraw does apart from painting: computes the picture of the current state and
-    // keeps its side effects (m_fCompress, m_fScaleX/Y, m_nEnergy, m_nWaveSpeedCopy and the
-    // kept lengths L0 and Lr). paintEvent paints the returned list.
+    // keeps its side effects (m_fCompress, m_fScaleX/Y, m_nEnergy). paintEvent paints the
+    // returned list.
     wave::DrawList ComputeDrawing();
 
     // Input, as the event handlers pass it on. A click or drag at client x places the
@@ -93,17 +89,7 @@ public:
 
     const int m_nChannel;
     int m_bCursorShown = 0;
-    int m_bEndSet = 0;
-    int m_bFreeEndSet = 0;
-    int m_bBottomSet = 0;
-    int m_bDefectStartSet = 0;
-    int m_bDefectEndSet = 0;
     int m_nCursor = 0;
-    int m_nEndPos = 0;
-    int m_nFreeEndPos = 0;
-    int m_nBottomPos = 0;
-    int m_nDefectStartPos = 0;
-    int m_nDefectEndPos = 0;
     std::array<std::int16_t, 10240> m_nWave{};
     std::array<std::int16_t, 2048> m_nSpectrum{};
     std::array<std::int32_t, 2048> m_nPhase{};
@@ -112,17 +98,13 @@ public:
     // The site's reference bolt as drawn behind the trace, one value per sample; empty for
     // none.
     std::vector<std::int16_t> m_nReference;
+    // The processing's gain limited samples of the shown trace to the int16 range.
+    bool m_bClipped = false;
     int m_nMaxAmplitude = 1700;
     int m_nMagnify = 0;
     float m_fCompress = 1.0f;
     float m_fScaleX = 1.0f;
     float m_fScaleY = 1.0f;
-    float m_fMeasuredL0 = 0.0f;
-    float m_fMeasuredLr = 0.0f;
-    int m_nWaveSpeedCopy = 0;
-    // The bottom stands where the design-length rule put it: drawn dashed, "按设计长度",
-    // until a bottom command moves or confirms it.
-    int m_bBottomByDesign = 0;
     // Suggested markers shown over the trace, until taken or dropped.
     std::optional<wave::MarkerSuggestion> m_Suggestion;
 
@@ -131,7 +113,7 @@ public:
     // Enter or "采用": places the suggested markers as the marker commands would, the
     // free end first, then the bottom, the end (which updates the panel) and the defect.
     void TakeSuggestion();
-    // Esc, Clear and a load: no suggestion, no bottom by design.
+    // Esc, Clear and a load: no suggestion.
     void DropSuggestion();
 
     ChannelEditState EditState() const;
@@ -158,8 +140,6 @@ private:
     void RunMarkerCommand(int marker);
     void OfferSuggestionBesideDesignBottom();
     void ClearMarkers();
-    void KeepLengths();
-    void PushToPanel(const wave::PanelUpdate& update);
     void RunDialog(QDialog& dialog);
     void ShowContextMenu(QPoint point);
     void UpdateScrollRange();

@@ -7,6 +7,7 @@
 namespace rovana {
 
 class TestRecord;
+class TestEdit;
 struct DisplaySettings;
 
 // What a channel view reads from and asks of the report view that hosts it. The report
@@ -15,28 +16,23 @@ class ChannelViewHost
 {
 public:
     virtual ~ChannelViewHost() = default;
-    // The record currently displayed (m_CurData).
+    // The test being edited: its markers, grades and wave speed; every marker command and
+    // the wave-speed dialog change it, and its change repaints the views and the panel.
+    virtual TestEdit& Edit() = 0;
+    virtual const TestEdit& Edit() const = 0;
+    // The record currently displayed, as edited (TestEdit::Edited).
     virtual const TestRecord& CurrentRecord() const = 0;
     // The main frame's display mode and switches.
     virtual const DisplaySettings& Display() const = 0;
     // Index 0..2 of the selected channel view, or -1.
     virtual int ActiveChannel() const = 0;
-    // The measured total length L of channel 0..2 in metres, exactly as the marker
-    // commands compute it: bottom to end while both markers are set, else 0.
-    virtual float MeasuredLength(int channel) const = 0;
 
     // Makes channel 0..2 the selected one (m_nActiveChannel).
     virtual void SetActiveChannel(int channel) = 0;
     // Repaints the channel view of channel 0..2 (its background follows the selection).
     virtual void RepaintChannel(int channel) = 0;
-    // Feeds the evaluation panel from the view of `channel`.
+    // Feeds the evaluation panel from the test's channel `channel`.
     virtual void RefreshInfoPanel(int channel) = 0;
-    // Forwarded to the evaluation panel, when there is one: grade 0..3 of the selected
-    // channel; anchored length Lr and total length L (metres) of `channel`.
-    virtual void SetPanelGrade(int grade) = 0;
-    virtual void SetPanelLengths(int channel, float anchorLength, float totalLength) = 0;
-    // The current record's wave speed, m/s.
-    virtual void SetRecordWaveSpeed(int waveSpeed) = 0;
     // Save: a copy of the current file with the analysis. False when cancelled or refused.
     virtual bool SaveCopyWithResults() = 0;
     // One step of the test's history: runs `change` and keeps what it did under `name`

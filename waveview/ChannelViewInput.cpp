@@ -1,9 +1,10 @@
 // ChannelView: mouse, keys, context menu, marker commands, dialogs, focus and the private
-// messages. The rules themselves are the plain functions of MarkerRules; these handlers
-// gather the view's state, apply a rule, take the state back, inform the host and repaint.
+// messages. The cursor rules are the plain functions of CursorRules; marker commands go to
+// the host's test being edited, whose change repaints every view and the panel.
 #include "ChannelView.h"
 
 #include "ChannelViewHost.h"
+#include "TestEdit.h"
 #include "GainDialog.h"
 #include "TestRecord.h"
 #include "ValueDialog.h"
@@ -55,14 +56,6 @@ void ChannelView::TakeState(const wave::WaveInput& state)
 {
     m_bCursorShown = state.cursorShown;
     m_nCursor = state.cursor;
-    int* const flags[5] = {&m_bEndSet, &m_bFreeEndSet, &m_bBottomSet, &m_bDefectStartSet,
-                           &m_bDefectEndSet};
-    int* const positions[5] = {&m_nEndPos, &m_nFreeEndPos, &m_nBottomPos, &m_nDefectStartPos,
-                               &m_nDefectEndPos};
-    for (int m = 0; m < kMarkerCount; ++m) {
-        *flags[m] = state.markerSet[m];
-        *positions[m] = state.markerPos[m];
-    }
     m_nMaxAmplitude = state.maxAmplitude;
     m_nMagnify = state.magnify;
 }
@@ -183,27 +176,21 @@ void ChannelView::RunCommand(int command)
 
 void ChannelView::RunMarkerCommand(int marker)
 {
-    if (marker < 0)
+    if (marker < 0 || !m_pHost)
         return;
-    // The grade reset and the class update act on the selected channel: that must be this
-    // one, whichever view has the keyboard focus.
+    // The grade reset acts on this channel, and the panel shows this one, whichever view
+    // has the keyboard focus.
     SelectThisChannel();
-    wave::WaveInput state = DrawingInput();
-    const wave::PanelUpdate update = wave::RunMarkerCommand(marker, state);
-    if (!update.refusal.isEmpty()) {
-        if (m_pHost)
-            m_pHost->TellUser(update.refusal);
+    const std::optional<int> position =
+        m_bCursorShown ? std::optional<int>(m_nCursor + ScrollPosition()) : std::nullopt;
+    const MarkerOutcome outcome = m_pHost->Edit().ApplyMarker(m_nChannel, marker, position);
+    if (!outcome.refusal.isEmpty()) {
+        m_pHost->TellUser(outcome.refusal);
         return;
     }
-    TakeState(state);
-    if (marker == kMarkerBottom)
-        m_bBottomByDesign = 0; // moved or confirmed by the engineer
-    if (update.bottomFromDesign) {
-        m_bBottomByDesign = 1;
+    m_bCursorShown = 0;
+    if (outcome.bottomFromDesign)
         OfferSuggestionBesideDesignBottom();
-    }
-    KeepLengths();
-    PushToPanel(update);
     viewport()->update();
 }
 
@@ -211,30 +198,11 @@ void ChannelView::ClearMarkers()
 {
     SelectThisChannel();
     DropSuggestion();
-    wave::WaveInput state = DrawingInput();
-    const wave::PanelUpdate update = wave::ClearMarkers(state);
-    TakeState(state);
-    PushToPanel(update); // the kept lengths stay for the save
+    m_bCursorShown = 0;
+    m_nCursor = 0;
+    if (m_pHost)
+        m_pHost->Edit().ClearMarkers(m_nChannel);
     viewport()->update();
-}
-
-void ChannelView::KeepLengths()
-{
-    const wave::KeptLengths kept = wave::LengthsToKeep(DrawingInput());
-    if (!kept.valid)
-        return;
-    m_fMeasuredL0 = kept.freeLength;
-    m_fMeasuredLr = kept.anchored;
-}
-
-void ChannelView::PushToPanel(const wave::PanelUpdate& update)
-{
-    if (!m_pHost)
-        return;
-    if (update.resetGrade)
-        m_pHost->SetPanelGrade(0);
-    if (update.pushLengths)
-        m_pHost->SetPanelLengths(m_nChannel, update.anchored, update.total);
 }
 
 void ChannelView::RunDialog(QDialog& dialog)
@@ -268,9 +236,8 @@ int ChannelView::SendViewMessage(int message, int wParam)
         m_nMaxAmplitude = wParam;
         break;
     case WM_SETWAVESPEED:
-        m_nWaveSpeedCopy = wParam;
         if (m_pHost)
-            m_pHost->SetRecordWaveSpeed(wParam);
+            m_pHost->Edit().SetWaveSpeed(wParam);
         break;
     case WM_SETMAGNIFY:
         m_nMagnify = wave::MagnifyOfChoice(wParam);

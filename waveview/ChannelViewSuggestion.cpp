@@ -57,7 +57,6 @@ void ChannelView::TakeSuggestion()
 void ChannelView::DropSuggestion()
 {
     m_Suggestion.reset();
-    m_bBottomByDesign = 0;
 }
 
 } // namespace rovana

@@ -52,7 +52,9 @@ enum class Role
     Suggestion,      // a suggested marker (tag: marker index), dashed
     SuggestionLabel, // its name and confidence (tag: marker index)
     SuggestionText,  // the suggestion's lengths, reasons and keys
-    DesignBottom,    // "按设计长度" beside a bottom placed by the design-length rule
+    ByDesign,        // "按设计长度" beside a bottom or free end placed by the design-length rule
+    ReportMark,      // "报告" on the view of the channel the sheet reports
+    ClipWarning,     // "放大后削波": the processing's gain clipped samples of the trace
 };
 
 // An item's role is a Role, its pass a DrawPass.

@@ -66,7 +66,7 @@ AmplitudeDialog::AmplitudeDialog(ChannelView* view)
 
 WaveSpeedDialog::WaveSpeedDialog(ChannelView* view)
     : ValueDialog(view, QStringLiteral("波速设置"), QStringLiteral("波速值"), 1006,
-                  QStringLiteral("确  定"), WM_SETWAVESPEED, view ? view->m_nWaveSpeedCopy : 0,
+                  QStringLiteral("确  定"), WM_SETWAVESPEED, view ? view->DrawingInput().waveSpeed : 0,
                   {100, 20000, u"波速应为 100 至 20000 m/s 之间的整数"})
 {
     setObjectName(QStringLiteral("143"));

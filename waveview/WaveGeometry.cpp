@@ -1,5 +1,8 @@
 #include "WaveGeometry.h"
 
+#include "Lengths.h"
+#include "Saturate.h"
+#include "TestEdit.h"
 #include "WaveParts.h"
 
 #include <algorithm>
@@ -17,13 +20,7 @@ int TruncToInt(float value)
 
 int TruncToInt(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483648.0)
-        return INT_MAX;
-    if (value <= -2147483649.0)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return rovana::TruncToInt(value);
 }
 
 float CompressFactor(int compress, int sampleCount, int sampleIntervalUs, int width)
@@ -35,24 +32,6 @@ float CompressFactor(int compress, int sampleCount, int sampleIntervalUs, int wi
     const double perWidth = static_cast<double>(sampleIntervalUs) * n / 10240.0;
     const float f = static_cast<float>((perWidth * X) / n);
     return f > 1.0f ? 1.0f : f;
-}
-
-float MarkerLength(int a, int b, int compress, float f, int sampleIntervalUs, int waveSpeed)
-{
-    int d = static_cast<int>(static_cast<std::int64_t>(a) - b);
-    if (compress && f != 0.0f)
-        d = TruncToInt(d / D(f));
-    const float seconds = static_cast<float>(D(sampleIntervalUs) / 1000000.0);
-    // In double: with float steps 200 samples at 10 µs and 3500 m/s give 3.4999998, not
-    // 3.5.
-    const float length = static_cast<float>(D(seconds) * d * waveSpeed * 0.5);
-    return static_cast<float>(D(length) * f);
-}
-
-float TruncToCentimetres(float metres)
-{
-    // In float, 0.69999999f * 100 rounds up to 70; 0.69 needs the wider product.
-    return static_cast<float>(std::trunc(static_cast<double>(metres) * 100.0) / 100.0);
 }
 
 double LegendPointSize(int screenHeight)
@@ -75,7 +54,7 @@ float MarkerLength(const WaveInput& in, int a, int b)
     // A length is a property of the bolt, not of the window: the compressed display's
     // factor depends on the view's width and would make the same markers give other
     // lengths in another window, and a save of an unchanged test other bytes.
-    return MarkerLength(a, b, 0, 1.0f, in.sampleInterval, in.waveSpeed);
+    return rovana::MarkerLength(a, b, in.sampleInterval, in.waveSpeed);
 }
 
 float BottomLength(const WaveInput& in)
@@ -86,6 +65,18 @@ float BottomLength(const WaveInput& in)
 float FreeEndLength(const WaveInput& in)
 {
     return TruncToCentimetres(MarkerLength(in, in.markerPos[kFreeEnd], in.markerPos[kEnd]));
+}
+
+ChannelMarks MarksOf(const WaveInput& in)
+{
+    ChannelMarks marks;
+    for (std::size_t m = 0; m < kMarkerCount; ++m) {
+        marks.set[m] = in.markerSet[m] != 0;
+        marks.pos[m] = in.markerPos[m];
+    }
+    marks.byRule[kMarkerBottom] = in.bottomByDesign;
+    marks.byRule[kMarkerFreeEnd] = in.freeEndByDesign;
+    return marks;
 }
 
 QString MeasurementText(const WaveInput& in)
@@ -111,19 +102,11 @@ QString MeasurementText(const WaveInput& in)
     default:
         break;
     }
-    // Time domain (any other mode identifier is treated as the time domain too).
+    // Time domain (any other mode identifier is treated as the time domain too). Only what
+    // is marked: a length nobody marked is "—", one placed by the design rule says so.
     const float pos =
         in.sampleCount != 512 ? MarkerLength(in, in.cursor, in.markerPos[kEnd]) : 0.0f;
-    float L = in.designLength;
-    float Lo = in.designL0;
-    if (in.markerSet[kEnd] && in.markerSet[kBottom]) {
-        L = BottomLength(in);
-        Lo = in.markerSet[kFreeEnd] ? FreeEndLength(in) : in.designL0;
-    }
-    const float Lr = L - Lo;
-    return QString::asprintf("L=%.2fm Lo=%.2fm Lr=%.2fm Pos=%.2fm", static_cast<double>(L),
-                             static_cast<double>(Lo), static_cast<double>(Lr),
-                             static_cast<double>(pos));
+    return LengthLine(MarkedLengthsOf(MarksOf(in), in.sampleInterval, in.waveSpeed), pos);
 }
 
 DrawList BuildDrawList(const WaveInput& in, WaveResult& out)
@@ -159,11 +142,6 @@ DrawList BuildDrawList(const WaveInput& in, WaveResult& out)
             AppendTrace(list, in);
             AppendSketch(list, in, f);
             AppendMarkers(list, in, f);
-            if (in.markerSet[kFreeEnd] && in.markerSet[kEnd] && in.markerSet[kBottom]) {
-                out.lengthsCached = true;
-                out.measuredL0 = FreeEndLength(in);
-                out.measuredLr = BottomLength(in) - out.measuredL0;
-            }
         }
         break;
     case kModeSpectrum:
@@ -188,7 +166,19 @@ DrawList BuildDrawList(const WaveInput& in, WaveResult& out)
         list.push_back(cursor);
     }
 
-    // 5. Measurement line.
+    // 5. Marks: the report channel at the bottom right, a trace whose processed samples were
+    // clipped at the top left under the legend.
+    const FontSpec small{FontKind::Song, LegendPointSize(in.screenHeight)};
+    if (in.reportChannel)
+        list.push_back(MakeTextAt(Role::ReportMark, DrawPass::Text, {W - 40, H - 40},
+                                  QStringLiteral("报告"), small, TextBackground::OpaqueWhite,
+                                  QColor(0, 0, 139)));
+    if (in.clipped && in.displayMode == kModeTimeDomain)
+        list.push_back(MakeTextAt(Role::ClipWarning, DrawPass::Text, {10, 50},
+                                  QStringLiteral("放大后削波"), small, TextBackground::OpaqueWhite,
+                                  QColor(200, 0, 0)));
+
+    // 6. Measurement line.
     out.measurement = MeasurementText(in);
     DrawItem text;
     text.kind = DrawItem::Kind::TextInRect;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChannelMarks.h"
 #include "DrawList.h"
 
 #include <QColor>
@@ -50,14 +51,6 @@ int TruncToInt(double value);
 // to 1.0.
 float CompressFactor(int compress, int sampleCount, int sampleIntervalUs, int width);
 
-// Length in metres between sample positions a and b: d = a - b, d = trunc(d / f) when
-// the compress switch is on and f != 0, L = float(float(dt / 1e6) * d * v * 0.5),
-// result float(L * f). `f` is the CompressFactor of the same state.
-float MarkerLength(int a, int b, int compress, float f, int sampleIntervalUs, int waveSpeed);
-
-// trunc(x * 100) / 100, the product taken in double: 0.69999999f gives 0.69.
-float TruncToCentimetres(float metres);
-
 // Font point sizes by screen height (pixels).
 double LegendPointSize(int screenHeight);      // 10.5 up to 1050, else 14
 double MeasurementPointSize(int screenHeight); // 11 up to 1050, else 16
@@ -86,6 +79,8 @@ struct WaveInput
     // placed as if they always fit.
     std::function<int(const QString&, const FontSpec&)> textWidth;
     bool selected = false; // this view is the active channel
+    bool reportChannel = false; // this view's channel is the one the sheet reports
+    bool clipped = false;       // the processing's gain limited samples to the int16 range
 
     // Main frame.
     int displayMode = kModeTimeDomain;
@@ -105,7 +100,8 @@ struct WaveInput
     int cursor = 0;
     int markerSet[5] = {0, 0, 0, 0, 0}; // end, free end, bottom, defect start, defect end
     int markerPos[5] = {0, 0, 0, 0, 0};
-    bool bottomByDesign = false; // the bottom stands where the design-length rule put it
+    bool bottomByDesign = false;  // the bottom stands where the design-length rule put it
+    bool freeEndByDesign = false; // the free end likewise
     int maxAmplitude = 1700;
     int magnify = 0;
     std::span<const std::int16_t> wave;
@@ -126,20 +122,19 @@ struct WaveResult
     bool scaleYSet = false; // m_fScaleY; not set when the scale is undefined (flat data)
     float scaleY = 1.0f;
     std::span<std::int64_t> energy; // destination of E_i (energy mode), set by the caller
-    bool lengthsCached = false;     // kept lengths: the free-end marker was drawn with end
-    float measuredL0 = 0.0f;        // and bottom set
-    float measuredLr = 0.0f;
     QString measurement;
 };
 
-// Beside a bottom marker placed by the design-length rule.
+// Beside a bottom or free-end marker placed by the design-length rule.
 inline const QString kByDesignLength = QStringLiteral("按设计长度");
 
-// Lengths between the markers of a state.
+// Lengths between the markers of a state, by the length rule (Lengths.h).
 float CompressFactor(const WaveInput& in);
 float MarkerLength(const WaveInput& in, int a, int b);
 float BottomLength(const WaveInput& in);  // MarkerLength(bottom, end)
 float FreeEndLength(const WaveInput& in); // MarkerLength(free end, end) to centimetres
+// The state's markers as the test being edited holds them (no grade).
+ChannelMarks MarksOf(const WaveInput& in);
 
 // The measurement line of the display mode: "L=%.2fm Lo=%.2fm Lr=%.2fm Pos=%.2fm",
 // "FMAX:%.2f", or empty (phase, energy).

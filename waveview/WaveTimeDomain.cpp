@@ -135,8 +135,10 @@ void AppendMarkers(DrawList& list, const WaveInput& in, float f)
         if (!in.markerSet[m])
             continue;
         const int x = TruncToInt(in.markerPos[m] * D(f) - in.scroll);
-        // A bottom nobody placed or confirmed is drawn dashed and says where it comes from.
-        const bool byDesign = m == kBottom && in.bottomByDesign;
+        // A bottom or free end nobody placed or confirmed is drawn dashed and says where it
+        // comes from; the free end's label sits lower, so that both can be read.
+        const bool byDesign =
+            (m == kBottom && in.bottomByDesign) || (m == kFreeEnd && in.freeEndByDesign);
         DrawItem item =
             MakeLine(Role::Marker, DrawPass::Markers,
                      Pen{kMarkerColors[m], 2, byDesign ? PenStyle::Dash : PenStyle::Solid}, {x, 0},
@@ -144,7 +146,8 @@ void AppendMarkers(DrawList& list, const WaveInput& in, float f)
         item.raster = RasterMode::NotXorPen;
         list.push_back(item);
         if (byDesign)
-            list.push_back(MakeTextAt(Role::DesignBottom, DrawPass::Text, {x + 4, H / 2 + 4},
+            list.push_back(MakeTextAt(Role::ByDesign, DrawPass::Text,
+                                      {x + 4, m == kBottom ? H / 2 + 4 : H / 2 + H / 5},
                                       kByDesignLength,
                                       {FontKind::Song, LegendPointSize(in.screenHeight)},
                                       TextBackground::Transparent, kMarkerColors[m]));

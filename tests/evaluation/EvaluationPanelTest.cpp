@@ -1,9 +1,10 @@
+// The evaluation panel shows the selected channel as the test being edited derives it; its
+// criteria set that channel's grade.
 #include "EvaluationPanel.h"
-#include "ChannelViewHost.h"
-#include "DisplaySettings.h"
-#include "TestRecord.h"
+#include "waveview/FakeViewHost.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -12,35 +13,29 @@
 namespace rovana {
 namespace {
 
-class FakeReportHost : public ChannelViewHost
-{
-public:
-    const TestRecord& CurrentRecord() const override { return record; }
-    const DisplaySettings& Display() const override { return display; }
-    int ActiveChannel() const override { return active; }
-    float MeasuredLength(int channel) const override { return lengths.at(channel); }
-    // The panel only reads the report view; what the channel views ask of it is not used.
-    void SetActiveChannel(int) override {}
-    void RepaintChannel(int) override {}
-    void RefreshInfoPanel(int) override {}
-    void SetPanelGrade(int) override {}
-    void SetPanelLengths(int, float, float) override {}
-    void SetRecordWaveSpeed(int) override {}
-    bool SaveCopyWithResults() override { return false; }
-
-    TestRecord record;
-    DisplaySettings display;
-    int active = 0;
-    std::array<float, 3> lengths{};
-};
-
 class EvaluationPanelTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { panel.SetReportView(&host); }
+    // 10 µs, 5000 m/s: one sample is 0.025 m.
+    void SetUp() override
+    {
+        panel.SetReportView(&host);
+        host.record.m_nSampleInterval = 10;
+        host.record.m_nWaveSpeed = 5000;
+        host.record.m_nSampleCount = 1024;
+        host.record.m_fDesignLength = 4.0f;
+        host.active = 0;
+    }
     template <typename W> W* Control(int id) { return panel.findChild<W*>(QString::number(id)); }
+    // End at 20, bottom `samples` later, on `channel`; the panel shown afresh.
+    void Measure(int channel, int samples)
+    {
+        host.SetMarker(channel, kMarkerEnd, 20);
+        host.SetMarker(channel, kMarkerBottom, 20 + samples);
+        panel.Refresh();
+    }
 
-    FakeReportHost host;
+    test::FakeViewHost host;
     EvaluationPanel panel;
 };
 
@@ -60,117 +55,70 @@ TEST_F(EvaluationPanelTest, FormHasItsControlsWithIdentifiersAndStates)
     EXPECT_EQ(cls->itemText(1), "II");
     EXPECT_EQ(grade->currentIndex(), -1);
     EXPECT_TRUE(Control<QLineEdit>(IDC_EDIT_ANCHOR)->isReadOnly());
-    EXPECT_TRUE(Control<QLineEdit>(IDC_EDIT_LENGTH)->isHidden());
+    EXPECT_NE(Control<QLabel>(IDC_STATIC_REASON), nullptr);
     for (int id = 1026; id <= 1029; ++id)
         EXPECT_NE(Control<QRadioButton>(id), nullptr) << id;
-    EXPECT_EQ(panel.m_nChannelGrade, (std::array<int, 3>{-1, -1, -1}));
 }
 
-struct LengthRow
+TEST_F(EvaluationPanelTest, TheClassFollowsTheGradeOnlyWhenTheLengthMatches)
 {
-    float design;
-    float measured;
-    int grade;
-    int expectedClass;
-};
-
-class InfoViewLengthTest : public EvaluationPanelTest,
-                           public ::testing::WithParamInterface<LengthRow>
-{};
-
-TEST_P(InfoViewLengthTest, ClassFollowsGradeOnlyWhenTheLengthMatches)
-{
-    const LengthRow& r = GetParam();
-    host.record.m_fDesignLength = r.design;
-    host.active = 1;
-    panel.SetPanelGrade(r.grade);
-    panel.SetPanelLengths(1, r.measured - 0.5f, r.measured);
-    EXPECT_EQ(panel.m_nChannelClass[1], r.expectedClass);
-    EXPECT_EQ(panel.ShownClass(), r.expectedClass);
-    EXPECT_EQ(panel.m_fChannelAnchor[1], r.measured - 0.5f);
-}
-
-INSTANTIATE_TEST_SUITE_P(Lengths, InfoViewLengthTest,
-                         ::testing::Values(LengthRow{4.0f, 3.85f, 1, 1},
-                                           LengthRow{4.0f, 3.75f, 1, 3},
-                                           LengthRow{12.0f, 11.45f, 0, 3}));
-
-TEST_F(EvaluationPanelTest, CriterionThreeAfterMeasuringGivesCAndRederivesTheClass)
-{
-    host.record.m_fDesignLength = 4.0f;
-    host.lengths[0] = 3.85f;
-    panel.SetPanelGrade(0);
-    panel.SetPanelLengths(0, 3.35f, 3.85f);
-    EXPECT_EQ(panel.ShownClass(), 0);
-    panel.ClickCriterion(2);
-    EXPECT_EQ(panel.ShownGrade(), 2);
-    EXPECT_EQ(Control<QComboBox>(IDC_COMBO_GRADE)->currentText(), "C 80%~75%");
-    EXPECT_EQ(panel.m_nChannelGrade[0], 2);
-    EXPECT_EQ(panel.m_nChannelClass[0], 2); // from the measured 3.85
-    EXPECT_EQ(panel.ShownClass(), 2);
-}
-
-// 3.7975 m of 4.00 m fails the 95 % rule; its two-decimal text 3.80 would pass it. The
-// class must not depend on whether a marker command or a criterion click came last.
-TEST_F(EvaluationPanelTest, TheClassUsesTheExactLengthWhateverTheLastAction)
-{
-    host.record.m_fDesignLength = 4.0f;
-    host.active = 1;
-    host.lengths[1] = 3.7975f;
-    panel.SetPanelGrade(0);
-    panel.SetPanelLengths(1, 3.0f, 3.7975f); // what a marker command pushes
-    EXPECT_EQ(panel.m_nChannelClass[1], 3);
-    for (int criterion : {0, 1, 0}) {
-        panel.ClickCriterion(criterion);
-        EXPECT_EQ(panel.m_nChannelGrade[1], criterion);
-        EXPECT_EQ(panel.m_nChannelClass[1], 3) << criterion;
-        EXPECT_EQ(panel.ShownClass(), 3);
+    const struct
+    {
+        float design;
+        int samples; // 0.025 m each
+        int criterion;
+        int shownClass;
+    } rows[] = {
+        {4.0f, 154, 1, 1},  // 3.85 m: B gives II
+        {4.0f, 150, 1, 3},  // 3.75 m: 93.75 %, IV
+        {12.0f, 458, 0, 3}, // 11.45 m: 95.4 % but 0.55 m short, IV
+        {4.0f, 152, 0, 0},  // 3.80 m: exactly 95 %, included
+        {4.0f, 151, 0, 3},  // 3.775 m: below
+    };
+    for (const auto& r : rows) {
+        host.record.m_fDesignLength = r.design;
+        Measure(0, r.samples);
+        panel.ClickCriterion(r.criterion);
+        EXPECT_EQ(panel.ShownGrade(), r.criterion) << r.samples;
+        EXPECT_EQ(host.Edit().Marks(0).grade, r.criterion) << r.samples;
+        EXPECT_EQ(panel.ShownClass(), r.shownClass) << r.samples;
+        EXPECT_EQ(panel.CheckedCriterion(), r.criterion) << r.samples;
     }
+    EXPECT_EQ(Control<QComboBox>(IDC_COMBO_GRADE)->currentText(), "A >=90%");
 }
 
-TEST_F(EvaluationPanelTest, SetPanelGradeSwitchesTheMatchingCriterion)
+TEST_F(EvaluationPanelTest, AChannelNotMeasuredShowsNoLengthGradeOrClassButWhy)
 {
-    panel.SetPanelGrade(3);
-    EXPECT_EQ(panel.CheckedCriterion(), 3);
-    EXPECT_EQ(panel.m_nChannelGrade[0], 3);
-    panel.SetPanelGrade(-1); // no grade: the combo clears, the criterion stays
+    panel.ClickCriterion(2); // chosen before anything is measured
+    EXPECT_EQ(panel.CheckedCriterion(), 2);
     EXPECT_EQ(panel.ShownGrade(), -1);
-    EXPECT_EQ(panel.CheckedCriterion(), 3);
-    EXPECT_EQ(panel.m_nChannelGrade[0], -1);
-}
-
-TEST_F(EvaluationPanelTest, ClearingKeepsTheStoredValues)
-{
-    host.record.m_fDesignLength = 3.5f;
-    panel.SetPanelGrade(1);
-    panel.SetPanelLengths(0, 2.81f, 3.5f);
-    EXPECT_EQ(panel.ShownAnchor(), "2.81");
-    panel.ClearPanel();
-    EXPECT_EQ(panel.CheckedCriterion(), -1);
+    EXPECT_EQ(panel.ShownClass(), -1);
     EXPECT_TRUE(panel.ShownAnchor().isEmpty());
+    EXPECT_EQ(panel.ShownReason(), QStringLiteral("未评定：未标记端部和底部"));
+    Measure(0, 154);
+    EXPECT_EQ(panel.ShownGrade(), 2);
+    EXPECT_EQ(panel.ShownClass(), 2);
+    EXPECT_EQ(panel.ShownAnchor(), "3.85");
+    EXPECT_TRUE(panel.ShownReason().isEmpty());
+}
+
+TEST_F(EvaluationPanelTest, ThePanelFollowsTheSelectedChannel)
+{
+    Measure(1, 154);
+    host.Edit().SetGrade(1, 3);
+    host.active = 1;
+    panel.Refresh();
+    EXPECT_EQ(panel.ShownGrade(), 3);
+    EXPECT_EQ(panel.ShownClass(), 3);
+    host.active = 2; // nothing there
+    panel.Refresh();
+    EXPECT_EQ(panel.CheckedCriterion(), -1);
     EXPECT_EQ(panel.ShownGrade(), -1);
-    EXPECT_EQ(panel.ShownClass(), -1);
-    EXPECT_EQ(panel.m_nChannelGrade[0], 1);
-    EXPECT_EQ(panel.m_nChannelClass[0], 1);
-    EXPECT_EQ(Control<QLineEdit>(IDC_EDIT_LENGTH)->text(), "3.50");
-}
-
-TEST_F(EvaluationPanelTest, ZeroLengthsGiveNoClass)
-{
-    host.record.m_fDesignLength = 3.5f;
-    panel.SetPanelGrade(0);
-    panel.SetPanelLengths(0, 0.0f, 0.0f);
-    EXPECT_EQ(panel.ShownAnchor(), "0.00");
-    EXPECT_EQ(panel.ShownClass(), -1);
-    EXPECT_EQ(panel.m_nChannelClass[0], -1);
-}
-
-TEST_F(EvaluationPanelTest, CriterionClickWithoutSelectedChannelStoresNothing)
-{
-    host.active = -1;
+    host.active = -1; // no selection: a click grades nothing
     panel.ClickCriterion(1);
-    EXPECT_EQ(panel.ShownGrade(), 1);
-    EXPECT_EQ(panel.m_nChannelGrade, (std::array<int, 3>{-1, -1, -1}));
+    EXPECT_EQ(host.Edit().Marks(0).grade, -1);
+    EXPECT_EQ(host.Edit().Marks(1).grade, 3);
+    EXPECT_EQ(panel.CheckedCriterion(), -1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // channel view, and open the copy again.
 #include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EditSupport.h"
 #include "EvaluationPanel.h"
 #include "FakeFrame.h"
 #include "ReportView.h"
@@ -39,19 +40,7 @@ struct Window
         report.resize(1200, 800);
         report.show();
         QApplication::processEvents();
-        EXPECT_TRUE(report.m_CurData.Load(path));
-        for (ChannelView* v : report.m_pChannelView) {
-            v->m_nMagnify = 1;
-            v->m_bEndSet = v->m_bFreeEndSet = v->m_bBottomSet = 0;
-            v->m_bDefectStartSet = v->m_bDefectEndSet = v->m_bCursorShown = 0;
-        }
-        for (int c = 0; c < kChannelCount; ++c)
-            report.DistributeChannel(c);
-        report.RestoreMarkers();
-        report.m_strCurPath = path;
-        report.m_strFolder = path.left(path.lastIndexOf('/'));
-        report.m_nActiveChannel = report.m_CurData.m_nReportChannel;
-        report.RefreshInfoPanel(report.m_nActiveChannel);
+        EXPECT_TRUE(test::OpenInView(report, path));
     }
 
     ChannelView& Channel(int c) { return *report.m_pChannelView[c]; }
@@ -95,15 +84,17 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
         return dialog.result();
     };
     w.Command(1, -1, ID_SET_WAVESPEED);
-    ASSERT_EQ(w.report.m_CurData.m_nWaveSpeed, 3600); // one sample is now 0.018 m
+    ASSERT_EQ(w.report.CurrentRecord().m_nWaveSpeed, 3600); // one sample is now 0.018 m
 
-    w.Command(1, 21, ID_MARKER_END); // bottom and free end follow from the design
-    EXPECT_EQ(v.m_nBottomPos, 216);  // 215 reads 3.492 m: one step on
-    EXPECT_EQ(v.m_nFreeEndPos, 49);
+    const ChannelMarks& marks = test::Marks(w.report, 1);
+    w.Command(1, 21, ID_MARKER_END);          // bottom and free end follow from the design
+    EXPECT_EQ(marks.pos[kMarkerBottom], 216); // 215 reads 3.492 m: one step on
+    EXPECT_EQ(marks.pos[kMarkerFreeEnd], 49);
     w.Command(1, 231, ID_MARKER_BOTTOM);
     EXPECT_NEAR(v.BottomLength(), 3.78f, kLengthTolerance);
-    EXPECT_EQ(v.m_fMeasuredL0, 0.50f);
-    EXPECT_NEAR(v.m_fMeasuredLr, 3.28f, kLengthTolerance);
+    const ChannelResult shown = w.report.m_Edit.Outcome(1).result;
+    EXPECT_EQ(shown.freeLength, 0.50f);
+    EXPECT_NEAR(shown.anchorLength, 3.28f, kLengthTolerance);
     w.frame.panel.ClickCriterion(1); // B; 3.78 m of 3.5 m passes: II
     EXPECT_EQ(w.frame.panel.ShownClass(), 1);
 
@@ -126,8 +117,8 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
     EXPECT_EQ(saved.m_nMarkers[1], (std::array<int, 5>{21, 49, 231, 0, 0}));
     EXPECT_EQ(saved.m_nMarkers[0], (std::array<int, 5>{0, 0, 0, 0, 0}));
     EXPECT_EQ(saved.m_nMarkedChannels, 1);
-    EXPECT_EQ(saved.m_fMeasured[1][0], v.m_fMeasuredL0);
-    EXPECT_EQ(saved.m_fMeasured[1][1], v.m_fMeasuredLr);
+    EXPECT_EQ(saved.m_fMeasured[1][0], shown.freeLength);
+    EXPECT_EQ(saved.m_fMeasured[1][1], shown.anchorLength);
     EXPECT_EQ(saved.m_nGrade[1], 1);
     EXPECT_EQ(saved.m_nQualityClass[1], 1);
     EXPECT_NEAR(saved.m_fPanelAnchor[1], 3.28f, kLengthTolerance);
@@ -136,9 +127,10 @@ TEST(AnalysisLoop, MarkGradeSaveAndReopen)
 
     Window reopened(copy);
     EXPECT_EQ(reopened.report.m_nActiveChannel, 1);
-    const ChannelView& r = reopened.Channel(1);
-    EXPECT_EQ(r.m_bEndSet + r.m_bFreeEndSet + r.m_bBottomSet, 3);
-    EXPECT_EQ(r.m_nBottomPos, 231);
+    const ChannelMarks& r = test::Marks(reopened.report, 1);
+    EXPECT_EQ(r.IsSet(kMarkerEnd) + r.IsSet(kMarkerFreeEnd) + r.IsSet(kMarkerBottom), 3);
+    EXPECT_EQ(r.pos[kMarkerBottom], 231);
+    EXPECT_FALSE(reopened.report.HasUnsavedChanges());
     EXPECT_EQ(reopened.frame.panel.ShownGrade(), 1);
     EXPECT_EQ(reopened.frame.panel.ShownClass(), 1);
     EXPECT_EQ(reopened.frame.panel.ShownAnchor(), "3.28");

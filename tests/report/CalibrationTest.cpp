@@ -2,6 +2,7 @@
 // this test, to every test of the folder (recorded in the site file), and back.
 #include "CalibrationDialog.h"
 #include "ChannelView.h"
+#include "EditSupport.h"
 #include "FakeFrame.h"
 #include "ReportView.h"
 #include "ResultSave.h"
@@ -26,11 +27,9 @@ protected:
             ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name), test::MarkedFile()));
         view.m_strFolder = m_dir.path();
         view.m_strCurPath = m_dir.filePath("MG0001.mg");
-        ASSERT_TRUE(view.m_CurData.Load(view.m_strCurPath));
-        ChannelView& v = *view.m_pChannelView[0];
-        v.m_bEndSet = v.m_bBottomSet = 1;
-        v.m_nEndPos = 20;
-        v.m_nBottomPos = 220;
+        ASSERT_TRUE(test::OpenInView(view, view.m_strCurPath));
+        test::SetMarker(view, 0, kMarkerEnd, 20);
+        test::SetMarker(view, 0, kMarkerBottom, 220);
         view.m_nActiveChannel = 0;
         view.m_fnMessage = [this](const QString& text) { messages.append(text); };
     }
@@ -63,11 +62,11 @@ TEST_F(CalibrationTest, ThisTestFolderAndBack)
 
     Calibrate(QStringLiteral("3.675"), CalibrationDialog::Choice::ThisTest);
     EXPECT_EQ(shownSpeed, 3675);
-    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3675);
+    EXPECT_EQ(view.m_Edit.Inputs().waveSpeed, 3675);
     EXPECT_EQ(SpeedOf("MG0001.mg"), 3500); // in memory only, as the wave-speed dialog
     EXPECT_FALSE(QFile::exists(m_dir.filePath(kSiteFileName)));
 
-    view.m_CurData.m_nWaveSpeed = 3500;
+    view.m_Edit.SetWaveSpeed(3500);
     Calibrate(QStringLiteral("3.675"), CalibrationDialog::Choice::Folder);
     EXPECT_EQ(SpeedOf("MG0001.mg"), 3675);
     EXPECT_EQ(SpeedOf("MG0002.mg"), 3675);
@@ -83,7 +82,7 @@ TEST_F(CalibrationTest, ThisTestFolderAndBack)
     Calibrate(QString(), CalibrationDialog::Choice::Restore);
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0001.mg")), original);
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0002.mg")), original);
-    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_EQ(view.m_Edit.Inputs().waveSpeed, 3500);
     EXPECT_FALSE(ReadSiteFile(m_dir.path()).calibration.has_value());
 }
 
@@ -92,7 +91,7 @@ TEST_F(CalibrationTest, NothingIsAppliedWithoutASpeed)
     Calibrate(QStringLiteral("0.01"), CalibrationDialog::Choice::Folder); // 10 m/s: refused
     EXPECT_FALSE(shownSpeed.has_value());
     EXPECT_EQ(SpeedOf("MG0001.mg"), 3500);
-    EXPECT_EQ(view.m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_EQ(view.m_Edit.Inputs().waveSpeed, 3500);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -104,7 +103,7 @@ TEST_F(CalibrationTest, ReferenceBoltIsKeptInTheSiteFileAndCleared)
     view.DistributeChannel(0);
     view.SetReferenceToCurrent(0);
     const ChannelView& v = *view.m_pChannelView[0];
-    const auto usable = static_cast<std::size_t>(UsableSampleCount(view.m_CurData));
+    const auto usable = static_cast<std::size_t>(UsableSampleCount(view.CurrentRecord()));
     ASSERT_EQ(v.m_nReference.size(), usable);
     for (std::size_t k = 0; k < usable; ++k)
         ASSERT_NEAR(v.m_nReference[k], v.m_nWave[k], 1) << k;
@@ -113,7 +112,7 @@ TEST_F(CalibrationTest, ReferenceBoltIsKeptInTheSiteFileAndCleared)
     ReportView other{&frame};
     other.ReadSite(m_dir.path());
     ASSERT_TRUE(other.m_pReference);
-    EXPECT_EQ(other.m_pReference->m_nSamples, view.m_CurData.m_nSamples);
+    EXPECT_EQ(other.m_pReference->m_nSamples, view.CurrentRecord().m_nSamples);
 
     view.ClearReference(0);
     EXPECT_TRUE(v.m_nReference.empty());

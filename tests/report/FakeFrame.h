@@ -4,6 +4,8 @@
 #include "EvaluationPanel.h"
 #include "ReportViewHost.h"
 
+#include <QMap>
+
 namespace rovana::test {
 
 // Stands in for the main frame of a report view: display switches, a loaded file and a
@@ -13,11 +15,12 @@ class FakeFrame : public ReportViewHost
 public:
     DisplaySettings& Display() override { return display; }
     int FileLoaded() const override { return 1; }
-    void SetStatusPane(int, const QString&) override {}
+    void SetStatusPane(int id, const QString& text) override { panes[id] = text; }
     EvaluationPanel* EvaluationPane() override { return &panel; }
 
     DisplaySettings display;
     EvaluationPanel panel;
+    QMap<int, QString> panes; // what the view wrote into the status bar, by pane
 };
 
 } // namespace rovana::test

@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "EditSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace rovana {
@@ -207,7 +209,7 @@ TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
         SCOPED_TRACE(files[n - 1].toStdString());
         TestRecord print;
         const QStringList printed = test::PrintedTexts(sheet::DrawReportPage(
-            page, m_dir.filePath(files[n - 1]), print, view.ReportSettingstings(), measure));
+            page, m_dir.filePath(files[n - 1]), print, view.SheetSettingsForPrint(), measure));
         const test::ToolOutput text = test::PdfPageText(pdf, n);
         ASSERT_TRUE(text.ok) << "pdftotext (poppler-utils): " << text.err.toStdString();
         const QStringList missing = test::MissingTexts(text.out, printed);
@@ -222,13 +224,15 @@ TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
 
 TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
 {
-    view.m_CurData.m_nSampleInterval = 5;
-    view.m_CurData.m_nSampleCount = 2048;
+    test::ChangeRecord(view, [](TestRecord& d) {
+        d.m_nSampleInterval = 5;
+        d.m_nSampleCount = 2048;
+    });
     frame.display.m_bCompress = 0;
     view.m_pChannelView[1]->m_nMaxAmplitude = 900;
     view.m_pChannelView[1]->m_nMagnify = 10;
     view.m_ReportOptions.bShowTitle = 0;
-    const sheet::SheetSettings s = view.ReportSettingstings();
+    const sheet::SheetSettings s = view.SheetSettingsForPrint();
     EXPECT_EQ(s.bCompress, 0);
     EXPECT_EQ(s.channels[1].nMaxAmplitude, 900);
     EXPECT_EQ(s.channels[1].nMagnify, 10);

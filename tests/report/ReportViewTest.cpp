@@ -8,6 +8,8 @@
 
 #include <QMap>
 
+#include "EditSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace rovana {
@@ -36,7 +38,9 @@ protected:
         view.show();
         view.resize(800, 700);
         frame.panel.SetReportView(&view);
-        ASSERT_TRUE(view.m_CurData.LoadFromBytes(ComposeInstrumentFile(test::SampleRecord())));
+        TestRecord record;
+        ASSERT_TRUE(record.LoadFromBytes(ComposeInstrumentFile(test::SampleRecord())));
+        view.TakeLoadedRecord(record);
     }
     void DistributeAll()
     {
@@ -66,12 +70,9 @@ TEST_F(ReportViewTest, ChannelViewsAreStackedWithTheirIdentifiers)
 
 TEST_F(ReportViewTest, DistributionFiltersCopiesAndTransformsEachChannel)
 {
-    frame.panel.m_nChannelGrade = {3, 3, 3};
-    view.m_CurData.m_nGrade = {0, 1, 2};
-    view.m_CurData.m_fPanelAnchor = {1.5f, 2.5f, 3.5f};
     view.m_pChannelView[1]->m_nWave[5000] = 99; // beyond 2048: cleared
     DistributeAll();
-    const auto& samples = view.m_CurData.m_nSamples;
+    const auto& samples = view.CurrentRecord().m_nSamples;
     ChannelView& v = *view.m_pChannelView[1];
     for (int i = 0; i < 2048; ++i)
         ASSERT_EQ(v.m_nRaw[i], samples[1][i]);
@@ -81,8 +82,6 @@ TEST_F(ReportViewTest, DistributionFiltersCopiesAndTransformsEachChannel)
     EXPECT_EQ(v.m_nWave[5000], 0);
     EXPECT_NE(v.m_nSpectrum, v.m_nRaw);                    // transformed in place
     EXPECT_FLOAT_EQ(frame.display.m_fBinWidth, 97.65625f); // 10 µs, N = 1024
-    EXPECT_EQ(frame.panel.m_nChannelGrade, (std::array<int, 3>{0, 1, 2}));
-    EXPECT_EQ(frame.panel.m_fChannelAnchor[2], 3.5f);
 
     frame.display.m_bFilter = 0;
     DistributeAll();
@@ -90,57 +89,43 @@ TEST_F(ReportViewTest, DistributionFiltersCopiesAndTransformsEachChannel)
         ASSERT_EQ(v.m_nWave[i], samples[1][i]);
 }
 
-TEST_F(ReportViewTest, MarkersAreRestoredOnlyForMarkedChannelsWithPositiveMarkers)
+TEST_F(ReportViewTest, TheTestShowsExactlyTheMarkersTheFileStores)
 {
-    ChannelView& v0 = *view.m_pChannelView[0];
-    v0.m_bEndSet = 1;
-    v0.m_nEndPos = 33;
-    view.m_CurData.m_nMarkers[0] = {0, 0, 0, 0, 0};
-    view.m_CurData.m_nMarkers[1] = {-1, -1, -1, 0, 0};
-    view.m_CurData.m_nMarkers[2] = {20, 0, 220, -5, 90};
-
-    view.m_CurData.m_nMarkedChannels = 0;
-    view.RestoreMarkers();
-    EXPECT_EQ(view.m_pChannelView[2]->m_bEndSet, 0);
-
-    view.m_CurData.m_nMarkedChannels = 1;
-    view.RestoreMarkers();
-    const ChannelView& v2 = *view.m_pChannelView[2];
-    EXPECT_EQ(v2.m_bEndSet, 1);
-    EXPECT_EQ(v2.m_nEndPos, 20);
-    EXPECT_EQ(v2.m_bFreeEndSet, 0);
-    EXPECT_EQ(v2.m_bBottomSet, 1);
-    EXPECT_EQ(v2.m_nBottomPos, 220);
-    EXPECT_EQ(v2.m_bDefectStartSet, 0);
-    EXPECT_EQ(v2.m_nDefectStartPos, 0);
-    EXPECT_EQ(v2.m_bDefectEndSet, 1);
-    EXPECT_EQ(v2.m_nDefectEndPos, 90);
-    EXPECT_EQ(v0.m_bEndSet, 1); // no positive marker stored: the view keeps its own
-    EXPECT_EQ(v0.m_nEndPos, 33);
+    TestRecord r = view.CurrentRecord();
+    r.m_nMarkers[0] = {0, 0, 0, 0, 0};
+    r.m_nMarkers[1] = {-1, -1, -1, 0, 0};
+    r.m_nMarkers[2] = {20, 0, 220, -5, 90};
+    r.m_nMarkedChannels = 1;
+    test::SetMarker(view, 0, kMarkerEnd, 33); // the test shown before: gone with the load
+    view.TakeLoadedRecord(r);
+    const ChannelMarks& m2 = test::Marks(view, 2);
+    EXPECT_EQ(m2.set, (std::array<bool, 5>{true, false, true, false, true}));
+    EXPECT_EQ(m2.pos, (std::array<int, 5>{20, 0, 220, 0, 90}));
+    EXPECT_EQ(test::Marks(view, 0), ChannelMarks{});
+    EXPECT_EQ(test::Marks(view, 1), ChannelMarks{});
 }
 
 TEST_F(ReportViewTest, InfoPanelFollowsTheChannelsMarkers)
 {
     frame.display.m_bCompress = 0;
-    ChannelView& v = *view.m_pChannelView[1];
-    v.m_bEndSet = v.m_bBottomSet = v.m_bFreeEndSet = 1;
-    v.m_nEndPos = 20;
-    v.m_nBottomPos = 220;
-    v.m_nFreeEndPos = 60;
+    test::SetMarker(view, 1, kMarkerEnd, 20);
+    test::SetMarker(view, 1, kMarkerBottom, 220);
+    test::SetMarker(view, 1, kMarkerFreeEnd, 60);
+    view.m_Edit.SetGrade(1, 1);
     view.m_nActiveChannel = 1;
-    frame.panel.m_nChannelGrade[1] = 1;
     view.RefreshInfoPanel(1);
     EXPECT_EQ(frame.panel.ShownGrade(), 1);
     EXPECT_EQ(frame.panel.ShownAnchor(), "2.81"); // 3.50 - 0.69
-    EXPECT_EQ(frame.panel.m_nChannelClass[1], 1); // design 3.5, measured 3.5: B gives II
+    EXPECT_EQ(frame.panel.ShownClass(), 1);       // design 3.5, measured 3.5: B gives II
 
     view.m_nActiveChannel = 0;
-    view.RefreshInfoPanel(0); // no markers: display cleared, stored grade kept
+    view.RefreshInfoPanel(0); // no markers: nothing shown, the grade kept
     EXPECT_EQ(frame.panel.ShownGrade(), -1);
     EXPECT_TRUE(frame.panel.ShownAnchor().isEmpty());
-    EXPECT_EQ(frame.panel.m_nChannelGrade[1], 1);
+    EXPECT_EQ(test::Marks(view, 1).grade, 1);
 
-    view.RefreshInfoPanel(7); // a damaged report channel selects nothing
+    view.m_nActiveChannel = 7; // a damaged report channel selects nothing
+    view.RefreshInfoPanel(7);
     EXPECT_EQ(frame.panel.ShownClass(), -1);
 }
 

@@ -2,6 +2,7 @@
 #include "BitmapFile.h"
 #include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EditSupport.h"
 #include "EvaluationPanel.h"
 #include "FakeFrame.h"
 #include "ProgramMessage.h"
@@ -28,7 +29,7 @@ protected:
         ASSERT_TRUE(test::WriteBytes(m_dir.filePath("MG0001.mg"), m_original));
         view.m_strFolder = m_dir.path();
         view.m_strCurPath = m_dir.filePath("MG0001.mg");
-        ASSERT_TRUE(view.m_CurData.Load(view.m_strCurPath));
+        ASSERT_TRUE(test::OpenInView(view, view.m_strCurPath));
         view.m_fnMessage = [this](const QString& text) { messages.append(text); };
         view.resize(400, 400);
     }
@@ -40,20 +41,14 @@ protected:
     QStringList messages;
 };
 
-TEST_F(SaveTest, CopyHoldsTheViewsMarkersAndThePanelsEvaluation)
+TEST_F(SaveTest, CopyHoldsTheTestsMarkersAndEvaluation)
 {
-    ChannelView& v = *view.m_pChannelView[2];
-    v.m_bEndSet = v.m_bBottomSet = v.m_bFreeEndSet = 1;
-    v.m_nEndPos = 20;
-    v.m_nFreeEndPos = 60;
-    v.m_nBottomPos = 220;
-    v.m_fMeasuredL0 = 0.69f; // kept from an earlier state: the markers decide
-    v.m_fMeasuredLr = 2.81f;
-    frame.panel.m_nChannelGrade[2] = 1;
-    frame.panel.m_nChannelClass[2] = 1;
-    frame.panel.m_fChannelAnchor[2] = 2.81f;
+    test::SetMarker(view, 2, kMarkerEnd, 20);
+    test::SetMarker(view, 2, kMarkerFreeEnd, 60);
+    test::SetMarker(view, 2, kMarkerBottom, 220);
+    view.m_Edit.SetGrade(2, 1);
     view.m_nActiveChannel = 2;
-    view.m_CurData.m_nWaveSpeed = 3600;
+    view.m_Edit.SetWaveSpeed(3600);
     QString proposed;
     view.m_fnAskSavePath = [&](const QString& name) {
         proposed = name;
@@ -76,6 +71,24 @@ TEST_F(SaveTest, CopyHoldsTheViewsMarkersAndThePanelsEvaluation)
     EXPECT_EQ(copy.m_nReportChannel, 2);
     EXPECT_EQ(copy.m_nWaveSpeed, 3600);
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("copy.mg")).size(), m_original.size());
+    EXPECT_TRUE(view.HasUnsavedChanges()); // a copy elsewhere: the test's file is unchanged
+}
+
+// The rule stays that a save reports the selected channel; the window says when that
+// changes the report channel, and marks the view of the channel the sheet reports.
+TEST_F(SaveTest, ASaveThatChangesTheReportChannelSaysSo)
+{
+    ASSERT_EQ(view.m_Edit.Inputs().reportChannel, 0);
+    view.m_nActiveChannel = 1; // a look at channel 2, then Ctrl+S
+    EXPECT_FALSE(view.HasUnsavedChanges()); // a look is no change
+    ASSERT_TRUE(view.SaveInPlace());
+    EXPECT_EQ(frame.panes.value(0), QStringLiteral("报告通道改为通道2"));
+    EXPECT_EQ(view.m_Edit.Inputs().reportChannel, 1);
+    EXPECT_TRUE(view.m_pChannelView[1]->DrawingInput().reportChannel);
+    EXPECT_FALSE(view.m_pChannelView[0]->DrawingInput().reportChannel);
+    frame.panes.clear();
+    ASSERT_TRUE(view.SaveInPlace()); // the same channel again: nothing to say
+    EXPECT_FALSE(frame.panes.contains(0));
 }
 
 TEST_F(SaveTest, CancelWritesNothingAndMissingSourceSaysSo)

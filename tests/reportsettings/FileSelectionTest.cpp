@@ -92,7 +92,7 @@ TEST_F(ReportSettingsTest, SelectingAFileWithoutInformationKeepsTheEngineeringNa
     EXPECT_EQ(dlg->FieldText(IDC_STATIC_FILE), QStringLiteral("B.mg"));
     EXPECT_EQ(dlg->m_strFilePath, m_strFolder + QStringLiteral("/B.mg"));
     EXPECT_EQ(dlg->m_strFileName, QStringLiteral("A.mg")); // not changed by a selection
-    EXPECT_EQ(Draw().m_CurData.m_strFile, QStringLiteral("MG0009"));
+    EXPECT_EQ(Draw().m_CurData.m_strFile, QStringLiteral("MG0001")); // the test on screen
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_PROJECT), QStringLiteral("城西工程"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_BASIS), QStringLiteral("GB 50086"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_ITEM), QStringLiteral("K15"));
@@ -153,8 +153,7 @@ TEST_F(ReportSettingsTest, EveryFileShowsItsOwnAnalysisNeverThePanels)
     Write("B.mg", graded);
     const QString never = Write("C.mg", Fresh());
     Open(Write("A.mg", Fresh()));
-    frame->EvaluationPane()->m_nChannelGrade[0] = 1;
-    frame->EvaluationPane()->m_nChannelClass[0] = 1;
+    Draw().m_Edit.SetGrade(0, 1);
     auto dlg = OpenDialog();
     const struct
     {
@@ -202,18 +201,21 @@ TEST_F(ReportSettingsTest, ARefusedSelectionShowsNothingAndIsNotSaved)
     EXPECT_EQ(ReadBytes(badPath), before);
 }
 
-TEST_F(ReportSettingsTest, ClosingReturnsTheRecordToTheCurrentTest)
+TEST_F(ReportSettingsTest, AnotherFileInTheDialogNeverReachesTheTestOnScreen)
 {
     const QString a = Write("A.mg", Fresh());
     InstrumentRecord r = SampleRecord();
     r.waveSpeed = 4200;
     Write("B.mg", ComposeInstrumentFile(r));
     Open(a);
+    Draw().m_Edit.SetWaveSpeed(3600); // unsaved
     auto dlg = OpenDialog();
     SelectRow(*dlg, QStringLiteral("B.mg"));
-    ASSERT_EQ(Draw().m_CurData.m_nWaveSpeed, 4200);
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_WAVESPEED), QStringLiteral("4200"));
+    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3600);
     Click(*dlg, IDCANCEL);
-    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3500);
+    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3600);
+    EXPECT_TRUE(Draw().HasUnsavedChanges());
     EXPECT_EQ(Draw().m_strCurPath, a);
 }
 

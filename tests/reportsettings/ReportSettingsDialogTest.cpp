@@ -1,4 +1,5 @@
 // The report settings dialog on one file: opening, channel boxes, save, OK and Cancel.
+#include "EditSupport.h"
 #include "ReportSettingsTestSupport.h"
 
 #include "EvaluationPanel.h"
@@ -51,8 +52,7 @@ TEST_F(ReportSettingsTest, FileWithoutSavedInformationOpensWithDefaults)
     QByteArray b = Fresh();
     WriteFloat(b, mg::kMeasuredLr, 2.5f); // channel 1's Lr
     Open(Write("A.mg", b));
-    frame->EvaluationPane()->m_nChannelGrade[0] = 2; // the panel is no source
-    frame->EvaluationPane()->m_nChannelClass[0] = 1;
+    Draw().m_Edit.SetGrade(0, 2); // the test on screen is no source
     auto dlg = OpenDialog();
 
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_BASIS), QStringLiteral("JCJ/T 182-2009"));
@@ -72,20 +72,23 @@ TEST_F(ReportSettingsTest, FileWithoutSavedInformationOpensWithDefaults)
     EXPECT_EQ(Channels(*dlg), (std::array{true, false, false}));
 }
 
-TEST_F(ReportSettingsTest, OpeningReloadsTheRecordFromTheFile)
+TEST_F(ReportSettingsTest, TheDialogReadsTheFileAndLeavesTheUnsavedTestAlone)
 {
     Open(Write("A.mg", Fresh()));
-    Draw().m_CurData.m_nWaveSpeed = 9999; // edited in memory only
+    Draw().m_Edit.SetWaveSpeed(9999); // edited, not saved
     auto dlg = OpenDialog();
-    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3500);
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_WAVESPEED), QStringLiteral("3500"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_WAVESPEED), QStringLiteral("3500")); // the file's
+    SelectRow(*dlg, QStringLiteral("A.mg"));
+    Click(*dlg, IDCANCEL);
+    EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 9999); // the edit is still there, unsaved
+    EXPECT_TRUE(Draw().HasUnsavedChanges());
 }
 
 TEST_F(ReportSettingsTest, SavedInformationShowsTheFilesAnalysisWhateverTheViewHolds)
 {
     Open(Write("A.mg", WithSavedInfo(Fresh(), {})));
     for (const bool freeEnd : {false, true}) {
-        Draw().m_pChannelView[0]->m_bFreeEndSet = freeEnd ? 1 : 0;
+        test::SetMarker(Draw(), 0, kMarkerFreeEnd, freeEnd ? 60 : -1);
         auto dlg = OpenDialog();
         const char* exposed = "1.25";
         const char* anchorage = "4.50";

@@ -111,12 +111,12 @@ TEST_F(AppTest, OnlyTheNewFilesMarkersRemainAndTheGainIsLeftAlone)
     ASSERT_TRUE(app->InitInstance({}, false));
     const MarkerState earlier{{1, 0, 1, 0, 0}, {77, 0, 300, 0, 0}};
     for (int c = 0; c < 3; ++c) {
-        test::SetState(View(c), earlier);
+        test::SetState(Draw(), c, earlier);
         View(c).m_nMagnify = 5;
     }
     ASSERT_TRUE(app->OpenDocumentFile(path));
-    // Only the new file's markers remain (the old positions stay behind unused flags).
-    const MarkerState cleared{{0, 0, 0, 0, 0}, {77, 0, 300, 0, 0}};
+    // Only the new file's markers remain.
+    const MarkerState cleared{{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
     EXPECT_EQ(StateOf(View(0)), cleared);
     EXPECT_EQ(StateOf(View(1)), cleared);
     EXPECT_EQ(StateOf(View(2)), (MarkerState{{1, 1, 1, 1, 1}, {20, 60, 220, 100, 150}}));

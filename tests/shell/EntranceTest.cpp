@@ -42,7 +42,7 @@ protected:
     void PrepareEarlierMarkers()
     {
         for (int c = 0; c < 3; ++c) {
-            test::SetState(View(c), kEarlier);
+            test::SetState(Draw(), c, kEarlier);
             View(c).m_bCursorShown = 1;
         }
     }
@@ -210,12 +210,10 @@ TEST_F(EntranceTest, ReportChannelBecomesTheActiveChannelAndFeedsThePanel)
     test::SetReportChannel(b, 1);
     Open(Write("RC1.mg", b));
     EXPECT_EQ(Draw().m_nActiveChannel, 1);
-    // The stored evaluation reaches the panel's arrays (channel 1 is not refreshed, so
-    // it keeps exactly the stored values).
-    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelGrade[0], 3);
-    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelClass[0], 2);
-    EXPECT_EQ(frame->m_pEvaluationPanel->m_fChannelAnchor[0], 1.25f);
-    EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelGrade[1], 2);
+    // The stored grades are the test's; channel 1 has no end and bottom: nothing derived.
+    EXPECT_EQ(Draw().m_Edit.Marks(0).grade, 3);
+    EXPECT_EQ(Draw().m_Edit.Marks(1).grade, 2);
+    EXPECT_FALSE(Draw().m_Edit.Outcome(0).result.measured);
     // Channel 2 has end and bottom markers: the panel shows its grade.
     EXPECT_EQ(frame->m_pEvaluationPanel->ShownGrade(), 2);
 

@@ -399,7 +399,7 @@ TEST_F(FrameTest, PanelFollowsTheReportViewsSelectedChannelAndRecord)
     EXPECT_EQ(panel->ShownClass(), 1);
     EXPECT_EQ(panel->ShownAnchor(), "5.00");
     panel->ClickCriterion(0); // grading reaches the selected channel
-    EXPECT_EQ(panel->m_nChannelGrade[1], 0);
+    EXPECT_EQ(frame->ReportPane()->m_Edit.Marks(1).grade, 0);
 }
 
 TEST(FontTest, SongIsMappedToAnInstalledCjkSerifFace)

@@ -43,10 +43,10 @@ QByteArray Analysed(QByteArray bytes, int reportChannel, const std::vector<Analy
         }
         // The lengths as a save computes them from these markers.
         const auto length = [&a](int marker) {
-            return wave::MarkerLength(a.markers[marker], a.markers[0], 0, 1.0f, 10, 3500);
+            return MarkerLength(a.markers[marker], a.markers[0], 10, 3500);
         };
         const bool measured = a.markers[0] > 0 && a.markers[2] > 0;
-        c.measuredL0 = measured ? wave::TruncToCentimetres(length(1)) : 0.0f;
+        c.measuredL0 = measured ? TruncToCentimetres(length(1)) : 0.0f;
         c.measuredLr = measured ? length(2) - c.measuredL0 : 0.0f;
         c.grade = a.grade;
         c.qualityClass = a.qualityClass;

@@ -77,24 +77,29 @@ struct MarkerState
     bool operator==(const MarkerState&) const = default;
 };
 
+// The markers a channel view shows: those of the test being edited.
 inline MarkerState StateOf(const ChannelView& v)
 {
-    return {{v.m_bEndSet, v.m_bFreeEndSet, v.m_bBottomSet, v.m_bDefectStartSet, v.m_bDefectEndSet},
-            {v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos, v.m_nDefectStartPos, v.m_nDefectEndPos}};
+    const ChannelMarks m = v.Marks();
+    MarkerState s{};
+    for (std::size_t k = 0; k < kMarkerCount; ++k) {
+        s.flags[k] = m.set[k] ? 1 : 0;
+        s.positions[k] = m.pos[k];
+    }
+    return s;
 }
 
-inline void SetState(ChannelView& v, const MarkerState& s)
+// Sets channel c's markers of the test on `view` as the engineer would.
+inline void SetState(ReportView& view, int c, const MarkerState& s)
 {
-    v.m_bEndSet = s.flags[0];
-    v.m_bFreeEndSet = s.flags[1];
-    v.m_bBottomSet = s.flags[2];
-    v.m_bDefectStartSet = s.flags[3];
-    v.m_bDefectEndSet = s.flags[4];
-    v.m_nEndPos = s.positions[0];
-    v.m_nFreeEndPos = s.positions[1];
-    v.m_nBottomPos = s.positions[2];
-    v.m_nDefectStartPos = s.positions[3];
-    v.m_nDefectEndPos = s.positions[4];
+    EditInputs in = view.m_Edit.Inputs();
+    ChannelMarks& m = in.channels[static_cast<std::size_t>(c)];
+    for (std::size_t k = 0; k < kMarkerCount; ++k) {
+        m.set[k] = s.flags[k] != 0;
+        m.pos[k] = s.positions[k];
+        m.byRule[k] = false;
+    }
+    view.m_Edit.SetInputs(in);
 }
 
 inline std::ostream& operator<<(std::ostream& os, const MarkerState& s)

@@ -78,7 +78,7 @@ TEST_F(UnsavedChangesTest, EveryWayOutAsksAndFollowsTheAnswer)
         EXPECT_EQ(StoredGrade(), r.answer == Answer::Save ? 3 : 1);
         if (r.answer == Answer::Cancel) {
             EXPECT_EQ(Draw().m_strCurPath, first);
-            EXPECT_EQ(frame->m_pEvaluationPanel->m_nChannelGrade[0], 3); // the change stays
+            EXPECT_EQ(Draw().m_Edit.Marks(0).grade, 3); // the change stays
             EXPECT_EQ(Tree().currentItem(), Tree().OpenFileItem());
         }
     }

@@ -47,7 +47,7 @@ QString SamplePath(const char* name)
 
 // Fills channel view c from the host's record as the loading path does: raw copy, low-pass display
 // samples, spectrum and phase, bin width, scroll width; the load sets the growing gain to 1.
-// Markers as the restore step puts them.
+// The record becomes the test being edited, with its stored markers.
 void Distribute(ChannelView& v, FakeHost& host, int c)
 {
     const TestRecord& d = host.record;
@@ -67,15 +67,7 @@ void Distribute(ChannelView& v, FakeHost& host, int c)
     host.display.m_fBinWidth = r.binWidth;
     v.SetScrollWidth(d.m_nSampleCount);
     v.m_nMagnify = 1;
-    const auto& stored = d.m_nMarkers[c];
-    int* const flags[5] = {&v.m_bEndSet, &v.m_bFreeEndSet, &v.m_bBottomSet, &v.m_bDefectStartSet,
-                           &v.m_bDefectEndSet};
-    int* const positions[5] = {&v.m_nEndPos, &v.m_nFreeEndPos, &v.m_nBottomPos,
-                               &v.m_nDefectStartPos, &v.m_nDefectEndPos};
-    for (int m = 0; m < 5; ++m) {
-        *flags[m] = stored[m] > 0 ? 1 : 0;
-        *positions[m] = stored[m] > 0 ? stored[m] : 0;
-    }
+    host.LoadRecord();
 }
 
 // R2_NOTXORPEN on a pixel: NOT (pen XOR screen).
@@ -137,14 +129,10 @@ TEST_F(ChannelViewTest, MembersStartAtTheirInitialValues)
     EXPECT_EQ(view.windowTitle(), "MyView");
     EXPECT_EQ(view.m_nChannel, 0);
     EXPECT_EQ(view.m_bCursorShown, 0);
-    EXPECT_EQ(view.m_bEndSet + view.m_bFreeEndSet + view.m_bBottomSet + view.m_bDefectStartSet +
-                  view.m_bDefectEndSet,
-              0);
+    EXPECT_EQ(view.Marks(), ChannelMarks{});
     EXPECT_EQ(view.m_nMaxAmplitude, 1700);
     EXPECT_EQ(view.m_nMagnify, 0);
     EXPECT_EQ(view.m_fCompress, 1.0f);
-    EXPECT_EQ(view.m_fMeasuredL0, 0.0f);
-    EXPECT_EQ(view.m_fMeasuredLr, 0.0f);
     EXPECT_TRUE(std::all_of(view.m_nWave.begin(), view.m_nWave.end(), [](auto s) { return !s; }));
     EXPECT_EQ(view.ScrollPosition(), 0);
     ChannelView other(2, nullptr);
@@ -172,10 +160,9 @@ TEST_F(ChannelViewTest, ScrollMovesMarkersAndSketchNotTheCursor)
     host.record.m_nSampleInterval = 10;
     host.display.m_bCompress = 0;
     view.SetScrollWidth(2048);
-    view.m_bEndSet = view.m_bFreeEndSet = view.m_bBottomSet = 1;
-    view.m_nEndPos = 300;
-    view.m_nFreeEndPos = 400;
-    view.m_nBottomPos = 900;
+    host.SetMarker(0, kMarkerEnd, 300);
+    host.SetMarker(0, kMarkerFreeEnd, 400);
+    host.SetMarker(0, kMarkerBottom, 900);
     view.m_bCursorShown = 1;
     view.m_nCursor = 150;
     view.horizontalScrollBar()->setValue(100);
@@ -203,11 +190,9 @@ TEST_F(ChannelViewTest, LengthsUseTheRecordAndTheViewport)
     host.record.m_nWaveSpeed = 3500;
     host.record.m_nSampleCount = 1024;
     host.display.m_bCompress = 0;
-    view.m_nEndPos = 20;
-    view.m_nBottomPos = 220;
-    view.m_nFreeEndPos = 60;
+    host.SetMarker(0, kMarkerEnd, 20);
+    host.SetMarker(0, kMarkerBottom, 220);
     EXPECT_EQ(view.BottomLength(), 3.5f);
-    EXPECT_EQ(view.FreeEndLength(), 0.69f);
     EXPECT_EQ(view.CompressFactor(), 1.0f);
 
     host.display.m_bCompress = 1;
@@ -215,19 +200,16 @@ TEST_F(ChannelViewTest, LengthsUseTheRecordAndTheViewport)
     host.record.m_nSampleCount = 1000;
     EXPECT_EQ(view.CompressFactor(), 0.48828125f);
     EXPECT_EQ(view.m_fCompress, 0.48828125f);
-    view.m_fCompress = 0.0f;
-    view.MarkerLength(220, 20); // recomputes and keeps f
-    EXPECT_EQ(view.m_fCompress, 0.48828125f);
+    EXPECT_EQ(view.BottomLength(), 1.75f); // a length is the bolt's: no compression in it
     host.record.m_nSampleCount = 0;
     EXPECT_EQ(view.CompressFactor(), 1.0f);
 }
 
-TEST_F(ChannelViewTest, DrawingKeepsWaveSpeedScalesEnergyAndCachedLengths)
+TEST_F(ChannelViewTest, DrawingKeepsScalesAndEnergy)
 {
     SizeViewport(1000, 300);
     Load("MG0001.mg", 0); // n = 1024, dt = 10, v = 3500
     view.ComputeDrawing();
-    EXPECT_EQ(view.m_nWaveSpeedCopy, 3500);
     EXPECT_EQ(view.m_fCompress, 1.0f); // 10 µs on 1000 px: capped
 
     host.display.m_nDisplayMode = ID_VIEW_ENERGY;
@@ -240,16 +222,6 @@ TEST_F(ChannelViewTest, DrawingKeepsWaveSpeedScalesEnergyAndCachedLengths)
     view.ComputeDrawing();
     EXPECT_EQ(host.display.m_fBinWidth, 97.65625f);
     EXPECT_EQ(view.m_fScaleX, 1000.0f / 204.0f);
-
-    host.display.m_nDisplayMode = ID_VIEW_TIMEDOMAIN;
-    host.display.m_bCompress = 0;
-    view.m_bEndSet = view.m_bFreeEndSet = view.m_bBottomSet = 1;
-    view.m_nEndPos = 20;
-    view.m_nFreeEndPos = 60;
-    view.m_nBottomPos = 220;
-    view.ComputeDrawing();
-    EXPECT_EQ(view.m_fMeasuredL0, 0.69f);
-    EXPECT_EQ(view.m_fMeasuredLr, 3.5f - 0.69f);
 }
 
 TEST_F(ChannelViewTest, SongFontIsAChineseFace)
@@ -307,8 +279,8 @@ TEST_F(ChannelViewTest, TimeDomainTraceMarkersAndSketch)
     SizeViewport(1200, 300);
     host.display.m_bCompress = 0;
     Load("MG0003.mg", 0); // markers of channel 1: end 20, free end 72, bottom 335
-    ASSERT_EQ(view.m_nEndPos, 20);
-    ASSERT_EQ(view.m_nBottomPos, 335);
+    ASSERT_EQ(view.Marks().pos[kMarkerEnd], 20);
+    ASSERT_EQ(view.Marks().pos[kMarkerBottom], 335);
     const int H = view.viewport()->height(); // n = 2048 > W: a scroll bar takes some height
     ASSERT_LT(H, 300);
     for (int active : {0, 1}) {

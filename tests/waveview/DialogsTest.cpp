@@ -101,22 +101,20 @@ TEST_F(DialogsTest, ValuesNotAboveZeroAreRefused)
 
 TEST_F(DialogsTest, WaveSpeed3600ChangesTheRecordAndTheLengths)
 {
-    view.m_bEndSet = view.m_bBottomSet = 1;
-    view.m_nEndPos = 20;
-    view.m_nBottomPos = 220;
+    host.SetMarker(0, kMarkerEnd, 20);
+    host.SetMarker(0, kMarkerBottom, 220);
     view.ComputeDrawing(); // a repaint: the dialog starts from the record's wave speed
     EXPECT_EQ(view.BottomLength(), 3.5f);
     Run(ID_SET_WAVESPEED, "3600");
     EXPECT_EQ(shown, "3500");
     EXPECT_EQ(title, "波速设置");
     EXPECT_EQ(name, "143");
-    EXPECT_EQ(host.record.m_nWaveSpeed, 3600);
-    EXPECT_EQ(view.m_nWaveSpeedCopy, 3600);
+    EXPECT_EQ(host.Edit().Inputs().waveSpeed, 3600);
     EXPECT_EQ(view.BottomLength(), 3.6f);
     EXPECT_TRUE(wave::MeasurementText(view.DrawingInput()).startsWith("L=3.60m"));
 
-    Run(ID_SET_WAVESPEED, "0"); // refused: the record keeps 3600
-    EXPECT_EQ(host.record.m_nWaveSpeed, 3600);
+    Run(ID_SET_WAVESPEED, "0"); // refused: the test keeps 3600
+    EXPECT_EQ(host.Edit().Inputs().waveSpeed, 3600);
 }
 
 // Typing into a freshly opened dialog replaces the value shown, in both value dialogs.
@@ -130,7 +128,9 @@ TEST_F(DialogsTest, TypingReplacesTheShownValue)
         int (*value)(const ChannelView&, const test::FakeViewHost&);
     } rows[] = {
         {ID_SET_WAVESPEED,
-         [](const ChannelView&, const test::FakeViewHost& h) { return h.record.m_nWaveSpeed; }},
+         [](const ChannelView&, const test::FakeViewHost& h) {
+             return h.Edit().Inputs().waveSpeed;
+         }},
         {ID_SET_AMPLITUDE,
          [](const ChannelView& v, const test::FakeViewHost&) { return v.m_nMaxAmplitude; }},
     };
@@ -157,10 +157,10 @@ TEST_F(DialogsTest, WaveSpeedsOutside100To20000AreRefused)
         {"20001", 3500, true}, {"35003600", 3500, true}, {"-3500", 3500, true},
     };
     for (const EntryRow& r : rows) {
-        host.record.m_nWaveSpeed = 3500;
+        host.Edit().SetWaveSpeed(3500);
         refusals.clear();
         Run(ID_SET_WAVESPEED, r.text);
-        EXPECT_EQ(host.record.m_nWaveSpeed, r.value) << r.text;
+        EXPECT_EQ(host.Edit().Inputs().waveSpeed, r.value) << r.text;
         ASSERT_EQ(refusals.size(), r.refused ? 1 : 0) << r.text;
         if (r.refused) {
             EXPECT_EQ(refusals.value(0), "波速应为 100 至 20000 m/s 之间的整数");

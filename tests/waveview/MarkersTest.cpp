@@ -2,6 +2,7 @@
 // clicks, drags, keys, the context menu, the panel's grade, lengths and class, selection.
 #include "ChannelView.h"
 #include "DisplaySettings.h"
+#include "EditSupport.h"
 #include "EvaluationPanel.h"
 #include "ReportView.h"
 #include "ReportViewHost.h"
@@ -54,12 +55,13 @@ protected:
     {
         frame.panel.SetReportView(&report);
         frame.display.m_bCompress = 0;
-        TestRecord& d = report.m_CurData;
-        d.m_nSampleCount = 1024;
-        d.m_nSampleInterval = 10;
-        d.m_nWaveSpeed = 5000;
-        d.m_fDesignLength = 4.0f;
-        d.m_fDesignL0 = 1.0f;
+        test::ChangeRecord(report, [](TestRecord& d) {
+            d.m_nSampleCount = 1024;
+            d.m_nSampleInterval = 10;
+            d.m_nWaveSpeed = 5000;
+            d.m_fDesignLength = 4.0f;
+            d.m_fDesignL0 = 1.0f;
+        });
         report.resize(1200, 800);
         report.show();
         QApplication::processEvents();
@@ -67,6 +69,11 @@ protected:
     }
 
     ChannelView& Channel(int c) { return *report.m_pChannelView[c]; }
+    const ChannelMarks& Marks(int c = 0) const { return test::Marks(report, c); }
+    void SetDesign(float design)
+    {
+        test::ChangeRecord(report, [design](TestRecord& d) { d.m_fDesignLength = design; });
+    }
 
     // A left click at x, then `command` chosen from the context menu opened there.
     void Mark(int x, int command, int c = 0)
@@ -121,7 +128,7 @@ TEST_F(MarkersTest, ContextMenuHasItsItemsInOrder)
 TEST_F(MarkersTest, ClicksDragsAndTheRightButtonMenu)
 {
     ChannelView& v = Channel(0);
-    report.m_CurData.m_nSampleCount = 512;
+    test::ChangeRecord(report, [](TestRecord& d) { d.m_nSampleCount = 512; });
     QTest::mouseClick(v.viewport(), Qt::LeftButton, {}, QPoint(7, 20));
     EXPECT_EQ(v.m_nCursor, 8);
     EXPECT_EQ(v.m_bCursorShown, 1);
@@ -145,11 +152,11 @@ TEST_F(MarkersTest, ClicksDragsAndTheRightButtonMenu)
     };
     QTest::mousePress(v.viewport(), Qt::RightButton, {}, QPoint(300, 40));
     EXPECT_EQ(shownAt, v.viewport()->mapToGlobal(QPoint(300, 40)));
-    EXPECT_EQ(v.m_nDefectStartPos, 42);
+    EXPECT_EQ(Marks().pos[kMarkerDefectStart], 42);
     EXPECT_EQ(v.m_bCursorShown, 0); // the marker takes the cursor's place
     Mark(140, ID_MARKER_DEFECTEND); // its own position; the start stays
-    EXPECT_EQ(v.m_nDefectEndPos, 140);
-    EXPECT_EQ(v.m_nDefectStartPos, 42);
+    EXPECT_EQ(Marks().pos[kMarkerDefectEnd], 140);
+    EXPECT_EQ(Marks().pos[kMarkerDefectStart], 42);
 }
 
 TEST_F(MarkersTest, KeysAndCtrlSThroughTheWidget)
@@ -193,15 +200,16 @@ TEST_F(MarkersTest, PanelGradesAndClassesWhatTheMarkersMeasure)
         {12.0f, 458, -1, 0, 3}, // L = 11.45: 95.4 % but 0.55 m short, IV
     };
     for (const ClassRow& r : rows) {
-        report.m_CurData.m_fDesignLength = r.design;
+        SetDesign(r.design);
         Measure(r.samples);
         if (r.criterion >= 0)
             frame.panel.ClickCriterion(r.criterion);
         const QString label = QString::asprintf("%.2f m of %.1f", r.samples * 0.025, r.design);
         EXPECT_EQ(frame.panel.ShownGrade(), r.grade) << label.toStdString();
-        EXPECT_EQ(frame.panel.m_nChannelGrade[0], r.grade) << label.toStdString();
+        EXPECT_EQ(Marks().grade, r.grade) << label.toStdString();
         EXPECT_EQ(frame.panel.ShownClass(), r.qualityClass) << label.toStdString();
-        EXPECT_EQ(frame.panel.m_nChannelClass[0], r.qualityClass) << label.toStdString();
+        EXPECT_EQ(report.m_Edit.Outcome(0).result.qualityClass, r.qualityClass)
+            << label.toStdString();
     }
     frame.panel.ClickCriterion(2);
     EXPECT_EQ(frame.panel.findChild<QComboBox*>("1031")->currentText(), "C 80%~75%");
@@ -211,42 +219,47 @@ TEST_F(MarkersTest, EndWithBottomSetResetsGradeA)
 {
     Measure(154);
     frame.panel.ClickCriterion(3);
-    ASSERT_EQ(frame.panel.m_nChannelGrade[0], 3);
+    ASSERT_EQ(Marks().grade, 3);
     Mark(24, ID_MARKER_END);
-    EXPECT_EQ(frame.panel.m_nChannelGrade[0], 0);
+    EXPECT_EQ(Marks().grade, 0);
     EXPECT_EQ(frame.panel.ShownGrade(), 0);
     EXPECT_EQ(frame.panel.CheckedCriterion(), 0);
-    EXPECT_EQ(frame.panel.m_strLength, "3.75"); // 150 samples now
+    EXPECT_EQ(report.m_Edit.Outcome(0).result.length, 3.75f); // 150 samples now
 }
 
-TEST_F(MarkersTest, EndWithOnlyFreeEndLeavesThePanel)
+TEST_F(MarkersTest, EndWithOnlyFreeEndWaitsForTheBottomAndGradesNothing)
 {
-    frame.panel.SetPanelGrade(2);
-    frame.panel.SetPanelLengths(0, 1.23f, 4.0f);
+    frame.panel.ClickCriterion(2);
     Mark(60, ID_MARKER_FREEEND);
     Mark(20, ID_MARKER_END);
-    EXPECT_EQ(Channel(0).m_bEndSet, 1);
-    EXPECT_EQ(Channel(0).m_bBottomSet, 0);
-    EXPECT_EQ(frame.panel.ShownAnchor(), "1.23");
-    EXPECT_EQ(frame.panel.ShownGrade(), 2);
+    EXPECT_TRUE(Marks().IsSet(kMarkerEnd));
+    EXPECT_FALSE(Marks().IsSet(kMarkerBottom));
+    EXPECT_EQ(Marks().grade, 2);                   // the criterion stays chosen
+    EXPECT_EQ(frame.panel.CheckedCriterion(), 2);
+    EXPECT_EQ(frame.panel.ShownAnchor(), "");      // nothing measured: no length,
+    EXPECT_EQ(frame.panel.ShownGrade(), -1);       // no grade and no class shown
+    EXPECT_EQ(frame.panel.ShownClass(), -1);
+    EXPECT_FALSE(frame.panel.ShownReason().isEmpty());
 }
 
-TEST_F(MarkersTest, ClearShowsZeroAndNoClass)
+TEST_F(MarkersTest, ClearShowsNoLengthAndNoClassAndKeepsTheGrade)
 {
     Measure(154);
+    frame.panel.ClickCriterion(1);
     ChannelView& v = Channel(0);
-    const float keptL0 = v.m_fMeasuredL0;
-    const float keptLr = v.m_fMeasuredLr;
-    ASSERT_GT(keptLr, 0.0f);
+    ASSERT_EQ(frame.panel.ShownAnchor(), "2.85");
     Mark(300, ID_MARKER_CLEAR);
-    EXPECT_EQ(frame.panel.ShownAnchor(), "0.00");
+    EXPECT_EQ(frame.panel.ShownAnchor(), "");
     EXPECT_EQ(frame.panel.ShownClass(), -1); // no length: not evaluated, never class IV
-    EXPECT_EQ(frame.panel.m_nChannelClass[0], -1);
-    EXPECT_EQ(frame.panel.m_fChannelAnchor[0], 0.0f);
-    EXPECT_EQ(v.m_bEndSet + v.m_bFreeEndSet + v.m_bBottomSet + v.m_bCursorShown, 0);
-    EXPECT_EQ(v.m_nEndPos + v.m_nBottomPos + v.m_nCursor, 0);
-    EXPECT_EQ(v.m_fMeasuredL0, keptL0); // kept for the save
-    EXPECT_EQ(v.m_fMeasuredLr, keptLr);
+    EXPECT_EQ(report.m_Edit.Outcome(0).result.qualityClass, -1);
+    ChannelMarks cleared;
+    cleared.grade = 1;
+    EXPECT_EQ(Marks(), cleared);
+    EXPECT_EQ(v.m_bCursorShown + v.m_nCursor, 0);
+    // What a save writes: no lengths, no class.
+    const AnalysisValues saved = report.CollectAnalysis();
+    EXPECT_EQ(saved.channels[0].measuredLr, 0.0f);
+    EXPECT_EQ(saved.channels[0].qualityClass, -1);
 }
 
 TEST_F(MarkersTest, SelectingAChannelWithoutMarkersClearsTheDisplayButKeepsTheGrade)
@@ -265,7 +278,7 @@ TEST_F(MarkersTest, SelectingAChannelWithoutMarkersClearsTheDisplayButKeepsTheGr
     EXPECT_EQ(frame.panel.ShownAnchor(), "");
     EXPECT_EQ(frame.panel.ShownGrade(), -1);
     EXPECT_EQ(frame.panel.ShownClass(), -1);
-    EXPECT_EQ(frame.panel.m_nChannelGrade[0], 1);
+    EXPECT_EQ(Marks(0).grade, 1);
 
     FocusIn(0, Qt::PopupFocusReason); // the context menu hands focus back: no selection
     EXPECT_EQ(report.m_nActiveChannel, 1);
@@ -284,20 +297,20 @@ TEST_F(MarkersTest, AMarkerCommandInAnUnselectedViewActsOnItsOwnChannel)
 {
     for (int command : {ID_MARKER_END, ID_MARKER_BOTTOM, ID_MARKER_CLEAR}) {
         report.m_nActiveChannel = 1;
-        frame.panel.m_nChannelGrade = {2, 3, -1};
-        frame.panel.m_nChannelClass = {2, 3, -1};
+        for (int c : {0, 1}) {
+            test::SetMarker(report, c, kMarkerEnd, 20);
+            test::SetMarker(report, c, kMarkerBottom, 174); // 3.85 m of 4.0: class = grade
+            report.m_Edit.SetGrade(c, c == 0 ? 2 : 3);
+        }
         ChannelView& v = Channel(0);
-        v.m_bEndSet = v.m_bBottomSet = 1;
-        v.m_nEndPos = 20;
-        v.m_nBottomPos = 174; // 3.85 m of 4.0: the class follows the grade
         v.OnCommand(command);
         SCOPED_TRACE(command);
         EXPECT_EQ(report.m_nActiveChannel, 0);
-        EXPECT_EQ(frame.panel.m_nChannelGrade[1], 3); // untouched
-        EXPECT_EQ(frame.panel.m_nChannelClass[1], 3);
+        EXPECT_EQ(Marks(1).grade, 3); // untouched
+        EXPECT_EQ(report.m_Edit.Outcome(1).result.qualityClass, 3);
         const bool cleared = command == ID_MARKER_CLEAR;
-        EXPECT_EQ(frame.panel.m_nChannelGrade[0], cleared ? 2 : 0);
-        EXPECT_EQ(frame.panel.m_nChannelClass[0], cleared ? -1 : 0);
+        EXPECT_EQ(Marks(0).grade, cleared ? 2 : 0);
+        EXPECT_EQ(report.m_Edit.Outcome(0).result.qualityClass, cleared ? -1 : 0);
     }
 }
 
@@ -324,12 +337,11 @@ TEST_F(MarkersTest, ADefectMarkerPastTheBottomIsRefused)
             Mark(r.bottom, ID_MARKER_BOTTOM);
         messages.clear();
         Mark(r.x, r.command);
-        const ChannelView& v = Channel(0);
         const bool start = r.command == ID_MARKER_DEFECTSTART;
         SCOPED_TRACE(r.x);
-        EXPECT_EQ(start ? v.m_bDefectStartSet : v.m_bDefectEndSet, r.placed ? 1 : 0);
-        EXPECT_EQ(messages, r.placed ? QStringList() : QStringList{wave::kDefectPastBottom});
-        EXPECT_EQ(v.m_bBottomSet, r.bottom ? 1 : 0); // the bottom stays where it was
+        EXPECT_EQ(Marks().IsSet(start ? kMarkerDefectStart : kMarkerDefectEnd), r.placed);
+        EXPECT_EQ(messages, r.placed ? QStringList() : QStringList{kDefectPastBottom});
+        EXPECT_EQ(Marks().IsSet(kMarkerBottom), r.bottom != 0); // the bottom stays
     }
 }
 
@@ -367,7 +379,7 @@ bool Draws(ChannelView& v, wave::Role role)
 // commands would, the panel following.
 TEST_F(MarkersTest, SuggestedMarkersAreShownTakenWithEnterOrDroppedWithEsc)
 {
-    WriteEchoes(report.m_CurData);
+    test::ChangeRecord(report, WriteEchoes);
     ChannelView& v = Channel(0);
     for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
         v.OnCommand(ID_AUTO_PICK);
@@ -381,12 +393,16 @@ TEST_F(MarkersTest, SuggestedMarkersAreShownTakenWithEnterOrDroppedWithEsc)
         EXPECT_FALSE(v.m_Suggestion.has_value());
         EXPECT_FALSE(Draws(v, wave::Role::Suggestion));
         const bool taken = key == Qt::Key_Return;
-        EXPECT_EQ(v.m_bEndSet + v.m_bFreeEndSet + v.m_bBottomSet, taken ? 3 : 0);
+        const ChannelMarks& m = Marks();
+        EXPECT_EQ(m.IsSet(kMarkerEnd) + m.IsSet(kMarkerFreeEnd) + m.IsSet(kMarkerBottom),
+                  taken ? 3 : 0);
         if (taken) {
-            EXPECT_EQ((std::array{v.m_nEndPos, v.m_nFreeEndPos, v.m_nBottomPos}),
+            EXPECT_EQ((std::array{m.pos[0], m.pos[1], m.pos[2]}),
                       (std::array{pos[0], pos[1], pos[2]}));
+            EXPECT_TRUE(m.Measured()); // a suggestion taken is the engineer's choice
             const float total = (pos[kMarkerBottom] - pos[kMarkerEnd]) * 0.025f;
-            EXPECT_NEAR(frame.panel.ShownAnchor().toFloat(), total - v.FreeEndLength(), 0.006);
+            const float free = *report.m_Edit.Outcome(0).marked.freeLength;
+            EXPECT_NEAR(frame.panel.ShownAnchor().toFloat(), total - free, 0.006);
             EXPECT_EQ(frame.panel.ShownGrade(), 0); // reset to A, as by the end command
             EXPECT_EQ(v.m_bCursorShown, 0);
         }
@@ -397,27 +413,35 @@ TEST_F(MarkersTest, SuggestedMarkersAreShownTakenWithEnterOrDroppedWithEsc)
 // suggestion stands beside it when the two lengths differ by more than 3 %.
 TEST_F(MarkersTest, ABottomPlacedByTheDesignRuleSaysSoAndGetsTheSuggestionBeside)
 {
-    WriteEchoes(report.m_CurData);
+    test::ChangeRecord(report, WriteEchoes);
     ChannelView& v = Channel(0);
     v.m_nCursor = 30; // the blow's peak
     v.m_bCursorShown = 1;
     v.OnCommand(ID_MARKER_END);
-    ASSERT_EQ(v.m_bBottomSet, 1);
-    EXPECT_EQ(v.m_nBottomPos, 30 + 160); // 4.00 m of design
-    EXPECT_TRUE(Draws(v, wave::Role::DesignBottom));
+    ASSERT_TRUE(Marks().IsSet(kMarkerBottom));
+    EXPECT_EQ(Marks().pos[kMarkerBottom], 30 + 160); // 4.00 m of design
+    EXPECT_TRUE(Draws(v, wave::Role::ByDesign));
     ASSERT_TRUE(v.m_Suggestion.has_value()); // 5.00 m found: 25 % away
     EXPECT_NEAR(v.m_Suggestion->pos[kMarkerBottom], 230, 2);
+    // Not a measurement: the panel grades nothing and says why.
+    EXPECT_EQ(frame.panel.ShownGrade(), -1);
+    EXPECT_EQ(frame.panel.ShownClass(), -1);
+    EXPECT_EQ(frame.panel.ShownReason(), QStringLiteral("未评定：底部未实测（按设计长度）"));
 
-    Mark(v.m_nBottomPos, ID_MARKER_BOTTOM); // confirmed where it stands
-    EXPECT_FALSE(Draws(v, wave::Role::DesignBottom));
+    Mark(Marks().pos[kMarkerBottom], ID_MARKER_BOTTOM); // confirmed where it stands
+    EXPECT_EQ(frame.panel.ShownGrade(), 0);
+    EXPECT_TRUE(frame.panel.ShownReason().isEmpty());
+    // The free end stays as the rule put it, dashed and labelled.
+    EXPECT_TRUE(Marks().ByRule(kMarkerFreeEnd));
+    EXPECT_TRUE(Draws(v, wave::Role::ByDesign));
 
     // A design length within 3 % of the found one: nothing offered beside it.
-    report.m_CurData.m_fDesignLength = 4.9f;
+    SetDesign(4.9f);
     Mark(0, ID_MARKER_CLEAR);
     v.m_nCursor = 30;
     v.m_bCursorShown = 1;
     v.OnCommand(ID_MARKER_END);
-    EXPECT_TRUE(Draws(v, wave::Role::DesignBottom));
+    EXPECT_TRUE(Draws(v, wave::Role::ByDesign));
     EXPECT_FALSE(v.m_Suggestion.has_value());
 }
 

@@ -1,4 +1,5 @@
 // Known numbers of the channel view's plain drawing computations.
+#include "Lengths.h"
 #include "WaveGeometry.h"
 
 #include <gtest/gtest.h>
@@ -135,11 +136,7 @@ TEST(Lengths, MeasurementLineWithEndBottomAndFreeEnd)
     s.in.markerPos[2] = 220;
     s.in.cursor = 120; // 100 samples after the end: 1.75 m
     EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=0.69m Lr=2.81m Pos=1.75m");
-    // The cached lengths of the save path follow the drawing of the free-end marker.
     s.Draw();
-    EXPECT_TRUE(s.out.lengthsCached);
-    EXPECT_EQ(s.out.measuredL0, 0.69f);
-    EXPECT_EQ(s.out.measuredLr, 3.5f - 0.69f);
     EXPECT_EQ(s.out.measurement, "L=3.50m Lo=0.69m Lr=2.81m Pos=1.75m");
 }
 
@@ -154,40 +151,31 @@ TEST(Lengths, PositionIsZeroForRecordsOf512Samples)
     EXPECT_FALSE(MeasurementText(s.in).endsWith("Pos=0.00m"));
 }
 
-TEST(Lengths, DesignLengthsWithoutEndOrBottom)
+TEST(Lengths, TheLineShowsOnlyWhatIsMarkedNeverTheDesignAsMeasured)
 {
     State s;
     s.in.sampleCount = 1024;
     s.in.designLength = 3.5f;
     s.in.designL0 = 0.5f;
-    EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=0.50m Lr=3.00m Pos=0.00m");
-    s.in.markerSet[0] = 1; // end only
+    EXPECT_EQ(MeasurementText(s.in), "L=— Lo=— Lr=— Pos=0.00m");
+    s.in.markerSet[0] = 1; // end and the engineer's free end
     s.in.markerSet[1] = 1;
     s.in.markerPos[1] = 60;
     s.in.markerPos[2] = 220;
-    EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=0.50m Lr=3.00m Pos=0.00m");
-    s.in.markerSet[0] = 0; // bottom only
+    EXPECT_EQ(MeasurementText(s.in), "L=— Lo=0.69m Lr=— Pos=0.00m");
+    s.in.markerSet[0] = 0; // free end and bottom without an end
     s.in.markerSet[2] = 1;
-    EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=0.50m Lr=3.00m Pos=0.00m");
-    // End and bottom without free end: measured L, design L0.
+    EXPECT_EQ(MeasurementText(s.in), "L=— Lo=— Lr=— Pos=0.00m");
+    // End and bottom without free end: L, and Lr the whole of it.
     s.in.markerSet[0] = 1;
     s.in.markerSet[1] = 0;
     s.in.markerPos[0] = 20;
     s.in.designLength = 9.0f;
-    EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=0.50m Lr=3.00m Pos=-0.35m");
-}
-
-TEST(Lengths, CompressedPositionsAreScaledBack)
-{
-    // f = 0.48828125: 200 pixels apart are trunc(200 / f) = 409 samples, and the length
-    // is multiplied by f again.
-    const float f = CompressFactor(1, 1000, 5, 1000);
-    const double seconds = static_cast<float>(5 / 1000000.0);
-    const float length = static_cast<float>(seconds * 409 * 3500 * 0.5);
-    EXPECT_EQ(MarkerLength(220, 20, 1, f, 5, 3500), static_cast<float>(length * double{f}));
-    EXPECT_NEAR(MarkerLength(220, 20, 1, f, 5, 3500), 409 * 5e-6 * 3500 / 2 * f, 1e-6);
-    // The switch off ignores f.
-    EXPECT_EQ(MarkerLength(220, 20, 0, 1.0f, 10, 3500), 3.5f);
+    EXPECT_EQ(MeasurementText(s.in), "L=3.50m Lo=— Lr=3.50m Pos=-0.35m");
+    // Placed by the design rule: said so.
+    s.in.markerSet[1] = 1;
+    s.in.bottomByDesign = s.in.freeEndByDesign = true;
+    EXPECT_EQ(MeasurementText(s.in), "L=3.50m(设计) Lo=0.69m(设计) Lr=2.81m(设计) Pos=-0.35m");
 }
 
 // ---- Time-domain trace -----------------------------------------------------------------
