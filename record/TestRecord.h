@@ -104,6 +104,15 @@ public:
     std::array<std::array<float, 2>, kChannelCount> m_fMeasured{};
 };
 
+// Marker `marker` of `channel` as the file stores it: its sample index when it is above 0
+// and the file counts at least one marked channel; none otherwise (a file that counts no
+// marked channel holds no markers, whatever its marker words say).
+inline int StoredMarker(const TestRecord& d, int channel, int marker)
+{
+    const int p = d.m_nMarkers[static_cast<std::size_t>(channel)][static_cast<std::size_t>(marker)];
+    return d.m_nMarkedChannels >= 1 && p > 0 ? p : 0;
+}
+
 // The samples per channel the program works with: the stored count held to 0..2048. A
 // file may store any count; the status bar shows it as stored, the spectrum is left out
 // for counts outside 2..2048, and everything else uses this many samples.

@@ -47,8 +47,8 @@ ChannelResult ChannelResultOf(const TestRecord& record, int channel)
     r.channel = channel;
     const auto c = static_cast<std::size_t>(channel);
     const auto& m = record.m_nMarkers[c];
-    const auto at = [&m](int marker) {
-        const int p = m[static_cast<std::size_t>(marker)];
+    const auto at = [&record, channel](int marker) {
+        const int p = StoredMarker(record, channel, marker);
         return p > 0 ? std::optional<int>(p) : std::nullopt;
     };
     const std::optional<ChannelLengths> lengths =

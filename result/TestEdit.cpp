@@ -11,9 +11,9 @@ ChannelMarks MarksOf(const TestRecord& record, std::size_t c)
 {
     ChannelMarks marks;
     for (std::size_t m = 0; m < kMarkerCount; ++m) {
-        const int p = record.m_nMarkers[c][m];
+        const int p = StoredMarker(record, static_cast<int>(c), static_cast<int>(m));
         marks.set[m] = p > 0;
-        marks.pos[m] = p > 0 ? p : 0;
+        marks.pos[m] = p;
     }
     marks.grade = record.m_nGrade[c];
     return marks;

@@ -225,9 +225,9 @@ TEST_F(SheetTest, EveryValueCellShowsItsOwnField)
     print.m_nDesignGrade = 2;
     print.m_fTestDiameter = 22.25f;
     print.m_bInfoSaved = 1;
-    // The report channel 2's analysis; the other channels and the report information's
-    // copies hold other values, which must not reach the sheet.
-    print.m_fMeasured = {{{9.0f, 9.0f}, {1.75f, 4.5f}, {8.0f, 8.0f}}};
+    // The report channel 2's analysis; the other channels, the stored lengths and class and
+    // the report information's copies hold other values, which must not reach the sheet.
+    print.m_fMeasured = {{{9.0f, 9.0f}, {1.5f, 4.0f}, {8.0f, 8.0f}}};
     Mark({20, 120, 377, 0, 0});
     print.m_nGrade = {0, 3, 1};
     print.m_nQualityClass = {0, 2, 1};
@@ -262,8 +262,8 @@ TEST_F(SheetTest, EveryValueCellShowsItsOwnField)
         {SheetRole::TestValue, 3, "4.50 m"},
         {SheetRole::TestValue, 4, "D <75%"},
         {SheetRole::Conclusion, 0,
-         "自由端长:1.75m, 锚固长度:4.50m, 密实度等级:D <75%, 锚固质量等级:III类"},
-        {SheetRole::Conclusion, 1, " 评定合格"},
+         "自由端长:1.75m, 锚固长度:4.50m, 密实度等级:D <75%, 锚固质量等级:IV类"},
+        {SheetRole::Conclusion, 1, " 评定不合格"}, // D gives IV, whatever was stored
         {SheetRole::UnitName, 0, "单位戊"},
     };
     for (const auto& c : cells) {
@@ -291,9 +291,8 @@ TEST_F(SheetTest, DesignAndTestParameters)
     print.m_fDesignLength = 6.0f;
     print.m_fDesignL0 = 1.25f;
     print.m_fTestDiameter = 22.0f;
-    print.m_fMeasured[0] = {2.0f, 3.0f};
-    print.m_fMeasured[1] = {1.0f, 4.5f};
-    Mark({20, 77, 334, 0, 0});
+    print.m_nWaveSpeed = 5000; // one sample 0.025 m: L0 1.00 m, L 5.50 m
+    Mark({20, 60, 240, 0, 0});
     print.m_nGrade[1] = 1;
     print.m_nQualityClass[1] = 1;
     const SheetDrawList list = Draw();
@@ -330,39 +329,49 @@ TEST_F(SheetTest, DesignAndTestParameters)
 // bolt without both, or without end and bottom, is not evaluated and names no class.
 TEST(ConclusionTest, LengthsOfTheTestRowAndTheAnalysisVerdict)
 {
+    // One sample is 0.025 m (10 µs, 5000 m/s): end 20, free end 80, bottom 250 measure
+    // L0 1.50 m and L 5.75 m. The class is derived from grade and L, never the stored one.
     struct Row
     {
-        int grade, qualityClass;
+        int grade;
+        float design;
         std::array<int, 5> markers;
         const char* text;
     };
     const Row rows[] = {
         {0,
-         1,
-         {20, 60, 300, 0, 0},
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:A >=90%, 锚固质量等级:II类\r\n 评定合格"},
+         5.5f,
+         {20, 80, 250, 0, 0},
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:A >=90%, 锚固质量等级:I类\r\n 评定合格"},
         {2,
-         3,
-         {20, 60, 300, 0, 0},
-         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:IV类\r\n 评定不合格"},
-        {1, -1, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
-        {-1, 2, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
-        {1, 1, {0, 0, 0, 0, 0}, "自由端长:0.00m, 锚固长度:0.00m\r\n 未评定"},   // cleared
-        {1, 1, {20, 60, 0, 0, 0}, "自由端长:0.00m, 锚固长度:0.00m\r\n 未评定"}, // no bottom
-        {1, 4, {20, 60, 300, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
+         5.5f,
+         {20, 80, 250, 0, 0},
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:III类\r\n 评定合格"},
+        {2, // 5.75 m of 7 m: class IV whatever the grade
+         7.0f,
+         {20, 80, 250, 0, 0},
+         "自由端长:1.50m, 锚固长度:4.25m, 密实度等级:C 80%~75%, 锚固质量等级:IV类\r\n "
+         "评定不合格"},
+        {-1, 5.5f, {20, 80, 250, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
+        {4, 5.5f, {20, 80, 250, 0, 0}, "自由端长:1.50m, 锚固长度:4.25m\r\n 未评定"},
+        {1, 5.5f, {0, 0, 0, 0, 0}, "\r\n 未评定"},   // cleared: no lengths nobody measured
+        {1, 5.5f, {20, 80, 0, 0, 0}, "\r\n 未评定"}, // no bottom
     };
     for (const Row& r : rows) {
         TestRecord d;
+        d.m_nSampleInterval = 10;
+        d.m_nWaveSpeed = 5000;
+        d.m_fDesignLength = r.design;
         d.m_nReportChannel = 2;
         d.m_nMarkedChannels = 1;
         d.m_nMarkers[2] = r.markers;
-        d.m_fMeasured[2] = {1.5f, 4.25f};
+        d.m_fMeasured[2] = {9.5f, 9.25f}; // stored copies that disagree: never read
         d.m_nGrade[2] = r.grade;
-        d.m_nQualityClass[2] = r.qualityClass;
-        d.m_strGradeText = QStringLiteral("B 90%~80%"); // copies that disagree
+        d.m_nQualityClass[2] = 1;
+        d.m_strGradeText = QStringLiteral("B 90%~80%");
         d.m_strQualityClass = QStringLiteral("I");
         d.m_fExposedLength = 0.3f;
-        EXPECT_EQ(ConclusionText(ResultOf(d)), QString::fromUtf8(r.text));
+        EXPECT_EQ(ConclusionText(ResultOf(d)), QString::fromUtf8(r.text)) << r.grade;
     }
 }
 
@@ -370,7 +379,7 @@ TEST_F(SheetTest, ConclusionOnTwoLinesAndTheOrganisationBelowTheFrame)
 {
     Mark({20, 77, 334, 0, 0});
     print.m_nGrade[1] = 0;
-    print.m_nQualityClass[1] = 3;
+    print.m_fDesignLength = 12.0f; // 5.49 m of 12 m: class IV by the rule, whatever the grade
     print.m_strTestUnit = QStringLiteral("检测中心");
     const SheetDrawList list = Draw();
     const auto lines = FindAll(list, SheetRole::Conclusion);

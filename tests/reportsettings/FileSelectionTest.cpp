@@ -108,10 +108,10 @@ TEST_F(ReportSettingsTest, SelectingASavedFileWithReportChannel1ChecksOnlyChanne
     SelectRow(*dlg, QStringLiteral("B.mg"));
     EXPECT_EQ(Channels(*dlg), (std::array{false, true, false}));
     // A saved file shows its lengths whatever the free-end marker says, and its own grade.
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("1.25"));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_ANCHORAGE), QStringLiteral("4.50"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("1.75"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_ANCHORAGE), QStringLiteral("3.50"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%"));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("III"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("II"));
     EXPECT_EQ(Find<QComboBox>(*dlg, IDC_COMBO_BOLTTYPE)->currentIndex(), 1);
 }
 

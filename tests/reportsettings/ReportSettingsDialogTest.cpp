@@ -90,9 +90,9 @@ TEST_F(ReportSettingsTest, SavedInformationShowsTheFilesAnalysisWhateverTheViewH
     for (const bool freeEnd : {false, true}) {
         test::SetMarker(Draw(), 0, kMarkerFreeEnd, freeEnd ? 60 : -1);
         auto dlg = OpenDialog();
-        const char* exposed = "1.25";
-        const char* anchorage = "4.50";
-        const char* tested = "5.75";
+        const char* exposed = "1.75";
+        const char* anchorage = "3.50";
+        const char* tested = "5.25";
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QString::fromUtf8(exposed)) << freeEnd;
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_ANCHORAGE), QString::fromUtf8(anchorage)) << freeEnd;
         EXPECT_EQ(dlg->FieldText(IDC_EDIT_TESTLENGTH), QString::fromUtf8(tested)) << freeEnd;
@@ -120,30 +120,30 @@ TEST_F(ReportSettingsTest, ReportChannelChoosesTheBoxAtOpening)
 TEST_F(ReportSettingsTest, ClickingTheCheckedChannelKeepsItRefillsAndSaves)
 {
     QByteArray b = WithSavedInfo(Fresh(), {});
-    WriteFloat(b, mg::kMeasuredL0, 0.75f); // channel 1
+    WriteInt32(b, mg::kMarkers + 4, 220); // channel 1's free end: L0 3.50 m
     const QString path = Write("A.mg", b);
     Open(path);
     auto dlg = OpenDialog();
-    ASSERT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.75"));
+    ASSERT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("3.50"));
 
     Click(*dlg, IDC_CHECK_CHANNEL1);
     EXPECT_EQ(Channels(*dlg), (std::array{true, false, false}));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("0.75"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_EXPOSED), QStringLiteral("3.50"));
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_TESTLENGTH), QStringLiteral("5.25"));
-    // The record's grade B and class III: distinct indices, so a swap shows.
+    // The grade B and the class the rule gives, II: distinct indices, so a swap shows.
     EXPECT_EQ(dlg->FieldText(IDC_EDIT_GRADE), QStringLiteral("B 90%~80%"));
-    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("III"));
+    EXPECT_EQ(dlg->FieldText(IDC_EDIT_QUALITY), QStringLiteral("II"));
     EXPECT_EQ(ReadBytes(path), b); // the save is posted, not yet run
 
     QCoreApplication::processEvents();
     const QByteArray saved = ReadBytes(path);
-    EXPECT_FLOAT_EQ(ReadFloat(saved, mg::kExposedLength), 0.75f);
+    EXPECT_FLOAT_EQ(ReadFloat(saved, mg::kExposedLength), 3.5f);
     EXPECT_EQ(ReadInt32(saved, mg::kReportChannel), 0);
     EXPECT_TRUE(messages.isEmpty()); // no "已保存！" after a channel click
     TestRecord reloaded;
     ASSERT_TRUE(reloaded.Load(path));
     EXPECT_EQ(reloaded.m_strGradeText, QStringLiteral("B 90%~80%"));
-    EXPECT_EQ(reloaded.m_strQualityClass, QStringLiteral("III"));
+    EXPECT_EQ(reloaded.m_strQualityClass, QStringLiteral("II"));
 }
 
 TEST_F(ReportSettingsTest, SaveKeepsLengthAndUntouchedBytes)

@@ -25,11 +25,13 @@ TestRecord Record()
     TestRecord d;
     d.m_strProject = QStringLiteral("隧道K12");
     d.m_strFile = QStringLiteral("MG0001");
-    d.m_nWaveSpeed = 3500;
+    d.m_nWaveSpeed = 3500; // one sample of 10 µs is 0.0175 m
+    d.m_nSampleInterval = 10;
+    d.m_nSampleCount = 1024;
     d.m_fDesignLength = 3.5f;
     d.m_fDesignL0 = 0.5f;
     d.m_tTestDate = *LocalMidnight(2026, 5, 12);
-    d.m_fMeasured = {{{0.25f, 2.75f}, {1.0f, 3.25f}, {0.0f, 0.0f}}};
+    d.m_fMeasured = {{{0.25f, 2.75f}, {1.0f, 3.25f}, {0.0f, 0.0f}}}; // copies, never read
     d.m_fDesignDiameter = 25.0f;
     d.m_fTestDiameter = 24.5f;
     d.m_nDesignGrade = 1;
@@ -45,8 +47,8 @@ TestRecord Record()
     d.m_nGrade = {0, 3, -1};
     d.m_nQualityClass = {1, 2, -1};
     d.m_nMarkedChannels = 2;
-    d.m_nMarkers[0] = {20, 30, 200, 0, 0};
-    d.m_nMarkers[1] = {20, 60, 250, 0, 0};
+    d.m_nMarkers[0] = {20, 120, 220, 0, 0}; // L0 1.75 m, L 3.50 m: A gives I
+    d.m_nMarkers[1] = {20, 120, 320, 0, 0}; // L0 1.75 m, L 5.25 m: D gives IV
     // Copies that disagree with the analysis: never shown.
     d.m_strGradeText = QStringLiteral("B 90%~80%");
     d.m_strQualityClass = QStringLiteral("IV");
@@ -64,10 +66,10 @@ TEST(ReportSettingsFillTest, FileWithoutSavedInformation)
     const std::map<int, QString> expected = {
         {IDC_EDIT_ITEM, QStringLiteral("隧道K12")},
         {IDC_EDIT_BOLTNO, QStringLiteral("MG0001")},
-        {IDC_EDIT_EXPOSED, QStringLiteral("1.00")},   // channel 2's L0
-        {IDC_EDIT_ANCHORAGE, QStringLiteral("3.25")}, // channel 2's Lr
-        {IDC_EDIT_TOTAL, QStringLiteral("3.75")},     // design L0 0.5 + 3.25
-        {IDC_EDIT_TESTLENGTH, QStringLiteral("4.25")},
+        {IDC_EDIT_EXPOSED, QStringLiteral("1.75")},   // channel 2's L0
+        {IDC_EDIT_ANCHORAGE, QStringLiteral("3.50")}, // channel 2's Lr
+        {IDC_EDIT_TOTAL, QStringLiteral("4.00")},     // design L0 0.5 + 3.50
+        {IDC_EDIT_TESTLENGTH, QStringLiteral("5.25")},
         {IDC_EDIT_DESIGNLENGTH, QStringLiteral("3.50")},
         {IDC_EDIT_DESIGNDIAMETER, QStringLiteral("25.00")},
         {IDC_EDIT_TESTDIAMETER, QStringLiteral("24.50")},
@@ -75,7 +77,7 @@ TEST(ReportSettingsFillTest, FileWithoutSavedInformation)
         {IDC_EDIT_TESTDATE, QStringLiteral("2026-05-12")},
         {IDC_EDIT_TITLE, QStringLiteral("单根锚杆检测结果表")},
         {IDC_EDIT_GRADE, QStringLiteral("D <75%")}, // channel 2's analysis
-        {IDC_EDIT_QUALITY, QStringLiteral("III")},
+        {IDC_EDIT_QUALITY, QStringLiteral("IV")},
         {IDC_EDIT_INSTALLDATE, kLast.installDate},
         {IDC_EDIT_TESTUNIT, kLast.testUnit},
         {IDC_EDIT_TESTER, kLast.tester},
@@ -107,10 +109,10 @@ TEST(ReportSettingsFillTest, FileWithSavedInformation)
         {IDC_EDIT_TESTUNIT, QStringLiteral("检测中心")},
         {IDC_EDIT_TESTER, QStringLiteral("王工")},
         {IDC_EDIT_GRADE, QStringLiteral("A >=90%")},
-        {IDC_EDIT_QUALITY, QStringLiteral("II")},
-        {IDC_EDIT_EXPOSED, QStringLiteral("0.25")},
-        {IDC_EDIT_ANCHORAGE, QStringLiteral("2.75")},
-        {IDC_EDIT_TESTLENGTH, QStringLiteral("3.00")},
+        {IDC_EDIT_QUALITY, QStringLiteral("I")},
+        {IDC_EDIT_EXPOSED, QStringLiteral("1.75")},
+        {IDC_EDIT_ANCHORAGE, QStringLiteral("1.75")},
+        {IDC_EDIT_TESTLENGTH, QStringLiteral("3.50")},
         {IDC_EDIT_BASIS, QStringLiteral("GB 50086")},
         {IDC_EDIT_INSTRUMENT, QStringLiteral("RX-2")},
         {IDC_EDIT_INSTALLDATE, QStringLiteral("2026-05-01")},

@@ -37,11 +37,13 @@ using namespace reportsettings;
 struct SavedInfo
 {
     int reportChannel = 0;
-    float measuredL0 = 1.25f; // every channel's L0 and Lr
+    float measuredL0 = 1.25f; // every channel's stored L0 and Lr: copies nothing reads
     float measuredLr = 4.5f;
     int grade = 1;        // every channel
-    int qualityClass = 2; // every channel
-    bool measured = true; // every channel has its end, free end and bottom set
+    int qualityClass = 2; // every channel, stored: the rule gives II for B and 5.25 m
+    // Every channel has its end, free end and bottom set: 20, 120, 320 measure L0 1.75 m
+    // and L 5.25 m (one sample of 10 µs at 3500 m/s is 0.0175 m).
+    bool measured = true;
     QString itemName = QStringLiteral("边坡锚杆");
     QString projectName = QStringLiteral("城西工程");
 };
@@ -55,8 +57,8 @@ inline QByteArray WithSavedInfo(QByteArray b, const SavedInfo& s)
         WriteInt32(b, mg::kEvaluation + c * mg::kEvaluationStride + 4, s.qualityClass);
         if (s.measured) {
             WriteInt32(b, mg::kMarkers + 4 * (c * 5), 20);
-            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 1), 60);
-            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 2), 250);
+            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 1), 120);
+            WriteInt32(b, mg::kMarkers + 4 * (c * 5 + 2), 320);
         }
     }
     if (s.measured)

@@ -29,13 +29,15 @@ TEST(LengthRule, KnownAnswersAndTheCentimetreCut)
     // 200 samples at 10 µs and 3500 m/s: exactly 3.5 m (not 3.4999998 as float steps give).
     EXPECT_EQ(MarkerLength(220, 20, 10, 3500), 3.5f);
     EXPECT_EQ(MarkerLength(20, 220, 10, 3500), -3.5f);
-    EXPECT_EQ(TruncToCentimetres(0.69999999f), 0.69f);
-    EXPECT_EQ(TruncToCentimetres(0.7f), 0.7f);
+    // 0.7f is 0.69999999: cut, it is 0.69 (the product taken in double); 0.75 is exact.
+    EXPECT_EQ(TruncToCentimetres(0.7f), 0.69f);
+    EXPECT_EQ(TruncToCentimetres(0.75f), 0.75f);
+    EXPECT_EQ(TruncToCentimetres(-0.6999f), -0.69f); // toward zero
     const auto l = LengthsOf(20, 60, 220, 10, 3500);
     ASSERT_TRUE(l);
     EXPECT_EQ(l->total, 3.5f);
-    EXPECT_EQ(l->free, 0.7f);
-    EXPECT_EQ(l->anchored, 3.5f - 0.7f);
+    EXPECT_EQ(l->free, 0.69f);
+    EXPECT_EQ(l->anchored, 3.5f - 0.69f);
     EXPECT_EQ(LengthsOf(20, std::nullopt, 220, 10, 3500)->anchored, 3.5f); // no free end
     EXPECT_FALSE(LengthsOf(std::nullopt, 60, 220, 10, 3500));
     EXPECT_FALSE(LengthsOf(20, 60, std::nullopt, 10, 3500));

@@ -108,6 +108,7 @@ TEST(TestEdit, AStoredClassTheRuleDoesNotGiveIsRederivedAndCountsAsAChange)
 {
     TestRecord stale = Loaded();
     stale.m_nMarkers[0] = {20, 0, 220, 0, 0};
+    stale.m_nMarkedChannels = 1;
     stale.m_nGrade[0] = 0;
     stale.m_nQualityClass[0] = 0; // class I saved at another speed
     stale.m_nWaveSpeed = 3000;     // L = 3.0 m of 3.5: class IV by the rule
@@ -149,6 +150,7 @@ TEST(TestEdit, AFileChangeKeepsWhatTheEngineerChangedAndTakesTheRest)
     TestRecord disk = Loaded();
     disk.m_nWaveSpeed = 4127;                 // a folder's calibration
     disk.m_nMarkers[0] = {30, 0, 230, 0, 0}; // another writer's markers on channel 1
+    disk.m_nMarkedChannels = 1;
     disk.m_nReportChannel = 2;
     edit.TakeFileChange(disk);
     EXPECT_EQ(edit.Inputs().waveSpeed, 4127);
@@ -199,7 +201,7 @@ TEST(TestEdit, TheLengthLineShowsOnlyWhatIsMarked)
     } rows[] = {
         {{0, 0, 0, 0, 0}, {}, "L=— Lo=— Lr=— Pos=0.00m"},
         {{20, 0, 0, 0, 0}, {}, "L=— Lo=— Lr=— Pos=0.00m"},
-        {{20, 104, 0, 0, 0}, {}, "L=— Lo=1.47m Lr=— Pos=0.00m"}, // the engineer's free end
+        {{20, 104, 0, 0, 0}, {}, "L=— Lo=1.46m Lr=— Pos=0.00m"}, // the engineer's free end
         {{20, 49, 220, 0, 0},
          {false, true, true, false, false},
          "L=3.50m(设计) Lo=0.50m(设计) Lr=3.00m(设计) Pos=0.00m"},

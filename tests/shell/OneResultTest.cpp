@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace rovana::test {
 namespace {
@@ -93,7 +94,7 @@ const Analysis kSecond{1, {20, 63, 216, 0, 0}, 2, 2}; // L 3.43 m, L0 0.75 m: C,
 std::vector<State> States()
 {
     const QByteArray fresh = ComposeInstrumentFile(SampleRecord());
-    const Expected none{"0.00", "0.00", "0.00", "", "", "未评定"};
+    const Expected none{"", "", "", "", "", "未评定"}; // not measured: blank, never 0.00
     const Expected good{"3.50", "0.50", "3.00", "A >=90%", "I", "合格"};
     const Expected shortBolt{"3.15", "0.50", "2.65", "B 90%~80%", "IV", "不合格"};
     // A save from the main window refreshes the report information's copies.
@@ -131,6 +132,8 @@ QString Metres(const char* value)
 
 QString Conclusion(const Expected& e)
 {
+    if (!*e.L)
+        return QStringLiteral("\r\n 未评定"); // no lengths nobody measured
     QString text = QStringLiteral("自由端长:%1m, 锚固长度:%2m").arg(e.L0, e.Lr);
     if (QString::fromUtf8(e.verdict) == QStringLiteral("未评定"))
         return text + QStringLiteral("\r\n 未评定");
@@ -154,7 +157,7 @@ TEST_F(OneResultTest, EveryOutputShowsTheOneResult)
         SCOPED_TRACE(s.name);
         const QString path = Write(QStringLiteral("MG0006.mg"), s.bytes);
         const Expected& e = s.e;
-        const bool measured = QString::fromUtf8(e.L) != QStringLiteral("0.00");
+        const bool measured = *e.L != '\0';
 
         // The panel, right after opening.
         Open(path);
@@ -178,7 +181,8 @@ TEST_F(OneResultTest, EveryOutputShowsTheOneResult)
             if (item.role == sheet::SheetRole::Conclusion)
                 conclusion << item.text;
         }
-        EXPECT_EQ(row, (QStringList{Metres(e.L), Metres(e.L0), Metres(e.Lr),
+        const auto metres = [measured](const char* v) { return measured ? Metres(v) : QString(); };
+        EXPECT_EQ(row, (QStringList{metres(e.L), metres(e.L0), metres(e.Lr),
                                     QString::fromUtf8(e.grade)}));
         EXPECT_EQ(conclusion.join(QStringLiteral("\r\n")), Conclusion(e));
 
@@ -201,7 +205,10 @@ TEST_F(OneResultTest, EveryOutputShowsTheOneResult)
         EXPECT_EQ(result["verdict"].toString(), QString::fromUtf8(e.verdict));
         EXPECT_EQ(result["grade"].toString(), QString::fromUtf8(e.grade));
         EXPECT_EQ(result["qualityClass"].toString(), QString::fromUtf8(e.qualityClass));
-        EXPECT_EQ(QString::asprintf("%0.2f", result["length"].toDouble()), QString::fromUtf8(e.L));
+        if (measured)
+            EXPECT_EQ(QString::asprintf("%0.2f", result["length"].toDouble()), e.L);
+        else
+            EXPECT_TRUE(result["length"].isNull());
 
         // The printed page (the dialog's print into a PDF) and rovana-cli sheet's page.
         const QString printed = m_Dir.filePath(QStringLiteral("printed.pdf"));
@@ -217,7 +224,11 @@ TEST_F(OneResultTest, EveryOutputShowsTheOneResult)
         const ToolOutput b = PdfPageText(cli, 1);
         ASSERT_TRUE(a.ok && b.ok) << a.err.toStdString();
         EXPECT_EQ(a.out, b.out);
-        EXPECT_TRUE(a.out.contains(Metres(e.L))) << a.out.toStdString();
+        if (measured)
+            EXPECT_TRUE(a.out.contains(Metres(e.L))) << a.out.toStdString();
+        else
+            EXPECT_FALSE(a.out.contains(QRegularExpression(QStringLiteral("0\\.00 m(?!m)"))))
+                << a.out.toStdString(); // no length nobody measured (the diameters are mm)
         EXPECT_TRUE(a.out.contains(QString::fromUtf8(e.verdict))) << a.out.toStdString();
     }
 }
@@ -237,8 +248,10 @@ TEST_F(OneResultTest, ASaveRefreshesTheReportCopies)
             continue;
         EXPECT_EQ(saved.m_strGradeText, QString::fromUtf8(s.e.grade));
         EXPECT_EQ(saved.m_strQualityClass, QString::fromUtf8(s.e.qualityClass));
-        EXPECT_EQ(QString::asprintf("%0.2f", saved.m_fExposedLength), QString::fromUtf8(s.e.L0));
-        EXPECT_EQ(QString::asprintf("%0.2f", saved.m_fAnchorLength), QString::fromUtf8(s.e.Lr));
+        // The copies are numbers in the file: 0 where nothing is measured.
+        const auto copy = [](const char* v) { return *v ? QString::fromUtf8(v) : "0.00"; };
+        EXPECT_EQ(QString::asprintf("%0.2f", saved.m_fExposedLength), copy(s.e.L0));
+        EXPECT_EQ(QString::asprintf("%0.2f", saved.m_fAnchorLength), copy(s.e.Lr));
         EXPECT_EQ(saved.m_strBoltNo, QStringLiteral("B-1")); // the other texts stay
     }
 }

@@ -102,7 +102,7 @@ TEST(SummaryTableTest, StatisticsAndPageHeaderOfTheSite)
     EXPECT_EQ(find(QStringLiteral("锚固质量等级 IV类")).ShareText(), QStringLiteral("33.3%"));
     EXPECT_EQ(find(QStringLiteral("密实度等级 C")).ShareText(), QStringLiteral("0.0%"));
     EXPECT_EQ(find(QStringLiteral("合格率(%)")).ValueText(), QStringLiteral("66.7"));
-    EXPECT_EQ(find(QStringLiteral("最短实测长度(m)")).ValueText(), QStringLiteral("3.00"));
+    EXPECT_EQ(find(QStringLiteral("最短实测长度(m)")).ValueText(), QStringLiteral("3.24"));
 
     const SummaryStatistics none = ComputeStatistics({});
     EXPECT_EQ(none.bolts, 0);
@@ -224,6 +224,7 @@ TEST(SummaryCsvTest, TextCellsThatLookLikeFormulasStayText)
         SummaryRow& row = summary.rows.emplace_back();
         row.readable = true;
         row.boltNo = row.fileName = row.testDate = row.grade = row.qualityClass = text;
+        row.measured = true;
         row.measuredLength = -1.5f; // a negative number stays a number
     }
     std::vector<QStringList> lines;

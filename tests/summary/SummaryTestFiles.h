@@ -67,7 +67,8 @@ inline void WithEchoes(QByteArray& bytes, int c, int bottom)
 }
 
 // Markers of one channel: a position <= 0 leaves that marker unset. Grade and class are
-// indices, -1 for none.
+// indices, -1 for none. The lengths and class stored beside them are copies the program
+// never reads: they may disagree with what the markers measure.
 inline ChannelAnalysis Channel(std::array<int, 5> markers, float l0, float lr, int grade = -1,
                                int qualityClass = -1)
 {
@@ -114,18 +115,20 @@ inline std::vector<SiteFile> SiteFiles()
     std::vector<SiteFile> files;
 
     // Evaluated, report channel 1 with a defect; channel 0 holds other lengths and markers.
-    // Defect depths: (120 - 20) and (220 - 20) samples of 10 µs at 3500 m/s.
-    QByteArray a = Instrument(10, 3500, 6.0f, QStringLiteral("MG0001"), 12);
+    // One sample of 10 µs at 3500 m/s is 0.0175 m: free end 100 samples after the end
+    // (1.75 m), bottom 300 (5.25 m); defect depths 100 and 200 samples. The stored lengths
+    // disagree with the markers: the markers decide.
+    QByteArray a = Instrument(10, 3500, 5.5f, QStringLiteral("MG0001"), 12);
     Analyse(a, 1, 3500,
             {Channel({30, 60, 200, 90, 110}, 0.5f, 2.0f),
-             Channel({20, 70, 300, 120, 220}, 1.25f, 4.5f, 1, 1), Channel({0, 0, 0, 0, 0}, 0, 0)});
-    WithEchoes(a, 1, 332); // 5.81 m found, 1 % from the saved 5.75 m
+             Channel({20, 120, 320, 120, 220}, 1.25f, 4.5f, 1, 3), Channel({0, 0, 0, 0, 0}, 0, 0)});
+    WithEchoes(a, 1, 300);
     SaveInfo(a, 1, QStringLiteral("B-01"), QStringLiteral("b 90%~80%"), QStringLiteral("II"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A01.mg"),
                      a,
-                     {"1", "B-01", "2026-05-12", "6.00", "5.75", "1.25", "4.50", "95.8",
-                      "1.75-3.50", "B 90%~80%", "II", "合格", "5.81", "", "A01.mg"}});
+                     {"1", "B-01", "2026-05-12", "5.50", "5.25", "1.75", "3.50", "95.5",
+                      "1.75-3.50", "B 90%~80%", "II", "合格", "5.25", "", "A01.mg"}});
 
     // As the instrument left it: the bolt number is the instrument's file text. A length
     // found but none saved: nothing to look at twice.
@@ -133,22 +136,22 @@ inline std::vector<SiteFile> SiteFiles()
     WithEchoes(b, 0, 200);
     files.push_back({QStringLiteral("A02.mg"),
                      b,
-                     {"2", "MG0002", "2026-05-13", "3.50", "0.00", "0.00", "0.00", "", "", "", "",
-                      "未评定", "3.50", "", "A02.mg"}});
+                     {"2", "MG0002", "2026-05-13", "3.50", "", "", "", "", "", "", "", "未评定",
+                      "3.50", "", "A02.mg"}});
 
     // Class IV, whatever the saved copy's case; a defect start without a defect end prints no
     // range.
     QByteArray c = Instrument(10, 3500, 6.0f, QStringLiteral("MG0003"), 14);
     Analyse(c, 0, 3500,
-            {Channel({20, 100, 300, 150, 0}, 1.0f, 2.0f, 3, 3), Channel({0, 0, 0, 0, 0}, 0, 0),
+            {Channel({20, 120, 220, 150, 0}, 1.0f, 2.0f, 3, 0), Channel({0, 0, 0, 0, 0}, 0, 0),
              Channel({0, 0, 0, 0, 0}, 0, 0)});
-    WithEchoes(c, 0, 200); // 3.50 m found, 17 % from the saved 3.00 m
+    WithEchoes(c, 0, 250); // found 25 % from the marked 3.50 m
     SaveInfo(c, 0, QStringLiteral("B-03"), QStringLiteral("D <75%"), QStringLiteral("iv"),
              QStringLiteral("隧道左线"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A03.mg"),
                      c,
-                     {"3", "B-03", "2026-05-14", "6.00", "3.00", "1.00", "2.00", "50.0", "",
-                      "D <75%", "IV", "不合格", "3.50", "请复核", "A03.mg"}});
+                     {"3", "B-03", "2026-05-14", "6.00", "3.50", "1.75", "1.75", "58.3", "",
+                      "D <75%", "IV", "不合格", "4.38", "请复核", "A03.mg"}});
 
     // Too short to be a test file.
     files.push_back(
@@ -156,18 +159,19 @@ inline std::vector<SiteFile> SiteFiles()
          Instrument(10, 3500, 6.0f, QStringLiteral("MG0004"), 15).left(4000),
          {"4", "", "", "", "", "", "", "", "", "", "", "无法读取文件", "", "", "A04.mg"}});
 
-    // Report channel 2; the depths are cut, not rounded: 37 samples of 3 µs at 3600 m/s
-    // are 0.1998 m, 74 samples 0.3996 m. Channel 0 has a defect of its own.
+    // Report channel 2; one sample of 3 µs at 3600 m/s is 0.0054 m: free end 150 samples
+    // (0.81 m), bottom 600 (3.24 m). The depths are cut, not rounded: 37 samples are
+    // 0.1998 m, 74 samples 0.3996 m. Channel 0 has a defect of its own.
     QByteArray e = Instrument(3, 3600, 3.2f, QStringLiteral("MG0005"), 16);
     Analyse(e, 2, 3600,
             {Channel({20, 60, 200, 90, 110}, 0.5f, 1.0f), Channel({0, 0, 0, 0, 0}, 0, 0),
-             Channel({10, 30, 300, 47, 84}, 0.75f, 2.5f, 0, 0)});
+             Channel({10, 160, 610, 47, 84}, 0.75f, 2.5f, 0, 0)});
     WithEchoes(e, 2, 602); // 3.25 m found
     SaveInfo(e, 2, QStringLiteral("B\"05,x"), QStringLiteral("A >=90%"), QStringLiteral("I"),
              QStringLiteral("边坡支护"), QStringLiteral("岩土检测中心"));
     files.push_back({QStringLiteral("A05.mg"),
                      e,
-                     {"5", "B\"05,x", "2026-05-16", "3.20", "3.25", "0.75", "2.50", "101.6",
+                     {"5", "B\"05,x", "2026-05-16", "3.20", "3.24", "0.81", "2.43", "101.3",
                       "0.19-0.39", "A >=90%", "I", "合格", "3.25", "", "A05.mg"}});
 
     // A grade without a class, on a channel without an end marker, and copies of the report
@@ -182,14 +186,14 @@ inline std::vector<SiteFile> SiteFiles()
              QString());
     files.push_back({QStringLiteral("A06.mg"),
                      f,
-                     {"6", "MG0006", "2026-05-17", "0.00", "0.00", "0.00", "0.00", "", "", "", "",
-                      "未评定", "1.75", "", "A06.mg"}});
+                     {"6", "MG0006", "2026-05-17", "0.00", "", "", "", "", "", "", "", "未评定",
+                      "1.75", "", "A06.mg"}});
     return files;
 }
 
 // The statistics of SiteFiles: 3 evaluated (A01, A03, A05), 2 not (A02, A06), 1
-// unreadable; classes II, IV, I; grades B, D, A; 2 of 3 pass; lengths 3.00 .. 5.75 (A02
-// and A06 have none); ratios 95.8, 50.0, 101.6.
+// unreadable; classes II, IV, I; grades B, D, A; 2 of 3 pass; lengths 3.24 .. 5.25 (A02
+// and A06 have none); ratios 95.5, 58.3, 101.3.
 inline summary::SummaryStatistics SiteStatistics()
 {
     summary::SummaryStatistics s;
@@ -202,9 +206,9 @@ inline summary::SummaryStatistics SiteStatistics()
     s.classCounts = {1, 1, 0, 1};
     s.gradeCounts = {1, 1, 0, 1};
     s.passRate = 66.7;
-    s.minLength = 3.0;
-    s.maxLength = 5.75;
-    s.meanRatio = 82.5;
+    s.minLength = 3.24;
+    s.maxLength = 5.25;
+    s.meanRatio = 85.0;
     return s;
 }
 

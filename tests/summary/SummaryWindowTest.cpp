@@ -58,12 +58,14 @@ TEST_F(SummaryWindowTest, ShowsTheTableSortsByNumberAndOpensTheDoubleClickedFile
     for (const char* text : {"打印", "打印预览", "保存PDF", "保存CSV", "保存Excel"})
         EXPECT_NE(window.Button(QString::fromUtf8(text)), nullptr) << text;
 
-    // 101.6 sorts above 95.8: numbers, not texts.
+    // 101.3 sorts above 95.5: numbers, not texts.
     window.Table()->sortByColumn(ColumnOf(Column::LengthRatio), Qt::DescendingOrder);
     EXPECT_EQ(Cell(0, Column::File), QStringLiteral("A05.mg"));
     EXPECT_EQ(Cell(1, Column::File), QStringLiteral("A01.mg"));
     window.Table()->sortByColumn(ColumnOf(Column::MeasuredLength), Qt::AscendingOrder);
-    EXPECT_EQ(Cell(0, Column::File), QStringLiteral("A04.mg")); // empty cells first
+    for (int r = 0; r < 3; ++r) // A02, A04, A06: nothing measured, empty cells first
+        EXPECT_TRUE(Cell(r, Column::MeasuredLength).isEmpty()) << r;
+    EXPECT_EQ(Cell(3, Column::File), QStringLiteral("A05.mg")); // 3.24 m
 
     QSignalSpy opened(&window, &SummaryWindow::OpenFileRequested);
     emit window.Table()->doubleClicked(model()->index(2, ColumnOf(Column::Grade)));
@@ -99,7 +101,7 @@ TEST_F(SummaryWindowTest, FollowsTheFolderKeepsSortAndSelectionAndSavesTheScreen
 
     ASSERT_EQ(model()->rowCount(), 6);
     EXPECT_EQ(window.SelectedPath(), site.Path(QStringLiteral("A01.mg")));
-    // Ratios on screen: A05 101.6, A02 100.0 (3.50 of 3.50), A01 95.8, A07 95.8, A03 50.0.
+    // Ratios on screen: A05 101.3, A02 100.0 (3.50 of 3.50), A01 95.5, A07 95.5, A03 58.3.
     const QStringList order = {"A05.mg", "A02.mg", "A01.mg", "A07.mg", "A03.mg", "A04.mg"};
     for (int r = 0; r < order.size(); ++r)
         EXPECT_EQ(Cell(r, Column::File), order[r]) << r;

@@ -162,7 +162,7 @@ TEST(Lengths, TheLineShowsOnlyWhatIsMarkedNeverTheDesignAsMeasured)
     s.in.markerSet[1] = 1;
     s.in.markerPos[1] = 60;
     s.in.markerPos[2] = 220;
-    EXPECT_EQ(MeasurementText(s.in), "L=— Lo=0.69m Lr=— Pos=0.00m");
+    EXPECT_EQ(MeasurementText(s.in), "L=— Lo=1.04m Lr=— Pos=0.00m"); // end at 0
     s.in.markerSet[0] = 0; // free end and bottom without an end
     s.in.markerSet[2] = 1;
     EXPECT_EQ(MeasurementText(s.in), "L=— Lo=— Lr=— Pos=0.00m");
@@ -591,6 +591,9 @@ TEST(Spectrum, TextsFitWhenMeasured)
     s.in.textWidth = [](const QString& text, const FontSpec&) {
         return static_cast<int>(text.size()) * 12;
     };
+    s.in.markerSet[0] = s.in.markerSet[1] = s.in.markerSet[2] = 1; // a long line
+    s.in.markerPos[1] = 40;
+    s.in.markerPos[2] = 200;
     const DrawList timeList = s.Draw();
     const DrawItem* line = Item(timeList, Role::Measurement);
     ASSERT_NE(line, nullptr);
