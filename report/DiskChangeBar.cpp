@@ -39,7 +39,8 @@ void DiskChangeBar::Show(const QString& headline, bool unsaved, const QStringLis
 {
     QString text = headline;
     if (unsaved) {
-        const QString listed = edits.isEmpty() ? QString() : QStringLiteral("：") + edits.join(QStringLiteral("、"));
+        const QString listed =
+            edits.isEmpty() ? QString() : QStringLiteral("：") + edits.join(QStringLiteral("、"));
         text += QLatin1Char('\n') + (canReload ? QStringLiteral("重新载入将放弃未保存的修改%1。")
                                                : QStringLiteral("未保存的修改%1，可另存为保留。"))
                                         .arg(listed);

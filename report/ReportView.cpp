@@ -1,8 +1,8 @@
 #include "ReportView.h"
 
 #include "BitmapFile.h"
-#include "DiskChangeBar.h"
 #include "ChannelView.h"
+#include "DiskChangeBar.h"
 #include "EvaluationPanel.h"
 #include "LowPass.h"
 #include "MgLayout.h"
@@ -84,8 +84,9 @@ void ReportView::LayOutViews()
     const int w = std::max(0, width() - 20);
     int top = 0;
     if (m_pDiskChangeBar && !m_pDiskChangeBar->isHidden()) {
-        const int h = m_pDiskChangeBar->heightForWidth(w) > 0 ? m_pDiskChangeBar->heightForWidth(w)
-                                                                : m_pDiskChangeBar->sizeHint().height();
+        const int h = m_pDiskChangeBar->heightForWidth(w) > 0
+                          ? m_pDiskChangeBar->heightForWidth(w)
+                          : m_pDiskChangeBar->sizeHint().height();
         m_pDiskChangeBar->setGeometry(10, 10, w, h);
         m_pDiskChangeBar->raise();
         top = h + 10;

@@ -22,9 +22,9 @@ QString CopyNameFor(const QString& path)
 {
     const QFileInfo info(path);
     return info.dir().filePath(QStringLiteral("%1 - 副本.%2")
-                                   .arg(info.completeBaseName(),
-                                        info.suffix().isEmpty() ? QStringLiteral("mg")
-                                                                : info.suffix()));
+                                   .arg(info.completeBaseName(), info.suffix().isEmpty()
+                                                                     ? QStringLiteral("mg")
+                                                                     : info.suffix()));
 }
 
 } // namespace
@@ -46,7 +46,7 @@ void ReportView::InstallDiskWatch()
                         QStringLiteral("%1 已被其他程序修改。").arg(fileName),
                         QMessageBox::NoButton, this);
         box.setInformativeText(
-            QStringLiteral("覆盖：以本窗口的内容替换它；另存为：另存一个文件，它保持不变。"));
+            QStringLiteral("覆盖：以本窗口的内容替换它。\n另存为：另存一个文件，它保持不变。"));
         QPushButton* overwrite = box.addButton(QStringLiteral("覆盖"), QMessageBox::AcceptRole);
         QPushButton* saveAs = box.addButton(QStringLiteral("另存为"), QMessageBox::ActionRole);
         QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
@@ -142,8 +142,7 @@ WriteResult ReportView::WriteOwnFile(const QString& path,
                                      const std::function<WriteResult(const WriteOptions&)>& write)
 {
     const bool onScreen = !m_strCurPath.isEmpty() && IsCurrentFile(path) &&
-                          m_pTestFile->Loaded().known() &&
-                          !m_pTestFile->Check().changedContent();
+                          m_pTestFile->Loaded().known() && !m_pTestFile->Check().changedContent();
     FileIdentity written;
     WriteOptions options;
     options.committed = [&written](const FileIdentity& identity) { written = identity; };

@@ -139,7 +139,7 @@ int ReportView::PrintPagesToPdf(const QPrinter& printer, int first, int last)
     writer.setResolution(printer.resolution());
     writer.setPageLayout(printer.pageLayout());
     writer.setPdfVersion(printer.pdfVersion());
-    writer.setTitle(printer.docName());
+    writer.setTitle(printer.docName().isEmpty() ? kReportTitle : printer.docName());
     writer.setCreator(printer.creator());
     QPainter painter;
     if (!painter.begin(&writer))

@@ -14,9 +14,9 @@
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
 #include "ReportView.h"
-#include "TestFileWatcher.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
+#include "TestFileWatcher.h"
 #include "ViewCommands.h"
 
 #include <QAction>

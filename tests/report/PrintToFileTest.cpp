@@ -56,8 +56,7 @@ const Row kRows[] = {
     {"read-only folder", Road::PrintDialog, "out.pdf", RLIM_INFINITY, true,
      "没有写入权限，无法创建文件"},
     {"a test file", Road::PrintDialog, "a.mg", RLIM_INFINITY, false, "输出文件不能是 .mg 测试文件"},
-    {"a FIFO", Road::PrintDialog, "fifo.pdf", RLIM_INFINITY, false,
-     "输出文件已存在且不是普通文件"},
+    {"a FIFO", Road::PrintDialog, "fifo.pdf", RLIM_INFINITY, false, "输出文件已存在且不是普通文件"},
 };
 
 TEST(PrintToFileTest, AFailedWriteSaysWhyAndLeavesTheEarlierFile)
@@ -67,8 +66,8 @@ TEST(PrintToFileTest, AFailedWriteSaysWhyAndLeavesTheEarlierFile)
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
         for (const char* name : {"a.mg", "b.mg", "c.mg"})
-            ASSERT_TRUE(test::WriteBytes(dir.filePath(name),
-                                         ComposeInstrumentFile(test::SampleRecord())));
+            ASSERT_TRUE(
+                test::WriteBytes(dir.filePath(name), ComposeInstrumentFile(test::SampleRecord())));
         ASSERT_TRUE(test::WriteBytes(dir.filePath("out.pdf"), "an earlier report"));
         ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.pdf")).constData(), 0644), 0);
         const QString target = dir.filePath(row.target);
@@ -111,8 +110,9 @@ TEST(PrintToFileTest, AFailedWriteSaysWhyAndLeavesTheEarlierFile)
         ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
 
         ASSERT_TRUE(run.exited);
-        EXPECT_EQ(QString::fromUtf8(run.report),
-                  QStringLiteral("not printed|%1: %2|3").arg(QString::fromUtf8(row.message), target));
+        EXPECT_EQ(
+            QString::fromUtf8(run.report),
+            QStringLiteral("not printed|%1: %2|3").arg(QString::fromUtf8(row.message), target));
         EXPECT_EQ(test::ReadBytes(dir.filePath("out.pdf")), before);
         EXPECT_EQ(test::ReadBytes(dir.filePath("a.mg")), testFile);
         EXPECT_EQ(test::FolderEntries(dir.path()), entries); // no temporary file left

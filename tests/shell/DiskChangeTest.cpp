@@ -38,10 +38,13 @@ protected:
         original = ComposeInstrumentFile(SampleRecord());
         PatchAnalysis(original, v);
         path = Write(QStringLiteral("MG0003.mg"), original);
-        // What another writer makes of it: another speed and other markers.
+        // What another writer makes of it: another speed, other markers and another
+        // project name.
         v.waveSpeed = 4100;
         c.markerPos = {30, 60, 300, 0, 0};
-        theirs = original;
+        InstrumentRecord other = SampleRecord();
+        other.project = QStringLiteral("隧道K13");
+        theirs = ComposeInstrumentFile(other);
         PatchAnalysis(theirs, v);
         Open(path);
         Draw().m_nActiveChannel = 0;
@@ -62,8 +65,8 @@ protected:
 
     QString path;
     QByteArray original, theirs;
-    QStringList asked;         // the changed-file question, by file name
-    QList<Answer> answers;     // its answers, in turn
+    QStringList asked;          // the changed-file question, by file name
+    QList<Answer> answers;      // its answers, in turn
     QStringList savePathsAsked; // what the save dialog proposed
 };
 
@@ -136,6 +139,10 @@ TEST_F(DiskChangeTest, AChangeIsToldAtOnceWithTheEditsAReloadWouldDrop)
 {
     ClearMarkers();
     frame->m_pEvaluationPanel->ClickCriterion(3);
+    // A reader holds the file open, so the one renamed over it lives on: a watch left on it
+    // would see nothing of what happens to the new one.
+    QFile reader(path);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
     TheyReplaceIt(theirs);
     ASSERT_TRUE(WaitForBar(true));
     EXPECT_EQ(Bar().Text(), QStringLiteral("MG0003.mg 已被其他程序修改。\n"
