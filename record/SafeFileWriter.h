@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIdentity.h"
 #include "WriteResult.h"
 
 #include <QByteArray>
@@ -20,6 +21,12 @@ struct WriteOptions
     // false, or on file systems without it (FAT, exFAT), a named temporary file beside
     // the target is used and removed on every failure.
     bool unnamedTemporary = true;
+    // Runs once the complete temporary file is closed, right before it is renamed over the
+    // target, with its name. Tests stall a writer here.
+    std::function<void(const QByteArray& temporary)> beforeRename;
+    // Told what commit() put in place, once the rename is done: the new file's size,
+    // modification time and hash, as ReadFileIdentity gives them while nobody changes it.
+    std::function<void(const FileIdentity& written)> committed;
 };
 
 // Replaces one file crash-safely: the old file or the complete new one, never a mix.
@@ -34,9 +41,11 @@ struct WriteOptions
 // uncommitted writer discards the temporary file.
 //
 // A named temporary file is ".rovana-" + 10 of [a-z0-9] + ".tmp" and carries an exclusive
-// flock while the writer uses it. A process killed during a write leaves it behind; open()
-// removes such leftovers from the target's folder: files of exactly that name pattern,
-// unlocked and untouched for 10 seconds.
+// flock from the moment it is created until it has been renamed over the target (the
+// lock is held on a second descriptor while the file itself is closed and checked). A
+// process killed during a write leaves it behind; open() removes such leftovers from the
+// target's folder: files of exactly that name pattern, unlocked and untouched for 10
+// seconds. So a live writer's file is never taken, however long it stalls.
 class SafeFileWriter
 {
 public:
@@ -58,6 +67,7 @@ private:
     bool fail(int error, const char* what);
     bool linkIntoPlace();
     bool makeTemporaryName(QByteArray& name);
+    bool renameIntoPlace();
 
     QString m_path;
     WriteOptions m_options;
@@ -65,6 +75,8 @@ private:
     QByteArray m_target;    // the bytes of the file to replace, symbolic links resolved
     QByteArray m_folder;    // the folder that holds it
     QByteArray m_temporary; // name of the named temporary file while it exists
+    QCryptographicHash m_hash{kFileHash}; // of every byte written, when `committed` is asked
+    qint64 m_written = 0;
     int m_fd = -1;
     bool m_unnamed = false;  // m_fd is an O_TMPFILE file
     bool m_replaces = false; // the target exists

@@ -146,16 +146,12 @@ LoadResult ReadRecord(const QByteArray& bytes, TestRecord& d)
     return LoadResult::ok();
 }
 
-// The bytes of the file that carry anything, or why they cannot be read. Only the first
-// 13312 bytes carry anything; a longer file is read no further. The open never blocks:
-// a FIFO or a device is refused before anything is read.
-LoadResult ReadBytes(const QString& path, QByteArray& bytes)
+// Why a read of a file gives no bytes to load, or Ok.
+LoadResult ReadFailure(const RegularFileRead& read)
 {
-    RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
     switch (read.check) {
     case TestFileCheck::Ok:
     case TestFileCheck::Empty:
-        bytes = std::move(read.bytes);
         return LoadResult::ok();
     case TestFileCheck::Missing:
         return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("文件不存在"));
@@ -166,6 +162,18 @@ LoadResult ReadBytes(const QString& path, QByteArray& bytes)
     }
     return LoadResult::fail(LoadStatus::CannotOpen,
                             QString::fromLocal8Bit(std::strerror(read.error)));
+}
+
+// The bytes of the file that carry anything, or why they cannot be read. Only the first
+// 13312 bytes carry anything; a longer file is read no further. The open never blocks:
+// a FIFO or a device is refused before anything is read.
+LoadResult ReadBytes(const QString& path, QByteArray& bytes)
+{
+    RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
+    if (auto r = ReadFailure(read); !r)
+        return r;
+    bytes = std::move(read.bytes);
+    return LoadResult::ok();
 }
 
 } // namespace
@@ -188,6 +196,13 @@ LoadResult TestRecord::Load(const QString& path)
     if (auto r = ReadBytes(path, bytes); !r)
         return r;
     return LoadFromBytes(bytes);
+}
+
+LoadResult TestRecord::Load(const RegularFileRead& read)
+{
+    if (auto r = ReadFailure(read); !r)
+        return r;
+    return LoadFromBytes(read.bytes);
 }
 
 LoadResult TestRecord::LoadInPlace(const QString& path)

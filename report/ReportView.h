@@ -26,7 +26,11 @@ struct EditState;
 struct SiteFile;
 class CalibrationDialog;
 class ChannelView;
+class DiskChangeBar;
+class TestFileWatcher;
 struct AnalysisValues;
+struct WriteOptions;
+struct WriteResult;
 
 // Status-bar panes written by the report view.
 inline constexpr int ID_INDICATOR_PROJECT = 59142;
@@ -87,6 +91,26 @@ public:
     // Whether a save would write anything other than what the file held when it was
     // loaded or last saved: a change undone is no change.
     bool HasUnsavedChanges() const;
+    // The test's own file as loaded, watched for changes by other programs; the bar that
+    // says so above the views (report/ReportViewDisk.cpp). A save onto a file changed since
+    // it was loaded asks first: "MG0003.mg 已被其他程序修改。" 覆盖 / 另存为 / 取消.
+    TestFileWatcher* m_pTestFile = nullptr;
+    DiskChangeBar* m_pDiskChangeBar = nullptr;
+    enum class ChangedFileAnswer
+    {
+        Overwrite,
+        SaveAs,
+        Cancel,
+    };
+    std::function<ChangedFileAnswer(const QString& fileName)> m_fnAskChangedFile;
+    // The history's steps since the last save ("底部", "撤销 清除"), in the order taken.
+    QStringList UnsavedEdits() const;
+    // A write of this window onto a test file other than the save of the analysis (the
+    // report settings' project information): `write` gets the options to write with. When
+    // the file is the test on screen and was as loaded until then, what `write` put in place
+    // is the file as loaded: no notice, no question at the next save.
+    WriteResult WriteOwnFile(const QString& path,
+                             const std::function<WriteResult(const WriteOptions&)>& write);
     // Save picture: the view as shown, as a ".bmp" next to the test file.
     bool SaveViewPicture();
 
@@ -176,6 +200,20 @@ protected:
 private:
     void InstallDefaultDialogs();
     void InstallPrintDialogs();
+    void InstallDiskWatch();
+    // The bar above the views after the test's file changed on disk, or none.
+    void ShowDiskChange();
+    void LayOutViews();
+    // A save onto `target`, with the question when it is the test's own file and that
+    // changed on disk since it was loaded.
+    bool SaveTo(QString target);
+    // The analysis on screen patched into the test's file as loaded (as on disk when that
+    // is not known), written to `target`.
+    bool WriteResultsTo(const QString& target);
+    // A print into a PDF file goes through the safe writer: the pages into a QPdfWriter set
+    // up as the printer, then committed; false (with the message) when it fails.
+    bool IsPdfFileJob(const QPrinter& printer) const;
+    int PrintPagesToPdf(const QPrinter& printer, int first, int last);
 
     // The analysis a save writes, as bytes, for comparing two states.
     QByteArray AnalysisBytes() const;

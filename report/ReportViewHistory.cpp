@@ -86,3 +86,26 @@ void ReportView::EditStep(const QString& name, const std::function<void()>& chan
 }
 
 } // namespace rovana
+
+namespace rovana {
+
+QStringList ReportView::UnsavedEdits() const
+{
+    if (!HasUnsavedChanges())
+        return {};
+    // The saved state is the history's clean index; -1 once it has left the history (steps
+    // undone past it and others taken): then every step there is counts.
+    const int index = m_pUndo->index();
+    const int clean = m_pUndo->cleanIndex();
+    QStringList edits;
+    if (clean <= index) {
+        for (int i = std::max(clean, 0); i < index; ++i)
+            edits << m_pUndo->text(i);
+    } else {
+        for (int i = clean - 1; i >= index; --i)
+            edits << QStringLiteral("撤销 ") + m_pUndo->text(i);
+    }
+    return edits;
+}
+
+} // namespace rovana

@@ -6,10 +6,12 @@
 #include "AppIcon.h"
 #include "ChannelView.h"
 #include "CommandIds.h"
+#include "DiskChangeBar.h"
 #include "EvaluationPanel.h"
 #include "FileTree.h"
 #include "LowPass.h"
 #include "MainSplitter.h"
+#include "MgFileIo.h"
 #include "ProcessingDialog.h"
 #include "ProgramMessage.h"
 #include "RecentFiles.h"
@@ -17,6 +19,7 @@
 #include "ReportView.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
+#include "TestFileWatcher.h"
 #include "ViewCommands.h"
 
 #include <QAction>
@@ -65,8 +68,16 @@ void MainWindow::LoadFromTree(const QString& path)
     LoadTest(path, LoadEntrance::Tree);
 }
 
+void MainWindow::ConnectTestFile()
+{
+    ReportView& draw = *m_pReportView;
+    connect(draw.m_pDiskChangeBar, &DiskChangeBar::ReloadRequested, this,
+            [this] { LoadTest(m_pReportView->m_strCurPath, LoadEntrance::Reload); });
+}
+
 bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
 {
+    const bool reload = entrance == LoadEntrance::Reload;
     // Only a non-empty regular file (or a link to one); a FIFO or a device is never opened.
     const TestFileCheck check = CheckTestFile(path);
     const QString name = QFileInfo(path).fileName();
@@ -87,36 +98,39 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     }
     // Unsaved work of the test on screen is never dropped without a word; 取消 leaves
     // everything as it was, the tree's highlight on the test on screen too.
-    if (!MaybeSaveChanges()) {
+    if (!reload && !MaybeSaveChanges()) {
         m_pFileTree->MarkOpenFile(draw.m_strCurPath);
         return false;
     }
     // The reader leaves the record as it was when it refuses a file; nothing else changes
-    // before it has accepted one, so a refused file leaves no trace on screen.
-    if (const LoadResult result = draw.m_CurData.Load(path); !result) {
+    // before it has accepted one, so a refused file leaves no trace on screen. One read
+    // gives the record and the file as loaded, which every save compares with the disk.
+    const RegularFileRead read = ReadRegularFile(path, kMaxTestFileBytes);
+    if (const LoadResult result = draw.m_CurData.Load(read); !result) {
         ShowMessage(result.explained(name));
         return false;
     }
     const QString folder = FolderOf(path);
-    if (entrance != LoadEntrance::Tree) {
+    if (entrance != LoadEntrance::Tree && !reload) {
         if (!folder.isEmpty()) {
             m_pFileTree->ShowFolder(folder);
         } else {
             ShowMessage(QStringLiteral("未有选择文件，请重试！"));
         }
     }
-    if (m_pRecentFiles && entrance != LoadEntrance::Document)
+    if (m_pRecentFiles && entrance != LoadEntrance::Document && !reload)
         m_pRecentFiles->Add(path);
     SetFileLoaded(1);
     // A test of another folder is shown with that site's processing and reference bolt.
     if (folder != draw.m_strFolder)
         draw.ReadSite(folder);
-    ShowLoadedRecord(entrance != LoadEntrance::Document);
+    ShowLoadedRecord(entrance != LoadEntrance::Document && !reload);
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
+    draw.m_pUndo->clear(); // another test, or the file afresh: another history
     draw.MarkSaved();
-    draw.m_pUndo->clear(); // another test, another history
+    draw.m_pTestFile->Remember(path, read);
     draw.RepaintAll();
     return true;
 }
