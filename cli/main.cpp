@@ -1,4 +1,5 @@
 // rovana-cli: the test files without a window.
+#include "CalibrateCommand.h"
 #include "CliCommon.h"
 #include "NativePath.h"
 #include "PickCommand.h"
@@ -33,6 +34,7 @@ constexpr Subcommand kSubcommands[] = {
     {"sheet", rovana::cli::RunSheet},
     {"summary", rovana::cli::RunSummary},
     {"pick", rovana::cli::RunPick},
+    {"calibrate", rovana::cli::RunCalibrate},
 };
 // clang-format on
 
@@ -65,6 +67,12 @@ const char kHelp[] =
     "                    为通道 N（1..3，缺省为报告通道）建议标记：端部、自由端、底部与\n"
     "                    缺陷的样本序号、由此得到的 L、L0、Lr、可信度，找不到时给出原因\n"
     "                    （如 \"底部反射不明显\"）；每个文件一个 JSON 对象，多个文件为数组\n"
+    "  calibrate --known-length METRES [--channel N] [--apply-to-folder] FILE.mg\n"
+    "                    由已知长度标定波速：输出 {\"file\", \"channel\", \"speed\",\n"
+    "                    \"previousSpeed\"}；--apply-to-folder 经标定日志写入 FILE 所在文件夹\n"
+    "                    的全部测试文件（长度与质量等级随之重算）\n"
+    "  calibrate --restore FOLDER\n"
+    "                    按标定日志撤销该文件夹上次的标定，每个文件恢复为标定前的内容\n"
     "  --help            显示本说明；每个命令后加 --help 显示该命令的说明\n"
     "\n"
     "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"
