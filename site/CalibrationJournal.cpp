@@ -68,9 +68,9 @@ QByteArray FileHash(const QByteArray& bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
-QList<ChangedBytes> DiffBytes(const QByteArray& before, const QByteArray& after)
+QList<ByteChange> DiffBytes(const QByteArray& before, const QByteArray& after)
 {
-    QList<ChangedBytes> changes;
+    QList<ByteChange> changes;
     const qint64 n = std::min(before.size(), after.size());
     qint64 i = 0;
     while (i < n) {
@@ -88,13 +88,13 @@ QList<ChangedBytes> DiffBytes(const QByteArray& before, const QByteArray& after)
     return changes;
 }
 
-bool PatchChanges(QByteArray& bytes, const QList<ChangedBytes>& changes, bool forward)
+bool PatchChanges(QByteArray& bytes, const QList<ByteChange>& changes, bool forward)
 {
-    for (const ChangedBytes& c : changes)
+    for (const ByteChange& c : changes)
         if (c.offset < 0 || c.before.size() != c.after.size() ||
             c.offset + c.before.size() > bytes.size())
             return false;
-    for (const ChangedBytes& c : changes)
+    for (const ByteChange& c : changes)
         bytes.replace(c.offset, c.before.size(), forward ? c.after : c.before);
     return true;
 }
@@ -104,7 +104,7 @@ QByteArray JournalBytes(const CalibrationJournal& journal)
     QJsonArray files;
     for (const JournalEntry& e : journal.files) {
         QJsonArray changes;
-        for (const ChangedBytes& c : e.changes)
+        for (const ByteChange& c : e.changes)
             changes.append(QJsonArray{c.offset, QString::fromLatin1(c.before.toHex()),
                                       QString::fromLatin1(c.after.toHex())});
         files.append(QJsonObject{{QStringLiteral("file"), e.name},

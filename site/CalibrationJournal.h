@@ -19,11 +19,11 @@ namespace rovana {
 inline const QString kCalibrationJournalName = QStringLiteral("rovana-calibration.json");
 
 // Bytes of one file that a calibration replaces; offsets from the file's start.
-struct ChangedBytes
+struct ByteChange
 {
     qint64 offset = 0;
     QByteArray before, after; // of equal length
-    friend bool operator==(const ChangedBytes&, const ChangedBytes&) = default;
+    friend bool operator==(const ByteChange&, const ByteChange&) = default;
 };
 
 struct JournalEntry
@@ -32,7 +32,7 @@ struct JournalEntry
     QByteArray nativeName; // the name's bytes on disk
     int previousSpeed = 0; // m/s
     QByteArray before, after; // SHA-256 of the whole file, hex
-    QList<ChangedBytes> changes;
+    QList<ByteChange> changes;
     friend bool operator==(const JournalEntry&, const JournalEntry&) = default;
 };
 
@@ -48,11 +48,11 @@ QByteArray FileHash(const QByteArray& bytes);
 
 // The runs of bytes in which `after` differs from `before` (same length), runs closer
 // than a few bytes taken together.
-QList<ChangedBytes> DiffBytes(const QByteArray& before, const QByteArray& after);
+QList<ByteChange> DiffBytes(const QByteArray& before, const QByteArray& after);
 
 // Puts the `after` (forward) or `before` (backward) side of every change into `bytes`;
 // false, leaving `bytes` as they were, when a change does not fit into them.
-bool PatchChanges(QByteArray& bytes, const QList<ChangedBytes>& changes, bool forward);
+bool PatchChanges(QByteArray& bytes, const QList<ByteChange>& changes, bool forward);
 
 // The journal's file: its bytes and back. A journal that cannot be read gives nothing and
 // `why`.

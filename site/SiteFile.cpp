@@ -109,7 +109,7 @@ processing::ChainSettings ChainOf(SiteReader& r, const QJsonObject& o)
 
 QString ParseErrorText(const QJsonParseError& error)
 {
-    return QStringLiteral("第 %1 字节处 JSON 格式错误").arg(error.offset + 1);
+    return QStringLiteral("第 %1 字节处 JSON 格式错误").arg(error.offset);
 }
 
 } // namespace
