@@ -130,7 +130,9 @@ public:
     void RepaintChannel(int channel) override;
     void SetPanelGrade(int grade) override;
     void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
-    void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
+    // The record's speed; every measured channel's panel values (L, Lr, class) follow it,
+    // not only those of the channel shown.
+    void SetRecordWaveSpeed(int waveSpeed) override;
     void TellUser(const QString& text) override { m_fnMessage(text); }
     void CalibrateWaveSpeed(int channel) override;
     // Writes `speed` into every test of the folder with the analysis it gives, through the

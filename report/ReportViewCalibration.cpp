@@ -6,6 +6,7 @@
 
 #include "CalibrationDialog.h"
 #include "ChannelView.h"
+#include "EvaluationPanel.h"
 #include "FileListDialog.h"
 #include "FolderCalibration.h"
 #include "NativePath.h"
@@ -61,6 +62,25 @@ private:
 };
 
 } // namespace
+
+void ReportView::SetRecordWaveSpeed(int waveSpeed)
+{
+    m_CurData.m_nWaveSpeed = waveSpeed;
+    EvaluationPanel* panel = m_pHost ? m_pHost->EvaluationPane() : nullptr;
+    if (!panel)
+        return;
+    bool shownOther = false;
+    for (int c = 0; c < kChannelCount; ++c) {
+        ChannelView& v = *m_pChannelView[static_cast<std::size_t>(c)];
+        if (c == m_nActiveChannel || !v.m_bEndSet || !v.m_bBottomSet)
+            continue;
+        const float total = v.BottomLength();
+        panel->SetPanelLengths(c, total - (v.m_bFreeEndSet ? v.FreeEndLength() : 0.0f), total);
+        shownOther = true;
+    }
+    if (shownOther)
+        RefreshInfoPanel(m_nActiveChannel); // the panel shows the selected channel again
+}
 
 void ReportView::CalibrateWaveSpeed(int channel)
 {
