@@ -181,6 +181,11 @@ TEST_F(FolderCalibrationTest, AKillAtAnyStepIsUndoneByRestore)
         for (const JournalEntry& e : plan.journal.files)
             written += FileHash(ReadNative(NativeDir() + '/' + e.nativeName)) == e.after;
         EXPECT_EQ(written, step.done) << row;
+        // The record is in the site file before the first test file changes.
+        const bool recorded = step.stage == CalibrationStage::Record ||
+                              step.stage == CalibrationStage::FileWritten;
+        EXPECT_EQ(SiteStore(m_dir.path()).Site().calibration.has_value(), recorded) << row;
+        EXPECT_EQ(HasCalibrationToRestore(m_dir.path()), step.stage != CalibrationStage::Start) << row;
 
         SiteStore store(m_dir.path());
         const RestoreOutcome r = RestoreFolderCalibration(store);
@@ -244,7 +249,7 @@ TEST_F(FolderCalibrationTest, ACancelledCalibrationRecordsNothing)
 // The site file cannot keep the record: nothing is written, not even the journal.
 TEST_F(FolderCalibrationTest, NothingIsWrittenWhileTheSiteFileCannotBeRead)
 {
-    ASSERT_TRUE(test::HostileSites()[5].make(m_dir.path())); // a trailing comma
+    ASSERT_TRUE(test::HostileSites()[6].make(m_dir.path())); // a trailing comma
     const QMap<QByteArray, QByteArray> before = Snapshot();
     SiteStore store(m_dir.path());
     const CalibrationOutcome r = ApplyFolderCalibration(store, Plan());

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QString>
 
 #include <sys/stat.h>
@@ -53,6 +54,12 @@ inline std::vector<HostileSite> HostileSites()
              return link("MG0001.mg", f + "/l2.json") && link("l2.json", SitePath(f));
          },
          "是符号链接", false},
+        {"a link to another folder's site file",
+         [link](const QString& f) {
+             return WriteBytes(f + "/shared.json", R"({"version": 1, "reference": {"file": "MG0001.mg"}})") &&
+                    link("shared.json", SitePath(f));
+         },
+         "是符号链接", false},
         {"a link to nothing",
          [link](const QString& f) { return link("nowhere.json", SitePath(f)); }, "是符号链接",
          false},
@@ -92,6 +99,16 @@ inline QByteArray EntryImage(const QString& path)
     if (S_ISDIR(st.st_mode))
         return "folder";
     return "file:" + ReadBytes(path);
+}
+
+// Every entry of a folder by name, as EntryImage sees it.
+inline QMap<QString, QByteArray> FolderImage(const QString& folder)
+{
+    QMap<QString, QByteArray> image;
+    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                      QDir::NoDotAndDotDot))
+        image.insert(name, EntryImage(folder + QLatin1Char('/') + name));
+    return image;
 }
 
 inline QString SiteWarning(const char* reason)
