@@ -78,6 +78,8 @@ const char kHelp[] =
     "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"
     "（输出说明）或输出无法写入（如磁盘已满）；2 参数错误（输出用法）。\n"
     "只读取普通文件（及指向普通文件的链接）；FIFO、设备等输出 \"无法读取文件\"。\n"
+    "文件夹的 rovana-site.json 无法读取时，在标准错误输出其路径与 \"站点设置文件无法读取\n"
+    "（原因），未作修改\"，并按无站点设置继续。\n"
     "文件名可以是 UTF-8 或 GBK（代码页 936）字节。\n";
 
 // The arguments as paths the core maps back to their bytes: names that are not UTF-8
