@@ -23,7 +23,8 @@ FileListDialog::FileListDialog(const FileListReport& report, QWidget* parent) : 
     const QStyle::StandardPixmap icon =
         report.AllWell() ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxWarning;
     auto* iconLabel = new QLabel(this);
-    iconLabel->setObjectName(report.AllWell() ? QStringLiteral("information") : QStringLiteral("warning"));
+    iconLabel->setObjectName(report.AllWell() ? QStringLiteral("information")
+                                              : QStringLiteral("warning"));
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     iconLabel->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(size, size));
     auto* summary = new QLabel(report.summary, this);

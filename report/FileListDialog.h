@@ -12,7 +12,7 @@ namespace rovana {
 // per file, those that failed first.
 struct FileListReport
 {
-    QString summary; // "波速 4127 m/s 已写入 38 个测试文件。"
+    QString summary;    // "波速 4127 m/s 已写入 38 个测试文件。"
     QStringList failed; // "MG0004.mg：无法读取文件（…）"
     QStringList done;   // file names
     QStringList notes;  // files that needed nothing, with why

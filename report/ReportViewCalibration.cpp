@@ -166,10 +166,11 @@ void ReportView::CalibrateFolder(int speed, const SiteCalibration& record)
     const auto failures = std::count_if(outcome.unchanged.begin(), outcome.unchanged.end(),
                                         [](const FileOutcome& o) { return o.failure; });
     if (outcome.cancelled)
-        report.summary = outcome.changed.isEmpty()
-                             ? QStringLiteral("已取消，未作修改。")
-                             : QStringLiteral("已取消；以下 %1 个测试文件未能恢复，可用“恢复原波速”重试。")
-                                   .arg(outcome.changed.size());
+        report.summary =
+            outcome.changed.isEmpty()
+                ? QStringLiteral("已取消，未作修改。")
+                : QStringLiteral("已取消；以下 %1 个测试文件未能恢复，可用“恢复原波速”重试。")
+                      .arg(outcome.changed.size());
     else if (count == 0 && failures == 0)
         report.summary = QStringLiteral("全部测试文件已是 %1 m/s，未作修改。").arg(speed);
     else
@@ -190,8 +191,7 @@ void ReportView::TakeBackCalibration()
     const auto count = journal.journal.files.size();
     const bool unsaved = HasUnsavedChanges();
     if (count > 1 || unsaved) {
-        QString question =
-            QStringLiteral("将恢复 %1 个测试文件标定前的波速。确定？").arg(count);
+        QString question = QStringLiteral("将恢复 %1 个测试文件标定前的波速。确定？").arg(count);
         if (unsaved)
             question += QStringLiteral("\n%1 未保存的修改将先保存。")
                             .arg(QFileInfo(m_strCurPath).completeBaseName());
@@ -215,8 +215,8 @@ void ReportView::TakeBackCalibration()
             m_pHost->ReloadTest();
 
     FileListReport report;
-    report.summary = QStringLiteral("已恢复 %1 个测试文件标定前的波速与分析结果。")
-                         .arg(outcome.restored.size());
+    report.summary =
+        QStringLiteral("已恢复 %1 个测试文件标定前的波速与分析结果。").arg(outcome.restored.size());
     const auto failures = std::count_if(outcome.unchanged.begin(), outcome.unchanged.end(),
                                         [](const FileOutcome& o) { return o.failure; });
     if (failures > 0)

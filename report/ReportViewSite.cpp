@@ -50,7 +50,8 @@ void ReportView::TakeSite(bool show)
     const SiteFile& site = m_pSite->Site();
     const bool changed = !(site.chain == m_Chain) || site.referenceFile != m_strReferenceFile;
     m_Chain = site.chain;
-    if (site.referenceFile != m_strReferenceFile || (!m_pReference && !site.referenceFile.isEmpty())) {
+    if (site.referenceFile != m_strReferenceFile ||
+        (!m_pReference && !site.referenceFile.isEmpty())) {
         m_strReferenceFile = site.referenceFile;
         m_pReference.reset();
         auto reference = std::make_unique<TestRecord>();
@@ -86,8 +87,9 @@ bool ReportView::SiteWritable(bool ask)
         m_fnMessage(warning);
         return false;
     }
-    if (!m_fnConfirm(warning + QStringLiteral("。\n是否先将其备份为 %1.bak-<日期时间>，再重新建立？")
-                                   .arg(kSiteFileName)))
+    if (!m_fnConfirm(warning +
+                     QStringLiteral("。\n是否先将其备份为 %1.bak-<日期时间>，再重新建立？")
+                         .arg(kSiteFileName)))
         return false;
     QString backup;
     if (const WriteResult w = m_pSite->StartAfresh(&backup); !w) {

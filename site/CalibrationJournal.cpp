@@ -107,17 +107,18 @@ QByteArray JournalBytes(const CalibrationJournal& journal)
         for (const ByteChange& c : e.changes)
             changes.append(QJsonArray{c.offset, QString::fromLatin1(c.before.toHex()),
                                       QString::fromLatin1(c.after.toHex())});
-        files.append(QJsonObject{{QStringLiteral("file"), e.name},
-                                 {QStringLiteral("nameBytes"),
-                                  QString::fromLatin1(e.nativeName.toHex())},
-                                 {QStringLiteral("previousSpeed"), e.previousSpeed},
-                                 {QStringLiteral("before"), QString::fromLatin1(e.before)},
-                                 {QStringLiteral("after"), QString::fromLatin1(e.after)},
-                                 {QStringLiteral("changes"), changes}});
+        files.append(
+            QJsonObject{{QStringLiteral("file"), e.name},
+                        {QStringLiteral("nameBytes"), QString::fromLatin1(e.nativeName.toHex())},
+                        {QStringLiteral("previousSpeed"), e.previousSpeed},
+                        {QStringLiteral("before"), QString::fromLatin1(e.before)},
+                        {QStringLiteral("after"), QString::fromLatin1(e.after)},
+                        {QStringLiteral("changes"), changes}});
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("version"), kJournalVersion},
-                                     {QStringLiteral("calibration"), RecordJson(journal.calibration)},
-                                     {QStringLiteral("files"), files}})
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("version"), kJournalVersion},
+                           {QStringLiteral("calibration"), RecordJson(journal.calibration)},
+                           {QStringLiteral("files"), files}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -218,7 +219,8 @@ bool RemoveJournal(const QString& folder)
         return false;
     // The removal is durable only once the folder is synced.
     const QByteArray dir = NativePath(folder);
-    const int fd = ::open(dir.isEmpty() ? "." : dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(dir.isEmpty() ? "." : dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

@@ -28,9 +28,9 @@ struct ByteChange
 
 struct JournalEntry
 {
-    QString name;          // as the user sees it
-    QByteArray nativeName; // the name's bytes on disk
-    int previousSpeed = 0; // m/s
+    QString name;             // as the user sees it
+    QByteArray nativeName;    // the name's bytes on disk
+    int previousSpeed = 0;    // m/s
     QByteArray before, after; // SHA-256 of the whole file, hex
     QList<ByteChange> changes;
     friend bool operator==(const JournalEntry&, const JournalEntry&) = default;

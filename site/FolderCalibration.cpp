@@ -7,7 +7,6 @@
 #include "SiteWaveSpeed.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace rovana {
 
@@ -15,8 +14,9 @@ namespace {
 
 QString LoadReason(const LoadResult& loaded)
 {
-    return loaded.detail.isEmpty() ? loaded.message()
-                                   : QStringLiteral("%1（%2）").arg(loaded.message(), loaded.detail);
+    return loaded.detail.isEmpty()
+               ? loaded.message()
+               : QStringLiteral("%1（%2）").arg(loaded.message(), loaded.detail);
 }
 
 QString PathOf(const QString& folder, const JournalEntry& e)
@@ -27,10 +27,9 @@ QString PathOf(const QString& folder, const JournalEntry& e)
 // Failures first, each group in the folder's order.
 void SortOutcomes(QList<FileOutcome>& outcomes)
 {
-    std::stable_sort(outcomes.begin(), outcomes.end(),
-                     [](const FileOutcome& a, const FileOutcome& b) {
-                         return a.failure && !b.failure;
-                     });
+    std::stable_sort(
+        outcomes.begin(), outcomes.end(),
+        [](const FileOutcome& a, const FileOutcome& b) { return a.failure && !b.failure; });
 }
 
 // What a file holds now against the journal's two hashes.
@@ -103,9 +102,8 @@ CalibrationPlan PlanFolderCalibration(const QString& folder, int waveSpeed,
         TestRecord test;
         const LoadResult loaded = bytes ? test.LoadFromBytes(*bytes) : test.Load(entry.path);
         if (!bytes || !loaded) {
-            plan.unchanged.append({entry.name,
-                                   loaded ? QStringLiteral("无法读取文件") : LoadReason(loaded),
-                                   true});
+            plan.unchanged.append(
+                {entry.name, loaded ? QStringLiteral("无法读取文件") : LoadReason(loaded), true});
             continue;
         }
         QByteArray after = *bytes;
@@ -155,7 +153,8 @@ CalibrationOutcome ApplyFolderCalibration(SiteStore& store, const CalibrationPla
     const std::optional<SiteCalibration> previousRecord = store.Site().calibration;
     if (const WriteResult w = WriteJournalBytes(plan.folder, JournalBytes(plan.journal), options);
         !w) {
-        out.error = QStringLiteral("无法写入标定日志 %1：%2").arg(kCalibrationJournalName, w.message());
+        out.error =
+            QStringLiteral("无法写入标定日志 %1：%2").arg(kCalibrationJournalName, w.message());
         return out;
     }
     if (!goOn(CalibrationStage::Journal, 0)) {

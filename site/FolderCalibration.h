@@ -17,7 +17,7 @@ class SiteStore;
 // One file a calibration or its restore did not change, and why.
 struct FileOutcome
 {
-    QString file;   // as the user sees it
+    QString file; // as the user sees it
     QString reason; // "已是 4127 m/s", "无法读取文件（…）", "标定后已被修改，未恢复"
     bool failure = false; // the file should have changed and could not
     friend bool operator==(const FileOutcome&, const FileOutcome&) = default;
@@ -29,7 +29,7 @@ struct FileOutcome
 struct CalibrationPlan
 {
     QString folder;
-    CalibrationJournal journal;  // the record and every file that will change
+    CalibrationJournal journal;   // the record and every file that will change
     QList<FileOutcome> unchanged; // files that will not: already so, or unreadable
 };
 
@@ -68,9 +68,9 @@ CalibrationOutcome ApplyFolderCalibration(SiteStore& store, const CalibrationPla
 
 struct RestoreOutcome
 {
-    QStringList restored;          // files put back to their bytes before the calibration
-    QList<FileOutcome> unchanged;  // failures first; "已是标定前的内容" is no failure
-    QString error;                 // no journal, or one that cannot be read: nothing done
+    QStringList restored;         // files put back to their bytes before the calibration
+    QList<FileOutcome> unchanged; // failures first; "已是标定前的内容" is no failure
+    QString error;                // no journal, or one that cannot be read: nothing done
     bool HasFailures() const;
 };
 

@@ -1,6 +1,5 @@
 #include "SiteFile.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <cmath>
@@ -97,8 +96,8 @@ processing::ChainSettings ChainOf(SiteReader& r, const QJsonObject& o)
     const QString p = QStringLiteral("processing.");
     processing::ChainSettings c;
     c.enabled = r.Boolean(o, QStringLiteral("enabled"), p + "enabled", false);
-    c.filter = r.Named<processing::FilterKind>(o, QStringLiteral("filter"), p + "filter",
-                                               kFilterNames);
+    c.filter =
+        r.Named<processing::FilterKind>(o, QStringLiteral("filter"), p + "filter", kFilterNames);
     c.order = r.Integer(o, QStringLiteral("order"), p + "order", c.order);
     c.lowHz = r.Number(o, QStringLiteral("lowHz"), p + "lowHz", 0.0);
     c.highHz = r.Number(o, QStringLiteral("highHz"), p + "highHz", 0.0);
@@ -134,12 +133,14 @@ std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why)
     const int version =
         r.Integer(site.document, QStringLiteral("version"), QStringLiteral("version"), 1);
     if (r.why.isEmpty() && version > kSiteFileVersion)
-        return fail(QStringLiteral("版本 %1 高于本程序支持的 %2").arg(version).arg(kSiteFileVersion));
-    site.chain = ChainOf(r, r.Object(site.document, QStringLiteral("processing"),
-                                     QStringLiteral("processing")));
+        return fail(
+            QStringLiteral("版本 %1 高于本程序支持的 %2").arg(version).arg(kSiteFileVersion));
+    site.chain = ChainOf(
+        r, r.Object(site.document, QStringLiteral("processing"), QStringLiteral("processing")));
     const QJsonObject reference =
         r.Object(site.document, QStringLiteral("reference"), QStringLiteral("reference"));
-    site.referenceFile = r.Text(reference, QStringLiteral("file"), QStringLiteral("reference.file"));
+    site.referenceFile =
+        r.Text(reference, QStringLiteral("file"), QStringLiteral("reference.file"));
     // A name with a separator would reach outside the folder: not a reference of it.
     if (site.referenceFile.contains(QLatin1Char('/')) ||
         site.referenceFile == QLatin1String("..") || site.referenceFile == QLatin1String("."))
@@ -148,13 +149,12 @@ std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why)
         const QString p = QStringLiteral("calibration.");
         const QJsonObject c =
             r.Object(site.document, QStringLiteral("calibration"), QStringLiteral("calibration"));
-        site.calibration =
-            SiteCalibration{r.Text(c, QStringLiteral("file"), p + "file"),
-                            r.Number(c, QStringLiteral("knownLength"), p + "knownLength", 0.0),
-                            r.Integer(c, QStringLiteral("waveSpeed"), p + "waveSpeed", 0),
-                            r.Integer(c, QStringLiteral("previousWaveSpeed"),
-                                      p + "previousWaveSpeed", 0),
-                            r.Text(c, QStringLiteral("date"), p + "date")};
+        site.calibration = SiteCalibration{
+            r.Text(c, QStringLiteral("file"), p + "file"),
+            r.Number(c, QStringLiteral("knownLength"), p + "knownLength", 0.0),
+            r.Integer(c, QStringLiteral("waveSpeed"), p + "waveSpeed", 0),
+            r.Integer(c, QStringLiteral("previousWaveSpeed"), p + "previousWaveSpeed", 0),
+            r.Text(c, QStringLiteral("date"), p + "date")};
     }
     if (!r.why.isEmpty())
         return fail(r.why);

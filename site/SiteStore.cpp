@@ -69,7 +69,8 @@ SiteStore::Reading SiteStore::ReadFile() const
     if (::lstat(native.constData(), &st) != 0) {
         if (errno == ENOENT)
             return r;
-        return unreadable(QStringLiteral("无法访问：%1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return unreadable(
+            QStringLiteral("无法访问：%1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (S_ISLNK(st.st_mode))
         return unreadable(QStringLiteral("是符号链接"));
@@ -105,8 +106,8 @@ SiteStore::Reading SiteStore::ReadFile() const
 
 bool SiteStore::Take(const Reading& reading)
 {
-    const bool same = reading.state == m_State && reading.bytes == m_Bytes &&
-                      reading.problem == m_strProblem;
+    const bool same =
+        reading.state == m_State && reading.bytes == m_Bytes && reading.problem == m_strProblem;
     m_State = reading.state;
     m_Bytes = reading.bytes;
     m_strProblem = reading.problem;
@@ -168,7 +169,8 @@ WriteResult SiteStore::StartAfresh(QString* backup, const WriteOptions& options)
 {
     Take(ReadFile());
     if (!CanStartAfresh())
-        return Refused(m_State == State::Unreadable ? Warning() : QStringLiteral("站点设置文件可以读取"));
+        return Refused(m_State == State::Unreadable ? Warning()
+                                                    : QStringLiteral("站点设置文件可以读取"));
     // The whole file, however long, before anything is written.
     const QByteArray native = NativePath(Path());
     struct stat before;
@@ -182,10 +184,11 @@ WriteResult SiteStore::StartAfresh(QString* backup, const WriteOptions& options)
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = kSiteFileName + QStringLiteral(".bak-") + stamp;
     struct stat taken;
-    for (int n = 2; ::lstat(NativePath(m_strFolder + QLatin1Char('/') + name).constData(), &taken) == 0; ++n)
+    for (int n = 2;
+         ::lstat(NativePath(m_strFolder + QLatin1Char('/') + name).constData(), &taken) == 0; ++n)
         name = kSiteFileName + QStringLiteral(".bak-%1-%2").arg(stamp).arg(n);
-    if (const WriteResult kept =
-            WriteWholeFileSafely(m_strFolder + QLatin1Char('/') + name, old.bytes, OwnFile(options));
+    if (const WriteResult kept = WriteWholeFileSafely(m_strFolder + QLatin1Char('/') + name,
+                                                      old.bytes, OwnFile(options));
         !kept)
         return kept;
     if (backup)

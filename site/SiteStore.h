@@ -86,7 +86,7 @@ private:
     SiteFile m_Site;
     State m_State = State::Missing;
     QString m_strProblem;
-    QByteArray m_Bytes;      // the file's bytes as last read or written
+    QByteArray m_Bytes;       // the file's bytes as last read or written
     bool m_bKeepable = false; // an unreadable regular file
 };
 

@@ -56,8 +56,9 @@ AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
         if (!ch.markerSet[kMarkerEnd] || !ch.markerSet[kMarkerBottom])
             continue;
         const float total = UncutMarkerDistance(at, m[kMarkerBottom], m[kMarkerEnd]);
-        ch.measuredL0 =
-            ch.markerSet[kMarkerFreeEnd] ? MarkerDistance(at, m[kMarkerFreeEnd], m[kMarkerEnd]) : 0.0f;
+        ch.measuredL0 = ch.markerSet[kMarkerFreeEnd]
+                            ? MarkerDistance(at, m[kMarkerFreeEnd], m[kMarkerEnd])
+                            : 0.0f;
         ch.measuredLr = total - ch.measuredL0;
         ch.anchor = ch.measuredLr;
         ch.qualityClass = DeriveQualityClass(ch.grade, record.m_fDesignLength, total);

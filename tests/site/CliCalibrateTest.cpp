@@ -19,7 +19,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(test::WriteBytes(Path("a.mg"), test::MarkedFile()));
-        ASSERT_TRUE(test::WriteBytes(Path("b.mg"), test::MarkedFileAt(4200, {15, 60, 300, 0, 0}, 1)));
+        ASSERT_TRUE(
+            test::WriteBytes(Path("b.mg"), test::MarkedFileAt(4200, {15, 60, 300, 0, 0}, 1)));
         m_a = test::ReadBytes(Path("a.mg"));
         m_b = test::ReadBytes(Path("b.mg"));
     }
@@ -74,8 +75,9 @@ TEST_F(CliCalibrateTest, TheSpeedOfAKnownLengthIsPrintedAndNothingWritten)
     const QStringList entries = test::FolderEntries(m_dir.path());
     test::CliRun run = test::RunCli({"calibrate", "--known-length", "3.675", Path("a.mg")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.toStdString(), "{\"file\": " + Quoted("a.mg") +
-                                         ", \"channel\": 1, \"speed\": 3675, \"previousSpeed\": 3500}\n");
+    EXPECT_EQ(run.out.toStdString(),
+              "{\"file\": " + Quoted("a.mg") +
+                  ", \"channel\": 1, \"speed\": 3675, \"previousSpeed\": 3500}\n");
     // Channel 2 has no markers; a file that is no test cannot be calibrated.
     run = test::RunCli({"calibrate", "--known-length", "3.675", "--channel", "2", Path("a.mg")});
     EXPECT_EQ(run.exitCode, 1);
@@ -93,7 +95,8 @@ TEST_F(CliCalibrateTest, AppliedToTheFolderAndTakenBack)
     test::CliRun run =
         test::RunCli({"calibrate", "--known-length", "3.675", "--apply-to-folder", Path("a.mg")});
     EXPECT_EQ(run.exitCode, 1); // junk.mg could not be read
-    EXPECT_TRUE(run.err.startsWith(Path("junk.mg") + QStringLiteral(": 无法读取文件"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(Path("junk.mg") + QStringLiteral(": 无法读取文件")))
+        << run.err.toStdString();
     const std::string out = run.out.toStdString();
     EXPECT_EQ(out.substr(0, out.find(", \"unchanged\"")),
               "{\"speed\": 3675, \"changed\": [" + Quoted("a.mg") + ", " + Quoted("b.mg") + "]");
@@ -128,7 +131,8 @@ TEST_F(CliCalibrateTest, ASiteFileThatCannotBeReadIsNamedOnStandardError)
         const QString warning =
             test::SitePath(dir.path()) + ": " + test::SiteWarning(hostile.reason) + "\n";
 
-        test::CliRun run = test::RunCli({"calibrate", "--known-length", "4", "--apply-to-folder", test});
+        test::CliRun run =
+            test::RunCli({"calibrate", "--known-length", "4", "--apply-to-folder", test});
         EXPECT_EQ(run.exitCode, 1) << hostile.name;
         EXPECT_EQ(run.err, warning) << hostile.name;
         EXPECT_EQ(test::FolderImage(dir.path()), folder) << hostile.name;

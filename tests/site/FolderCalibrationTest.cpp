@@ -24,7 +24,8 @@ namespace rovana {
 
 void PrintTo(const FileOutcome& o, std::ostream* os)
 {
-    *os << o.file.toStdString() << ": " << o.reason.toStdString() << (o.failure ? " (failure)" : "");
+    *os << o.file.toStdString() << ": " << o.reason.toStdString()
+        << (o.failure ? " (failure)" : "");
 }
 
 namespace {
@@ -36,7 +37,8 @@ const QByteArray kGbkName = "\xb2\xe2\xca\xd4.mg";
 bool WriteNative(const QByteArray& path, const QByteArray& bytes)
 {
     std::FILE* f = std::fopen(path.constData(), "wb");
-    const bool ok = f && std::fwrite(bytes.constData(), 1, bytes.size(), f) == std::size_t(bytes.size());
+    const bool ok =
+        f && std::fwrite(bytes.constData(), 1, bytes.size(), f) == std::size_t(bytes.size());
     return f && std::fclose(f) == 0 && ok;
 }
 
@@ -58,9 +60,12 @@ protected:
     void SetUp() override
     {
         // Own speeds, own markers; one bolt without a bottom; one file no test at all.
-        ASSERT_TRUE(test::WriteBytes(Path("MG0001.mg"), test::MarkedFileAt(3000, {20, 49, 220, 0, 0}, 0)));
-        ASSERT_TRUE(test::WriteBytes(Path("MG0002.mg"), test::MarkedFileAt(4200, {15, 60, 300, 0, 0}, 1)));
-        ASSERT_TRUE(test::WriteBytes(Path("MG0003.mg"), test::MarkedFileAt(5000, {25, 0, 0, 0, 0}, -1)));
+        ASSERT_TRUE(
+            test::WriteBytes(Path("MG0001.mg"), test::MarkedFileAt(3000, {20, 49, 220, 0, 0}, 0)));
+        ASSERT_TRUE(
+            test::WriteBytes(Path("MG0002.mg"), test::MarkedFileAt(4200, {15, 60, 300, 0, 0}, 1)));
+        ASSERT_TRUE(
+            test::WriteBytes(Path("MG0003.mg"), test::MarkedFileAt(5000, {25, 0, 0, 0, 0}, -1)));
         ASSERT_TRUE(WriteNative(NativeDir() + '/' + kGbkName,
                                 test::MarkedFileAt(3800, {30, 80, 260, 0, 0}, 2)));
         ASSERT_TRUE(test::WriteBytes(Path("junk.mg"), QByteArray(100, 'j')));
@@ -160,8 +165,8 @@ TEST_F(FolderCalibrationTest, AKillAtAnyStepIsUndoneByRestore)
         steps.push_back({CalibrationStage::FileWritten, k});
 
     for (const Step& step : steps) {
-        const std::string row = std::to_string(static_cast<int>(step.stage)) + "/" +
-                                std::to_string(step.done);
+        const std::string row =
+            std::to_string(static_cast<int>(step.stage)) + "/" + std::to_string(step.done);
         for (auto it = m_Original.cbegin(); it != m_Original.cend(); ++it)
             ASSERT_TRUE(WriteNative(NativeDir() + '/' + it.key(), it.value()));
         QFile::remove(m_dir.filePath(kSiteFileName));
@@ -182,10 +187,11 @@ TEST_F(FolderCalibrationTest, AKillAtAnyStepIsUndoneByRestore)
             written += FileHash(ReadNative(NativeDir() + '/' + e.nativeName)) == e.after;
         EXPECT_EQ(written, step.done) << row;
         // The record is in the site file before the first test file changes.
-        const bool recorded = step.stage == CalibrationStage::Record ||
-                              step.stage == CalibrationStage::FileWritten;
+        const bool recorded =
+            step.stage == CalibrationStage::Record || step.stage == CalibrationStage::FileWritten;
         EXPECT_EQ(SiteStore(m_dir.path()).Site().calibration.has_value(), recorded) << row;
-        EXPECT_EQ(HasCalibrationToRestore(m_dir.path()), step.stage != CalibrationStage::Start) << row;
+        EXPECT_EQ(HasCalibrationToRestore(m_dir.path()), step.stage != CalibrationStage::Start)
+            << row;
 
         SiteStore store(m_dir.path());
         const RestoreOutcome r = RestoreFolderCalibration(store);
@@ -264,8 +270,8 @@ TEST_F(FolderCalibrationTest, AJournalThatLeadsOutOfTheFolderRestoresNothing)
     SiteStore store(m_dir.path());
     ApplyFolderCalibration(store, Plan());
     const QString journal = m_dir.filePath(kCalibrationJournalName);
-    for (const QByteArray& name : {QByteArray("2e2e2f4d47303030312e6d67"), QByteArray("2e2e"),
-                                   QByteArray("")}) {
+    for (const QByteArray& name :
+         {QByteArray("2e2e2f4d47303030312e6d67"), QByteArray("2e2e"), QByteArray("")}) {
         QByteArray text = test::ReadBytes(journal);
         text.replace("4d47303030312e6d67", name); // MG0001.mg
         ASSERT_TRUE(test::WriteBytes(journal, text));

@@ -56,7 +56,8 @@ inline std::vector<HostileSite> HostileSites()
          "是符号链接", false},
         {"a link to another folder's site file",
          [link](const QString& f) {
-             return WriteBytes(f + "/shared.json", R"({"version": 1, "reference": {"file": "MG0001.mg"}})") &&
+             return WriteBytes(f + "/shared.json",
+                               R"({"version": 1, "reference": {"file": "MG0001.mg"}})") &&
                     link("shared.json", SitePath(f));
          },
          "是符号链接", false},
@@ -64,7 +65,9 @@ inline std::vector<HostileSite> HostileSites()
          [link](const QString& f) { return link("nowhere.json", SitePath(f)); }, "是符号链接",
          false},
         {"a FIFO",
-         [](const QString& f) { return ::mkfifo(SitePath(f).toLocal8Bit().constData(), 0644) == 0; },
+         [](const QString& f) {
+             return ::mkfifo(SitePath(f).toLocal8Bit().constData(), 0644) == 0;
+         },
          "不是普通文件", false},
         {"a folder", [](const QString& f) { return QDir(f).mkdir(kSiteFileName); }, "是文件夹",
          false},
@@ -105,8 +108,8 @@ inline QByteArray EntryImage(const QString& path)
 inline QMap<QString, QByteArray> FolderImage(const QString& folder)
 {
     QMap<QString, QByteArray> image;
-    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                      QDir::NoDotAndDotDot))
+    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                      QDir::System | QDir::NoDotAndDotDot))
         image.insert(name, EntryImage(folder + QLatin1Char('/') + name));
     return image;
 }

@@ -82,7 +82,8 @@ TEST(ReferenceTraceTest, TheSiteFileNamesAReferenceOfItsOwnFolderOnly)
         EXPECT_EQ(SiteStore(dir.path()).Site().referenceFile, QString::fromUtf8(r.read)) << r.name;
     }
     SiteStore store(dir.path());
-    ASSERT_TRUE(store.Change([](SiteFile& site) { site.referenceFile = QStringLiteral("MG0003.mg"); }));
+    ASSERT_TRUE(
+        store.Change([](SiteFile& site) { site.referenceFile = QStringLiteral("MG0003.mg"); }));
     EXPECT_EQ(SiteStore(dir.path()).Site().referenceFile, QStringLiteral("MG0003.mg"));
 }
 

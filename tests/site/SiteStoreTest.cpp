@@ -40,8 +40,9 @@ std::vector<SiteWriter> SiteWriters()
         {"calibration",
          [](SiteStore& store) {
              const CalibrationOutcome r = ApplyFolderCalibration(
-                 store, PlanFolderCalibration(store.Folder(), 3675,
-                                              {QStringLiteral("MG0001.mg"), 3.675, 3675, 3500, {}}));
+                 store,
+                 PlanFolderCalibration(store.Folder(), 3675,
+                                       {QStringLiteral("MG0001.mg"), 3.675, 3675, 3500, {}}));
              return r.error.isEmpty() && !r.changed.isEmpty();
          }},
     };
@@ -94,7 +95,8 @@ TEST(SiteStoreTest, AFreshStartKeepsTheOldBytesBesideIt)
         EXPECT_EQ(test::ReadBytes(dir.filePath(backup)), old) << hostile.name;
         EXPECT_EQ(SiteStore(dir.path()).FileState(), SiteStore::State::Readable);
         EXPECT_TRUE(store.Writable());
-        EXPECT_TRUE(store.Change([](SiteFile& s) { s.referenceFile = QStringLiteral("MG0002.mg"); }));
+        EXPECT_TRUE(
+            store.Change([](SiteFile& s) { s.referenceFile = QStringLiteral("MG0002.mg"); }));
     }
 }
 

@@ -3,12 +3,12 @@
 #include "SiteWaveSpeed.h"
 
 #include "AnalysisSave.h"
-#include "FolderCalibration.h"
-#include "SiteStore.h"
 #include "BoltResult.h"
+#include "FolderCalibration.h"
 #include "InstrumentFile.h"
 #include "PosixTestSupport.h"
 #include "ResultSave.h"
+#include "SiteStore.h"
 #include "TestFiles.h"
 #include "site/MarkedFile.h"
 
@@ -73,14 +73,14 @@ TEST(SiteWaveSpeedTest, AFileThatCannotBeWrittenStaysAsItWasAndIsListed)
     const test::ChildRun run = test::RunWithFileSizeLimit(15000, [&] {
         SiteStore store(dir.path());
         const CalibrationOutcome r = ApplyFolderCalibration(
-            store, PlanFolderCalibration(dir.path(), 3675, {QStringLiteral("a.mg"), 3.675, 3675, 3500, {}}));
+            store, PlanFolderCalibration(dir.path(), 3675,
+                                         {QStringLiteral("a.mg"), 3.675, 3675, 3500, {}}));
         QStringList failed, reasons;
         for (const FileOutcome& o : r.unchanged) {
             failed.append(o.file);
             reasons.append(o.failure ? o.reason : QString());
         }
-        return (r.changed.join('|') + "\n" + failed.join('|') + "\n" + reasons.join('|'))
-            .toUtf8();
+        return (r.changed.join('|') + "\n" + failed.join('|') + "\n" + reasons.join('|')).toUtf8();
     });
     ASSERT_TRUE(run.exited);
     const QStringList lines = QString::fromUtf8(run.report).split('\n');
