@@ -108,7 +108,8 @@ bool ReportView::SetReference(bool on)
         return true;
     m_pReference = on ? std::make_unique<TestRecord>(m_CurData) : nullptr;
     m_strReferenceFile = on ? QFileInfo(m_strCurPath).fileName() : QString();
-    return ShowAndKeep([this](SiteFile& site) { site.referenceFile = m_strReferenceFile; });
+    // By value: a fresh start on the way tells the views the settings it wrote.
+    return ShowAndKeep([name = m_strReferenceFile](SiteFile& site) { site.referenceFile = name; });
 }
 
 void ReportView::SetReferenceToCurrent(int /*channel*/)

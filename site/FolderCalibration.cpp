@@ -6,6 +6,8 @@
 #include "SiteStore.h"
 #include "SiteWaveSpeed.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace rovana {
@@ -227,7 +229,10 @@ CalibrationOutcome ApplyFolderCalibration(SiteStore& store, const CalibrationPla
 
 bool HasCalibrationToRestore(const QString& folder)
 {
-    return ReadJournal(folder).state != JournalState::Missing;
+    // Only whether there is one: the journal of a large folder is not read for a button.
+    struct stat st;
+    return ::lstat(NativePath(folder + QLatin1Char('/') + kCalibrationJournalName).constData(),
+                   &st) == 0;
 }
 
 RestoreOutcome RestoreFolderCalibration(SiteStore& store, const CalibrationProgress& progress,

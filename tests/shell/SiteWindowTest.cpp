@@ -124,19 +124,35 @@ TEST_F(SiteWindowTest, NoWriterTouchesASiteFileItCannotRead)
     }
 }
 
-// Offered a fresh start, the engineer keeps the old file beside the new one.
+// Offered a fresh start, the engineer keeps the old file beside the new one, which then
+// holds what was set.
 TEST_F(SiteWindowTest, AFreshStartKeepsTheOldFileAndThenWrites)
 {
     const QByteArray broken = R"({"version": 1, "mine": [1, 2],})";
-    ASSERT_TRUE(WriteBytes(Site(), broken));
-    Open(m_First);
-    Process();
-    ASSERT_EQ(asked.size(), 1);
-    const QStringList backups = QDir(m_strFolder).entryList({"rovana-site.json.bak-*"});
-    ASSERT_EQ(backups.size(), 1);
-    EXPECT_EQ(ReadBytes(m_strFolder + '/' + backups[0]), broken);
-    EXPECT_TRUE(frame->StatusPaneText(ID_SEPARATOR).contains(backups[0]));
-    EXPECT_EQ(SiteStore(m_strFolder).Site().chain.highHz, 2000.0);
+    for (const bool processing : {true, false}) {
+        for (const QString& name : QDir(m_strFolder).entryList({"rovana-site.json*"}))
+            QFile::remove(m_strFolder + '/' + name);
+        ASSERT_TRUE(WriteBytes(Site(), broken));
+        Draw().m_strFolder.clear();
+        Open(m_First);
+        asked.clear();
+        if (processing)
+            Process();
+        else
+            Draw().SetReferenceToCurrent(0);
+        ASSERT_EQ(asked.size(), 1);
+        const QStringList backups = QDir(m_strFolder).entryList({"rovana-site.json.bak-*"});
+        ASSERT_EQ(backups.size(), 1);
+        EXPECT_EQ(ReadBytes(m_strFolder + '/' + backups[0]), broken);
+        EXPECT_TRUE(frame->StatusPaneText(ID_SEPARATOR).contains(backups[0]));
+        const SiteFile site = SiteStore(m_strFolder).Site();
+        if (processing)
+            EXPECT_EQ(site.chain.highHz, 2000.0);
+        else
+            EXPECT_EQ(site.referenceFile, QStringLiteral("MG0001.mg"));
+        EXPECT_EQ(Draw().m_Chain, site.chain);
+        EXPECT_EQ(Draw().m_strReferenceFile, site.referenceFile);
+    }
 }
 
 TEST_F(SiteWindowTest, AFolderCalibrationAsksWritesThroughTheJournalAndComesBack)
