@@ -39,6 +39,15 @@ QJsonObject RecordJson(const SiteCalibration& c)
             {QStringLiteral("date"), c.date}};
 }
 
+SiteCalibration RecordOf(const QJsonObject& c)
+{
+    return {c.value(QStringLiteral("file")).toString(),
+            c.value(QStringLiteral("knownLength")).toDouble(),
+            c.value(QStringLiteral("waveSpeed")).toInt(),
+            c.value(QStringLiteral("previousWaveSpeed")).toInt(),
+            c.value(QStringLiteral("date")).toString()};
+}
+
 bool IsHash(const QByteArray& h)
 {
     if (h.size() != 64)
@@ -115,11 +124,12 @@ QByteArray JournalBytes(const CalibrationJournal& journal)
                         {QStringLiteral("after"), QString::fromLatin1(e.after)},
                         {QStringLiteral("changes"), changes}});
     }
-    return QJsonDocument(
-               QJsonObject{{QStringLiteral("version"), kJournalVersion},
-                           {QStringLiteral("calibration"), RecordJson(journal.calibration)},
-                           {QStringLiteral("files"), files}})
-        .toJson(QJsonDocument::Compact);
+    QJsonObject root{{QStringLiteral("version"), kJournalVersion},
+                     {QStringLiteral("calibration"), RecordJson(journal.calibration)},
+                     {QStringLiteral("files"), files}};
+    if (journal.replaced)
+        root.insert(QStringLiteral("replaced"), RecordJson(*journal.replaced));
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
 std::optional<CalibrationJournal> ParseJournal(const QByteArray& bytes, QString* why)
@@ -137,12 +147,9 @@ std::optional<CalibrationJournal> ParseJournal(const QByteArray& bytes, QString*
         !root.value(QStringLiteral("files")).isArray())
         return fail(QStringLiteral("格式错误"));
     CalibrationJournal journal;
-    const QJsonObject c = root.value(QStringLiteral("calibration")).toObject();
-    journal.calibration = {c.value(QStringLiteral("file")).toString(),
-                           c.value(QStringLiteral("knownLength")).toDouble(),
-                           c.value(QStringLiteral("waveSpeed")).toInt(),
-                           c.value(QStringLiteral("previousWaveSpeed")).toInt(),
-                           c.value(QStringLiteral("date")).toString()};
+    journal.calibration = RecordOf(root.value(QStringLiteral("calibration")).toObject());
+    if (root.value(QStringLiteral("replaced")).isObject())
+        journal.replaced = RecordOf(root.value(QStringLiteral("replaced")).toObject());
     for (const QJsonValue& v : root.value(QStringLiteral("files")).toArray()) {
         const QJsonObject f = v.toObject();
         JournalEntry e;

@@ -39,6 +39,9 @@ struct JournalEntry
 struct CalibrationJournal
 {
     SiteCalibration calibration;
+    // The site file's record of the calibration before, put back when this one is taken
+    // back.
+    std::optional<SiteCalibration> replaced;
     QList<JournalEntry> files;
     friend bool operator==(const CalibrationJournal&, const CalibrationJournal&) = default;
 };

@@ -153,8 +153,9 @@ CalibrationOutcome ApplyFolderCalibration(SiteStore& store, const CalibrationPla
         return out;
     }
     const std::optional<SiteCalibration> previousRecord = store.Site().calibration;
-    if (const WriteResult w = WriteJournalBytes(plan.folder, JournalBytes(plan.journal), options);
-        !w) {
+    CalibrationJournal journal = plan.journal;
+    journal.replaced = previousRecord;
+    if (const WriteResult w = WriteJournalBytes(plan.folder, JournalBytes(journal), options); !w) {
         out.error =
             QStringLiteral("无法写入标定日志 %1：%2").arg(kCalibrationJournalName, w.message());
         return out;
@@ -284,9 +285,10 @@ RestoreOutcome RestoreFolderCalibration(SiteStore& store, const CalibrationProgr
     SortOutcomes(out.unchanged);
     if (keepJournal)
         return out;
-    // The record goes first: a journal without a record can still be restored.
-    if (store.Writable() && store.Site().calibration)
-        store.Change([](SiteFile& s) { s.calibration.reset(); }, options);
+    // The record goes first (back to the one this calibration replaced): a journal without
+    // its record can still be restored.
+    if (store.Writable())
+        store.Change([&](SiteFile& s) { s.calibration = read.journal.replaced; }, options);
     RemoveJournal(store.Folder());
     return out;
 }

@@ -80,8 +80,10 @@ bool HasCalibrationToRestore(const QString& folder);
 // Takes the folder's last calibration back: every file that still holds the bytes the
 // calibration gave it gets its own bytes from before, verified by their hash; a file
 // changed since is listed and left alone; a file already as before is left as it is.
-// Then, unless a write failed, the journal goes and the site file's record is cleared
-// (where the site file can be written). Works after a calibration stopped at any point.
+// Then, unless a write failed, the journal goes and the site file's record becomes the one
+// the calibration replaced, or none (where the site file can be written). Works after a
+// calibration stopped at any point. Only the last calibration has a journal: one before it
+// is taken back by calibrating again.
 RestoreOutcome RestoreFolderCalibration(SiteStore& store, const CalibrationProgress& progress = {},
                                         const WriteOptions& options = {});
 

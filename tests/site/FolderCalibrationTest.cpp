@@ -252,6 +252,21 @@ TEST_F(FolderCalibrationTest, ACancelledCalibrationRecordsNothing)
     EXPECT_EQ(Tests(), m_Original);
 }
 
+// The last calibration is taken back to the folder as the one before left it, with that
+// one's record.
+TEST_F(FolderCalibrationTest, TakingBackASecondCalibrationLeavesTheFirst)
+{
+    SiteStore store(m_dir.path());
+    ApplyFolderCalibration(store, Plan(4000));
+    const QMap<QByteArray, QByteArray> first = Tests();
+    ApplyFolderCalibration(store, Plan(4127));
+    const RestoreOutcome r = RestoreFolderCalibration(store);
+    EXPECT_FALSE(r.HasFailures());
+    EXPECT_EQ(Tests(), first);
+    EXPECT_EQ(SiteStore(m_dir.path()).Site().calibration->waveSpeed, 4000);
+    EXPECT_FALSE(HasCalibrationToRestore(m_dir.path()));
+}
+
 // The site file cannot keep the record: nothing is written, not even the journal.
 TEST_F(FolderCalibrationTest, NothingIsWrittenWhileTheSiteFileCannotBeRead)
 {
