@@ -73,10 +73,10 @@ void ReportView::TakeSite(bool show)
 
 bool ReportView::SiteWritable(bool ask)
 {
-    if (m_pSite->Folder() != m_strFolder) {
-        const QSignalBlocker quiet(m_pSite);
+    if (m_pSite->Folder() != m_strFolder)
         m_pSite->Open(m_strFolder);
-    }
+    else
+        m_pSite->Refresh(); // what another window or program wrote since
     if (m_pSite->Writable())
         return true;
     TakeSite(false); // the warning into the status bar

@@ -123,6 +123,12 @@ void SiteStore::Open(const QString& folder)
     emit Changed();
 }
 
+void SiteStore::Refresh()
+{
+    if (Take(ReadFile()))
+        emit Changed();
+}
+
 QString SiteStore::Warning() const
 {
     if (m_State != State::Unreadable)
@@ -142,9 +148,7 @@ WriteResult SiteStore::Change(const std::function<void(SiteFile&)>& change,
 {
     if (m_strFolder.isEmpty())
         return Refused(QStringLiteral("没有文件夹"), ENOENT);
-    // Built on what is there now: another window may have written since.
-    if (Take(ReadFile()))
-        emit Changed();
+    Refresh(); // built on what is there now: another window may have written since
     if (m_State == State::Unreadable)
         return Refused(Warning());
 

@@ -39,6 +39,9 @@ public:
 
     // Reads the site file of `folder` (empty: none) and tells the users.
     void Open(const QString& folder);
+    // Reads the file again, telling the users when it changed: before a dialog that would
+    // write it shows what it holds.
+    void Refresh();
     const QString& Folder() const { return m_strFolder; }
     QString Path() const;
 

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QUndoStack>
 
@@ -185,6 +186,27 @@ TEST_F(SiteWindowTest, AFolderCalibrationAsksWritesThroughTheJournalAndComesBack
     EXPECT_EQ(Draw().m_CurData.m_nWaveSpeed, 3500);
     EXPECT_FALSE(SiteStore(m_strFolder).Site().calibration.has_value());
     EXPECT_FALSE(QFile::exists(m_strFolder + '/' + kCalibrationJournalName));
+}
+
+// The calibration dialog shows the site file as it is now, also after another program
+// took the calibration back.
+TEST_F(SiteWindowTest, TheDialogShowsTheSiteFileAsItIsNow)
+{
+    Open(m_First);
+    Calibrate(QStringLiteral("3.675"), CalibrationDialog::Choice::Folder);
+    SiteStore other(m_strFolder);
+    ASSERT_FALSE(RestoreFolderCalibration(other).HasFailures());
+    QStringList labels;
+    Draw().m_fnRunCalibration = [&](CalibrationDialog& dialog) {
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            labels << label->text();
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>())
+            labels << button->text();
+    };
+    Draw().CalibrateWaveSpeed(0);
+    EXPECT_FALSE(labels.join('|').contains(QStringLiteral("上次标定")))
+        << labels.join('|').toStdString();
+    EXPECT_FALSE(labels.contains(QStringLiteral("恢复原波速")));
 }
 
 // The test on screen with unsaved edits is saved first, as the question says.

@@ -145,10 +145,15 @@ TEST(SiteStoreTest, AWriteBuildsOnTheFileAsItIsNow)
     int told = 0;
     QObject::connect(&mine, &SiteStore::Changed, [&told] { ++told; });
     ASSERT_TRUE(other.Change([](SiteFile& s) { s.referenceFile = QStringLiteral("MG0002.mg"); }));
+    mine.Refresh();
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(mine.Site().referenceFile, QStringLiteral("MG0002.mg"));
+    ASSERT_TRUE(other.Change([](SiteFile& s) { s.chain.lowHz = 10; }));
     ASSERT_TRUE(mine.Change([](SiteFile& s) { s.chain.order = 6; }));
     EXPECT_EQ(SiteStore(dir.path()).Site().referenceFile, QStringLiteral("MG0002.mg"));
     EXPECT_EQ(SiteStore(dir.path()).Site().chain.order, 6);
-    EXPECT_EQ(told, 2); // the other window's reference found, then the write
+    EXPECT_EQ(SiteStore(dir.path()).Site().chain.lowHz, 10.0);
+    EXPECT_EQ(told, 3); // the other window's writes found, then the write
 
     const QByteArray broken = R"({"version": 1,})";
     ASSERT_TRUE(test::WriteBytes(test::SitePath(dir.path()), broken));
@@ -156,7 +161,7 @@ TEST(SiteStoreTest, AWriteBuildsOnTheFileAsItIsNow)
     EXPECT_EQ(test::ReadBytes(test::SitePath(dir.path())), broken);
     EXPECT_FALSE(mine.Warning().isEmpty());
     EXPECT_EQ(mine.Site().chain.order, 4); // the defaults, no longer the old settings
-    EXPECT_EQ(told, 3);
+    EXPECT_EQ(told, 4);
 }
 
 } // namespace
