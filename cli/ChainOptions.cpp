@@ -1,8 +1,10 @@
 #include "ChainOptions.h"
 
-#include "SiteFile.h"
+#include "SiteStore.h"
 
 #include <QFileInfo>
+
+#include <ostream>
 
 namespace rovana::cli {
 
@@ -126,13 +128,20 @@ QString FinishChainOptions(ChainChoice& choice)
     return QString::fromStdString(processing::CheckSettings(choice.settings, 1));
 }
 
-ChainSettings ChainFor(const ChainChoice& choice, const QString& file)
+ChainSettings ChainFor(const ChainChoice& choice, const QString& file, std::ostream& err)
 {
     if (choice.given)
         return choice.settings;
     if (choice.raw)
         return {};
-    return ReadSiteFile(QFileInfo(file).absolutePath()).chain;
+    const QString folder = QFileInfo(file).path();
+    if (const auto known = choice.siteChains.constFind(folder); known != choice.siteChains.cend())
+        return *known;
+    const SiteStore site(folder);
+    if (!site.Warning().isEmpty())
+        err << site.Path().toStdString() << ": " << site.Warning().toStdString() << "\n";
+    choice.siteChains.insert(folder, site.Site().chain);
+    return site.Site().chain;
 }
 
 } // namespace rovana::cli

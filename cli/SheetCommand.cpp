@@ -112,8 +112,8 @@ int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
         return UsageError(err, why, usage.c_str());
 
     const sheet::SheetPdfResult result =
-        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed](const QString& file) {
-            return ChainFor(parsed.chain, file);
+        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed, &err](const QString& file) {
+            return ChainFor(parsed.chain, file, err);
         });
     if (!result.written) {
         err << result.write.message().toStdString() << ": " << parsed.pdf.toStdString();

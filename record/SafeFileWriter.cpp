@@ -149,6 +149,8 @@ bool SafeFileWriter::open()
 
     struct stat st;
     if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (m_options.refuseLinks)
+            return fail(ELOOP, "目标是符号链接");
         // Keep the link; replace the file it points to.
         char* real = ::realpath(native.constData(), nullptr);
         if (!real)

@@ -27,6 +27,10 @@ struct WriteOptions
     // Told what commit() put in place, once the rename is done: the new file's size,
     // modification time and hash, as ReadFileIdentity gives them while nobody changes it.
     std::function<void(const FileIdentity& written)> committed;
+    // Refuse a target whose name is a symbolic link (whatever it points to) instead of
+    // replacing the file at the end of its chain: for files the program owns by name (a
+    // folder's site file, a journal), which a link must never redirect onto another file.
+    bool refuseLinks = false;
 };
 
 // Replaces one file crash-safely: the old file or the complete new one, never a mix.
@@ -37,7 +41,8 @@ struct WriteOptions
 // folder. On any failure before the rename the target is byte-identical to what it was
 // and the temporary file is gone. A replaced file keeps its permission bits (and owner
 // where allowed); a symbolic link to a regular file keeps the link and replaces the file
-// it points to. A target that exists and is not a regular file is refused. Destroying an
+// it points to (refused instead with WriteOptions::refuseLinks). A target that exists and
+// is not a regular file is refused. Destroying an
 // uncommitted writer discards the temporary file.
 //
 // A named temporary file is ".rovana-" + 10 of [a-z0-9] + ".tmp" and carries an exclusive

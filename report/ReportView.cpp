@@ -27,6 +27,7 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
 {
     InstallDefaultDialogs();
     InstallPrintDialogs();
+    InstallSite();
     m_pUndo = new QUndoStack(this);
     for (int i = 0; i < 3; ++i) {
         auto* view = new ChannelView(i, this, this);

@@ -24,6 +24,9 @@ struct SheetSettings;
 class ReportViewHost;
 struct EditState;
 struct SiteFile;
+struct SiteCalibration;
+struct FileListReport;
+class SiteStore;
 class CalibrationDialog;
 class ChannelView;
 class DiskChangeBar;
@@ -151,14 +154,23 @@ public:
     void RepaintChannel(int channel) override;
     void SetPanelGrade(int grade) override;
     void SetPanelLengths(int channel, float anchorLength, float totalLength) override;
-    void SetRecordWaveSpeed(int waveSpeed) override { m_CurData.m_nWaveSpeed = waveSpeed; }
+    // The record's speed; every measured channel's panel values (L, Lr, class) follow it,
+    // not only those of the channel shown.
+    void SetRecordWaveSpeed(int waveSpeed) override;
     void TellUser(const QString& text) override { m_fnMessage(text); }
     void CalibrateWaveSpeed(int channel) override;
-    // Writes `speed` into every test of the folder with the lengths their markers then give,
-    // and into the record on screen; says which files changed and which could not be.
-    void ApplySpeedToFolder(int speed);
+    // Writes `speed` into every test of the folder with the analysis it gives, through the
+    // calibration journal and after asking; the test on screen is saved first and shown
+    // again from its file. Not a step of the history: its way back is TakeBackCalibration.
+    void CalibrateFolder(int speed, const SiteCalibration& record);
+    // 恢复原波速: the folder's last calibration taken back, each file to its own bytes.
+    void TakeBackCalibration();
     // How the calibration dialog is run; tests choose instead of the engineer.
     std::function<void(CalibrationDialog&)> m_fnRunCalibration;
+    // How the view asks before a change of many files (true for 确定) and shows what such a
+    // change did; tests answer and read instead.
+    std::function<bool(const QString& question)> m_fnConfirm;
+    std::function<void(const FileListReport&)> m_fnShowReport;
 
     QString m_strCurPath;
     QString m_strFolder;
@@ -173,9 +185,16 @@ public:
     // The folder's reference bolt, drawn grey behind every time-domain trace; none unset.
     std::unique_ptr<TestRecord> m_pReference;
     QString m_strReferenceFile; // its file name in the folder
+    // The folder's site file, read and written only through this store.
+    SiteStore* m_pSite = nullptr;
     // Takes the folder's chain and reference bolt from its site file (after a load from
     // another folder). A reference that can no longer be read is not drawn.
     void ReadSite(const QString& folder);
+    // The store's settings into the views, and its warning into the status bar.
+    void TakeSite(bool show);
+    // Whether the site file can be written; when it cannot be read, says so and offers to
+    // start afresh after keeping its bytes beside it (only when `ask`).
+    bool SiteWritable(bool ask);
     // The test on screen becomes the folder's reference, or there is none; every view
     // shows it at once and the site file keeps it. False when the folder cannot be written
     // (the choice then holds for this run).
@@ -183,12 +202,13 @@ public:
     void SetReferenceToCurrent(int channel) override;
     void ClearReference(int channel) override;
     void TellReferenceKept(bool kept);
-    // Shows the site's settings in every view and writes them, changed, into its site
-    // file; false when the folder cannot be written.
-    bool ShowAndKeep(const std::function<void(SiteFile&)>& change);
+    // Shows the site's settings in every view and writes them, changed, through the site
+    // store (asking to start afresh when `ask` and the file cannot be read); false when
+    // they were not kept.
+    bool ShowAndKeep(const std::function<void(SiteFile&)>& change, bool ask = true);
     // Applies `chain` to every channel view now and keeps it in the folder's site file;
-    // false when the folder cannot be written (the chain then holds for this run).
-    bool SetProcessing(const processing::ChainSettings& chain);
+    // false when it was not kept (the chain then holds for this run).
+    bool SetProcessing(const processing::ChainSettings& chain, bool ask = true);
     int m_nPageCount = 0;
     int m_nStepDepth = 0;      // inside a step of the history
     bool m_bRestoring = false; // undo or redo putting a state back
@@ -214,12 +234,14 @@ private:
     // up as the printer, then committed; false (with the message) when it fails.
     bool IsPdfFileJob(const QPrinter& printer) const;
     int PrintPagesToPdf(const QPrinter& printer, int first, int last);
+    void InstallSite(); // the site store and the site's dialogs
 
     // The analysis a save writes, as bytes, for comparing two states.
     QByteArray AnalysisBytes() const;
     bool IsCurrentFile(const QString& path) const;
 
     ReportViewHost* m_pHost;
+    QString m_strSiteWarning;     // the site's warning as last put into the status bar
     DisplaySettings m_OwnDisplay; // used only without a host
     QByteArray m_SavedAnalysis;   // AnalysisBytes() when the file and the screen agreed
 };

@@ -55,7 +55,7 @@ void ReportView::RestoreEditState(const EditState& s)
 {
     m_bRestoring = true;
     if (!(s.chain == m_Chain))
-        SetProcessing(s.chain); // the site file follows, as when the chain was set
+        SetProcessing(s.chain, false); // kept through the site store, without a question
     m_CurData = s.data;
     m_nActiveChannel = s.activeChannel;
     for (int c = 0; c < kChannelCount; ++c) {

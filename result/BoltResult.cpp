@@ -23,11 +23,16 @@ double Shown(float metres)
 
 } // namespace
 
-float MarkerDistance(const TestRecord& record, int a, int b)
+float UncutMarkerDistance(const TestRecord& record, int a, int b)
 {
     const float u = static_cast<float>(record.m_nSampleInterval / 1000000.0);
     const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
-    const float w = static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
+    return static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
+}
+
+float MarkerDistance(const TestRecord& record, int a, int b)
+{
+    const float w = UncutMarkerDistance(record, a, b);
     return static_cast<float>(std::trunc(static_cast<double>(w) * 100.0) / 100.0);
 }
 

@@ -78,7 +78,11 @@ Verdict VerdictOf(const ChannelResult& result);
 // 合格, 不合格 or 未评定.
 QString VerdictText(Verdict verdict);
 
-// Metres between sample indices a and b of the record, cut (not rounded) to centimetres.
+// Metres between sample indices a and b of the record at its wave speed, uncut: L as the
+// channel view measures it (half the two-way time times the speed, in this order of float
+// and double steps).
+float UncutMarkerDistance(const TestRecord& record, int a, int b);
+// The same, cut (not rounded) to centimetres: L0 and the defect range.
 float MarkerDistance(const TestRecord& record, int a, int b);
 
 // A length ratio in percent with one decimal, from two lengths as shown with two decimals;

@@ -68,6 +68,7 @@ public:
     QStringList PrintList() const override { return m_PrintList; }
     void ClearPrintList() override;
     void SetPrintMode(int mode) override;
+    void ReloadTest() override;
 
     // ReportSettingsHost (InfoView above serves both)
     ReportView* ReportPane() override { return m_pReportView; }

@@ -17,6 +17,7 @@
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
 #include "ReportView.h"
+#include "SiteStore.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
 #include "TestFileWatcher.h"
@@ -135,12 +136,21 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     return true;
 }
 
+void MainWindow::ReloadTest()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded == 1 && !draw.m_strCurPath.isEmpty())
+        LoadTest(draw.m_strCurPath, LoadEntrance::Reload);
+}
+
 void MainWindow::OnViewProcessing()
 {
     ReportView& draw = *m_pReportView;
     if (m_bFileLoaded != 1)
         return;
     ProcessingDialog dialog(draw.m_Chain, draw.m_CurData.m_nSampleInterval, this);
+    draw.SiteWritable(false);
+    dialog.ShowSiteWarning(draw.m_pSite->Warning());
     if (!m_fnRunProcessing(dialog))
         return;
     bool kept = true;
@@ -148,7 +158,9 @@ void MainWindow::OnViewProcessing()
                   [&] { kept = draw.SetProcessing(dialog.Settings()); });
     if (!kept)
         SetStatusPane(ID_SEPARATOR,
-                      QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效"));
+                      draw.m_pSite->Writable()
+                          ? QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效")
+                          : draw.m_pSite->Warning());
 }
 
 bool MainWindow::MaybeSaveChanges()

@@ -1,10 +1,7 @@
 #include "SiteWaveSpeed.h"
 
+#include "BoltResult.h"
 #include "QualityClass.h"
-#include "ResultSave.h"
-#include "WaveGeometry.h"
-
-#include <QFileInfo>
 
 #include <cmath>
 
@@ -43,6 +40,8 @@ std::optional<int> CalibratedWaveSpeed(const TestRecord& record, int channel, do
 
 AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
 {
+    TestRecord at = record; // its speed changed: the length rule reads it from the record
+    at.m_nWaveSpeed = waveSpeed;
     AnalysisValues values;
     for (std::size_t c = 0; c < kChannelCount; ++c) {
         const auto& m = record.m_nMarkers[c];
@@ -56,13 +55,10 @@ AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
         ch.anchor = record.m_fPanelAnchor[c];
         if (!ch.markerSet[kMarkerEnd] || !ch.markerSet[kMarkerBottom])
             continue;
-        const auto length = [&](int marker) {
-            return wave::MarkerLength(m[static_cast<std::size_t>(marker)], m[kMarkerEnd], 0, 1.0f,
-                                      record.m_nSampleInterval, waveSpeed);
-        };
-        const float total = length(kMarkerBottom);
-        ch.measuredL0 =
-            ch.markerSet[kMarkerFreeEnd] ? wave::TruncToCentimetres(length(kMarkerFreeEnd)) : 0.0f;
+        const float total = UncutMarkerDistance(at, m[kMarkerBottom], m[kMarkerEnd]);
+        ch.measuredL0 = ch.markerSet[kMarkerFreeEnd]
+                            ? MarkerDistance(at, m[kMarkerFreeEnd], m[kMarkerEnd])
+                            : 0.0f;
         ch.measuredLr = total - ch.measuredL0;
         ch.anchor = ch.measuredLr;
         ch.qualityClass = DeriveQualityClass(ch.grade, record.m_fDesignLength, total);
@@ -70,35 +66,6 @@ AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
     values.activeChannel = record.m_nReportChannel;
     values.waveSpeed = waveSpeed;
     return values;
-}
-
-SiteSpeedResult ApplyWaveSpeed(const QStringList& files, int waveSpeed,
-                               const SiteProgress& progress, const WriteOptions& options)
-{
-    SiteSpeedResult result;
-    const int total = static_cast<int>(files.size());
-    for (int i = 0; i < total; ++i) {
-        if (progress && !progress(i, total)) {
-            result.cancelled = true;
-            return result;
-        }
-        const QString& path = files[i];
-        TestRecord record;
-        const LoadResult loaded = record.Load(path);
-        WriteResult written;
-        if (loaded)
-            written = SaveResults(path, path, AnalysisAtWaveSpeed(record, waveSpeed), options);
-        if (loaded && written) {
-            result.changed.append(path);
-            continue;
-        }
-        result.failed.append(path);
-        result.messages.append(loaded ? written.message()
-                                      : loaded.explained(QFileInfo(path).fileName()));
-    }
-    if (progress)
-        progress(total, total);
-    return result;
 }
 
 } // namespace rovana

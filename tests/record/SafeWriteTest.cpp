@@ -228,6 +228,35 @@ TEST_F(SafeWriteTest, ReplacingKeepsPermissionBitsAndLinks)
     EXPECT_NE(test::ReadBytes(path()).left(4), m_original.left(4));
 }
 
+// A file the program owns by name is never written through a link, of one step or a
+// chain, for either kind of temporary file: the link and what it leads to stay.
+TEST_F(SafeWriteTest, RefusingLinksLeavesLinkAndTargetAsTheyWere)
+{
+    ASSERT_EQ(::symlink("t.mg", m_dir.filePath("one.json").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink("one.json", m_dir.filePath("two.json").toLocal8Bit().constData()), 0);
+    const QStringList before = test::FolderEntries(m_dir.path());
+    for (const bool unnamed : {true, false}) {
+        for (const char* name : {"one.json", "two.json"}) {
+            WriteOptions options;
+            options.refuseLinks = true;
+            options.unnamedTemporary = unnamed;
+            const WriteResult r = WriteWholeFileSafely(m_dir.filePath(name), "{}", options);
+            EXPECT_EQ(r.status, WriteStatus::CannotCreate) << name;
+            EXPECT_EQ(r.error, ELOOP);
+            EXPECT_TRUE(QFileInfo(m_dir.filePath(name)).isSymLink());
+            EXPECT_EQ(test::ReadBytes(path()), m_original);
+            EXPECT_EQ(test::FolderEntries(m_dir.path()), before);
+        }
+        WriteOptions options;
+        options.refuseLinks = true;
+        options.unnamedTemporary = unnamed;
+        ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("own.json"), "{}", options)); // a new file
+        ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("own.json"), "[]", options)); // replaced
+        EXPECT_EQ(test::ReadBytes(m_dir.filePath("own.json")), "[]");
+        QFile::remove(m_dir.filePath("own.json"));
+    }
+}
+
 TEST_F(SafeWriteTest, TargetsThatAreNoRegularFilesAreRefusedWithoutBlocking)
 {
     const QString fifo = m_dir.filePath("fifo.mg");

@@ -15,8 +15,10 @@ public:
     int FileLoaded() const override { return 1; }
     void SetStatusPane(int, const QString&) override {}
     EvaluationPanel* EvaluationPane() override { return &panel; }
+    void ReloadTest() override { ++reloads; }
 
     DisplaySettings display;
+    int reloads = 0; // the test on screen asked to be shown again from its file
     EvaluationPanel panel;
 };
 

@@ -3,7 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "ProcessingDialog.h"
-#include "SiteFile.h"
+#include "SiteStore.h"
 
 #include <QStatusBar>
 
@@ -45,14 +45,14 @@ TEST_F(ProcessingTest, TheChainReachesTheTracesAndTheSiteFile)
         expected);
     EXPECT_EQ(View(0).m_nWave, expected);
     EXPECT_NE(View(0).m_nWave, plain);
-    EXPECT_EQ(ReadSiteFile(m_strFolder).chain.highHz, 2000.0);
+    EXPECT_EQ(SiteStore(m_strFolder).Site().chain.highHz, 2000.0);
 
     // Another test of the folder comes with it; switched off, the traces are as before.
     Open(WriteRecord(QStringLiteral("MG0002.mg")));
     EXPECT_EQ(View(0).m_nWave, expected);
     ASSERT_TRUE(Process({}));
     EXPECT_EQ(View(0).m_nWave, plain);
-    EXPECT_FALSE(ReadSiteFile(m_strFolder).chain.enabled);
+    EXPECT_FALSE(SiteStore(m_strFolder).Site().chain.enabled);
 }
 
 TEST_F(ProcessingTest, ACutOffAtHalfTheSamplingRateIsRefusedAndChangesNothing)
