@@ -122,8 +122,8 @@ QString FinishChainOptions(ChainChoice& choice)
     if (choice.raw && choice.given)
         return QStringLiteral("--raw 不能与滤波或放大选项一起给出");
     choice.settings.enabled = choice.given;
-    // Checked against the shortest sampling interval (1 µs): what is wrong for every file.
-    return QString::fromStdString(processing::CheckSettings(choice.settings, 1));
+    // What is wrong for every file; the limits of each file's interval are checked with it.
+    return QString::fromStdString(processing::CheckSettingsForAnyInterval(choice.settings));
 }
 
 ChainSettings ChainFor(const ChainChoice& choice, const QString& file)

@@ -2,6 +2,7 @@
 
 #include "AnalysisSave.h"
 #include "AnsiCodec.h"
+#include "FuzzRequire.h"
 #include "LowPass.h"
 #include "MgFileIo.h"
 #include "MgLayout.h"
@@ -23,14 +24,6 @@
 
 namespace rovana::fuzz {
 namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "fuzz check failed: %s\n", what);
-        std::abort();
-    }
-}
 
 // Every float of a record, so that NaNs (which compare unequal to themselves) can be
 // compared by their positions.
