@@ -287,7 +287,7 @@ TEST(CliSheetTest, UnreadableFileStillGetsAPageAndFailsAtTheEnd)
     const QString missing = dir.filePath("missing.mg");
     const CliRun run = RunCli({"sheet", "--pdf", pdf, missing, ROVANA_SAMPLES_DIR "/MG0003.mg"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("无法读取文件: ") + missing))
+    EXPECT_TRUE(run.err.contains(missing + QStringLiteral(": 无法读取文件（文件不存在）")))
         << run.err.toStdString();
     EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
 }
