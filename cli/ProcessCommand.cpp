@@ -90,7 +90,7 @@ int RunProcess(const QStringList& args, std::ostream& out, std::ostream& err)
         if (why.empty())
             why = processing::CheckGainBasis(chain, data->m_nWaveSpeed, data->m_fDesignLength);
         if (!why.empty()) {
-            err << why << "\n";
+            ReportFileFailure(err, p.files.front(), QString::fromStdString(why));
             return kExitFailure;
         }
     }

@@ -6,6 +6,7 @@
 #include "TestDate.h"
 #include "TestFileCheck.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace rovana {
@@ -160,6 +161,9 @@ LoadResult ReadFailure(const RegularFileRead& read)
     case TestFileCheck::Unreadable:
         break;
     }
+    // A file in a folder that can be listed but not entered gives EACCES as well.
+    if (read.error == EACCES || read.error == EPERM)
+        return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("没有读取权限"));
     return LoadResult::fail(LoadStatus::CannotOpen,
                             QString::fromLocal8Bit(std::strerror(read.error)));
 }
@@ -231,12 +235,17 @@ QString LoadResult::message() const
 
 namespace rovana {
 
-QString LoadResult::explained(const QString& fileName) const
+QString LoadResult::described() const
 {
     QString text = message();
     if (!detail.isEmpty())
         text += QStringLiteral("（%1）").arg(detail);
-    return text + QStringLiteral(": ") + fileName;
+    return text;
+}
+
+QString LoadResult::explained(const QString& fileName) const
+{
+    return described() + QStringLiteral(": ") + fileName;
 }
 
 } // namespace rovana

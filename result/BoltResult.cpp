@@ -1,5 +1,6 @@
 #include "BoltResult.h"
 
+#include "InstrumentRange.h"
 #include "NameTables.h"
 #include "TestDate.h"
 
@@ -53,7 +54,7 @@ ChannelResult ChannelResultOf(const TestRecord& record, int channel)
     r.channel = channel;
     const auto c = static_cast<std::size_t>(channel);
     const auto& m = record.m_nMarkers[c];
-    r.measured = m[kMarkerEnd] > 0 && m[kMarkerBottom] > 0;
+    r.measured = m[kMarkerEnd] > 0 && m[kMarkerBottom] > 0 && HeaderOutOfRange(record).isEmpty();
     if (!r.measured)
         return r; // no length, no class: a grade alone is no evaluation
     r.freeLength = record.m_fMeasured[c][0];
@@ -108,6 +109,7 @@ BoltResult ResultOf(const TestRecord& record)
                                                           : FormatDate(record.m_tTestDate);
     b.designLength = record.m_fDesignLength;
     b.designFreeLength = record.m_fDesignL0;
+    b.headerProblem = HeaderOutOfRange(record);
     b.report = ChannelResultOf(record, record.m_nReportChannel);
     b.verdict = VerdictOf(b.report);
     if (b.report.measured)

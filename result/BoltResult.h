@@ -31,8 +31,10 @@ struct DefectRange
 // One channel's analysis as stored in the file's analysis block.
 struct ChannelResult
 {
-    int channel = -1;      // 0..2, -1 for a report channel outside 0..2
-    bool measured = false; // the end and bottom markers are set
+    int channel = -1; // 0..2, -1 for a report channel outside 0..2
+    // The end and bottom markers are set and the header lies within every instrument's
+    // range (HeaderOutOfRange): lengths come from the interval and the wave speed.
+    bool measured = false;
     // L0 and Lr as stored by the save; 0 when the channel is not measured. L = L0 + Lr.
     float freeLength = 0.0f;
     float anchorLength = 0.0f;
@@ -53,6 +55,8 @@ struct BoltResult
 
     float designLength = 0.0f;
     float designFreeLength = 0.0f;
+    // Why the header gives no lengths (HeaderOutOfRange), or empty.
+    QString headerProblem;
 
     ChannelResult report; // the report channel's analysis
     Verdict verdict = Verdict::NotEvaluated;
@@ -65,8 +69,9 @@ struct BoltResult
     QString ClassText() const; // empty unless evaluated
 };
 
-// One channel's analysis: lengths only with the end and bottom markers set, grade and
-// class only when both are valid indices on such a channel. The texts of the report
+// One channel's analysis: lengths only with the end and bottom markers set and the header
+// within every instrument's range, grade and class only when both are valid indices on
+// such a channel. The texts of the report
 // information never enter.
 ChannelResult ChannelResultOf(const TestRecord& record, int channel);
 

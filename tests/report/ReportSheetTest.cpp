@@ -353,6 +353,8 @@ TEST(ConclusionTest, LengthsOfTheTestRowAndTheAnalysisVerdict)
     };
     for (const Row& r : rows) {
         TestRecord d;
+        d.m_nSampleInterval = 10; // a header an instrument writes
+        d.m_nWaveSpeed = 3500;
         d.m_nReportChannel = 2;
         d.m_nMarkedChannels = 1;
         d.m_nMarkers[2] = r.markers;

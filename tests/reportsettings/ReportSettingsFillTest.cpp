@@ -25,6 +25,7 @@ TestRecord Record()
     TestRecord d;
     d.m_strProject = QStringLiteral("隧道K12");
     d.m_strFile = QStringLiteral("MG0001");
+    d.m_nSampleInterval = 10;
     d.m_nWaveSpeed = 3500;
     d.m_fDesignLength = 3.5f;
     d.m_fDesignL0 = 0.5f;

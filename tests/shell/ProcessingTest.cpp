@@ -70,5 +70,28 @@ TEST_F(ProcessingTest, ACutOffAtHalfTheSamplingRateIsRefusedAndChangesNothing)
     EXPECT_FALSE(QFile::exists(m_strFolder + QLatin1Char('/') + kSiteFileName));
 }
 
+// A cut-off below what the order can realise at the test's sampling interval is refused
+// with the limit, and nothing changes; on the limit it is taken.
+TEST_F(ProcessingTest, AHighPassBelowItsLimitIsRefusedWithTheLimit)
+{
+    Open(WriteRecord(QStringLiteral("MG0001.mg")));
+    const auto plain = View(0).m_nWave;
+    processing::ChainSettings high;
+    high.enabled = true;
+    high.filter = processing::FilterKind::HighPass;
+    high.order = 8;
+    high.lowHz = 9.0; // 10 µs, order 8: at least 9.3 Hz
+    EXPECT_FALSE(Process(high));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("高通截止频率不能低于 9.3 Hz"));
+    EXPECT_EQ(View(0).m_nWave, plain);
+    EXPECT_FALSE(QFile::exists(m_strFolder + QLatin1Char('/') + kSiteFileName));
+    high.lowHz = 10.0;
+    EXPECT_TRUE(Process(high));
+    EXPECT_NE(View(0).m_nWave, plain);
+    for (const std::int16_t v : View(0).m_nWave)
+        ASSERT_GT(v, INT16_MIN);
+}
+
 } // namespace
 } // namespace rovana::test
