@@ -38,14 +38,22 @@ sanitize: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Both libFuzzer targets, one after the other, each for FUZZ_SECONDS: fuzz_read (the
+# reader alone, for volume) and fuzz_load (everything a file reaches). Each grows its own
+# corpus under fuzz-corpus/, seeded from fuzz/corpus/; crashes land in fuzz-corpus/.
+FUZZ_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fuzz:
 	@bash scripts/install-deps.sh --fuzz
-	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROVANA_FUZZ=ON \
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROVANA_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_load
-	mkdir -p fuzz-corpus/load
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_read fuzz_load
+	mkdir -p fuzz-corpus/read fuzz-corpus/load
+	cp -n fuzz/corpus/* fuzz-corpus/read/ 2>/dev/null || true
 	cp -n fuzz/corpus/* fuzz-corpus/load/ 2>/dev/null || true
-	$(FUZZ_DIR)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -max_len=16384 fuzz-corpus/load
+	$(FUZZ_ENV) $(FUZZ_DIR)/bin/fuzz_read -max_total_time=$(FUZZ_SECONDS) -max_len=16384 \
+	  -artifact_prefix=fuzz-corpus/ fuzz-corpus/read
+	$(FUZZ_ENV) $(FUZZ_DIR)/bin/fuzz_load -max_total_time=$(FUZZ_SECONDS) -max_len=16384 \
+	  -artifact_prefix=fuzz-corpus/ fuzz-corpus/load
 
 bench: build
 	$(BUILD_DIR)/bin/rovana-bench

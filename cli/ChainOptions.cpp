@@ -1,8 +1,10 @@
 #include "ChainOptions.h"
 
-#include "SiteFile.h"
+#include "SiteStore.h"
 
 #include <QFileInfo>
+
+#include <ostream>
 
 namespace rovana::cli {
 
@@ -19,7 +21,8 @@ const char kChainOptionsUsage[] =
     "  --gain exp:G        指数放大：敲击信号处为 1，设计长度的往返时间处为 G（1..100）\n"
     "  --gain linear:G     线性放大，同上\n"
     "  --raw               不做任何信号处理，忽略文件夹的设置\n"
-    "截止频率须大于 0 且低于采样频率的一半；放大需要文件中有效的波速与设计长度。\n";
+    "截止频率须大于 0 且低于采样频率的一半，并在该阶数于文件采样间隔下能够实现的范围内\n"
+    "（例如 4 阶高通在 2 µs 时不低于 37 Hz）；放大需要文件中有效的波速与设计长度。\n";
 
 namespace {
 
@@ -122,17 +125,24 @@ QString FinishChainOptions(ChainChoice& choice)
     if (choice.raw && choice.given)
         return QStringLiteral("--raw 不能与滤波或放大选项一起给出");
     choice.settings.enabled = choice.given;
-    // Checked against the shortest sampling interval (1 µs): what is wrong for every file.
-    return QString::fromStdString(processing::CheckSettings(choice.settings, 1));
+    // What is wrong for every file; the limits of each file's interval are checked with it.
+    return QString::fromStdString(processing::CheckSettingsForAnyInterval(choice.settings));
 }
 
-ChainSettings ChainFor(const ChainChoice& choice, const QString& file)
+ChainSettings ChainFor(const ChainChoice& choice, const QString& file, std::ostream& err)
 {
     if (choice.given)
         return choice.settings;
     if (choice.raw)
         return {};
-    return ReadSiteFile(QFileInfo(file).absolutePath()).chain;
+    const QString folder = QFileInfo(file).path();
+    if (const auto known = choice.siteChains.constFind(folder); known != choice.siteChains.cend())
+        return *known;
+    const SiteStore site(folder);
+    if (!site.Warning().isEmpty())
+        err << site.Path().toStdString() << ": " << site.Warning().toStdString() << "\n";
+    choice.siteChains.insert(folder, site.Site().chain);
+    return site.Site().chain;
 }
 
 } // namespace rovana::cli

@@ -6,8 +6,11 @@
 
 #include "ProcessingChain.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <iosfwd>
 
 namespace rovana::cli {
 
@@ -17,6 +20,8 @@ struct ChainChoice
     bool given = false;                 // a filter or a gain was given
     bool raw = false;                   // --raw
     bool filterSet = false, orderSet = false, gainSet = false;
+    // The site settings of each folder read so far: each site file is read once.
+    mutable QHash<QString, processing::ChainSettings> siteChains;
 };
 
 // The options' lines for a subcommand's usage.
@@ -31,7 +36,9 @@ bool ReadChainOption(const QStringList& args, qsizetype& i, ChainChoice& choice,
 QString FinishChainOptions(ChainChoice& choice);
 
 // The chain for one test file: the options' chain when given, none with --raw, else the
-// site settings of the file's folder, as the program applies them.
-processing::ChainSettings ChainFor(const ChainChoice& choice, const QString& file);
+// site settings of the file's folder, as the program applies them. A site file that cannot
+// be read gives no chain and, once per folder, its warning on `err` after its path.
+processing::ChainSettings ChainFor(const ChainChoice& choice, const QString& file,
+                                   std::ostream& err);
 
 } // namespace rovana::cli

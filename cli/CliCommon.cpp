@@ -21,16 +21,18 @@ int UsageError(std::ostream& err, const QString& why, const char* usage)
     return kExitUsage;
 }
 
+void ReportFileFailure(std::ostream& err, const QString& path, const QString& what)
+{
+    err << path.toStdString() << ": " << what.toStdString() << "\n";
+}
+
 std::unique_ptr<TestRecord> LoadFile(const QString& path, std::ostream& err)
 {
     auto data = std::make_unique<TestRecord>();
     const LoadResult result = data->Load(path);
     if (result)
         return data;
-    err << result.message().toStdString();
-    if (result.status != LoadStatus::CannotOpen && !result.detail.isEmpty())
-        err << "：" << result.detail.toStdString();
-    err << "\n";
+    ReportFileFailure(err, path, result.described());
     return nullptr;
 }
 

@@ -25,8 +25,13 @@ bool WantsHelp(const QStringList& args);
 // Writes `why` and the subcommand's usage to `err`; returns kExitUsage.
 int UsageError(std::ostream& err, const QString& why, const char* usage);
 
-// Loads one test file. On failure writes the message to `err` ("无法读取文件" for a file
-// that cannot be read, which includes anything but a regular file) and returns nothing.
+// One file's failure, as every subcommand reports it on `err`: the path as given, then
+// what is wrong ("trunc.mg: 无法读取文件（文件长度 100 字节，不足 13312 字节）").
+void ReportFileFailure(std::ostream& err, const QString& path, const QString& what);
+
+// Loads one test file. On failure reports it (ReportFileFailure: "无法读取文件" with the
+// reason, "文件不存在" for a missing file; anything but a regular file is refused) and
+// returns nothing.
 std::unique_ptr<TestRecord> LoadFile(const QString& path, std::ostream& err);
 
 // The frame of the subcommands that read one test file: help goes to `out` with status

@@ -69,6 +69,8 @@ std::string ResultToJson(const BoltResult& r)
     out += ", \"grade\": " + (c.Evaluated() ? json::Quote(r.GradeText()) : "null");
     out += ", \"qualityClass\": " + (c.Evaluated() ? json::Quote(r.ClassText()) : "null");
     out += ", \"verdict\": " + json::Quote(VerdictText(r.verdict));
+    out += ", \"reason\": " +
+           (r.headerProblem.isEmpty() ? std::string("null") : json::Quote(r.headerProblem));
     return out + "}";
 }
 

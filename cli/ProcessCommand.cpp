@@ -82,7 +82,7 @@ int RunProcess(const QStringList& args, std::ostream& out, std::ostream& err)
     const auto data = LoadFile(p.files.front(), err);
     if (!data)
         return kExitFailure;
-    const ChainSettings chain = ChainFor(p.chain, p.files.front());
+    const ChainSettings chain = ChainFor(p.chain, p.files.front(), err);
     // Options the file cannot take are an error; the folder's settings are applied as the
     // program applies them, less what this file refuses.
     if (p.chain.given) {
@@ -90,7 +90,7 @@ int RunProcess(const QStringList& args, std::ostream& out, std::ostream& err)
         if (why.empty())
             why = processing::CheckGainBasis(chain, data->m_nWaveSpeed, data->m_fDesignLength);
         if (!why.empty()) {
-            err << why << "\n";
+            ReportFileFailure(err, p.files.front(), QString::fromStdString(why));
             return kExitFailure;
         }
     }

@@ -111,9 +111,28 @@ int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
     if (const QString why = RefuseOutput(parsed.pdf, parsed.files); !why.isEmpty())
         return UsageError(err, why, usage.c_str());
 
+    // Options a file's interval, wave speed or design length cannot take leave that part
+    // out of its page (which then does not name it), and the run ends with status 1.
+    int refused = 0;
+    if (parsed.chain.given) {
+        for (const QString& file : parsed.files) {
+            TestRecord record;
+            if (!record.Load(file))
+                continue; // reported with its page
+            std::string why =
+                processing::CheckSettings(parsed.chain.settings, record.m_nSampleInterval);
+            if (why.empty())
+                why = processing::CheckGainBasis(parsed.chain.settings, record.m_nWaveSpeed,
+                                                 record.m_fDesignLength);
+            if (!why.empty()) {
+                ReportFileFailure(err, file, QString::fromStdString(why));
+                ++refused;
+            }
+        }
+    }
     const sheet::SheetPdfResult result =
-        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed](const QString& file) {
-            return ChainFor(parsed.chain, file);
+        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed, &err](const QString& file) {
+            return ChainFor(parsed.chain, file, err);
         });
     if (!result.written) {
         err << result.write.message().toStdString() << ": " << parsed.pdf.toStdString();
@@ -122,10 +141,14 @@ int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
         err << "\n";
         return kExitFailure;
     }
-    for (int i = 0; i < result.unreadable.size(); ++i)
-        err << result.messages[i].toStdString() << ": " << result.unreadable[i].toStdString()
-            << "\n";
-    return result.unreadable.isEmpty() ? kExitOk : kExitFailure;
+    for (int i = 0; i < result.unreadable.size(); ++i) {
+        // The page says the short message; the error names what exactly is wrong.
+        TestRecord record;
+        const LoadResult again = record.Load(result.unreadable[i]);
+        ReportFileFailure(err, result.unreadable[i],
+                          again ? result.messages[i] : again.described());
+    }
+    return result.unreadable.isEmpty() && refused == 0 ? kExitOk : kExitFailure;
 }
 
 } // namespace rovana::cli

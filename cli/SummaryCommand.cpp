@@ -134,7 +134,7 @@ void WriteJsonStatistics(const SummaryStatistics& s, std::ostream& out)
 void ReportUnreadable(const SummaryRow& row, std::ostream& err)
 {
     if (!row.readable)
-        err << row.loadMessage.toStdString() << ": " << row.path.toStdString() << "\n";
+        ReportFileFailure(err, row.path, row.loadMessage);
 }
 
 // Without output files: the JSON, each bolt printed as it is read.

@@ -1,4 +1,5 @@
 // rovana-cli: the test files without a window.
+#include "CalibrateCommand.h"
 #include "CliCommon.h"
 #include "NativePath.h"
 #include "PickCommand.h"
@@ -33,6 +34,7 @@ constexpr Subcommand kSubcommands[] = {
     {"sheet", rovana::cli::RunSheet},
     {"summary", rovana::cli::RunSummary},
     {"pick", rovana::cli::RunPick},
+    {"calibrate", rovana::cli::RunCalibrate},
 };
 // clang-format on
 
@@ -65,11 +67,19 @@ const char kHelp[] =
     "                    为通道 N（1..3，缺省为报告通道）建议标记：端部、自由端、底部与\n"
     "                    缺陷的样本序号、由此得到的 L、L0、Lr、可信度，找不到时给出原因\n"
     "                    （如 \"底部反射不明显\"）；每个文件一个 JSON 对象，多个文件为数组\n"
+    "  calibrate --known-length METRES [--channel N] [--apply-to-folder] FILE.mg\n"
+    "                    由已知长度标定波速：输出 {\"file\", \"channel\", \"speed\",\n"
+    "                    \"previousSpeed\"}；--apply-to-folder 经标定日志写入 FILE 所在文件夹\n"
+    "                    的全部测试文件（长度与质量等级随之重算）\n"
+    "  calibrate --restore FOLDER\n"
+    "                    按标定日志撤销该文件夹上次的标定，每个文件恢复为标定前的内容\n"
     "  --help            显示本说明；每个命令后加 --help 显示该命令的说明\n"
     "\n"
     "退出码: 0 成功；1 文件无法读取（标准错误输出 \"无法读取文件\"）、测试日期无效等\n"
     "（输出说明）或输出无法写入（如磁盘已满）；2 参数错误（输出用法）。\n"
     "只读取普通文件（及指向普通文件的链接）；FIFO、设备等输出 \"无法读取文件\"。\n"
+    "文件夹的 rovana-site.json 无法读取时，在标准错误输出其路径与 \"站点设置文件无法读取\n"
+    "（原因），未作修改\"，并按无站点设置继续。\n"
     "文件名可以是 UTF-8 或 GBK（代码页 936）字节。\n";
 
 // The arguments as paths the core maps back to their bytes: names that are not UTF-8

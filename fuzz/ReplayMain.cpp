@@ -1,6 +1,7 @@
 // Replays fuzz inputs without libFuzzer: each argument is a file or a folder of files,
-// every one goes through CheckTestFileBytes. Exit status 0 when all passed (a broken
-// promise aborts), 1 when an input could not be read or there was none.
+// every one goes through CheckRecordBytes and CheckTestFileBytes. Exit status 0 when all passed (a
+// broken promise aborts), 1 when an input could not be read or there was none.
+#include "RecordFuzzCheck.h"
 #include "TestFileFuzzCheck.h"
 
 #include <QDir>
@@ -34,8 +35,10 @@ int main(int argc, char** argv)
         }
         const QByteArray bytes = file.readAll();
         std::printf("%s (%lld bytes)\n", qPrintable(input), static_cast<long long>(bytes.size()));
-        rovana::fuzz::CheckTestFileBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size()));
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        const auto size = static_cast<std::size_t>(bytes.size());
+        rovana::fuzz::CheckRecordBytes(data, size);
+        rovana::fuzz::CheckTestFileBytes(data, size);
     }
     std::printf("%lld inputs passed\n", static_cast<long long>(inputs.size()));
     return 0;

@@ -2,11 +2,13 @@
 
 #include "AnalysisSave.h"
 #include "AnsiCodec.h"
+#include "FuzzRequire.h"
 #include "LowPass.h"
 #include "MgFileIo.h"
 #include "MgLayout.h"
 #include "NumberText.h"
 #include "ProjectInfoSave.h"
+#include "ReachFuzzCheck.h"
 #include "ReportSheet.h"
 #include "SheetPdf.h"
 #include "Spectrum.h"
@@ -23,14 +25,6 @@
 
 namespace rovana::fuzz {
 namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "fuzz check failed: %s\n", what);
-        std::abort();
-    }
-}
 
 // Every float of a record, so that NaNs (which compare unequal to themselves) can be
 // compared by their positions.
@@ -306,6 +300,15 @@ int CheckTestFileBytes(const std::uint8_t* data, std::size_t size)
     Require(SameRecord(fromDisk, record), "disk record differs from memory record");
 
     RunSheet(source, printData);
+    RunSummaryRow(source, static_cast<bool>(result), record);
+    if (result) {
+        // The bytes past the file's end steer the picker's and the chain's hostile inputs;
+        // without them, the last bytes of the file do.
+        const QByteArray knobs =
+            bytes.size() > mg::kFileSize ? bytes.mid(mg::kFileSize) : bytes.right(64);
+        RunPicker(record, knobs);
+        RunChain(record, knobs);
+    }
     RunWriters(dir, bytes, record, static_cast<bool>(result));
     return 0;
 }

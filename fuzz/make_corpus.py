@@ -26,6 +26,25 @@ def f32(v):
     return struct.pack("<f", v)
 
 
+two_micro = (root / "samples/MG0005.mg").read_bytes()  # sampled every 2 us
+
+
+def knob_word(hz_thousandths):
+    """A cut-off as a whole number of thousandths of a hertz."""
+    return bytes([128, 1]) + struct.pack(">I", hz_thousandths)
+
+
+def knob_raw(hz):
+    """A cut-off as the bits of a double."""
+    return bytes([128, 0]) + struct.pack(">d", hz)
+
+
+def chain(kind, order, low, high):
+    """The knobs past byte 13312: the record's interval, the chain on, the filter kind
+    (1 low-pass, 2 high-pass, 3 band-pass), the order, both cut-offs, no gain, channel 1."""
+    return bytes([1, 1, kind, 1, order + 1]) + low + high + bytes([0, 1, 2, 0])
+
+
 corpus = {
     "sample-plain.mg": plain,
     "sample-with-analysis.mg": saved,
@@ -53,6 +72,18 @@ corpus = {
         (548, f32(float("nan")) + f32(1e38)),
     ),
     "all-ff.mg": b"\xff" * 13312,
+    # Design lengths no instrument writes: the picker's depths from them must stay ints.
+    "design-free-length-inf.mg": patched(saved, (552, f32(float("inf")))),
+    "design-free-length-3e38.mg": patched(saved, (552, f32(3e38))),
+    "design-length-3e38.mg": patched(saved, (548, f32(3e38))),
+    # Lengths from such an interval would be 755377344 m: none are given.
+    "interval-2147483647.mg": patched(saved, (520, i32(2**31 - 1))),
+    # Past byte 13312 the chain's settings (see fuzz/ReachFuzzCheck.cpp): a high-pass of
+    # 10 Hz, order 4, on a 2 us record, whose float sections start at 0/0; and a low-pass of
+    # 49999.999999 Hz on a 10 us record, which liquid-dsp refuses with a message.
+    "chain-highpass-10hz-2us.mg": two_micro + chain(2, 4, knob_word(10000), knob_word(0)),
+    "chain-lowpass-49999.999999hz-10us.mg": plain
+    + chain(1, 4, knob_raw(0.0), knob_raw(49999.999999)),
 }
 for name, data in corpus.items():
     (out / name).write_bytes(data)

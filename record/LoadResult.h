@@ -23,8 +23,10 @@ struct LoadResult
     // The message a user sees: "无法读取文件" for files that cannot be read or make no
     // sense, a message naming the date for an invalid test date.
     QString message() const;
-    // The message with what was wrong and the file's name, as the program shows a refused
-    // file: "无法读取文件（文件长度 5000 字节，不足 13312 字节）: MG0001.mg".
+    // The message with what was wrong: "无法读取文件（文件不存在）".
+    QString described() const;
+    // The same with the file's name, as the program shows a refused file:
+    // "无法读取文件（文件长度 5000 字节，不足 13312 字节）: MG0001.mg".
     QString explained(const QString& fileName) const;
 
     static LoadResult ok() { return {}; }

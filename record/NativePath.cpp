@@ -221,6 +221,8 @@ QList<FolderEntry> ListFolder(const QString& folder, int* error)
                 e.kind = EntryKind::Directory;
             else
                 e.kind = EntryKind::Other;
+        } else if (errno == EACCES) {
+            e.kind = EntryKind::NoAccess;
         }
         entries.append(std::move(e));
     }
@@ -231,8 +233,11 @@ QList<FolderEntry> ListFolder(const QString& folder, int* error)
 QList<FolderEntry> ListTestFiles(const QString& folder, int* error)
 {
     QList<FolderEntry> files = ListFolder(folder, error);
+    // A test in a folder that can be listed but not entered is still a test: its load
+    // says why it cannot be read, where leaving it out would hide it.
     files.removeIf([](const FolderEntry& e) {
-        return e.kind != EntryKind::Regular || e.name.isEmpty() || !EndsInMg(e.name);
+        return (e.kind != EntryKind::Regular && e.kind != EntryKind::NoAccess) ||
+               e.name.isEmpty() || !EndsInMg(e.name);
     });
     std::sort(files.begin(), files.end(), [](const FolderEntry& a, const FolderEntry& b) {
         const int byName = a.name.compare(b.name);

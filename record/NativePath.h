@@ -37,7 +37,10 @@ enum class EntryKind
     Regular,   // a regular file, or a symbolic link to one
     Directory, // a folder, or a link to one
     Other,     // a FIFO, device, socket, or a link to one
-    Broken,    // a link to nothing, or an entry that cannot be examined
+    Broken,    // a link to nothing (or in a loop), or an entry that cannot be examined
+    // Listed, but the folder cannot be entered (no search permission): what it is cannot be
+    // told without the permission that reading it needs as well.
+    NoAccess,
 };
 
 struct FolderEntry
@@ -56,7 +59,8 @@ QList<FolderEntry> ListFolder(const QString& folder, int* error = nullptr);
 
 // The regular files (and links to regular files) of `folder` whose names end in ".mg" in
 // any case, sorted by their shown names: what the file tree and the site summary list.
-// `error` as for ListFolder.
+// In a folder that can be listed but not entered every such name counts (NoAccess): its
+// load then says "没有读取权限". `error` as for ListFolder.
 QList<FolderEntry> ListTestFiles(const QString& folder, int* error = nullptr);
 
 } // namespace rovana

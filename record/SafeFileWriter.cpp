@@ -149,6 +149,8 @@ bool SafeFileWriter::open()
 
     struct stat st;
     if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (m_options.refuseLinks)
+            return fail(ELOOP, "目标是符号链接");
         // Keep the link; replace the file it points to.
         char* real = ::realpath(native.constData(), nullptr);
         if (!real)
@@ -167,6 +169,8 @@ bool SafeFileWriter::open()
     }
     m_target = native;
     m_folder = FolderOf(native);
+    m_hash.reset();
+    m_written = 0;
     RemoveLeftoverTemporaries(m_folder);
 
     if (m_options.unnamedTemporary) {
@@ -225,6 +229,9 @@ bool SafeFileWriter::write(const char* data, qint64 size)
         }
         if (n == 0)
             return fail(ENOSPC, "写入失败");
+        if (m_options.committed)
+            m_hash.addData(QByteArrayView(data, n));
+        m_written += n;
         data += n;
         size -= n;
     }
@@ -260,12 +267,30 @@ bool SafeFileWriter::linkIntoPlace()
         else if (errno != EEXIST || attempt >= 100)
             return fail(errno, "无法放入目标文件夹");
     }
+    return renameIntoPlace();
+}
+
+bool SafeFileWriter::renameIntoPlace()
+{
+    // The lock belongs to the open file, not to the descriptor: a duplicate keeps it while the
+    // file itself is closed (where a failure still fails the write) and renamed.
+    const int lock = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (lock < 0)
+        return fail(errno, "无法保持临时文件的锁");
     const int fd = m_fd;
     m_fd = -1;
-    if (CloseChecked(fd) != 0)
-        return fail(errno, "关闭文件失败");
-    if (::rename(m_temporary.constData(), m_target.constData()) != 0)
-        return fail(errno, "无法替换目标文件");
+    if (CloseChecked(fd) != 0) {
+        const int err = errno;
+        ::close(lock);
+        return fail(err, "关闭文件失败");
+    }
+    if (m_options.beforeRename)
+        m_options.beforeRename(m_temporary);
+    const int renamed = ::rename(m_temporary.constData(), m_target.constData());
+    const int err = errno;
+    ::close(lock);
+    if (renamed != 0)
+        return fail(err, "无法替换目标文件");
     m_temporary.clear();
     return true;
 }
@@ -283,23 +308,17 @@ WriteResult SafeFileWriter::commit()
         fail(errno, "同步文件失败");
         return m_result;
     }
-    if (m_unnamed) {
-        if (!linkIntoPlace())
-            return m_result;
-    } else {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (CloseChecked(fd) != 0) {
-            fail(errno, "关闭文件失败");
-            return m_result;
-        }
-        if (::rename(m_temporary.constData(), m_target.constData()) != 0) {
-            fail(errno, "无法替换目标文件");
-            return m_result;
-        }
-        m_temporary.clear();
-    }
+    // Renaming and linking keep the modification time of the file as written.
+    struct stat written;
+    const bool stated = m_options.committed && ::fstat(m_fd, &written) == 0;
+    if (!(m_unnamed ? linkIntoPlace() : renameIntoPlace()))
+        return m_result;
     m_committed = true;
+    if (m_options.committed)
+        m_options.committed(
+            {m_written,
+             stated ? qint64(written.st_mtim.tv_sec) * 1000000000 + written.st_mtim.tv_nsec : 0,
+             m_hash.result()});
 
     // The rename is durable only once the folder is synced.
     const int dir = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

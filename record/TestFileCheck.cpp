@@ -97,6 +97,8 @@ RegularFileRead ReadRegularFile(const QString& path, qint64 maxBytes, bool* trun
         return r;
     FdCloser closer(fd);
 
+    r.fileSize = st.st_size;
+    r.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     const qint64 expected = std::min<qint64>(std::max<qint64>(st.st_size, 0), maxBytes);
     r.bytes.reserve(expected);
     char buffer[16384];

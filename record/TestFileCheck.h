@@ -30,6 +30,8 @@ struct RegularFileRead
     TestFileCheck check = TestFileCheck::Ok; // Empty for a file of length 0
     int error = 0;                           // errno of the failed call
     QByteArray bytes;
+    qint64 fileSize = -1; // the length fstat gave for what was opened; -1 when nothing was
+    qint64 modified = 0;  // its modification time, nanoseconds since 1970
 };
 
 // Reads at most `maxBytes` bytes from the start of the regular file at `path`: opened with

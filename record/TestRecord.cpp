@@ -6,6 +6,7 @@
 #include "TestDate.h"
 #include "TestFileCheck.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace rovana {
@@ -146,16 +147,12 @@ LoadResult ReadRecord(const QByteArray& bytes, TestRecord& d)
     return LoadResult::ok();
 }
 
-// The bytes of the file that carry anything, or why they cannot be read. Only the first
-// 13312 bytes carry anything; a longer file is read no further. The open never blocks:
-// a FIFO or a device is refused before anything is read.
-LoadResult ReadBytes(const QString& path, QByteArray& bytes)
+// Why a read of a file gives no bytes to load, or Ok.
+LoadResult ReadFailure(const RegularFileRead& read)
 {
-    RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
     switch (read.check) {
     case TestFileCheck::Ok:
     case TestFileCheck::Empty:
-        bytes = std::move(read.bytes);
         return LoadResult::ok();
     case TestFileCheck::Missing:
         return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("文件不存在"));
@@ -164,8 +161,23 @@ LoadResult ReadBytes(const QString& path, QByteArray& bytes)
     case TestFileCheck::Unreadable:
         break;
     }
+    // A file in a folder that can be listed but not entered gives EACCES as well.
+    if (read.error == EACCES || read.error == EPERM)
+        return LoadResult::fail(LoadStatus::CannotOpen, QStringLiteral("没有读取权限"));
     return LoadResult::fail(LoadStatus::CannotOpen,
                             QString::fromLocal8Bit(std::strerror(read.error)));
+}
+
+// The bytes of the file that carry anything, or why they cannot be read. Only the first
+// 13312 bytes carry anything; a longer file is read no further. The open never blocks:
+// a FIFO or a device is refused before anything is read.
+LoadResult ReadBytes(const QString& path, QByteArray& bytes)
+{
+    RegularFileRead read = ReadRegularFile(path, mg::kFileSize);
+    if (auto r = ReadFailure(read); !r)
+        return r;
+    bytes = std::move(read.bytes);
+    return LoadResult::ok();
 }
 
 } // namespace
@@ -188,6 +200,13 @@ LoadResult TestRecord::Load(const QString& path)
     if (auto r = ReadBytes(path, bytes); !r)
         return r;
     return LoadFromBytes(bytes);
+}
+
+LoadResult TestRecord::Load(const RegularFileRead& read)
+{
+    if (auto r = ReadFailure(read); !r)
+        return r;
+    return LoadFromBytes(read.bytes);
 }
 
 LoadResult TestRecord::LoadInPlace(const QString& path)
@@ -216,12 +235,17 @@ QString LoadResult::message() const
 
 namespace rovana {
 
-QString LoadResult::explained(const QString& fileName) const
+QString LoadResult::described() const
 {
     QString text = message();
     if (!detail.isEmpty())
         text += QStringLiteral("（%1）").arg(detail);
-    return text + QStringLiteral(": ") + fileName;
+    return text;
+}
+
+QString LoadResult::explained(const QString& fileName) const
+{
+    return described() + QStringLiteral(": ") + fileName;
 }
 
 } // namespace rovana

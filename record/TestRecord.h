@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LoadResult.h"
+#include "TestFileCheck.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +48,9 @@ public:
     LoadResult Load(const QString& path);
     // The same from the file's bytes already in memory.
     LoadResult LoadFromBytes(const QByteArray& bytes);
+    // The same from a read of the file (ReadRegularFile), a failed read reported as Load
+    // reports it.
+    LoadResult Load(const RegularFileRead& read);
     // Load without a copy of the record, for a reader of many files that throws a record
     // away when it cannot be read: on success the same as Load, on failure the record is
     // left partly read and must not be used.

@@ -11,7 +11,8 @@
 namespace rovana {
 
 CalibrationDialog::CalibrationDialog(int currentSpeed, Calibrate calibrate,
-                                     const std::optional<SiteCalibration>& last, QWidget* parent)
+                                     const std::optional<SiteCalibration>& last, bool canRestore,
+                                     const QString& siteWarning, QWidget* parent)
     : QDialog(parent), m_nCurrent(currentSpeed), m_fnCalibrate(std::move(calibrate)), m_Last(last)
 {
     setWindowTitle(QStringLiteral("由已知长度标定波速"));
@@ -30,12 +31,18 @@ CalibrationDialog::CalibrationDialog(int currentSpeed, Calibrate calibrate,
     };
     add(QStringLiteral("应用于本测试"), Choice::ThisTest, QDialogButtonBox::AcceptRole);
     add(QStringLiteral("应用于全部测试"), Choice::Folder, QDialogButtonBox::AcceptRole);
-    if (m_Last && m_Last->previousWaveSpeed > 0)
-        add(QStringLiteral("恢复原波速 %1 m/s").arg(m_Last->previousWaveSpeed), Choice::Restore,
-            QDialogButtonBox::ResetRole);
+    if (canRestore)
+        add(QStringLiteral("恢复原波速"), Choice::Restore, QDialogButtonBox::ResetRole);
     add(QStringLiteral("取消"), Choice::Cancel, QDialogButtonBox::RejectRole);
 
     auto* layout = new QVBoxLayout(this);
+    if (!siteWarning.isEmpty()) {
+        auto* warning = new QLabel(siteWarning, this);
+        warning->setObjectName(QStringLiteral("siteWarning"));
+        warning->setWordWrap(true);
+        warning->setStyleSheet(QStringLiteral("color: #b00000"));
+        layout->addWidget(warning);
+    }
     layout->addLayout(form);
     if (m_Last)
         layout->addWidget(

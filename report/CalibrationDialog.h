@@ -15,7 +15,9 @@ namespace rovana {
 
 // "由已知长度标定波速": the engineer types the known length of the bolt on screen; the
 // dialog shows the wave speed that gives it beside the current one, and applies it to this
-// test or to every test of the folder, or applies the folder's previous speed back.
+// test or to every test of the folder, or takes the folder's last calibration back (each
+// file to its own previous speed). When the folder's site file cannot be read it says so:
+// a folder calibration then writes nothing.
 class CalibrationDialog : public QDialog
 {
     Q_OBJECT
@@ -26,13 +28,16 @@ public:
         Cancel,
         ThisTest,
         Folder,
-        Restore, // the speed the folder's last calibration replaced
+        Restore, // the folder's last calibration taken back
     };
     // The speed for a known length, or nothing with the reason.
     using Calibrate = std::function<std::optional<int>(double knownLength, QString* why)>;
 
+    // `canRestore`: the folder has a calibration to take back; `siteWarning`: why its site
+    // file cannot be written, or empty.
     CalibrationDialog(int currentSpeed, Calibrate calibrate,
-                      const std::optional<SiteCalibration>& last, QWidget* parent = nullptr);
+                      const std::optional<SiteCalibration>& last, bool canRestore,
+                      const QString& siteWarning, QWidget* parent = nullptr);
 
     QLineEdit* LengthEdit() const { return m_pLength; }
     // The known length typed, the speed it gives, and what the engineer chose.

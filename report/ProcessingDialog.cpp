@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -86,6 +87,17 @@ bool ProcessingDialog::Apply()
         return true;
     m_fnRefuse(QString::fromStdString(why));
     return false;
+}
+
+void ProcessingDialog::ShowSiteWarning(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QStringLiteral("siteWarning"));
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #b00000"));
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, label);
 }
 
 } // namespace rovana

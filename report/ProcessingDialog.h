@@ -29,6 +29,8 @@ public:
     // OK's work: false, with the reason shown, when the settings are refused.
     bool Apply();
     std::function<void(const QString&)> m_fnRefuse;
+    // Shows, above the settings, why the folder's site file will not keep them.
+    void ShowSiteWarning(const QString& text);
 
 private:
     int m_nInterval;

@@ -2,6 +2,7 @@
 
 #include "BitmapFile.h"
 #include "ChannelView.h"
+#include "DiskChangeBar.h"
 #include "EvaluationPanel.h"
 #include "LowPass.h"
 #include "MgLayout.h"
@@ -26,6 +27,7 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
 {
     InstallDefaultDialogs();
     InstallPrintDialogs();
+    InstallSite();
     m_pUndo = new QUndoStack(this);
     connect(&m_Edit, &TestEdit::changed, this, &ReportView::OnEditChanged);
     for (int i = 0; i < 3; ++i) {
@@ -35,6 +37,7 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
         m_pChannelView[i] = view;
         view->show();
     }
+    InstallDiskWatch();
 }
 
 ReportView::~ReportView() = default;
@@ -72,11 +75,27 @@ const DisplaySettings& ReportView::Display() const
 void ReportView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    LayOutViews();
+}
+
+void ReportView::LayOutViews()
+{
     // Three views stacked with 10 px gaps and 10 px margins left and right: each view lies
-    // inside the pane, its scroll bar and the end of its trace in sight.
-    const int b = std::max(0, (height() - 100) / 3);
+    // inside the pane, its scroll bar and the end of its trace in sight. The bar that says
+    // the file changed on disk takes the top while it is shown.
+    const int w = std::max(0, width() - 20);
+    int top = 0;
+    if (m_pDiskChangeBar && !m_pDiskChangeBar->isHidden()) {
+        const int h = m_pDiskChangeBar->heightForWidth(w) > 0
+                          ? m_pDiskChangeBar->heightForWidth(w)
+                          : m_pDiskChangeBar->sizeHint().height();
+        m_pDiskChangeBar->setGeometry(10, 10, w, h);
+        m_pDiskChangeBar->raise();
+        top = h + 10;
+    }
+    const int b = std::max(0, (height() - top - 100) / 3);
     for (int i = 0; i < 3; ++i)
-        m_pChannelView[i]->setGeometry(10, 10 + i * (b + 10), std::max(0, width() - 20), b);
+        m_pChannelView[i]->setGeometry(10, top + 10 + i * (b + 10), w, b);
 }
 
 void ReportView::paintEvent(QPaintEvent* event)
@@ -196,43 +215,25 @@ AnalysisValues ReportView::CollectAnalysis() const
     return AnalysisOf(m_Edit.Loaded(), InputsToSave());
 }
 
-bool ReportView::SaveTo(const QString& source, const QString& target)
-{
-    const EditInputs inputs = InputsToSave();
-    const WriteResult result = SaveResults(source, target, AnalysisOf(m_Edit.Loaded(), inputs));
-    if (!result) {
-        m_fnMessage(result.message());
-        return false;
-    }
-    if (!IsCurrentFile(target))
-        return true;
-    const int before = m_Edit.Inputs().reportChannel;
-    m_Edit.SetInputs(inputs);
-    m_Edit.MarkSaved();
-    // The sheet reports the channel a save stores: said, so that a look at another
-    // channel before Ctrl+S does not change the report unnoticed.
-    if (inputs.reportChannel != before && m_pHost)
-        m_pHost->SetStatusPane(0 /* the message pane */,
-                               QStringLiteral("报告通道改为通道%1").arg(inputs.reportChannel + 1));
-    return true;
-}
-
 bool ReportView::SaveCopyWithResults()
 {
     const QString name = NameAfterLastSeparator(m_strCurPath);
-    const QString source = m_strFolder + QLatin1Char('/') + name;
     // The dialog opens in the test's folder with its name, so that Enter saves it in place.
     const QString proposed = m_strFolder.isEmpty() ? name : m_strFolder + QLatin1Char('/') + name;
     const QString target = m_fnAskSavePath(proposed);
     if (target.isEmpty())
         return false;
-    return SaveTo(source, target);
+    return SaveTo(target);
 }
 
 bool ReportView::SaveInPlace()
 {
-    const QString path = m_strFolder + QLatin1Char('/') + NameAfterLastSeparator(m_strCurPath);
-    return SaveTo(path, path);
+    return SaveTo(m_strFolder + QLatin1Char('/') + NameAfterLastSeparator(m_strCurPath));
+}
+
+void ReportView::MarkSaved()
+{
+    m_pUndo->setClean();
 }
 
 bool ReportView::IsCurrentFile(const QString& path) const

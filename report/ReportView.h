@@ -25,9 +25,16 @@ struct SheetSettings;
 class ReportViewHost;
 struct EditState;
 struct SiteFile;
+struct SiteCalibration;
+struct FileListReport;
+class SiteStore;
 class CalibrationDialog;
 class ChannelView;
+class DiskChangeBar;
+class TestFileWatcher;
 struct AnalysisValues;
+struct WriteOptions;
+struct WriteResult;
 
 // Status-bar panes written by the report view.
 inline constexpr int ID_INDICATOR_PROJECT = 59142;
@@ -85,9 +92,31 @@ public:
     // Saves the analysis into the test's own file, without a dialog; false (with the
     // message) when that fails.
     bool SaveInPlace();
+    // After a load: the history's clean state is the file as loaded.
+    void MarkSaved();
     // Whether a save would write anything other than what the file held when it was
     // loaded or last saved: a change undone is no change.
     bool HasUnsavedChanges() const { return m_Edit.HasUnsavedChanges(); }
+    // The test's own file as loaded, watched for changes by other programs; the bar that
+    // says so above the views (report/ReportViewDisk.cpp). A save onto a file changed since
+    // it was loaded asks first: "MG0003.mg 已被其他程序修改。" 覆盖 / 另存为 / 取消.
+    TestFileWatcher* m_pTestFile = nullptr;
+    DiskChangeBar* m_pDiskChangeBar = nullptr;
+    enum class ChangedFileAnswer
+    {
+        Overwrite,
+        SaveAs,
+        Cancel,
+    };
+    std::function<ChangedFileAnswer(const QString& fileName)> m_fnAskChangedFile;
+    // The history's steps since the last save ("底部", "撤销 清除"), in the order taken.
+    QStringList UnsavedEdits() const;
+    // A write of this window onto a test file other than the save of the analysis (the
+    // report settings' project information): `write` gets the options to write with. When
+    // the file is the test on screen and was as loaded until then, what `write` put in place
+    // is the file as loaded: no notice, no question at the next save.
+    WriteResult WriteOwnFile(const QString& path,
+                             const std::function<WriteResult(const WriteOptions&)>& write);
     // Save picture: the view as shown, as a ".bmp" next to the test file.
     bool SaveViewPicture();
 
@@ -129,11 +158,18 @@ public:
     void RepaintChannel(int channel) override;
     void TellUser(const QString& text) override { m_fnMessage(text); }
     void CalibrateWaveSpeed(int channel) override;
-    // Writes `speed` into every test of the folder with the lengths their markers then give,
-    // and into the record on screen; says which files changed and which could not be.
-    void ApplySpeedToFolder(int speed);
+    // Writes `speed` into every test of the folder with the analysis it gives, through the
+    // calibration journal and after asking; the test on screen is saved first and shown
+    // again from its file. Not a step of the history: its way back is TakeBackCalibration.
+    void CalibrateFolder(int speed, const SiteCalibration& record);
+    // 恢复原波速: the folder's last calibration taken back, each file to its own bytes.
+    void TakeBackCalibration();
     // How the calibration dialog is run; tests choose instead of the engineer.
     std::function<void(CalibrationDialog&)> m_fnRunCalibration;
+    // How the view asks before a change of many files (true for 确定) and shows what such a
+    // change did; tests answer and read instead.
+    std::function<bool(const QString& question)> m_fnConfirm;
+    std::function<void(const FileListReport&)> m_fnShowReport;
 
     QString m_strCurPath;
     QString m_strFolder;
@@ -151,9 +187,16 @@ public:
     // The folder's reference bolt, drawn grey behind every time-domain trace; none unset.
     std::unique_ptr<TestRecord> m_pReference;
     QString m_strReferenceFile; // its file name in the folder
+    // The folder's site file, read and written only through this store.
+    SiteStore* m_pSite = nullptr;
     // Takes the folder's chain and reference bolt from its site file (after a load from
     // another folder). A reference that can no longer be read is not drawn.
     void ReadSite(const QString& folder);
+    // The store's settings into the views, and its warning into the status bar.
+    void TakeSite(bool show);
+    // Whether the site file can be written; when it cannot be read, says so and offers to
+    // start afresh after keeping its bytes beside it (only when `ask`).
+    bool SiteWritable(bool ask);
     // The test on screen becomes the folder's reference, or there is none; every view
     // shows it at once and the site file keeps it. False when the folder cannot be written
     // (the choice then holds for this run).
@@ -161,12 +204,13 @@ public:
     void SetReferenceToCurrent(int channel) override;
     void ClearReference(int channel) override;
     void TellReferenceKept(bool kept);
-    // Shows the site's settings in every view and writes them, changed, into its site
-    // file; false when the folder cannot be written.
-    bool ShowAndKeep(const std::function<void(SiteFile&)>& change);
+    // Shows the site's settings in every view and writes them, changed, through the site
+    // store (asking to start afresh when `ask` and the file cannot be read); false when
+    // they were not kept.
+    bool ShowAndKeep(const std::function<void(SiteFile&)>& change, bool ask = true);
     // Applies `chain` to every channel view now and keeps it in the folder's site file;
-    // false when the folder cannot be written (the chain then holds for this run).
-    bool SetProcessing(const processing::ChainSettings& chain);
+    // false when it was not kept (the chain then holds for this run).
+    bool SetProcessing(const processing::ChainSettings& chain, bool ask = true);
     int m_nPageCount = 0;
     int m_nStepDepth = 0;      // inside a step of the history
     bool m_bRestoring = false; // undo or redo putting a state back
@@ -178,15 +222,28 @@ protected:
 private:
     void InstallDefaultDialogs();
     void InstallPrintDialogs();
+    void InstallDiskWatch();
+    // The bar above the views after the test's file changed on disk, or none.
+    void ShowDiskChange();
+    void LayOutViews();
+    // A save onto `target`, with the question when it is the test's own file and that
+    // changed on disk since it was loaded.
+    bool SaveTo(QString target);
+    // The analysis on screen patched into the test's file as loaded (as on disk when that
+    // is not known), written to `target`.
+    bool WriteResultsTo(const QString& target);
+    // A print into a PDF file goes through the safe writer: the pages into a QPdfWriter set
+    // up as the printer, then committed; false (with the message) when it fails.
+    bool IsPdfFileJob(const QPrinter& printer) const;
+    int PrintPagesToPdf(const QPrinter& printer, int first, int last);
+    void InstallSite(); // the site store and the site's dialogs
 
     bool IsCurrentFile(const QString& path) const;
-    // Writes the test into `target`; on success into its own file the test counts as saved
-    // and the status bar says when the report channel changed.
-    bool SaveTo(const QString& source, const QString& target);
     // Every view and the panel follow the test being edited.
     void OnEditChanged();
 
     ReportViewHost* m_pHost;
+    QString m_strSiteWarning;     // the site's warning as last put into the status bar
     DisplaySettings m_OwnDisplay; // used only without a host
 };
 

@@ -53,7 +53,7 @@ void ReportView::RestoreEditState(const EditState& s)
 {
     m_bRestoring = true;
     if (!(s.chain == m_Chain))
-        SetProcessing(s.chain); // the site file follows, as when the chain was set
+        SetProcessing(s.chain, false); // kept through the site store, without a question
     m_nActiveChannel = s.activeChannel;
     m_Edit.SetInputs(s.inputs);
     for (int c = 0; c < kChannelCount; ++c) {
@@ -80,6 +80,29 @@ void ReportView::EditStep(const QString& name, const std::function<void()>& chan
     EditState after = CaptureEditState();
     if (!(before == after))
         m_pUndo->push(new EditCommand(*this, name, std::move(before), std::move(after)));
+}
+
+} // namespace rovana
+
+namespace rovana {
+
+QStringList ReportView::UnsavedEdits() const
+{
+    if (!HasUnsavedChanges())
+        return {};
+    // The saved state is the history's clean index; -1 once it has left the history (steps
+    // undone past it and others taken): then every step there is counts.
+    const int index = m_pUndo->index();
+    const int clean = m_pUndo->cleanIndex();
+    QStringList edits;
+    if (clean <= index) {
+        for (int i = std::max(clean, 0); i < index; ++i)
+            edits << m_pUndo->text(i);
+    } else {
+        for (int i = clean - 1; i >= index; --i)
+            edits << QStringLiteral("撤销 ") + m_pUndo->text(i);
+    }
+    return edits;
 }
 
 } // namespace rovana

@@ -27,6 +27,9 @@ public:
     virtual void ClearPrintList() {}
     // m_bPrintMode: 1 while a print job runs, 0 for a preview.
     virtual void SetPrintMode(int /*mode*/) {}
+    // Shows the test on screen again from its file, which another step of the program has
+    // rewritten (a folder calibration); its history starts again.
+    virtual void ReloadTest() {}
 };
 
 } // namespace rovana

@@ -1,119 +1,105 @@
-// The site's settings in the report view: the wave speed from a bolt of known length (this
-// test, the whole folder, or the folder's previous speed back), the processing chain and the
-// reference bolt.
+// The site's settings in the report view: the processing chain and the reference bolt,
+// read and kept through the folder's site store; the store's warning when its file cannot
+// be read, and the fresh start it offers then.
 #include "ReportView.h"
 
-#include "CalibrationDialog.h"
 #include "ChannelView.h"
-#include "NativePath.h"
+#include "FileListDialog.h"
 #include "ReportViewHost.h"
-#include "SiteFile.h"
-#include "SiteWaveSpeed.h"
+#include "SiteStore.h"
 
-#include <QDate>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QUndoStack>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace rovana {
 
-void ReportView::CalibrateWaveSpeed(int channel)
+namespace {
+
+constexpr int kMessagePane = 0; // the status bar's message pane
+
+} // namespace
+
+void ReportView::InstallSite()
 {
-    if (channel < 0 || channel >= kChannelCount || m_strCurPath.isEmpty())
-        return;
-    // The markers as the test stands, saved or not; a bottom the design-length rule placed
-    // is no measurement to calibrate on.
-    const TestRecord& probe = m_Edit.Edited();
-    QString siteWhy;
-    SiteFile site = ReadSiteFile(m_strFolder, &siteWhy);
-    CalibrationDialog dialog(
-        m_Edit.Inputs().waveSpeed,
-        [&probe, channel](double length, QString* why) {
-            return CalibratedWaveSpeed(probe, channel, length, why);
-        },
-        site.calibration, this);
-    if (m_fnRunCalibration)
-        m_fnRunCalibration(dialog);
-    else
+    m_pSite = new SiteStore(this);
+    connect(m_pSite, &SiteStore::Changed, this, [this] { TakeSite(true); });
+    m_fnConfirm = [this](const QString& question) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Rovana"), question,
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+        return box.exec() == QMessageBox::Ok;
+    };
+    m_fnShowReport = [this](const FileListReport& report) {
+        FileListDialog dialog(report, this);
         dialog.exec();
-
-    const int previous = m_Edit.Inputs().waveSpeed;
-    switch (dialog.Chosen()) {
-    case CalibrationDialog::Choice::Cancel:
-        return;
-    case CalibrationDialog::Choice::ThisTest:
-        EditStep(QStringLiteral("由已知长度标定波速"), [&] {
-            m_Edit.SetWaveSpeed(*dialog.Speed());
-        });
-        return;
-    case CalibrationDialog::Choice::Folder:
-        site.calibration =
-            SiteCalibration{QFileInfo(m_strCurPath).fileName(), dialog.KnownLength(),
-                            *dialog.Speed(), previous, QDate::currentDate().toString(Qt::ISODate)};
-        ApplySpeedToFolder(*dialog.Speed());
-        break;
-    case CalibrationDialog::Choice::Restore:
-        ApplySpeedToFolder(site.calibration->previousWaveSpeed);
-        site.calibration.reset();
-        break;
-    }
-    if (const WriteResult written = WriteSiteFile(m_strFolder, site); !written)
-        m_fnMessage(QStringLiteral("标定记录未能保存：%1").arg(written.message()));
+    };
 }
-
-void ReportView::ApplySpeedToFolder(int speed)
-{
-    // The folder's files change under the history: its steps would put the old speed back
-    // on screen while the file holds the new one.
-    m_pUndo->clear();
-    QStringList files;
-    for (const FolderEntry& entry : ListTestFiles(m_strFolder))
-        files.append(entry.path);
-    QProgressDialog progress(QStringLiteral("正在写入波速…"), QStringLiteral("取消"), 0,
-                             static_cast<int>(files.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    const SiteSpeedResult result = ApplyWaveSpeed(files, speed, [&progress](int done, int) {
-        progress.setValue(done);
-        return !progress.wasCanceled();
-    });
-    progress.reset();
-    // The file on screen changed under the test: the screen takes the file's new speed and
-    // lengths, and what the engineer had not saved stays on top of them.
-    TestRecord disk;
-    if (result.changed.contains(m_strCurPath) && disk.Load(m_strCurPath))
-        m_Edit.TakeFileChange(disk);
-
-    QStringList lines{
-        QStringLiteral("波速 %1 m/s 已写入 %2 个文件：").arg(speed).arg(result.changed.size())};
-    for (const QString& path : result.changed)
-        lines << QFileInfo(path).fileName();
-    if (!result.failed.isEmpty()) {
-        lines << QStringLiteral("以下 %1 个文件未能写入，保持不变：").arg(result.failed.size());
-        for (int i = 0; i < result.failed.size(); ++i)
-            lines << QStringLiteral("%1（%2）")
-                         .arg(QFileInfo(result.failed[i]).fileName(), result.messages[i]);
-    }
-    if (result.cancelled)
-        lines << QStringLiteral("已取消，其余文件未写入。");
-    m_fnMessage(lines.join(QLatin1Char('\n')));
-}
-
-} // namespace rovana
-
-namespace rovana {
 
 void ReportView::ReadSite(const QString& folder)
 {
-    const SiteFile site = ReadSiteFile(folder);
+    // The views are filled by the load that follows.
+    const QSignalBlocker quiet(m_pSite);
+    m_pSite->Open(folder);
+    TakeSite(false);
+}
+
+void ReportView::TakeSite(bool show)
+{
+    const SiteFile& site = m_pSite->Site();
+    const bool changed = !(site.chain == m_Chain) || site.referenceFile != m_strReferenceFile;
     m_Chain = site.chain;
-    m_strReferenceFile = site.referenceFile;
-    m_pReference.reset();
-    if (m_strReferenceFile.isEmpty())
-        return;
-    auto reference = std::make_unique<TestRecord>();
-    if (reference->Load(folder + QLatin1Char('/') + m_strReferenceFile))
-        m_pReference = std::move(reference);
+    if (site.referenceFile != m_strReferenceFile ||
+        (!m_pReference && !site.referenceFile.isEmpty())) {
+        m_strReferenceFile = site.referenceFile;
+        m_pReference.reset();
+        auto reference = std::make_unique<TestRecord>();
+        if (!m_strReferenceFile.isEmpty() &&
+            reference->Load(m_pSite->Folder() + QLatin1Char('/') + m_strReferenceFile))
+            m_pReference = std::move(reference);
+    }
+    // The warning stays in the status bar while the file cannot be read.
+    const QString warning = m_pSite->Warning();
+    if (m_pHost && warning != m_strSiteWarning)
+        m_pHost->SetStatusPane(kMessagePane, warning);
+    m_strSiteWarning = warning;
+    if (show && changed && !m_strCurPath.isEmpty()) {
+        for (int c = 0; c < kChannelCount; ++c)
+            DistributeChannel(c);
+        RepaintAll();
+    }
+}
+
+bool ReportView::SiteWritable(bool ask)
+{
+    if (m_pSite->Folder() != m_strFolder)
+        m_pSite->Open(m_strFolder);
+    else
+        m_pSite->Refresh(); // what another window or program wrote since
+    if (m_pSite->Writable())
+        return true;
+    TakeSite(false); // the warning into the status bar
+    const QString warning = m_pSite->Warning();
+    if (!ask)
+        return false;
+    if (!m_pSite->CanStartAfresh()) {
+        m_fnMessage(warning);
+        return false;
+    }
+    if (!m_fnConfirm(warning +
+                     QStringLiteral("。\n是否先将其备份为 %1.bak-<日期时间>，再重新建立？")
+                         .arg(kSiteFileName)))
+        return false;
+    QString backup;
+    if (const WriteResult w = m_pSite->StartAfresh(&backup); !w) {
+        m_fnMessage(QStringLiteral("站点设置文件未能重新建立：%1").arg(m_pSite->MessageFor(w)));
+        return false;
+    }
+    if (m_pHost)
+        m_pHost->SetStatusPane(kMessagePane,
+                               QStringLiteral("原站点设置文件已备份为 %1，已重新建立").arg(backup));
+    return true;
 }
 
 bool ReportView::SetReference(bool on)
@@ -122,7 +108,8 @@ bool ReportView::SetReference(bool on)
         return true;
     m_pReference = on ? std::make_unique<TestRecord>(m_Edit.Edited()) : nullptr;
     m_strReferenceFile = on ? QFileInfo(m_strCurPath).fileName() : QString();
-    return ShowAndKeep([this](SiteFile& site) { site.referenceFile = m_strReferenceFile; });
+    // By value: a fresh start on the way tells the views the settings it wrote.
+    return ShowAndKeep([name = m_strReferenceFile](SiteFile& site) { site.referenceFile = name; });
 }
 
 void ReportView::SetReferenceToCurrent(int /*channel*/)
@@ -137,25 +124,31 @@ void ReportView::ClearReference(int /*channel*/)
 
 void ReportView::TellReferenceKept(bool kept)
 {
-    if (!kept && m_pHost)
-        m_pHost->SetStatusPane(0 /* the message pane */,
-                               QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效"));
+    if (kept || !m_pHost)
+        return;
+    m_pHost->SetStatusPane(kMessagePane,
+                           m_pSite->Writable()
+                               ? QStringLiteral("文件夹无法写入，参考波形仅在本次运行中有效")
+                               : m_pSite->Warning());
 }
 
-bool ReportView::SetProcessing(const processing::ChainSettings& chain)
+bool ReportView::SetProcessing(const processing::ChainSettings& chain, bool ask)
 {
     m_Chain = chain;
-    return ShowAndKeep([&chain](SiteFile& site) { site.chain = chain; });
+    return ShowAndKeep([&chain](SiteFile& site) { site.chain = chain; }, ask);
 }
 
-bool ReportView::ShowAndKeep(const std::function<void(SiteFile&)>& change)
+bool ReportView::ShowAndKeep(const std::function<void(SiteFile&)>& change, bool ask)
 {
     for (int c = 0; c < kChannelCount; ++c)
         DistributeChannel(c);
     RepaintAll();
-    SiteFile site = ReadSiteFile(m_strFolder);
-    change(site);
-    return static_cast<bool>(WriteSiteFile(m_strFolder, site));
+    if (!SiteWritable(ask))
+        return false;
+    const WriteResult written = m_pSite->Change(change);
+    if (!written && !m_pSite->Writable())
+        TakeSite(false); // found broken when read again: the warning
+    return static_cast<bool>(written);
 }
 
 } // namespace rovana

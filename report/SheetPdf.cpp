@@ -1,8 +1,8 @@
 #include "SheetPdf.h"
 
+#include "SafeFileDevice.h"
 #include "SheetPainter.h"
 
-#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -13,24 +13,6 @@ namespace rovana::sheet {
 namespace {
 
 constexpr int kPdfResolution = 600;
-
-// A write-only device that hands every byte to a SafeFileWriter. A failed write fails the
-// device; the writer keeps the first failure for the caller.
-class SafeFileDevice : public QIODevice
-{
-public:
-    explicit SafeFileDevice(SafeFileWriter& file) : m_file(file) {}
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        return m_file.write(data, size) ? size : -1;
-    }
-
-private:
-    SafeFileWriter& m_file;
-};
 
 void SetUpWriter(QPdfWriter& writer)
 {

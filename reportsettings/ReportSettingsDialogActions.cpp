@@ -131,7 +131,12 @@ int ReportSettingsDialog::OnReportSettingsSave()
     }
     // The writer refuses texts that do not fit into the file (255 bytes each, the whole
     // block before byte 512) with a message of its own, and then writes nothing.
-    const WriteResult result = SaveProjectInfo(m_strFilePath, CollectValues());
+    // Written as the window's own: the test on screen is then not reported as changed.
+    const ProjectInfoValues values = CollectValues();
+    const WriteResult result =
+        m_pView->WriteOwnFile(m_strFilePath, [this, &values](const WriteOptions& options) {
+            return SaveProjectInfo(m_strFilePath, values, options);
+        });
     if (!result) {
         m_fnMessage(result.message());
         return 0;

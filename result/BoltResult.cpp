@@ -1,5 +1,6 @@
 #include "BoltResult.h"
 
+#include "InstrumentRange.h"
 #include "Lengths.h"
 #include "NameTables.h"
 #include "QualityClass.h"
@@ -25,9 +26,14 @@ double Shown(float metres)
 
 } // namespace
 
+float UncutMarkerDistance(const TestRecord& record, int a, int b)
+{
+    return MarkerLength(a, b, record.m_nSampleInterval, record.m_nWaveSpeed);
+}
+
 float MarkerDistance(const TestRecord& record, int a, int b)
 {
-    return TruncToCentimetres(MarkerLength(a, b, record.m_nSampleInterval, record.m_nWaveSpeed));
+    return TruncToCentimetres(UncutMarkerDistance(record, a, b));
 }
 
 std::optional<double> ShownLengthRatio(float length, float designLength)
@@ -54,7 +60,7 @@ ChannelResult ChannelResultOf(const TestRecord& record, int channel)
     const std::optional<ChannelLengths> lengths =
         LengthsOf(at(kMarkerEnd), at(kMarkerFreeEnd), at(kMarkerBottom), record.m_nSampleInterval,
                   record.m_nWaveSpeed);
-    r.measured = lengths.has_value();
+    r.measured = lengths.has_value() && HeaderOutOfRange(record).isEmpty();
     if (!r.measured)
         return r; // no length, no class: a grade alone is no evaluation
     // The lengths the markers give at the record's wave speed, never the stored copies.
@@ -112,6 +118,7 @@ BoltResult ResultOf(const TestRecord& record)
                                                           : FormatDate(record.m_tTestDate);
     b.designLength = record.m_fDesignLength;
     b.designFreeLength = record.m_fDesignL0;
+    b.headerProblem = HeaderOutOfRange(record);
     b.report = ChannelResultOf(record, record.m_nReportChannel);
     b.verdict = VerdictOf(b.report);
     if (b.report.measured)

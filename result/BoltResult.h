@@ -31,8 +31,10 @@ struct DefectRange
 // One channel's analysis as stored in the file's analysis block.
 struct ChannelResult
 {
-    int channel = -1;      // 0..2, -1 for a report channel outside 0..2
-    bool measured = false; // the end and bottom markers are set
+    int channel = -1; // 0..2, -1 for a report channel outside 0..2
+    // The end and bottom markers are set and the header lies within every instrument's
+    // range (HeaderOutOfRange): lengths come from the interval and the wave speed.
+    bool measured = false;
     // L, L0 and Lr by the length rule from the markers at the record's wave speed (L0 cut
     // to centimetres, 0 without a free end; Lr = L - L0); 0 when the channel is not
     // measured. The stored copies of the lengths are never read.
@@ -55,6 +57,8 @@ struct BoltResult
 
     float designLength = 0.0f;
     float designFreeLength = 0.0f;
+    // Why the header gives no lengths (HeaderOutOfRange), or empty.
+    QString headerProblem;
 
     ChannelResult report; // the report channel's analysis
     Verdict verdict = Verdict::NotEvaluated;
@@ -67,9 +71,10 @@ struct BoltResult
     QString ClassText() const; // empty unless evaluated
 };
 
-// One channel's analysis: lengths only with the end and bottom markers set; the grade
-// when it is a valid index on such a channel, with the class the rule derives from it and
-// L (the stored class is never read). The texts of the report information never enter.
+// One channel's analysis: lengths only with the end and bottom markers set and the header
+// within every instrument's range; the grade when it is a valid index on such a channel,
+// with the class the rule derives from it and L (the stored class is never read). The
+// texts of the report information never enter.
 ChannelResult ChannelResultOf(const TestRecord& record, int channel);
 
 // The bolt's result: its report channel's analysis and identity.
@@ -80,7 +85,11 @@ Verdict VerdictOf(const ChannelResult& result);
 // 合格, 不合格 or 未评定.
 QString VerdictText(Verdict verdict);
 
-// Metres between sample indices a and b of the record, cut (not rounded) to centimetres.
+// Metres between sample indices a and b of the record at its wave speed, uncut: L as the
+// channel view measures it (half the two-way time times the speed, in this order of float
+// and double steps).
+float UncutMarkerDistance(const TestRecord& record, int a, int b);
+// The same, cut (not rounded) to centimetres: L0 and the defect range.
 float MarkerDistance(const TestRecord& record, int a, int b);
 
 // A length ratio in percent with one decimal, from two lengths as shown with two decimals;

@@ -1,6 +1,7 @@
 #include "SuggestedMarkers.h"
 
 #include "BoltResult.h"
+#include "InstrumentRange.h"
 
 #include <cstdint>
 #include <span>
@@ -55,12 +56,18 @@ SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
     s.pick = pick::PickEchoes(in);
 
     const auto& p = s.pick;
-    if (p.end && p.bottom)
-        s.length = UncutLength(record, p.bottom->sample, p.end->sample);
-    if (p.end && p.freeEnd)
-        s.freeLength = MarkerDistance(record, p.freeEnd->sample, p.end->sample);
-    if (s.length && s.freeLength)
-        s.anchorLength = *s.length - *s.freeLength;
+    // No lengths from a header no instrument wrote; the reason goes first.
+    const QString header = HeaderOutOfRange(record);
+    if (!header.isEmpty()) {
+        s.reasons.append(header);
+    } else {
+        if (p.end && p.bottom)
+            s.length = UncutLength(record, p.bottom->sample, p.end->sample);
+        if (p.end && p.freeEnd)
+            s.freeLength = MarkerDistance(record, p.freeEnd->sample, p.end->sample);
+        if (s.length && s.freeLength)
+            s.anchorLength = *s.length - *s.freeLength;
+    }
     for (pick::PickReason reason : p.reasons) {
         const QString text = PickReasonText(reason);
         if (!text.isEmpty())

@@ -18,9 +18,11 @@ struct SuggestedMarkers
     pick::PickResult pick;
     // Metres, from the picked samples by the program's own rules: L uncut as the screen
     // shows it, (bottom - end) * interval / 1e6 * wave speed / 2; L0 the same from the free
-    // end, cut to centimetres; Lr = L - L0. None where a marker is missing.
+    // end, cut to centimetres; Lr = L - L0. None where a marker is missing, and none at all
+    // for a header outside every instrument's range (HeaderOutOfRange).
     std::optional<float> length, freeLength, anchorLength;
-    // One text per missing marker, as PickReasonText gives them.
+    // One text per missing marker, as PickReasonText gives them; first, when the header is
+    // outside every instrument's range, why.
     QStringList reasons;
 };
 

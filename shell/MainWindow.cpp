@@ -16,6 +16,7 @@
 #include "ReportView.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
+#include "TestFileWatcher.h"
 #include "ViewCommands.h"
 
 #include <QAction>
@@ -157,6 +158,7 @@ void MainWindow::CreateClient()
             });
 
     ConnectHistory();
+    ConnectTestFile();
     info->m_fnEditStep = [this](const QString& name, const std::function<void()>& change) {
         m_pReportView->EditStep(name, change);
     };
@@ -286,9 +288,12 @@ void MainWindow::changeEvent(QEvent* event)
     // The window gains the focus when it is activated: repaint the report view.
     // The update rules run again too, so that state changed while a dialog was open (the
     // print list) shows on the toolbar.
+    // The test's file is looked at too: a change by another program meanwhile shows now,
+    // whether or not the watch saw it.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_pReportView) {
         UpdateCommandUI();
         m_pReportView->RepaintAll();
+        m_pReportView->m_pTestFile->Check();
     }
 }
 

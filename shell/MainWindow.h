@@ -68,6 +68,7 @@ public:
     QStringList PrintList() const override { return m_PrintList; }
     void ClearPrintList() override;
     void SetPrintMode(int mode) override;
+    void ReloadTest() override;
 
     // ReportSettingsHost (InfoView above serves both)
     ReportView* ReportPane() override { return m_pReportView; }
@@ -142,15 +143,18 @@ public:
     bool RestoreLayout(const Session& session);
     void RestoreSite(const Session& session);
 
-    // The three entrances of a load. They differ only in what they check and touch
-    // around the load: Open and the open-document entry rebuild the tree for the file's
-    // folder; the open-document entry first checks that the file exists and leaves the
-    // growing gain as it is.
+    // The entrances of a load. They differ only in what they check and touch around the
+    // load: Open and the open-document entry rebuild the tree for the file's folder; the
+    // open-document entry first checks that the file exists and leaves the growing gain as
+    // it is. Reload takes the test on screen afresh from its file after it changed on disk
+    // (重新载入): no question about unsaved edits (the bar that offers it lists them), the
+    // tree, the recent files and the growing gain as they are, the history gone.
     enum class LoadEntrance
     {
         Open,
         Tree,
         Document,
+        Reload,
     };
     // Loads `path` into the report view's record and shows it in every pane. A file that
     // cannot be read or is refused gets its message and changes nothing: no recent-file
@@ -187,6 +191,8 @@ private:
     void CreateEditActions();
     QMenu* CreateEditMenu();
     void ConnectHistory(); // once the report view and its history exist
+    // 重新载入 of the bar that says the test on screen changed on disk (MainWindowLoad.cpp).
+    void ConnectTestFile();
     void CreateToolBar();
     void CreateStatusBar();
     void CreateClient();

@@ -6,17 +6,21 @@
 #include "AppIcon.h"
 #include "ChannelView.h"
 #include "CommandIds.h"
+#include "DiskChangeBar.h"
 #include "EvaluationPanel.h"
 #include "FileTree.h"
 #include "LowPass.h"
 #include "MainSplitter.h"
+#include "MgFileIo.h"
 #include "ProcessingDialog.h"
 #include "ProgramMessage.h"
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
 #include "ReportView.h"
+#include "SiteStore.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
+#include "TestFileWatcher.h"
 #include "ViewCommands.h"
 
 #include <QAction>
@@ -65,8 +69,16 @@ void MainWindow::LoadFromTree(const QString& path)
     LoadTest(path, LoadEntrance::Tree);
 }
 
+void MainWindow::ConnectTestFile()
+{
+    ReportView& draw = *m_pReportView;
+    connect(draw.m_pDiskChangeBar, &DiskChangeBar::ReloadRequested, this,
+            [this] { LoadTest(m_pReportView->m_strCurPath, LoadEntrance::Reload); });
+}
+
 bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
 {
+    const bool reload = entrance == LoadEntrance::Reload;
     // Only a non-empty regular file (or a link to one); a FIFO or a device is never opened.
     const TestFileCheck check = CheckTestFile(path);
     const QString name = QFileInfo(path).fileName();
@@ -87,39 +99,50 @@ bool MainWindow::LoadTest(const QString& path, LoadEntrance entrance)
     }
     // Unsaved work of the test on screen is never dropped without a word; 取消 leaves
     // everything as it was, the tree's highlight on the test on screen too.
-    if (!MaybeSaveChanges()) {
+    if (!reload && !MaybeSaveChanges()) {
         m_pFileTree->MarkOpenFile(draw.m_strCurPath);
         return false;
     }
     // The reader leaves the record as it was when it refuses a file; nothing else changes
-    // before it has accepted one, so a refused file leaves no trace on screen.
+    // before it has accepted one, so a refused file leaves no trace on screen. One read
+    // gives the record and the file as loaded, which every save compares with the disk.
+    const RegularFileRead read = ReadRegularFile(path, kMaxTestFileBytes);
     TestRecord loaded;
-    if (const LoadResult result = loaded.Load(path); !result) {
+    if (const LoadResult result = loaded.Load(read); !result) {
         ShowMessage(result.explained(name));
         return false;
     }
     const QString folder = FolderOf(path);
-    if (entrance != LoadEntrance::Tree) {
+    if (entrance != LoadEntrance::Tree && !reload) {
         if (!folder.isEmpty()) {
             m_pFileTree->ShowFolder(folder);
         } else {
             ShowMessage(QStringLiteral("未有选择文件，请重试！"));
         }
     }
-    if (m_pRecentFiles && entrance != LoadEntrance::Document)
+    if (m_pRecentFiles && entrance != LoadEntrance::Document && !reload)
         m_pRecentFiles->Add(path);
     SetFileLoaded(1);
     // A test of another folder is shown with that site's processing and reference bolt.
     if (folder != draw.m_strFolder)
         draw.ReadSite(folder);
     draw.TakeLoadedRecord(loaded);
-    ShowLoadedRecord(entrance != LoadEntrance::Document);
+    ShowLoadedRecord(entrance != LoadEntrance::Document && !reload);
     m_pFileTree->MarkOpenFile(path);
     draw.m_strCurPath = path;
     draw.m_strFolder = folder;
-    draw.m_pUndo->clear(); // another test, another history
+    draw.m_pUndo->clear(); // another test, or the file afresh: another history
+    draw.MarkSaved();
+    draw.m_pTestFile->Remember(path, read);
     draw.RepaintAll();
     return true;
+}
+
+void MainWindow::ReloadTest()
+{
+    ReportView& draw = *m_pReportView;
+    if (m_bFileLoaded == 1 && !draw.m_strCurPath.isEmpty())
+        LoadTest(draw.m_strCurPath, LoadEntrance::Reload);
 }
 
 void MainWindow::OnViewProcessing()
@@ -128,6 +151,8 @@ void MainWindow::OnViewProcessing()
     if (m_bFileLoaded != 1)
         return;
     ProcessingDialog dialog(draw.m_Chain, draw.CurrentRecord().m_nSampleInterval, this);
+    draw.SiteWritable(false);
+    dialog.ShowSiteWarning(draw.m_pSite->Warning());
     if (!m_fnRunProcessing(dialog))
         return;
     bool kept = true;
@@ -135,7 +160,9 @@ void MainWindow::OnViewProcessing()
                   [&] { kept = draw.SetProcessing(dialog.Settings()); });
     if (!kept)
         SetStatusPane(ID_SEPARATOR,
-                      QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效"));
+                      draw.m_pSite->Writable()
+                          ? QStringLiteral("文件夹无法写入，信号处理设置仅在本次运行中有效")
+                          : draw.m_pSite->Warning());
 }
 
 bool MainWindow::MaybeSaveChanges()

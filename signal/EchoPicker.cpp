@@ -3,6 +3,7 @@
 #include "EchoSearch.h"
 #include "FreeSection.h"
 #include "MatchedFilter.h"
+#include "Saturate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +92,7 @@ struct Search
     double perMetre = 0.0; // samples per metre of depth (two-way)
     int Depth(double metres) const
     {
-        return end + static_cast<int>(std::lround(metres * perMetre));
+        return end + ClampedSampleCount(std::round(metres * perMetre));
     }
     double MetresOf(int sample) const { return (sample - end) / perMetre; }
     float Snr(int i) const { return y[static_cast<std::size_t>(i)] / noise; }
@@ -317,8 +318,9 @@ PickResult PickEchoes(const PickInput& input)
     // is taken off the whole record before the blow is cut from it.
     std::optional<FreeSectionFit> section;
     if (timeBase && input.designFreeLength > 0.0) {
-        const int shortest = static_cast<int>(std::floor(0.85 * input.designFreeLength * perMetre));
-        const int longest = static_cast<int>(std::ceil(1.15 * input.designFreeLength * perMetre));
+        const int shortest =
+            ClampedSampleCount(std::floor(0.85 * input.designFreeLength * perMetre));
+        const int longest = ClampedSampleCount(std::ceil(1.15 * input.designFreeLength * perMetre));
         const int lobeFirst = blow->first + std::max(1, blow->width / 4);
         const int inside = static_cast<int>(kInsideBlow * static_cast<float>(blow->width));
         if (shortest < inside)

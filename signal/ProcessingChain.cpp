@@ -1,14 +1,13 @@
 #include "ProcessingChain.h"
 
+#include "FilterDesign.h"
 #include "Saturate.h"
-
-#include <liquid/liquid.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <numbers>
+#include <limits>
 
 namespace rovana::processing {
 namespace {
@@ -16,12 +15,9 @@ namespace {
 constexpr std::size_t kOffsetWindow = 64; // samples that give the offset and the noise
 constexpr double kBlowSnr = 6.0;          // the blow against the noise's deviation
 constexpr double kBlowShareOfPeak = 0.05; // ... and against the largest distance
-
-// One second-order section, a0 = 1, run in transposed direct form II.
-struct Section
-{
-    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-};
+// The depth gain stops growing here: far past anything a trace can show, and small enough
+// that a gained sample stays finite and fits a float.
+constexpr double kMaxGainFactor = 1e30;
 
 // The shortest decimal without an exponent that reads back as `value` ("600000", "2.5").
 std::string Num(double value)
@@ -61,7 +57,26 @@ std::string CheckCutOff(double hz, double halfRate)
     return {};
 }
 
-std::string CheckFilter(const ChainSettings& s, int sampleIntervalUs)
+// A cut-off outside the range the order can realise at this interval, or empty. `what`
+// names the cut-off ("低通截止频率").
+std::string CheckRange(const char* what, double hz, const CutOffRange& range)
+{
+    if (hz < range.lowest)
+        return Fill("%1不能低于 %2 Hz", what, Num(range.lowest));
+    if (hz > range.highest)
+        return Fill("%1不能高于 %2 Hz", what, Num(range.highest));
+    return {};
+}
+
+// The filter the settings ask for: its checked sections, or why there are none.
+struct FilterPlan
+{
+    std::vector<Section> sections;
+    std::string why;
+};
+
+// The interval, the order, each cut-off above 0 and below half the rate, a band's order.
+std::string CheckFilterBasics(const ChainSettings& s, int sampleIntervalUs)
 {
     if (sampleIntervalUs <= 0)
         return Fill("采样间隔 %1 µs 无效，无法滤波", Num(sampleIntervalUs));
@@ -78,38 +93,48 @@ std::string CheckFilter(const ChainSettings& s, int sampleIntervalUs)
     return why;
 }
 
-// The sections of the Butterworth filter, designed by liquid-dsp. Cut-offs are fractions
-// of the sampling rate. liquid's band-pass takes the lower edge and the centre frequency
-// of its low-pass to band-pass transform, cos(2 pi f0) = cos(pi (fh + fl)) / cos(pi (fh - fl)).
-std::vector<Section> Design(const ChainSettings& s, int sampleIntervalUs)
+std::string CheckGainBasics(const ChainSettings& s, int sampleIntervalUs)
 {
+    if (sampleIntervalUs <= 0)
+        return Fill("采样间隔 %1 µs 无效，无法放大", Num(sampleIntervalUs));
+    if (!(s.gainAtDesign >= kMinGain && s.gainAtDesign <= kMaxGain))
+        return Fill("放大倍数 %1 不在 1..100 之间", Num(s.gainAtDesign));
+    return {};
+}
+
+FilterPlan PlanFilter(const ChainSettings& s, int sampleIntervalUs)
+{
+    std::string why = CheckFilterBasics(s, sampleIntervalUs);
+    if (why.empty()) {
+        switch (s.filter) {
+        case FilterKind::LowPass:
+            why = CheckRange("低通截止频率", s.highHz, LowPassRange(s.order, sampleIntervalUs));
+            break;
+        case FilterKind::HighPass:
+            why = CheckRange("高通截止频率", s.lowHz, HighPassRange(s.order, sampleIntervalUs));
+            break;
+        default: {
+            const CutOffRange band = BandPassRange(s.order, sampleIntervalUs);
+            why = CheckRange("带通下限频率", s.lowHz, band);
+            if (why.empty())
+                why = CheckRange("带通上限频率", s.highHz, band);
+            break;
+        }
+        }
+    }
+    if (!why.empty())
+        return {{}, why};
     const double rate = 1e6 / sampleIntervalUs;
-    const double low = s.lowHz / rate, high = s.highHz / rate;
-    const auto order = static_cast<unsigned>(s.order);
-    liquid_iirdes_bandtype band = LIQUID_IIRDES_LOWPASS;
-    double fc = high, f0 = 0;
-    std::size_t count = (order + 1) / 2;
-    if (s.filter == FilterKind::HighPass) {
-        band = LIQUID_IIRDES_HIGHPASS;
-        fc = low;
-    } else if (s.filter == FilterKind::BandPass) {
-        band = LIQUID_IIRDES_BANDPASS;
-        fc = low;
-        const double pi = std::numbers::pi;
-        f0 = std::acos(std::cos(pi * (high + low)) / std::cos(pi * (high - low))) / (2 * pi);
-        count = order; // the transform doubles the poles
+    FilterPlan plan{DesignSections(s.filter, s.order, s.lowHz / rate, s.highHz / rate), {}};
+    if (plan.sections.empty()) {
+        // Within the limits only a band too narrow for its place comes here.
+        const std::string band = s.filter == FilterKind::BandPass
+                                     ? Num(s.lowHz) + "–" + Num(s.highHz)
+                                     : Num(s.filter == FilterKind::LowPass ? s.highHz : s.lowHz);
+        plan.why = Fill("%1 Hz 的滤波器在采样间隔 %2 µs 下无法准确实现，请放宽频带", band,
+                        Num(sampleIntervalUs));
     }
-    std::vector<float> b(3 * count), a(3 * count);
-    if (liquid_iirdes(LIQUID_IIRDES_BUTTER, band, LIQUID_IIRDES_SOS, order, static_cast<float>(fc),
-                      static_cast<float>(f0), 1.0f, 60.0f, b.data(), a.data()) != 0)
-        return {};
-    std::vector<Section> sections(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const double a0 = a[3 * k];
-        sections[k] = {b[3 * k] / a0, b[3 * k + 1] / a0, b[3 * k + 2] / a0, a[3 * k + 1] / a0,
-                       a[3 * k + 2] / a0};
-    }
-    return sections;
+    return plan;
 }
 
 // Runs the cascade over `x` in place, each section starting in the steady state that a
@@ -192,12 +217,15 @@ void ZeroPhase(const std::vector<Section>& sections, std::vector<double>& x)
 void Amplify(const ChainSettings& s, std::size_t blow, int sampleIntervalUs, int waveSpeed,
              double designLength, std::vector<double>& x)
 {
-    // Samples per design two-way time.
-    const double design = 2.0 * designLength / waveSpeed / (sampleIntervalUs * 1e-6);
+    // Samples per design two-way time; a design length so short that this underflows
+    // reaches the largest gain at once.
+    const double design = std::max(2.0 * designLength / waveSpeed / (sampleIntervalUs * 1e-6),
+                                   std::numeric_limits<double>::min());
     const double g = s.gainAtDesign;
     if (s.gain == GainKind::Linear) {
         for (std::size_t i = blow; i < x.size(); ++i)
-            x[i] *= 1.0 + (g - 1.0) * (static_cast<double>(i - blow) / design);
+            x[i] *= std::min(1.0 + (g - 1.0) * (static_cast<double>(i - blow) / design),
+                             kMaxGainFactor);
         return;
     }
     // G^(t / T) by a constant ratio per sample, restarted exactly every 256 samples.
@@ -205,10 +233,33 @@ void Amplify(const ChainSettings& s, std::size_t blow, int sampleIntervalUs, int
     double factor = 1.0;
     for (std::size_t i = blow; i < x.size(); ++i) {
         if ((i - blow) % 256 == 0)
-            factor = std::exp(logG * (static_cast<double>(i - blow) / design));
+            factor =
+                std::min(std::exp(logG * (static_cast<double>(i - blow) / design)), kMaxGainFactor);
         x[i] *= factor;
-        factor *= step;
+        factor = std::min(factor * step, kMaxGainFactor);
     }
+}
+
+bool GainAccepted(const ChainSettings& s, int sampleIntervalUs, int waveSpeed, double designLength)
+{
+    return CheckGainBasics(s, sampleIntervalUs).empty() &&
+           CheckGainBasis(s, waveSpeed, designLength).empty();
+}
+
+// AppliedChain, with the filter's plan for ApplyChain (no sections when it is left out).
+ChainSettings Applied(const ChainSettings& settings, int sampleIntervalUs, int waveSpeed,
+                      double designLength, FilterPlan& plan)
+{
+    ChainSettings applied = settings;
+    if (FilterOn(settings)) {
+        plan = PlanFilter(settings, sampleIntervalUs);
+        if (!plan.why.empty())
+            applied.filter = FilterKind::None;
+    }
+    if (GainOn(settings) && !GainAccepted(settings, sampleIntervalUs, waveSpeed, designLength))
+        applied.gain = GainKind::None;
+    applied.enabled = settings.enabled && !IsChainOff(applied);
+    return applied;
 }
 
 } // namespace
@@ -221,16 +272,23 @@ bool IsChainOff(const ChainSettings& settings)
 std::string CheckSettings(const ChainSettings& settings, int sampleIntervalUs)
 {
     if (FilterOn(settings)) {
-        if (std::string why = CheckFilter(settings, sampleIntervalUs); !why.empty())
+        if (std::string why = PlanFilter(settings, sampleIntervalUs).why; !why.empty())
             return why;
     }
-    if (GainOn(settings)) {
-        if (sampleIntervalUs <= 0)
-            return Fill("采样间隔 %1 µs 无效，无法放大", Num(sampleIntervalUs));
-        const double g = settings.gainAtDesign;
-        if (!(g >= kMinGain && g <= kMaxGain))
-            return Fill("放大倍数 %1 不在 1..100 之间", Num(g));
+    if (GainOn(settings))
+        return CheckGainBasics(settings, sampleIntervalUs);
+    return {};
+}
+
+std::string CheckSettingsForAnyInterval(const ChainSettings& settings)
+{
+    constexpr int kShortestIntervalUs = 1;
+    if (FilterOn(settings)) {
+        if (std::string why = CheckFilterBasics(settings, kShortestIntervalUs); !why.empty())
+            return why;
     }
+    if (GainOn(settings))
+        return CheckGainBasics(settings, kShortestIntervalUs);
     return {};
 }
 
@@ -270,21 +328,17 @@ std::size_t FindBlow(std::span<const std::int16_t> samples)
 ChainSettings AppliedChain(const ChainSettings& settings, int sampleIntervalUs, int waveSpeed,
                            double designLength)
 {
-    ChainSettings applied = settings;
-    if (FilterOn(settings) && !CheckFilter(settings, sampleIntervalUs).empty())
-        applied.filter = FilterKind::None;
-    if (GainOn(settings) && (!CheckSettings(settings, sampleIntervalUs).empty() ||
-                             !CheckGainBasis(settings, waveSpeed, designLength).empty()))
-        applied.gain = GainKind::None;
-    applied.enabled = settings.enabled && !IsChainOff(applied);
-    return applied;
+    FilterPlan plan;
+    return Applied(settings, sampleIntervalUs, waveSpeed, designLength, plan);
 }
 
 std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sampleIntervalUs,
                                int waveSpeed, double designLength, const ChainSettings& settings)
 {
     std::vector<double> x(samples.begin(), samples.end());
-    const ChainSettings applied = AppliedChain(settings, sampleIntervalUs, waveSpeed, designLength);
+    FilterPlan plan;
+    const ChainSettings applied =
+        Applied(settings, sampleIntervalUs, waveSpeed, designLength, plan);
     if (IsChainOff(applied) || x.empty())
         return x;
     const std::size_t blow = FindBlow(samples);
@@ -297,7 +351,7 @@ std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sample
             v -= mean;
     }
     if (FilterOn(applied))
-        ZeroPhase(Design(applied, sampleIntervalUs), x);
+        ZeroPhase(plan.sections, x);
     if (GainOn(applied))
         Amplify(applied, blow, sampleIntervalUs, waveSpeed, designLength, x);
     return x;
@@ -308,7 +362,9 @@ int ToDisplaySamples(std::span<const double> in, std::span<std::int16_t> out)
     const std::size_t n = std::min(in.size(), out.size());
     int clipped = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        out[i] = TruncToInt16(static_cast<float>(in[i]));
+        // Limited before it is narrowed to a float, so that no conversion is out of range.
+        const double v = std::clamp(in[i], double{INT16_MIN} - 1.0, double{INT16_MAX} + 1.0);
+        out[i] = TruncToInt16(static_cast<float>(v));
         if (!(std::abs(in[i]) < 32768.0))
             ++clipped;
     }

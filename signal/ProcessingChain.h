@@ -49,8 +49,16 @@ bool IsChainOff(const ChainSettings& settings);
 // What is wrong with the settings for this sampling interval (µs), in the program's
 // Chinese words, or empty. Only the parts in use are checked; a chain that is off is
 // always right. Order 2..8; cut-offs above 0 and below half the sampling rate; band-pass
-// low below high; gain 1..100; the sampling interval above 0.
+// low below high; gain 1..100; the sampling interval above 0. Then the filter must be one
+// the order can realise at this interval (FilterDesign.h): each cut-off within its limits
+// ("高通截止频率不能低于 37 Hz", "低通截止频率不能高于 49992.6 Hz") and the sections liquid-dsp
+// designs finite, stable and true to the response they stand for.
 std::string CheckSettings(const ChainSettings& settings, int sampleIntervalUs);
+
+// What no sampling interval can take (the checks of CheckSettings at 1 µs, the shortest,
+// less the limits that depend on the interval), or empty: for settings given before the
+// files they will meet are known.
+std::string CheckSettingsForAnyInterval(const ChainSettings& settings);
 
 // What keeps the amplification from being computed ("放大需要有效的波速与设计长度"), or
 // empty; only asked when the settings amplify.

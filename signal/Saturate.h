@@ -34,4 +34,15 @@ inline std::int16_t TruncToInt16(float value)
     return static_cast<std::int16_t>(TruncClamped(value, INT16_MIN, INT16_MAX));
 }
 
+// A whole number of samples computed from a file's values (a design length times samples
+// per metre) as an int: limited to ±2^30, so that the sum of two such numbers is defined;
+// NaN gives 0. `value` is expected whole already (rounded, floored or ceiled).
+inline int ClampedSampleCount(double value)
+{
+    constexpr double kLimit = 1 << 30;
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int>(value < -kLimit ? -kLimit : value > kLimit ? kLimit : value);
+}
+
 } // namespace rovana

@@ -1,109 +1,204 @@
 #include "SiteFile.h"
 
-#include "MgFileIo.h"
-#include "TestFileCheck.h"
-
 #include <QJsonDocument>
+
+#include <cmath>
+#include <limits>
 
 namespace rovana {
 
 namespace {
 
-constexpr qint64 kLargestSiteFile = 1 << 20;
-
 const char* const kFilterNames[] = {"none", "lowpass", "highpass", "bandpass"};
 const char* const kGainNames[] = {"none", "linear", "exponential"};
 
-template <typename E, std::size_t N> E Named(const QString& name, const char* const (&names)[N])
+// Reads the known keys of a site file, each checked for its type; the first key that is
+// wrong is the reason the file is not read at all.
+class SiteReader
 {
-    for (std::size_t i = 0; i < N; ++i)
-        if (name == QLatin1String(names[i]))
-            return static_cast<E>(i);
-    return static_cast<E>(0);
-}
+public:
+    QString why;
 
-QJsonObject ChainJson(const processing::ChainSettings& c)
-{
-    return {{QStringLiteral("enabled"), c.enabled},
-            {QStringLiteral("filter"), kFilterNames[static_cast<int>(c.filter)]},
-            {QStringLiteral("order"), c.order},
-            {QStringLiteral("lowHz"), c.lowHz},
-            {QStringLiteral("highHz"), c.highHz},
-            {QStringLiteral("gain"), kGainNames[static_cast<int>(c.gain)]},
-            {QStringLiteral("gainAtDesign"), c.gainAtDesign}};
-}
+    // The object at `key`, empty when absent.
+    QJsonObject Object(const QJsonObject& o, const QString& key, const QString& path)
+    {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return {};
+        if (!v.isObject())
+            Wrong(path, "对象");
+        return v.toObject();
+    }
+    bool Boolean(const QJsonObject& o, const QString& key, const QString& path, bool fallback)
+    {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isBool())
+            Wrong(path, "true 或 false");
+        return v.toBool(fallback);
+    }
+    double Number(const QJsonObject& o, const QString& key, const QString& path, double fallback)
+    {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isDouble())
+            Wrong(path, "数值");
+        return v.toDouble(fallback);
+    }
+    int Integer(const QJsonObject& o, const QString& key, const QString& path, int fallback)
+    {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return fallback;
+        const double d = v.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!v.isDouble() || std::trunc(d) != d || d < std::numeric_limits<int>::min() ||
+            d > std::numeric_limits<int>::max()) {
+            Wrong(path, "整数");
+            return fallback;
+        }
+        return static_cast<int>(d);
+    }
+    QString Text(const QJsonObject& o, const QString& key, const QString& path)
+    {
+        const QJsonValue v = o.value(key);
+        if (!v.isUndefined() && !v.isString())
+            Wrong(path, "文本");
+        return v.toString();
+    }
+    template <typename E, std::size_t N>
+    E Named(const QJsonObject& o, const QString& key, const QString& path,
+            const char* const (&names)[N])
+    {
+        const QJsonValue v = o.value(key);
+        if (v.isUndefined())
+            return static_cast<E>(0);
+        const QString name = v.toString();
+        for (std::size_t i = 0; i < N; ++i)
+            if (v.isString() && name == QLatin1String(names[i]))
+                return static_cast<E>(i);
+        if (why.isEmpty())
+            why = QStringLiteral("“%1”的取值无效").arg(path);
+        return static_cast<E>(0);
+    }
 
-processing::ChainSettings ChainOf(const QJsonObject& o)
+private:
+    void Wrong(const QString& path, const char* what)
+    {
+        if (why.isEmpty())
+            why = QStringLiteral("“%1”应为%2").arg(path, QString::fromUtf8(what));
+    }
+};
+
+processing::ChainSettings ChainOf(SiteReader& r, const QJsonObject& o)
 {
+    const QString p = QStringLiteral("processing.");
     processing::ChainSettings c;
-    c.enabled = o.value(QStringLiteral("enabled")).toBool();
+    c.enabled = r.Boolean(o, QStringLiteral("enabled"), p + "enabled", false);
     c.filter =
-        Named<processing::FilterKind>(o.value(QStringLiteral("filter")).toString(), kFilterNames);
-    c.order = o.value(QStringLiteral("order")).toInt(c.order);
-    c.lowHz = o.value(QStringLiteral("lowHz")).toDouble();
-    c.highHz = o.value(QStringLiteral("highHz")).toDouble();
-    c.gain = Named<processing::GainKind>(o.value(QStringLiteral("gain")).toString(), kGainNames);
-    c.gainAtDesign = o.value(QStringLiteral("gainAtDesign")).toDouble(c.gainAtDesign);
+        r.Named<processing::FilterKind>(o, QStringLiteral("filter"), p + "filter", kFilterNames);
+    c.order = r.Integer(o, QStringLiteral("order"), p + "order", c.order);
+    c.lowHz = r.Number(o, QStringLiteral("lowHz"), p + "lowHz", 0.0);
+    c.highHz = r.Number(o, QStringLiteral("highHz"), p + "highHz", 0.0);
+    c.gain = r.Named<processing::GainKind>(o, QStringLiteral("gain"), p + "gain", kGainNames);
+    c.gainAtDesign = r.Number(o, QStringLiteral("gainAtDesign"), p + "gainAtDesign", 1.0);
     return c;
 }
 
-QString PathIn(const QString& folder)
+QString ParseErrorText(const QJsonParseError& error)
 {
-    return folder + QLatin1Char('/') + kSiteFileName;
+    return QStringLiteral("第 %1 字节处 JSON 格式错误").arg(error.offset);
 }
 
 } // namespace
 
-SiteFile ReadSiteFile(const QString& folder, QString* why)
+std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why)
 {
-    SiteFile site;
-    const RegularFileRead read = ReadRegularFile(PathIn(folder), kLargestSiteFile);
-    if (read.check == TestFileCheck::Missing)
-        return site;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(read.bytes, &error);
-    if (read.check != TestFileCheck::Ok || !doc.isObject()) {
+    const auto fail = [why](const QString& text) -> std::optional<SiteFile> {
         if (why)
-            *why = QStringLiteral("无法读取现场设置 %1").arg(kSiteFileName);
-        return site;
-    }
-    site.other = doc.object();
-    site.other.remove(QStringLiteral("version"));
-    site.chain = ChainOf(site.other.take(QStringLiteral("processing")).toObject());
-    site.referenceFile = site.other.take(QStringLiteral("reference"))
-                             .toObject()
-                             .value(QStringLiteral("file"))
-                             .toString();
+            *why = text;
+        return std::nullopt;
+    };
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return fail(ParseErrorText(error));
+    if (!doc.isObject())
+        return fail(QStringLiteral("内容不是 JSON 对象"));
+
+    SiteReader r;
+    SiteFile site;
+    site.document = doc.object();
+    const int version =
+        r.Integer(site.document, QStringLiteral("version"), QStringLiteral("version"), 1);
+    if (r.why.isEmpty() && version > kSiteFileVersion)
+        return fail(
+            QStringLiteral("版本 %1 高于本程序支持的 %2").arg(version).arg(kSiteFileVersion));
+    site.chain = ChainOf(
+        r, r.Object(site.document, QStringLiteral("processing"), QStringLiteral("processing")));
+    const QJsonObject reference =
+        r.Object(site.document, QStringLiteral("reference"), QStringLiteral("reference"));
+    site.referenceFile =
+        r.Text(reference, QStringLiteral("file"), QStringLiteral("reference.file"));
     // A name with a separator would reach outside the folder: not a reference of it.
     if (site.referenceFile.contains(QLatin1Char('/')) ||
         site.referenceFile == QLatin1String("..") || site.referenceFile == QLatin1String("."))
         site.referenceFile.clear();
-    const QJsonObject c = site.other.take(QStringLiteral("calibration")).toObject();
-    if (!c.isEmpty())
-        site.calibration = SiteCalibration{c.value(QStringLiteral("file")).toString(),
-                                           c.value(QStringLiteral("knownLength")).toDouble(),
-                                           c.value(QStringLiteral("waveSpeed")).toInt(),
-                                           c.value(QStringLiteral("previousWaveSpeed")).toInt(),
-                                           c.value(QStringLiteral("date")).toString()};
+    if (site.document.contains(QStringLiteral("calibration"))) {
+        const QString p = QStringLiteral("calibration.");
+        const QJsonObject c =
+            r.Object(site.document, QStringLiteral("calibration"), QStringLiteral("calibration"));
+        site.calibration = SiteCalibration{
+            r.Text(c, QStringLiteral("file"), p + "file"),
+            r.Number(c, QStringLiteral("knownLength"), p + "knownLength", 0.0),
+            r.Integer(c, QStringLiteral("waveSpeed"), p + "waveSpeed", 0),
+            r.Integer(c, QStringLiteral("previousWaveSpeed"), p + "previousWaveSpeed", 0),
+            r.Text(c, QStringLiteral("date"), p + "date")};
+    }
+    if (!r.why.isEmpty())
+        return fail(r.why);
     return site;
 }
 
-WriteResult WriteSiteFile(const QString& folder, const SiteFile& site, const WriteOptions& options)
+QByteArray SiteFileBytes(const SiteFile& site)
 {
-    QJsonObject root = site.other;
+    QJsonObject root = site.document;
     root.insert(QStringLiteral("version"), kSiteFileVersion);
-    root.insert(QStringLiteral("processing"), ChainJson(site.chain));
-    if (!site.referenceFile.isEmpty())
-        root.insert(QStringLiteral("reference"),
-                    QJsonObject{{QStringLiteral("file"), site.referenceFile}});
-    if (const auto& c = site.calibration)
-        root.insert(QStringLiteral("calibration"),
-                    QJsonObject{{QStringLiteral("file"), c->file},
-                                {QStringLiteral("knownLength"), c->knownLength},
-                                {QStringLiteral("waveSpeed"), c->waveSpeed},
-                                {QStringLiteral("previousWaveSpeed"), c->previousWaveSpeed},
-                                {QStringLiteral("date"), c->date}});
-    return WriteWholeFileSafely(PathIn(folder), QJsonDocument(root).toJson(), options);
+
+    QJsonObject chain = root.value(QStringLiteral("processing")).toObject();
+    const processing::ChainSettings& c = site.chain;
+    chain.insert(QStringLiteral("enabled"), c.enabled);
+    chain.insert(QStringLiteral("filter"), kFilterNames[static_cast<int>(c.filter)]);
+    chain.insert(QStringLiteral("order"), c.order);
+    chain.insert(QStringLiteral("lowHz"), c.lowHz);
+    chain.insert(QStringLiteral("highHz"), c.highHz);
+    chain.insert(QStringLiteral("gain"), kGainNames[static_cast<int>(c.gain)]);
+    chain.insert(QStringLiteral("gainAtDesign"), c.gainAtDesign);
+    root.insert(QStringLiteral("processing"), chain);
+
+    QJsonObject reference = root.value(QStringLiteral("reference")).toObject();
+    if (site.referenceFile.isEmpty())
+        reference.remove(QStringLiteral("file"));
+    else
+        reference.insert(QStringLiteral("file"), site.referenceFile);
+    if (reference.isEmpty())
+        root.remove(QStringLiteral("reference"));
+    else
+        root.insert(QStringLiteral("reference"), reference);
+
+    if (const auto& k = site.calibration) {
+        QJsonObject record = root.value(QStringLiteral("calibration")).toObject();
+        record.insert(QStringLiteral("file"), k->file);
+        record.insert(QStringLiteral("knownLength"), k->knownLength);
+        record.insert(QStringLiteral("waveSpeed"), k->waveSpeed);
+        record.insert(QStringLiteral("previousWaveSpeed"), k->previousWaveSpeed);
+        record.insert(QStringLiteral("date"), k->date);
+        root.insert(QStringLiteral("calibration"), record);
+    } else {
+        root.remove(QStringLiteral("calibration"));
+    }
+    return QJsonDocument(root).toJson();
 }
 
 } // namespace rovana

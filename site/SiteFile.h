@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ProcessingChain.h"
-#include "SafeFileWriter.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -10,12 +10,16 @@
 
 namespace rovana {
 
-// What holds for every test of a folder, kept beside the tests in "rovana-site.json".
+// What holds for every test of a folder, kept beside the tests in "rovana-site.json". Only
+// SiteStore reads and writes that file; these are its contents and their JSON form.
 inline const QString kSiteFileName = QStringLiteral("rovana-site.json");
 inline constexpr int kSiteFileVersion = 1;
+// A larger site file is none of this program's.
+inline constexpr qint64 kLargestSiteFile = 1 << 20;
 
-// The last wave-speed calibration applied to the folder, with the speed it replaced, so
-// that it can be applied back.
+// The last wave-speed calibration applied to the folder. Each file's own previous speed is
+// in the calibration journal (CalibrationJournal.h); `previousWaveSpeed` is that of the bolt
+// of known length, for the dialog.
 struct SiteCalibration
 {
     QString file;              // the bolt of known length, its file name
@@ -31,15 +35,19 @@ struct SiteFile
     std::optional<SiteCalibration> calibration;
     processing::ChainSettings chain; // applied to every time-domain trace of the folder
     QString referenceFile;           // the reference bolt's file name; empty for none
-    QJsonObject other;               // keys this program does not read, kept as they were
+    // The document as it was read: every key this program does not know, at any depth, is
+    // written back as it was.
+    QJsonObject document;
 };
 
-// The folder's site file; defaults when there is none. A file that is not this program's
-// JSON gives the defaults and `why`.
-SiteFile ReadSiteFile(const QString& folder, QString* why = nullptr);
+// The settings of a site file's bytes. Nothing, with `why` in the program's words, for
+// bytes that are not a JSON object, a version newer than this program's, or a known key of
+// the wrong type or an unknown value ("“processing.order”应为整数"): such a file belongs to
+// somebody else and is never overwritten. A reference name that would reach outside the
+// folder is read as none.
+std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why = nullptr);
 
-// Writes the site file through the safe writer.
-WriteResult WriteSiteFile(const QString& folder, const SiteFile& site,
-                          const WriteOptions& options = {});
+// The bytes that keep `site`: its document with the known keys set from the values.
+QByteArray SiteFileBytes(const SiteFile& site);
 
 } // namespace rovana

@@ -1,10 +1,7 @@
 #include "SiteWaveSpeed.h"
 
 #include "Lengths.h"
-#include "ResultSave.h"
 #include "TestEdit.h"
-
-#include <QFileInfo>
 
 #include <cmath>
 
@@ -45,35 +42,6 @@ AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed)
     EditInputs inputs = InputsOf(record);
     inputs.waveSpeed = waveSpeed;
     return AnalysisOf(record, inputs);
-}
-
-SiteSpeedResult ApplyWaveSpeed(const QStringList& files, int waveSpeed,
-                               const SiteProgress& progress, const WriteOptions& options)
-{
-    SiteSpeedResult result;
-    const int total = static_cast<int>(files.size());
-    for (int i = 0; i < total; ++i) {
-        if (progress && !progress(i, total)) {
-            result.cancelled = true;
-            return result;
-        }
-        const QString& path = files[i];
-        TestRecord record;
-        const LoadResult loaded = record.Load(path);
-        WriteResult written;
-        if (loaded)
-            written = SaveResults(path, path, AnalysisAtWaveSpeed(record, waveSpeed), options);
-        if (loaded && written) {
-            result.changed.append(path);
-            continue;
-        }
-        result.failed.append(path);
-        result.messages.append(loaded ? written.message()
-                                      : loaded.explained(QFileInfo(path).fileName()));
-    }
-    if (progress)
-        progress(total, total);
-    return result;
 }
 
 } // namespace rovana

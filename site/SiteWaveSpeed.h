@@ -4,9 +4,7 @@
 #include "TestRecord.h"
 
 #include <QString>
-#include <QStringList>
 
-#include <functional>
 #include <optional>
 
 namespace rovana {
@@ -26,22 +24,5 @@ std::optional<int> CalibratedWaveSpeed(const TestRecord& record, int channel, do
 // that speed (L0 cut to centimetres, Lr = L - L0), the class re-derived from the stored
 // grade and the new L; channels without end and bottom keep their stored evaluation.
 AnalysisValues AnalysisAtWaveSpeed(const TestRecord& record, int waveSpeed);
-
-struct SiteSpeedResult
-{
-    QStringList changed;  // files written with the new speed
-    QStringList failed;   // files left as they were
-    QStringList messages; // for each failed file, why
-    bool cancelled = false;
-};
-
-// Reports progress (files done, in all); returning false stops before the next file.
-using SiteProgress = std::function<bool(int done, int total)>;
-
-// Writes `waveSpeed` and the lengths its markers then give into every file, each through
-// the safe writer: a file that cannot be read or written stays byte for byte as it was
-// and is listed with its reason.
-SiteSpeedResult ApplyWaveSpeed(const QStringList& files, int waveSpeed,
-                               const SiteProgress& progress = {}, const WriteOptions& options = {});
 
 } // namespace rovana

@@ -56,9 +56,11 @@ std::array<int, kColumnCount> WidthsOf(const SummaryRows& rows, int tableWidth, 
         for (double& x : w)
             x += (tableWidth - sum) * x / sum;
     } else {
-        // The free texts give way first, down to their header.
+        // The free texts give way first, down to their header (复核 holds the reason of a
+        // header out of range, which the window and the files show whole).
         double deficit = sum - tableWidth;
-        const std::array<std::size_t, 2> yielding = {static_cast<std::size_t>(Column::BoltNo),
+        const std::array<std::size_t, 3> yielding = {static_cast<std::size_t>(Column::BoltNo),
+                                                     static_cast<std::size_t>(Column::Review),
                                                      static_cast<std::size_t>(Column::File)};
         double room = 0.0;
         for (std::size_t k : yielding)

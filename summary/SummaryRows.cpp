@@ -35,7 +35,7 @@ void WriteRow(QDataStream& out, const SummaryRow& row)
         out << row.defect->from << row.defect->to << row.defect->beyondBottom;
     out << row.grade << row.qualityClass << static_cast<qint32>(row.verdict);
     WriteOptional(out, row.suggestedLength);
-    out << row.review << row.projectName << row.testUnit;
+    out << row.review << row.headerProblem << row.projectName << row.testUnit;
 }
 
 void ReadRow(QDataStream& in, SummaryRow& row)
@@ -56,7 +56,7 @@ void ReadRow(QDataStream& in, SummaryRow& row)
     in >> row.grade >> row.qualityClass >> verdict;
     row.verdict = static_cast<Verdict>(verdict);
     ReadOptional(in, row.suggestedLength);
-    in >> row.review >> row.projectName >> row.testUnit;
+    in >> row.review >> row.headerProblem >> row.projectName >> row.testUnit;
 }
 
 void SetUp(QDataStream& stream)

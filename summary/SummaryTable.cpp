@@ -117,6 +117,18 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
         return {row.fileName, std::nullopt};
     if (!row.readable)
         return {column == Column::Verdict ? kUnreadableVerdict : QString(), std::nullopt};
+    if (!row.headerProblem.isEmpty()) {
+        switch (column) {
+        case Column::MeasuredLength:
+        case Column::FreeLength:
+        case Column::AnchorLength:
+            return {}; // no length from a header no instrument wrote
+        case Column::Review:
+            return {QStringLiteral("%1（%2）").arg(kReviewText, row.headerProblem), std::nullopt};
+        default:
+            break;
+        }
+    }
     switch (column) {
     case Column::BoltNo:
         return {row.boltNo, std::nullopt};
@@ -205,9 +217,7 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     TestRecord record; // thrown away unread when the file cannot be read
     const LoadResult loaded = record.LoadInPlace(path);
     if (!loaded) {
-        row.loadMessage = loaded.detail.isEmpty()
-                              ? loaded.message()
-                              : QStringLiteral("%1（%2）").arg(loaded.message(), loaded.detail);
+        row.loadMessage = loaded.described();
         return row;
     }
     row.readable = true;
@@ -226,14 +236,17 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.grade = result.GradeText();
     row.qualityClass = result.ClassText();
     row.verdict = result.verdict;
+    row.headerProblem = SingleLine(result.headerProblem);
+    row.review = !row.headerProblem.isEmpty();
     // A second look where the program's own reading of the record disagrees with the saved
     // length.
     if (result.report.channel >= 0) {
         const SuggestedMarkers suggested = SuggestMarkers(record, result.report.channel);
         row.suggestedLength = suggested.length;
-        row.review = result.report.measured && suggested.length &&
-                     std::abs(static_cast<double>(*suggested.length) - result.report.length) >
-                         kReviewShare * std::abs(static_cast<double>(result.report.length));
+        row.review =
+            row.review || (result.report.measured && suggested.length &&
+                           std::abs(static_cast<double>(*suggested.length) - result.report.length) >
+                               kReviewShare * std::abs(static_cast<double>(result.report.length)));
     }
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);

@@ -36,7 +36,8 @@ enum class Column : int
     QualityClass,    // the quality class of the report channel's analysis
     Verdict,         // 合格 / 不合格 / 未评定, or 无法读取文件
     SuggestedLength, // L of the report channel's suggested markers, m, two decimals
-    Review,          // "请复核" where the saved L and the suggested one differ by more than 5 %
+    Review,          // "请复核" where the saved L and the suggested one differ by more than 5 %,
+                     // "请复核（why）" for a header outside every instrument's range
     File,            // the file name
 };
 inline constexpr int kColumnCount = 15;
@@ -75,7 +76,10 @@ struct SummaryRow
     QString qualityClass;              // empty unless evaluated
     Verdict verdict = Verdict::NotEvaluated;
     std::optional<float> suggestedLength; // L of the suggested markers, m
-    bool review = false;                  // saved and suggested L more than 5 % apart
+    // Saved and suggested L more than 5 % apart, or a header outside every instrument's
+    // range (then `headerProblem` says why, and the row shows no measured length).
+    bool review = false;
+    QString headerProblem;
 
     // For the page header: the file's project name and testing organisation.
     QString projectName;

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -96,33 +99,73 @@ inline CliRun RunCliRaw(const QList<QByteArray>& args, const QByteArray& scratch
     return run;
 }
 
-// A copy of rovana-cli that every user can run, for tests that run it as another user: the
-// build may lie under a folder only its owner can enter (a root user's home, `mktemp -d`).
-// The copy sits in a fresh folder of /tmp opened to all; Path() is empty, and Why() says
-// why, when no such copy can be made.
-class CliForEveryone
+// rovana-cli run by a user whom permissions stop: nobody (uid and gid 65534, no other
+// groups) when the tests run as the superuser, whom they do not stop; else the user
+// running the tests. For nobody the program (and the sheet's face beside it) is copied
+// into a folder of its own that every user can reach, since the build tree may lie in a
+// folder only its owner can enter (a clone in a private home or in `mktemp -d`). When even
+// that folder cannot be reached, WhyNot() says why and the caller skips.
+class CliAsAnotherUser
 {
 public:
-    CliForEveryone() : m_dir(QStringLiteral("/tmp/rovana-cli-XXXXXX"))
+    CliAsAnotherUser()
     {
-        const QString copy = m_dir.filePath(QStringLiteral("rovana-cli"));
-        if (!m_dir.isValid())
-            m_why = QStringLiteral("no folder in /tmp");
-        else if (::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) != 0)
-            m_why = QStringLiteral("cannot open the folder in /tmp to all");
-        else if (!QFile::copy(QStringLiteral(ROVANA_CLI_PATH), copy))
-            m_why = QStringLiteral("cannot copy rovana-cli");
-        else if (::chmod(QFile::encodeName(copy).constData(), 0755) != 0)
-            m_why = QStringLiteral("cannot make the copy executable");
-        else
-            m_path = copy;
+        if (::geteuid() != 0) {
+            m_program = QStringLiteral(ROVANA_CLI_PATH);
+            return;
+        }
+        const QString from = QFileInfo(QStringLiteral(ROVANA_CLI_PATH)).absolutePath();
+        m_program = m_dir.filePath(QStringLiteral("bin/rovana-cli"));
+        const QString fonts = QStringLiteral("/share/rovana/fonts");
+        if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("bin")) ||
+            !QFile::copy(QStringLiteral(ROVANA_CLI_PATH), m_program)) {
+            m_why = QStringLiteral("cannot copy rovana-cli to ") + m_dir.path();
+            return;
+        }
+        QDir(m_dir.path()).mkpath(QStringLiteral("share/rovana/fonts"));
+        for (const QString& face :
+             QDir(from + QStringLiteral("/..") + fonts).entryList(QDir::Files))
+            QFile::copy(from + QStringLiteral("/..") + fonts + QLatin1Char('/') + face,
+                        m_dir.path() + fonts + QLatin1Char('/') + face);
+        // Every folder from / down to the copy must let nobody through. Qt wants a runtime
+        // folder of the user's own.
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+        m_runtime = m_dir.filePath(QStringLiteral("runtime"));
+        QDir(m_dir.path()).mkdir(QStringLiteral("runtime"));
+        ::chmod(QFile::encodeName(m_runtime).constData(), 0700);
+        if (::chown(QFile::encodeName(m_runtime).constData(), 65534, 65534) != 0)
+            m_why = QStringLiteral("cannot give nobody a runtime folder");
+        const CliRun probe = Run({QStringLiteral("--help")});
+        if (m_why.isEmpty() && probe.exitCode != 0)
+            m_why = QStringLiteral("nobody cannot run the copy of rovana-cli in ") + m_dir.path();
     }
-    const QString& Path() const { return m_path; }
-    const QString& Why() const { return m_why; }
+
+    QString WhyNot() const { return m_why; }
+
+    CliRun Run(const QStringList& args) const
+    {
+        QProcess p;
+        if (!m_runtime.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+            p.setProcessEnvironment(env);
+        }
+        p.setChildProcessModifier([] {
+            if (::geteuid() == 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(120);
+        });
+        p.start(m_program, args);
+        p.waitForFinished(30000);
+        return {p.exitCode(), p.readAllStandardOutput(),
+                QString::fromUtf8(p.readAllStandardError()), 0};
+    }
 
 private:
     QTemporaryDir m_dir;
-    QString m_path, m_why;
+    QString m_program;
+    QString m_runtime; // XDG_RUNTIME_DIR for nobody
+    QString m_why;
 };
 
 } // namespace rovana::test

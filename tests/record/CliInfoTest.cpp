@@ -61,7 +61,8 @@ TEST(CliInfoTest, FailuresGoToStandardErrorWithStatus1)
     CliRun run = RunCli({"info", dir.filePath("missing.mg")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err.trimmed(), QStringLiteral("无法读取文件"));
+    EXPECT_EQ(run.err.trimmed(),
+              dir.filePath("missing.mg") + QStringLiteral(": 无法读取文件（文件不存在）"));
 
     const QString bad = dir.filePath("bad.mg");
     InstrumentRecord r = test::SampleRecord();
@@ -75,7 +76,8 @@ TEST(CliInfoTest, FailuresGoToStandardErrorWithStatus1)
     ASSERT_TRUE(test::WriteBytes(shortFile, QByteArray(100, 'x')));
     run = RunCli({"info", shortFile});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("无法读取文件")));
+    EXPECT_TRUE(
+        run.err.startsWith(shortFile + QStringLiteral(": 无法读取文件（文件长度 100 字节")));
 }
 
 TEST(CliInfoTest, HelpDocumentsTheSubcommands)

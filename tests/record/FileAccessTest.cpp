@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -227,6 +228,43 @@ TEST_F(FileAccessTest, FolderNamedInCodePage936)
     // A new file in it is created inside that folder, with a UTF-8 name.
     ASSERT_TRUE(WriteWholeFileSafely(m_folder + QStringLiteral("/工程/新.mg"), m_bytes));
     EXPECT_EQ(ReadRaw(folder + "/" + QStringLiteral("新.mg").toUtf8()), m_bytes);
+}
+
+// A folder another user made, mode 744: it can be listed but not entered. Its tests are
+// listed all the same (the file tree and the summary show them), and each load says why it
+// cannot be read. Run by nobody when the tests run as the superuser, whom permissions do
+// not stop; by the owner of a folder of mode 644 otherwise.
+TEST_F(FileAccessTest, TestsOfAFolderThatCannotBeEnteredAreListedAndSayWhy)
+{
+    const bool root = ::geteuid() == 0;
+    const QByteArray site = raw("site");
+    ASSERT_EQ(::chmod(raw("").constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(site.constData(), 0755), 0);
+    for (const char* name : {"/a.mg", "/B.MG", "/notes.txt"})
+        ASSERT_TRUE(WriteRaw(site + name, m_bytes));
+    ASSERT_EQ(::chmod(site.constData(), root ? 0744 : 0644), 0);
+    const QString folder = m_folder + QStringLiteral("/site");
+    const test::ChildRun run = test::RunWithFileSizeLimit(RLIM_INFINITY, [&] {
+        if (root && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return QByteArray("no nobody");
+        QStringList seen;
+        int error = -1;
+        for (const FolderEntry& e : ListTestFiles(folder, &error)) {
+            TestRecord record;
+            const LoadResult loaded = record.Load(e.path);
+            seen << e.name + QLatin1Char(' ') + QString::number(static_cast<int>(e.kind)) +
+                        QLatin1Char(' ') + loaded.described();
+        }
+        return (QString::number(error) + QLatin1Char('|') + seen.join(QLatin1Char('|'))).toUtf8();
+    });
+    ::chmod(site.constData(), 0755);
+    ASSERT_TRUE(run.exited);
+    const QString noAccess = QString::number(static_cast<int>(EntryKind::NoAccess));
+    EXPECT_EQ(QString::fromUtf8(run.report).toStdString(),
+              (QStringLiteral("0|B.MG ") + noAccess +
+               QStringLiteral(" 无法读取文件（没有读取权限）|a.mg ") + noAccess +
+               QStringLiteral(" 无法读取文件（没有读取权限）"))
+                  .toStdString());
 }
 
 TEST(NativePathTest, PlainPathsPassThrough)

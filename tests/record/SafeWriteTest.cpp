@@ -2,6 +2,7 @@
 // disk), a failing sync, a folder without write access. The old file must stay
 // byte-identical, the error must be reported, and no temporary file may remain.
 #include "AnalysisSave.h"
+#include "FileIdentity.h"
 #include "MgFileIo.h"
 #include "PosixTestSupport.h"
 #include "ProjectInfoSave.h"
@@ -227,6 +228,35 @@ TEST_F(SafeWriteTest, ReplacingKeepsPermissionBitsAndLinks)
     EXPECT_NE(test::ReadBytes(path()).left(4), m_original.left(4));
 }
 
+// A file the program owns by name is never written through a link, of one step or a
+// chain, for either kind of temporary file: the link and what it leads to stay.
+TEST_F(SafeWriteTest, RefusingLinksLeavesLinkAndTargetAsTheyWere)
+{
+    ASSERT_EQ(::symlink("t.mg", m_dir.filePath("one.json").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink("one.json", m_dir.filePath("two.json").toLocal8Bit().constData()), 0);
+    const QStringList before = test::FolderEntries(m_dir.path());
+    for (const bool unnamed : {true, false}) {
+        for (const char* name : {"one.json", "two.json"}) {
+            WriteOptions options;
+            options.refuseLinks = true;
+            options.unnamedTemporary = unnamed;
+            const WriteResult r = WriteWholeFileSafely(m_dir.filePath(name), "{}", options);
+            EXPECT_EQ(r.status, WriteStatus::CannotCreate) << name;
+            EXPECT_EQ(r.error, ELOOP);
+            EXPECT_TRUE(QFileInfo(m_dir.filePath(name)).isSymLink());
+            EXPECT_EQ(test::ReadBytes(path()), m_original);
+            EXPECT_EQ(test::FolderEntries(m_dir.path()), before);
+        }
+        WriteOptions options;
+        options.refuseLinks = true;
+        options.unnamedTemporary = unnamed;
+        ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("own.json"), "{}", options)); // a new file
+        ASSERT_TRUE(WriteWholeFileSafely(m_dir.filePath("own.json"), "[]", options)); // replaced
+        EXPECT_EQ(test::ReadBytes(m_dir.filePath("own.json")), "[]");
+        QFile::remove(m_dir.filePath("own.json"));
+    }
+}
+
 TEST_F(SafeWriteTest, TargetsThatAreNoRegularFilesAreRefusedWithoutBlocking)
 {
     const QString fifo = m_dir.filePath("fifo.mg");
@@ -317,6 +347,59 @@ TEST_F(SafeWriteTest, LeftoversOfKilledWritesGoOnTheNextWriteIntoTheFolder)
             << row.name.toStdString();
     ASSERT_TRUE(inUse.commit());
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("source.mg")), "in use");
+}
+
+// A writer stalled between closing its complete temporary file and renaming it still holds
+// the lock: another writer's clean-up in the same folder leaves the file alone however old
+// it looks, and the stalled write completes. Both roads to the rename: a named temporary
+// file, and an unnamed one linked in under a temporary name to replace an existing target.
+TEST_F(SafeWriteTest, AStalledWriterKeepsItsTemporaryFileUntilTheRename)
+{
+    for (const bool unnamed : {false, true}) {
+        SCOPED_TRACE(unnamed ? "O_TMPFILE" : "named");
+        WriteOptions options;
+        options.unnamedTemporary = unnamed;
+        QString stalled;
+        options.beforeRename = [&](const QByteArray& temporary) {
+            stalled = QFile::decodeName(temporary);
+            Age(stalled, 3600); // as old as a leftover of a killed write
+            EXPECT_TRUE(WriteWholeFileSafely(m_dir.filePath("other.mg"), "other"));
+            EXPECT_TRUE(QFileInfo::exists(stalled)) << "taken by the other writer's clean-up";
+        };
+        const QByteArray next(14000, unnamed ? 'u' : 'n');
+        EXPECT_TRUE(WriteWholeFileSafely(path(), next, options));
+        EXPECT_FALSE(stalled.isEmpty());
+        EXPECT_EQ(test::ReadBytes(path()), next);
+        ASSERT_TRUE(QFile::remove(m_dir.filePath("other.mg")));
+        EXPECT_EQ(test::FolderEntries(m_dir.path()), m_entries); // no temporary file left
+    }
+}
+
+// What commit() says it put in place is what a read of the file then finds: size, time and
+// hash, for each road (replacing through a named or an unnamed file, creating a file).
+TEST_F(SafeWriteTest, TheCommittedIdentityIsTheFileAsItLies)
+{
+    struct Row
+    {
+        const char* name;
+        const char* target;
+        bool unnamed;
+    };
+    for (const Row& row : {Row{"named", "t.mg", false}, Row{"O_TMPFILE", "t.mg", true},
+                           Row{"new, O_TMPFILE", "fresh.mg", true}}) {
+        SCOPED_TRACE(row.name);
+        WriteOptions options;
+        options.unnamedTemporary = row.unnamed;
+        FileIdentity told;
+        options.committed = [&told](const FileIdentity& written) { told = written; };
+        const QString target = m_dir.filePath(row.target);
+        const QByteArray next = QByteArray(9000, 'a') + row.name;
+        ASSERT_TRUE(WriteWholeFileSafely(target, next, options));
+        const FileIdentity read = IdentityOf(ReadRegularFile(target, 1 << 20));
+        EXPECT_EQ(told.size, next.size());
+        EXPECT_EQ(told.hash, QCryptographicHash::hash(next, kFileHash));
+        EXPECT_EQ(told, read);
+    }
 }
 
 TEST(WriteResultTest, MessageSaysWhyWhereItCan)

@@ -4,8 +4,10 @@
 #include "ChannelView.h"
 #include "EditSupport.h"
 #include "FakeFrame.h"
+#include "FileListDialog.h"
 #include "ReportView.h"
 #include "ResultSave.h"
+#include "SiteStore.h"
 #include "SiteWaveSpeed.h"
 #include "TestFiles.h"
 #include "site/MarkedFile.h"
@@ -32,6 +34,11 @@ protected:
         test::SetMarker(view, 0, kMarkerBottom, 220);
         view.m_nActiveChannel = 0;
         view.m_fnMessage = [this](const QString& text) { messages.append(text); };
+        view.m_fnConfirm = [this](const QString& question) {
+            messages.append(question);
+            return true;
+        };
+        view.m_fnShowReport = [this](const FileListReport& report) { reports.append(report); };
     }
     void Calibrate(const QString& known, CalibrationDialog::Choice choice)
     {
@@ -53,6 +60,7 @@ protected:
     test::FakeFrame frame;
     ReportView view{&frame};
     QStringList messages;
+    QList<FileListReport> reports;
     std::optional<int> shownSpeed;
 };
 
@@ -71,8 +79,11 @@ TEST_F(CalibrationTest, ThisTestFolderAndBack)
     EXPECT_EQ(SpeedOf("MG0001.mg"), 3675);
     EXPECT_EQ(SpeedOf("MG0002.mg"), 3675);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("波速 3675 m/s 已写入 2 个文件")));
-    const SiteFile site = ReadSiteFile(m_dir.path());
+    EXPECT_EQ(messages[0], QStringLiteral("将改写 2 个测试文件的波速为 3675 m/s。确定？"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0].summary, QStringLiteral("波速 3675 m/s 已写入 2 个测试文件。"));
+    EXPECT_EQ(frame.reloads, 1); // the test on screen shows its file again
+    const SiteFile site = SiteStore(m_dir.path()).Site();
     ASSERT_TRUE(site.calibration.has_value());
     EXPECT_EQ(site.calibration->waveSpeed, 3675);
     EXPECT_EQ(site.calibration->previousWaveSpeed, 3500);
@@ -82,8 +93,8 @@ TEST_F(CalibrationTest, ThisTestFolderAndBack)
     Calibrate(QString(), CalibrationDialog::Choice::Restore);
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0001.mg")), original);
     EXPECT_EQ(test::ReadBytes(m_dir.filePath("MG0002.mg")), original);
-    EXPECT_EQ(view.m_Edit.Inputs().waveSpeed, 3500);
-    EXPECT_FALSE(ReadSiteFile(m_dir.path()).calibration.has_value());
+    EXPECT_EQ(frame.reloads, 2);
+    EXPECT_FALSE(SiteStore(m_dir.path()).Site().calibration.has_value());
 }
 
 TEST_F(CalibrationTest, NothingIsAppliedWithoutASpeed)
@@ -107,7 +118,7 @@ TEST_F(CalibrationTest, ReferenceBoltIsKeptInTheSiteFileAndCleared)
     ASSERT_EQ(v.m_nReference.size(), usable);
     for (std::size_t k = 0; k < usable; ++k)
         ASSERT_NEAR(v.m_nReference[k], v.m_nWave[k], 1) << k;
-    EXPECT_EQ(ReadSiteFile(m_dir.path()).referenceFile, QStringLiteral("MG0001.mg"));
+    EXPECT_EQ(SiteStore(m_dir.path()).Site().referenceFile, QStringLiteral("MG0001.mg"));
 
     ReportView other{&frame};
     other.ReadSite(m_dir.path());
@@ -116,7 +127,7 @@ TEST_F(CalibrationTest, ReferenceBoltIsKeptInTheSiteFileAndCleared)
 
     view.ClearReference(0);
     EXPECT_TRUE(v.m_nReference.empty());
-    EXPECT_TRUE(ReadSiteFile(m_dir.path()).referenceFile.isEmpty());
+    EXPECT_TRUE(SiteStore(m_dir.path()).Site().referenceFile.isEmpty());
     other.ReadSite(m_dir.path());
     EXPECT_FALSE(other.m_pReference);
 }

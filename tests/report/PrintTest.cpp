@@ -135,7 +135,7 @@ TEST_F(PrintTest, CancelledPrintDialogPrintsNothing)
 }
 
 // A printer (here its output file) that cannot be opened prints nothing: that is said,
-// and the list stays for another try.
+// as every write that fails says it, and the list stays for another try.
 TEST_F(PrintTest, APrintThatCannotStartSaysSoAndKeepsTheList)
 {
     QStringList messages;
@@ -145,7 +145,8 @@ TEST_F(PrintTest, APrintThatCannotStartSaysSoAndKeepsTheList)
         return true;
     };
     EXPECT_FALSE(view.OnFilePrint());
-    EXPECT_EQ(messages, QStringList{QStringLiteral("无法打印：打印机或输出文件无法打开")});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("无法创建文件: ") +
+                                    m_dir.filePath("no-such-folder/out.pdf")});
     EXPECT_EQ(frame.list.size(), 3);
 }
 

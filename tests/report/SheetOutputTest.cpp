@@ -287,9 +287,29 @@ TEST(CliSheetTest, UnreadableFileStillGetsAPageAndFailsAtTheEnd)
     const QString missing = dir.filePath("missing.mg");
     const CliRun run = RunCli({"sheet", "--pdf", pdf, missing, ROVANA_SAMPLES_DIR "/MG0003.mg"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("无法读取文件: ") + missing))
+    EXPECT_TRUE(run.err.contains(missing + QStringLiteral(": 无法读取文件（文件不存在）")))
         << run.err.toStdString();
     EXPECT_EQ(PdfPageCount(test::ReadBytes(pdf)), 2);
+}
+
+// A processing option a file cannot take: its page is drawn without it and does not name
+// it, the file's path and the reason go to standard error, and the run ends with status 1.
+TEST(CliSheetTest, AnOptionAFileRefusesIsLeftOutOfItsPageAndNamed)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    const QString twoMicro = ROVANA_SAMPLES_DIR "/MG0005.mg",
+                  tenMicro = ROVANA_SAMPLES_DIR "/MG0003.mg";
+    const CliRun run = RunCli({"sheet", "--highpass", "10", "--pdf", pdf, twoMicro, tenMicro});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(twoMicro + ": 高通截止频率不能低于 37 Hz\n"))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(tenMicro) || run.err.contains("error")) << run.err.toStdString();
+    const test::ToolOutput refused = test::PdfPageText(pdf, 1), taken = test::PdfPageText(pdf, 2);
+    ASSERT_TRUE(refused.ok && taken.ok) << refused.err.toStdString();
+    EXPECT_FALSE(refused.out.contains(QStringLiteral("信号处理"))) << refused.out.toStdString();
+    EXPECT_TRUE(taken.out.contains(QStringLiteral("信号处理: 高通 10 Hz 4阶")))
+        << taken.out.toStdString();
 }
 
 TEST(CliSheetTest, UsageErrorsWriteNothing)

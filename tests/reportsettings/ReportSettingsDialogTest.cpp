@@ -2,6 +2,7 @@
 #include "EditSupport.h"
 #include "ReportSettingsTestSupport.h"
 
+#include "DiskChangeBar.h"
 #include "EvaluationPanel.h"
 #include "NumberEdit.h"
 #include "ReportSettingsTemplate.h"
@@ -176,6 +177,33 @@ TEST_F(ReportSettingsTest, SaveKeepsLengthAndUntouchedBytes)
     EXPECT_EQ(reread.m_strTestBasis, QStringLiteral("JCJ/T 182-2009"));
     EXPECT_EQ(reread.m_nInfoWaveSpeed, 3500);
     EXPECT_EQ(reread.m_strTestDate, QStringLiteral("2026-05-12"));
+}
+
+// The dialog's save into the test on screen is the window's own write: no notice that the
+// file changed, no question at the window's next save, which keeps what the dialog wrote.
+TEST_F(ReportSettingsTest, SavingTheTestOnScreenIsNoChangeOnDisk)
+{
+    const QString path = Write("A.mg", Fresh());
+    Open(path);
+    auto dlg = OpenDialog();
+    EditOf(*dlg, IDC_EDIT_PROJECT)->setText(QStringLiteral("城西快速路"));
+    Click(*dlg, IDC_BUTTON_SAVE);
+    ASSERT_EQ(messages, QStringList{QStringLiteral("已保存！")});
+    dlg.reset();
+    QTest::qWait(500); // the watch has reported the write by now
+    EXPECT_TRUE(Draw().m_pDiskChangeBar->isHidden());
+
+    QStringList asked;
+    Draw().m_fnAskChangedFile = [&asked](const QString& name) {
+        asked << name;
+        return ReportView::ChangedFileAnswer::Cancel;
+    };
+    Draw().m_fnAskSavePath = [](const QString& proposed) { return proposed; };
+    ASSERT_TRUE(Draw().SaveCopyWithResults());
+    EXPECT_TRUE(asked.isEmpty());
+    TestRecord reread;
+    ASSERT_TRUE(reread.Load(path));
+    EXPECT_EQ(reread.m_strProjectName, QStringLiteral("城西快速路"));
 }
 
 TEST_F(ReportSettingsTest, TwelveEmptyTextsTakeTwelveBytes)

@@ -98,7 +98,12 @@ TEST(SuggestedMarkersTest, MissingMarkersSayWhy)
         bool end;
     };
     const Row rows[] = {
-        {"no sampling interval", noInterval, 1, {"采样间隔或波速无效"}, true},
+        // The header's own reason first: no instrument records at 0 µs.
+        {"no sampling interval",
+         noInterval,
+         1,
+         {"采样间隔 0 µs 超出仪器范围（1–1000 µs）", "采样间隔或波速无效"},
+         true},
         {"silent channel", silent, 1, {"未找到敲击信号"}, false},
         {"no samples", empty, 1, {"未找到敲击信号"}, false},
         {"toe sends nothing back", noBottom, 1, {"底部反射不明显"}, true},

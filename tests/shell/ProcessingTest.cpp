@@ -3,7 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "ProcessingDialog.h"
-#include "SiteFile.h"
+#include "SiteStore.h"
 
 #include <QStatusBar>
 
@@ -45,14 +45,14 @@ TEST_F(ProcessingTest, TheChainReachesTheTracesAndTheSiteFile)
         expected);
     EXPECT_EQ(View(0).m_nWave, expected);
     EXPECT_NE(View(0).m_nWave, plain);
-    EXPECT_EQ(ReadSiteFile(m_strFolder).chain.highHz, 2000.0);
+    EXPECT_EQ(SiteStore(m_strFolder).Site().chain.highHz, 2000.0);
 
     // Another test of the folder comes with it; switched off, the traces are as before.
     Open(WriteRecord(QStringLiteral("MG0002.mg")));
     EXPECT_EQ(View(0).m_nWave, expected);
     ASSERT_TRUE(Process({}));
     EXPECT_EQ(View(0).m_nWave, plain);
-    EXPECT_FALSE(ReadSiteFile(m_strFolder).chain.enabled);
+    EXPECT_FALSE(SiteStore(m_strFolder).Site().chain.enabled);
 }
 
 TEST_F(ProcessingTest, ACutOffAtHalfTheSamplingRateIsRefusedAndChangesNothing)
@@ -68,6 +68,29 @@ TEST_F(ProcessingTest, ACutOffAtHalfTheSamplingRateIsRefusedAndChangesNothing)
     EXPECT_TRUE(messages[0].contains(QStringLiteral("50000"))) << messages[0].toStdString();
     EXPECT_EQ(View(0).m_nWave, plain);
     EXPECT_FALSE(QFile::exists(m_strFolder + QLatin1Char('/') + kSiteFileName));
+}
+
+// A cut-off below what the order can realise at the test's sampling interval is refused
+// with the limit, and nothing changes; on the limit it is taken.
+TEST_F(ProcessingTest, AHighPassBelowItsLimitIsRefusedWithTheLimit)
+{
+    Open(WriteRecord(QStringLiteral("MG0001.mg")));
+    const auto plain = View(0).m_nWave;
+    processing::ChainSettings high;
+    high.enabled = true;
+    high.filter = processing::FilterKind::HighPass;
+    high.order = 8;
+    high.lowHz = 9.0; // 10 µs, order 8: at least 9.3 Hz
+    EXPECT_FALSE(Process(high));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("高通截止频率不能低于 9.3 Hz"));
+    EXPECT_EQ(View(0).m_nWave, plain);
+    EXPECT_FALSE(QFile::exists(m_strFolder + QLatin1Char('/') + kSiteFileName));
+    high.lowHz = 10.0;
+    EXPECT_TRUE(Process(high));
+    EXPECT_NE(View(0).m_nWave, plain);
+    for (const std::int16_t v : View(0).m_nWave)
+        ASSERT_GT(v, INT16_MIN);
 }
 
 } // namespace

@@ -145,6 +145,10 @@ TEST_F(ProcessCliTest, RefusesBadOptionsAndSettingsTheFileCannotTake)
         {{"--gain", "exp:200"}, 2, "放大倍数 200 不在 1..100 之间"},
         {{"--gain", "exp:2", "--gain", "exp:3"}, 2, "--gain 只能给出一次"},
         {{"--median"}, 2, "未知选项: --median"},
+        // What the order cannot realise at this file's 10 µs: the file's path and the limit.
+        {{"--lowpass", "49999.999999"}, 1, "低通截止频率不能高于 49992.6 Hz"},
+        {{"--highpass", "7.3"}, 1, "高通截止频率不能低于 7.4 Hz"},
+        {{"--order", "8", "--bandpass", "9.2-3000"}, 1, "带通下限频率不能低于 9.3 Hz"},
     };
     const QString file = Write(StruckRecord());
     for (const Row& r : rows) {
@@ -155,6 +159,20 @@ TEST_F(ProcessCliTest, RefusesBadOptionsAndSettingsTheFileCannotTake)
         EXPECT_EQ(run.err.contains("用法"), r.status == 2);
         EXPECT_TRUE(run.out.isEmpty());
     }
+    // The whole of standard error: the path and the reason, nothing from liquid-dsp.
+    for (const auto& [options, why] :
+         {std::pair{QStringList{"--lowpass", "49999.999999"}, "低通截止频率不能高于 49992.6 Hz"},
+          std::pair{QStringList{"--highpass", "7.3"}, "高通截止频率不能低于 7.4 Hz"}}) {
+        const CliRun run = RunCli(QStringList{"process"} + options + QStringList{file});
+        EXPECT_EQ(run.err.toStdString(), (file + ": " + why + "\n").toStdString());
+    }
+    // A 2 µs sample: 10 Hz printed every sample at -32768 with status 0.
+    const CliRun twoMicro =
+        RunCli({"process", "--highpass", "10", ROVANA_SAMPLES_DIR "/MG0005.mg"});
+    EXPECT_EQ(twoMicro.exitCode, 1);
+    EXPECT_TRUE(twoMicro.out.isEmpty());
+    EXPECT_EQ(twoMicro.err.toStdString(),
+              ROVANA_SAMPLES_DIR "/MG0005.mg: 高通截止频率不能低于 37 Hz\n");
     const CliRun missingValue = RunCli({"process", file, "--lowpass"});
     EXPECT_EQ(missingValue.exitCode, 2);
     EXPECT_TRUE(missingValue.err.contains("--lowpass 缺少取值"));

@@ -153,11 +153,13 @@ TEST_F(SignalCliTest, FailuresGoToStandardErrorWithStatus1)
         CliRun run = RunCli({command, m_dir.filePath(QStringLiteral("missing.mg"))});
         EXPECT_EQ(run.exitCode, 1) << command;
         EXPECT_TRUE(run.out.isEmpty()) << command;
-        EXPECT_EQ(run.err.trimmed(), QStringLiteral("无法读取文件")) << command;
+        EXPECT_EQ(run.err.trimmed(), m_dir.filePath(QStringLiteral("missing.mg")) +
+                                         QStringLiteral(": 无法读取文件（文件不存在）"))
+            << command;
 
         run = RunCli({command, shortFile});
         EXPECT_EQ(run.exitCode, 1) << command;
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("无法读取文件"))) << command;
+        EXPECT_TRUE(run.err.startsWith(shortFile + QStringLiteral(": 无法读取文件"))) << command;
 
         run = RunCli({command, bad});
         EXPECT_EQ(run.exitCode, 1) << command;

@@ -279,7 +279,8 @@ TEST(ProcessingChainTest, ChecksTheSettings)
     off.enabled = false;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Row rows[] = {
-        {Filter(FilterKind::LowPass, 4, 0, 49999), 10, ""},
+        {Filter(FilterKind::LowPass, 4, 0, 49992.6), 10, ""},
+        {Filter(FilterKind::LowPass, 4, 0, 49999), 10, "低通截止频率不能高于 49992.6 Hz"},
         {Filter(FilterKind::LowPass, 4, 0, 50000), 10,
          "截止频率 50000 Hz 不低于采样频率的一半 50000 Hz"},
         {Filter(FilterKind::HighPass, 4, 60000, 0), 10,
@@ -323,6 +324,25 @@ TEST(ProcessingChainTest, RefusedPartsAreLeftOut)
     const auto y = ApplyChain(x, kIntervalUs, 0, 4.0, s); // no wave speed: no gain
     for (std::size_t i = 0; i < x.size(); ++i)
         ASSERT_EQ(y[i], x[i]) << i;
+}
+
+// A design length of any size, however short its two-way time against the sampling
+// interval: the gain stops growing instead of reaching infinity (0 × ∞ would be NaN).
+TEST(ProcessingChainTest, GainOfAnyDesignLengthStaysFinite)
+{
+    std::vector<std::int16_t> x(2048, 0);
+    for (std::size_t i = 100; i < 110; ++i)
+        x[i] = 10000; // a blow, then silence and one late echo
+    x[1800] = 500;
+    for (const double length : {1e-45, 1e-30, 1e-3, 3e38})
+        for (const int speed : {1, 4000, std::numeric_limits<int>::max()})
+            for (const int interval : {1, 1000})
+                for (const GainKind kind : {GainKind::Linear, GainKind::Exponential}) {
+                    const auto y = ApplyChain(x, interval, speed, length, Gain(kind, 100));
+                    for (std::size_t i = 0; i < y.size(); ++i)
+                        ASSERT_TRUE(std::isfinite(y[i]))
+                            << length << " m " << speed << " m/s " << interval << " µs at " << i;
+                }
 }
 
 TEST(ProcessingChainTest, DescribesTheChainInOneLine)

@@ -1,7 +1,7 @@
 // The reference bolt behind a trace: aligned on the blow, scaled to the same blow peak,
 // read across sampling intervals.
 #include "ReferenceTrace.h"
-#include "SiteFile.h"
+#include "SiteStore.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -79,12 +79,12 @@ TEST(ReferenceTraceTest, TheSiteFileNamesAReferenceOfItsOwnFolderOnly)
         ASSERT_TRUE(test::WriteBytes(dir.filePath(kSiteFileName),
                                      QByteArray(R"({"version": 1, "reference": {"file": ")") +
                                          r.name + "\"}}"));
-        EXPECT_EQ(ReadSiteFile(dir.path()).referenceFile, QString::fromUtf8(r.read)) << r.name;
+        EXPECT_EQ(SiteStore(dir.path()).Site().referenceFile, QString::fromUtf8(r.read)) << r.name;
     }
-    SiteFile site;
-    site.referenceFile = QStringLiteral("MG0003.mg");
-    ASSERT_TRUE(WriteSiteFile(dir.path(), site));
-    EXPECT_EQ(ReadSiteFile(dir.path()).referenceFile, QStringLiteral("MG0003.mg"));
+    SiteStore store(dir.path());
+    ASSERT_TRUE(
+        store.Change([](SiteFile& site) { site.referenceFile = QStringLiteral("MG0003.mg"); }));
+    EXPECT_EQ(SiteStore(dir.path()).Site().referenceFile, QStringLiteral("MG0003.mg"));
 }
 
 } // namespace

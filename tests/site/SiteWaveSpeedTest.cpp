@@ -4,9 +4,11 @@
 
 #include "AnalysisSave.h"
 #include "BoltResult.h"
+#include "FolderCalibration.h"
 #include "InstrumentFile.h"
 #include "PosixTestSupport.h"
 #include "ResultSave.h"
+#include "SiteStore.h"
 #include "TestFiles.h"
 #include "site/MarkedFile.h"
 
@@ -69,16 +71,23 @@ TEST(SiteWaveSpeedTest, AFileThatCannotBeWrittenStaysAsItWasAndIsListed)
     const QByteArray longer = test::ReadBytes(files[1]);
 
     const test::ChildRun run = test::RunWithFileSizeLimit(15000, [&] {
-        const SiteSpeedResult r = ApplyWaveSpeed(files, 3675, {}, WriteOptions{});
-        return (r.changed.join('|') + "\n" + r.failed.join('|') + "\n" + r.messages.join('|'))
-            .toUtf8();
+        SiteStore store(dir.path());
+        const CalibrationOutcome r = ApplyFolderCalibration(
+            store, PlanFolderCalibration(dir.path(), 3675,
+                                         {QStringLiteral("a.mg"), 3.675, 3675, 3500, {}}));
+        QStringList failed, reasons;
+        for (const FileOutcome& o : r.unchanged) {
+            failed.append(o.file);
+            reasons.append(o.failure ? o.reason : QString());
+        }
+        return (r.changed.join('|') + "\n" + failed.join('|') + "\n" + reasons.join('|')).toUtf8();
     });
     ASSERT_TRUE(run.exited);
     const QStringList lines = QString::fromUtf8(run.report).split('\n');
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], files[0] + '|' + files[2]);
-    EXPECT_EQ(lines[1], files[1]);
-    EXPECT_FALSE(lines[2].isEmpty());
+    EXPECT_EQ(lines[0], QStringLiteral("a.mg|c.mg"));
+    EXPECT_EQ(lines[1], QStringLiteral("b.mg"));
+    EXPECT_EQ(lines[2], QStringLiteral("磁盘已满，无法创建文件"));
     EXPECT_EQ(test::ReadBytes(files[1]), longer);
 
     // The written files: the new speed, and L 5 % longer from the same markers.

@@ -136,11 +136,10 @@ TEST(SummaryCliTest, WritesCsvExcelAndPdfAndRefusesUnsafeTargets)
 
 TEST(SummaryCliTest, AFolderThatCannotBeListedIsAnErrorAndWritesNothing)
 {
-    // As nobody when the tests run as the superuser, whom permissions do not stop; nobody
-    // runs a copy of the program, since the build may lie where only its owner can enter.
-    const test::CliForEveryone cli;
-    if (cli.Path().isEmpty())
-        GTEST_SKIP() << "rovana-cli cannot be run as another user: " << cli.Why().toStdString();
+    // As nobody when the tests run as the superuser, whom permissions do not stop.
+    const test::CliAsAnotherUser cli;
+    if (!cli.WhyNot().isEmpty())
+        GTEST_SKIP() << cli.WhyNot().toStdString();
     QTemporaryDir dir;
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
     for (const char* folder : {"locked", "empty"})
@@ -154,19 +153,50 @@ TEST(SummaryCliTest, AFolderThatCannotBeListedIsAnErrorAndWritesNothing)
         {"empty", nullptr}, // a site without bolts: status 0, the header line
     };
     for (const auto& [folder, why] : rows) {
-        QProcess p;
-        p.setChildProcessModifier([] {
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                ::_exit(120);
-        });
-        p.start(cli.Path(), {"summary", dir.filePath(folder), "--csv", dir.filePath("s.csv")});
-        ASSERT_TRUE(p.waitForFinished(30000));
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        EXPECT_EQ(p.exitCode(), why ? 1 : 0) << folder << err.toStdString();
-        EXPECT_TRUE(!why || err.contains(QString(why) + ": " + dir.filePath(folder)));
+        const test::CliRun run =
+            cli.Run({"summary", dir.filePath(folder), "--csv", dir.filePath("s.csv")});
+        EXPECT_EQ(run.exitCode, why ? 1 : 0) << folder << run.err.toStdString();
+        EXPECT_TRUE(!why || run.err.contains(QString(why) + ": " + dir.filePath(folder)));
         EXPECT_EQ(test::ReadBytes(dir.filePath("s.csv")), why ? "" : SummaryCsv(SiteSummary{}));
         QFile::remove(dir.filePath("s.csv"));
     }
+}
+
+// A folder another user made with mode 744 (or one's own with mode 644): its names can be
+// listed but its files not opened. Each test it lists is a row that cannot be read, with
+// the reason, and the run ends with status 1; the outputs are written whole.
+TEST(SummaryCliTest, AFolderThatCanBeListedButNotEnteredHasUnreadableRows)
+{
+    const test::CliAsAnotherUser cli;
+    if (!cli.WhyNot().isEmpty())
+        GTEST_SKIP() << cli.WhyNot().toStdString();
+    const test::SiteFolder site;
+    QTemporaryDir out;
+    ASSERT_EQ(::chmod(QFile::encodeName(out.path()).constData(), 0777), 0);
+    const QByteArray folder = QFile::encodeName(site.Folder());
+    const QStringList files = QDir(site.Folder()).entryList({"*.mg"}, QDir::Files, QDir::Name);
+    ASSERT_GE(files.size(), 3);
+    ASSERT_EQ(::chmod(folder.constData(), ::geteuid() == 0 ? 0744 : 0644), 0);
+    const test::CliRun json = cli.Run({"summary", site.Folder()});
+    const test::CliRun csv = cli.Run({"summary", site.Folder(), "--csv", out.filePath("s.csv")});
+    ASSERT_EQ(::chmod(folder.constData(), 0755), 0);
+
+    QString expected;
+    for (const QString& name : files)
+        expected += site.Folder() + '/' + name + QStringLiteral(": 无法读取文件（没有读取权限）\n");
+    for (const test::CliRun* run : {&json, &csv}) {
+        EXPECT_EQ(run->exitCode, 1);
+        EXPECT_EQ(run->err.toStdString(), expected.toStdString());
+    }
+    const QJsonObject summary = QJsonDocument::fromJson(json.out).object();
+    const QJsonArray bolts = summary["bolts"].toArray();
+    ASSERT_EQ(bolts.size(), files.size());
+    for (int i = 0; i < bolts.size(); ++i) {
+        EXPECT_EQ(bolts[i].toObject()["file"].toString(), files[i]);
+        EXPECT_EQ(bolts[i].toObject()["verdict"].toString(), QStringLiteral("无法读取文件"));
+    }
+    EXPECT_EQ(summary["statistics"].toObject()["unreadable"].toInt(), files.size());
+    EXPECT_EQ(test::ReadBytes(out.filePath("s.csv")).count("无法读取文件"), files.size());
 }
 
 TEST(SummaryCliTest, AWriteBeyondTheFileSizeLimitLeavesTheOldFileAndNoTemporary)
