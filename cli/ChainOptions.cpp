@@ -135,14 +135,18 @@ ChainSettings ChainFor(const ChainChoice& choice, const QString& file, std::ostr
         return choice.settings;
     if (choice.raw)
         return {};
+    return SiteFor(choice, file, err).chain;
+}
+
+const SiteFile& SiteFor(const ChainChoice& choice, const QString& file, std::ostream& err)
+{
     const QString folder = QFileInfo(file).path();
-    if (const auto known = choice.siteChains.constFind(folder); known != choice.siteChains.cend())
+    if (const auto known = choice.sites.constFind(folder); known != choice.sites.cend())
         return *known;
     const SiteStore site(folder);
     if (!site.Warning().isEmpty())
         err << site.Path().toStdString() << ": " << site.Warning().toStdString() << "\n";
-    choice.siteChains.insert(folder, site.Site().chain);
-    return site.Site().chain;
+    return *choice.sites.insert(folder, site.Site());
 }
 
 } // namespace rovana::cli

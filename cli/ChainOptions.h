@@ -5,6 +5,7 @@
 // recorded.
 
 #include "ProcessingChain.h"
+#include "SiteFile.h"
 
 #include <QHash>
 #include <QString>
@@ -21,7 +22,7 @@ struct ChainChoice
     bool raw = false;                   // --raw
     bool filterSet = false, orderSet = false, gainSet = false;
     // The site settings of each folder read so far: each site file is read once.
-    mutable QHash<QString, processing::ChainSettings> siteChains;
+    mutable QHash<QString, SiteFile> sites;
 };
 
 // The options' lines for a subcommand's usage.
@@ -40,5 +41,9 @@ QString FinishChainOptions(ChainChoice& choice);
 // be read gives no chain and, once per folder, its warning on `err` after its path.
 processing::ChainSettings ChainFor(const ChainChoice& choice, const QString& file,
                                    std::ostream& err);
+
+// The site settings of the file's folder, read once per folder; the defaults, with the
+// warning on `err` once, for a site file that cannot be read.
+const SiteFile& SiteFor(const ChainChoice& choice, const QString& file, std::ostream& err);
 
 } // namespace rovana::cli

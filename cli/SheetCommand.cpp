@@ -17,18 +17,21 @@ namespace rovana::cli {
 
 namespace {
 
-const char kUsage[] = "用法: rovana-cli sheet --pdf OUT.pdf FILE.mg...\n"
+const char kUsage[] = "用法: rovana-cli sheet [--amplitude MV] --pdf OUT.pdf FILE.mg...\n"
                       "每个文件输出一页单根锚杆检测结果表（A4 纵向，600 dpi）到一个 PDF。\n"
                       "OUT.pdf 不能是输入文件之一，不能以 .mg 结尾，已存在时必须是普通文件；\n"
                       "PDF 先写入同一文件夹中的临时文件，完整写入后才替换 OUT.pdf。\n"
                       "无法读取的文件输出一页说明，并在结束时以退出码 1 报告。\n"
-                      "波形按文件所在文件夹的信号处理设置绘制（与程序相同），并在波形下注明。\n";
+                      "波形按文件所在文件夹的信号处理设置绘制（与程序相同），并在波形下注明。\n"
+                      "波形幅值按文件夹的幅值设置；未设置时每条波形自适应（敲击后最大振幅占半高的\n"
+                      "90%）。--amplitude MV 使每条波形的满幅为 MV 毫伏。\n";
 
 struct SheetArguments
 {
     QString pdf;
     QStringList files;
     ChainChoice chain;
+    int amplitude = 0; // --amplitude: every trace at this full scale; 0 for the site's
 };
 
 // The PDF path after --pdf and at least one test file; a usage message otherwise.
@@ -42,6 +45,13 @@ QString ParseSheetArguments(const QStringList& args, SheetArguments& parsed)
         } else if (options && ReadChainOption(args, i, parsed.chain, why)) {
             if (!why.isEmpty())
                 return why;
+        } else if (options && args[i] == QLatin1String("--amplitude")) {
+            bool ok = false;
+            const int mv = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+            if (!ok || mv < 1 || parsed.amplitude != 0)
+                return QStringLiteral("--amplitude 需要且只能给出一个正整数（mV）");
+            parsed.amplitude = mv;
+            ++i;
         } else if (options && args[i] == QLatin1String("--pdf")) {
             if (i + 1 >= args.size() || !parsed.pdf.isEmpty())
                 return QStringLiteral("--pdf 需要且只能给出一个输出文件");
@@ -131,9 +141,14 @@ int RunSheet(const QStringList& args, std::ostream& out, std::ostream& err)
         }
     }
     const sheet::SheetPdfResult result =
-        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {}, [&parsed, &err](const QString& file) {
-            return ChainFor(parsed.chain, file, err);
-        });
+        sheet::WriteSheetPdf(parsed.pdf, parsed.files, {},
+                             [&parsed, &err](const QString& file, sheet::SheetSettings& s) {
+                                 sheet::ApplySiteSettings(SiteFor(parsed.chain, file, err), s);
+                                 s.chain = ChainFor(parsed.chain, file, err);
+                                 if (parsed.amplitude > 0)
+                                     for (sheet::ChannelScale& scale : s.channels)
+                                         scale = {parsed.amplitude, scale.nMagnify, false};
+                             });
     if (!result.written) {
         err << result.write.message().toStdString() << ": " << parsed.pdf.toStdString();
         if (!result.write.detail.isEmpty())

@@ -7,6 +7,7 @@
 
 #include "ChannelView.h"
 #include "ProcessingChain.h"
+#include "SiteFile.h"
 #include "TestEdit.h"
 
 #include <QUndoCommand>
@@ -23,6 +24,7 @@ struct EditState
 {
     EditInputs inputs;
     std::array<ChannelEditState, kChannelCount> channels{};
+    std::array<TraceAmplitude, kChannelCount> amplitude{}; // the folder's, as kept
     int activeChannel = -1;
     processing::ChainSettings chain;
     friend bool operator==(const EditState&, const EditState&) = default;

@@ -10,6 +10,7 @@
 #include "ReferenceTrace.h"
 #include "ReportViewHost.h"
 #include "ResultSave.h"
+#include "SiteStore.h"
 #include "Spectrum.h"
 #include "TestDate.h"
 
@@ -126,6 +127,7 @@ void ReportView::DistributeChannel(int c)
     display.m_fPeakFrequency = spectrum.peakFrequency;
     display.m_fBinWidth = spectrum.binWidth;
     v.SetScrollWidth(UsableSampleCount(d));
+    ApplySiteAmplitude(c);
 }
 
 void ReportView::TakeLoadedRecord(const TestRecord& record)
@@ -163,6 +165,44 @@ void ReportView::UpdateStatusPanes()
     m_pHost->SetStatusPane(ID_INDICATOR_LOWPASS, QStringLiteral("低通;%1 Hz").arg(d.m_nLowPass));
     m_pHost->SetStatusPane(ID_INDICATOR_DATE,
                            QStringLiteral("时间;%1").arg(FormatDate(d.m_tTestDate)));
+    // Every test of a folder whose traces are processed says so.
+    m_pHost->SetStatusPane(ID_INDICATOR_SPARE,
+                           processing::IsChainOff(m_Chain)
+                               ? QStringLiteral(" ")
+                               : QString::fromStdString(processing::DescribeChain(m_Chain)));
+}
+
+void ReportView::ApplySiteAmplitude(int c)
+{
+    ChannelView& v = *m_pChannelView[static_cast<std::size_t>(c)];
+    const TraceAmplitude& a = m_pSite->Site().amplitude[static_cast<std::size_t>(c)];
+    if (a.mode == TraceAmplitude::Mode::Fixed)
+        v.m_nMaxAmplitude = a.value;
+    else if (a.mode == TraceAmplitude::Mode::Fit)
+        v.FitAmplitude();
+}
+
+void ReportView::AmplitudeChosen(int channel, bool fit)
+{
+    if (channel < 0 || channel >= kChannelCount || !m_pSite->Writable())
+        return; // the amplitude then holds for this run
+    const int value = m_pChannelView[static_cast<std::size_t>(channel)]->m_nMaxAmplitude;
+    m_pSite->Change([channel, fit, value](SiteFile& site) {
+        site.amplitude[static_cast<std::size_t>(channel)] =
+            fit ? TraceAmplitude{TraceAmplitude::Mode::Fit, 0}
+                : TraceAmplitude{TraceAmplitude::Mode::Fixed, value};
+    });
+}
+
+void ReportView::FitActiveAmplitude()
+{
+    const int c = m_nActiveChannel;
+    if (c < 0 || c >= kChannelCount || m_strCurPath.isEmpty())
+        return;
+    EditStep(QStringLiteral("适合幅值"), [this, c] {
+        m_pChannelView[static_cast<std::size_t>(c)]->FitAmplitude();
+        AmplitudeChosen(c, true);
+    });
 }
 
 void ReportView::RepaintChannel(int channel)

@@ -67,8 +67,15 @@ public:
     // channel become the test being edited, saved as they are. Says in the status bar when
     // the rule re-derived a stored class.
     void TakeLoadedRecord(const TestRecord& record);
-    // Writes the seven status-bar texts when a test is loaded.
+    // Writes the seven status-bar texts when a test is loaded, and the folder's processing
+    // ("信号处理: 带通 100–3000 Hz 4阶") when its traces are processed.
     void UpdateStatusPanes();
+    // The folder's amplitude of channel c on its view: a fixed one, the test's own fit, or
+    // (unset) what the view has.
+    void ApplySiteAmplitude(int c);
+    // "适合幅值" on the selected channel: a step of the history, kept for the folder.
+    void FitActiveAmplitude();
+    void AmplitudeChosen(int channel, bool fit) override;
     // 恢复原始放大 (Ctrl+0): growing gain of the active channel off, a step of the history.
     void ResetActiveMagnification();
 

@@ -2,6 +2,7 @@
 #include "EditHistory.h"
 #include "ReportView.h"
 #include "ReportViewHost.h"
+#include "SiteStore.h"
 
 #include <QUndoStack>
 
@@ -42,6 +43,7 @@ EditState ReportView::CaptureEditState() const
 {
     EditState s;
     s.inputs = m_Edit.Inputs();
+    s.amplitude = m_pSite->Site().amplitude;
     for (int c = 0; c < kChannelCount; ++c)
         s.channels[static_cast<std::size_t>(c)] = m_pChannelView[c]->EditState();
     s.activeChannel = m_nActiveChannel;
@@ -54,6 +56,8 @@ void ReportView::RestoreEditState(const EditState& s)
     m_bRestoring = true;
     if (!(s.chain == m_Chain))
         SetProcessing(s.chain, false); // kept through the site store, without a question
+    if (!(s.amplitude == m_pSite->Site().amplitude) && m_pSite->Writable())
+        m_pSite->Change([&s](SiteFile& site) { site.amplitude = s.amplitude; });
     m_nActiveChannel = s.activeChannel;
     m_Edit.SetInputs(s.inputs);
     for (int c = 0; c < kChannelCount; ++c) {

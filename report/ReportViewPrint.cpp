@@ -7,6 +7,8 @@
 #include "ReportViewHost.h"
 #include "SafeFileDevice.h"
 #include "SheetPainter.h"
+#include "SheetPdf.h"
+#include "SiteStore.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -85,9 +87,12 @@ sheet::SheetSettings ReportView::SheetSettingsForPrint() const
     sheet::SheetSettings s;
     s.options = m_ReportOptions;
     for (int c = 0; c < 3; ++c)
-        s.channels[c] = {m_pChannelView[c]->m_nMaxAmplitude, m_pChannelView[c]->m_nMagnify};
+        s.channels[c].nMagnify = m_pChannelView[c]->m_nMagnify;
     s.bCompress = Display().m_bCompress;
-    s.chain = m_Chain; // the print list holds tests of the folder on screen
+    // The print list holds tests of the folder on screen: its processing and amplitudes, as
+    // rovana-cli sheet takes them.
+    sheet::ApplySiteSettings(m_pSite->Site(), s);
+    s.chain = m_Chain;
     return s;
 }
 

@@ -33,13 +33,25 @@ SheetSettings SettingsAfterOpening(const TestRecord& opened)
     s.options.bChannel1 = opened.m_nReportChannel == 0 ? 1 : 0;
     s.options.bChannel2 = opened.m_nReportChannel == 1 ? 1 : 0;
     s.options.bChannel3 = s.options.bChannel1 == 0 && s.options.bChannel2 == 0 ? 1 : 0;
-    s.channels.fill(ChannelScale{1700, 1});
+    s.channels.fill(ChannelScale{1700, 1, true}); // a folder without amplitudes: each fits
     s.bCompress = 1;
     return s;
 }
 
+void ApplySiteSettings(const SiteFile& site, SheetSettings& settings)
+{
+    settings.chain = site.chain;
+    for (std::size_t c = 0; c < kChannelCount; ++c) {
+        const TraceAmplitude& a = site.amplitude[c];
+        ChannelScale& scale = settings.channels[c];
+        scale.bFit = a.mode != TraceAmplitude::Mode::Fixed;
+        if (a.mode == TraceAmplitude::Mode::Fixed)
+            scale.nMaxAmplitude = a.value;
+    }
+}
+
 SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
-                             const WriteOptions& options, const ChainForFile& chainFor)
+                             const WriteOptions& options, const SettingsForFile& settingsFor)
 {
     SheetPdfResult result;
     SafeFileWriter file(pdfPath, options);
@@ -64,8 +76,8 @@ SheetPdfResult WriteSheetPdf(const QString& pdfPath, const QStringList& files,
         TestRecord current;
         current.Load(path); // a file that cannot be read gets its page from the render
         SheetSettings settings = SettingsAfterOpening(current);
-        if (chainFor)
-            settings.chain = chainFor(path);
+        if (settingsFor)
+            settingsFor(path, settings);
         const LoadResult loaded = RenderReportPage(painter, path, printData, settings);
         if (!loaded) {
             result.unreadable.append(path);

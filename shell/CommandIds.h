@@ -51,6 +51,7 @@ inline constexpr int ID_HELP_MANUAL = 57670; // "使用说明\tF1"
 inline constexpr int ID_EDIT_UNDO = 57643;       // "撤销\tCtrl+Z", with the step's name
 inline constexpr int ID_EDIT_REDO = 57644;       // "重做\tCtrl+Y" (Ctrl+Shift+Z too)
 inline constexpr int ID_VIEW_RESET_GAIN = 32876; // "恢复原始放大\tCtrl+0"
+inline constexpr int ID_VIEW_FIT_AMPLITUDE = 32877; // "适合幅值\tCtrl+F"
 
 // Window commands of the accelerator table.
 inline constexpr int ID_NEXT_PANE = 57680; // F6

@@ -215,6 +215,7 @@ void MainWindow::CreateMenus()
     view->addAction(Action(ID_AUTO_PICK));
     view->addAction(Action(ID_VIEW_PROCESSING));
     view->addAction(Action(ID_VIEW_RESET_GAIN));
+    view->addAction(Action(ID_VIEW_FIT_AMPLITUDE));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->addAction(Action(ID_HELP_MANUAL));

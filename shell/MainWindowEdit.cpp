@@ -29,6 +29,12 @@ void MainWindow::CreateEditActions()
     a->setStatusTip(QStringLiteral("所选通道不再随深度放大"));
     connect(a, &QAction::triggered, this, [this] { m_pReportView->ResetActiveMagnification(); });
 
+    a = AddAction(ID_VIEW_FIT_AMPLITUDE, QStringLiteral("适合幅值\tCtrl+F"));
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    a->setStatusTip(QStringLiteral("所选通道的幅值随波形：敲击后的最大振幅占半高的 90%，"
+                                   "本文件夹的测试与打印均照此"));
+    connect(a, &QAction::triggered, this, [this] { m_pReportView->FitActiveAmplitude(); });
+
     a = AddAction(ID_HELP_MANUAL, QStringLiteral("使用说明\tF1"));
     a->setShortcut(QKeySequence(Qt::Key_F1));
     a->setStatusTip(QStringLiteral("打开使用说明"));

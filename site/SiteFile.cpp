@@ -1,7 +1,9 @@
 #include "SiteFile.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -106,6 +108,31 @@ processing::ChainSettings ChainOf(SiteReader& r, const QJsonObject& o)
     return c;
 }
 
+// "amplitude": three entries, each null (unset), "fit" or a whole number above 0.
+void ReadAmplitudes(const QJsonValue& v, std::array<TraceAmplitude, 3>& out, QString& why)
+{
+    const QJsonArray a = v.toArray();
+    if (!v.isArray() || a.size() != 3) {
+        if (why.isEmpty())
+            why = QStringLiteral("“amplitude”应为三个通道的幅值");
+        return;
+    }
+    for (qsizetype c = 0; c < 3; ++c) {
+        const QJsonValue e = a[c];
+        TraceAmplitude& t = out[static_cast<std::size_t>(c)];
+        const double d = e.toDouble(0.0);
+        if (e.isNull()) {
+            t = {};
+        } else if (e.isString() && e.toString() == QLatin1String("fit")) {
+            t = {TraceAmplitude::Mode::Fit, 0};
+        } else if (e.isDouble() && d >= 1.0 && d <= 1e9 && std::trunc(d) == d) {
+            t = {TraceAmplitude::Mode::Fixed, static_cast<int>(d)};
+        } else if (why.isEmpty()) {
+            why = QStringLiteral("“amplitude[%1]”应为正整数、\"fit\" 或 null").arg(c);
+        }
+    }
+}
+
 QString ParseErrorText(const QJsonParseError& error)
 {
     return QStringLiteral("第 %1 字节处 JSON 格式错误").arg(error.offset);
@@ -156,6 +183,8 @@ std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why)
             r.Integer(c, QStringLiteral("previousWaveSpeed"), p + "previousWaveSpeed", 0),
             r.Text(c, QStringLiteral("date"), p + "date")};
     }
+    if (site.document.contains(QStringLiteral("amplitude")))
+        ReadAmplitudes(site.document.value(QStringLiteral("amplitude")), site.amplitude, r.why);
     if (!r.why.isEmpty())
         return fail(r.why);
     return site;
@@ -197,6 +226,18 @@ QByteArray SiteFileBytes(const SiteFile& site)
         root.insert(QStringLiteral("calibration"), record);
     } else {
         root.remove(QStringLiteral("calibration"));
+    }
+
+    const auto unset = [](const TraceAmplitude& t) { return t.mode == TraceAmplitude::Mode::Unset; };
+    if (std::all_of(site.amplitude.begin(), site.amplitude.end(), unset)) {
+        root.remove(QStringLiteral("amplitude"));
+    } else {
+        QJsonArray amplitude;
+        for (const TraceAmplitude& t : site.amplitude)
+            amplitude.append(t.mode == TraceAmplitude::Mode::Fit     ? QJsonValue(QStringLiteral("fit"))
+                             : t.mode == TraceAmplitude::Mode::Fixed ? QJsonValue(t.value)
+                                                                     : QJsonValue());
+        root.insert(QStringLiteral("amplitude"), amplitude);
     }
     return QJsonDocument(root).toJson();
 }

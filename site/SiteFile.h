@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace rovana {
@@ -30,9 +31,27 @@ struct SiteCalibration
     friend bool operator==(const SiteCalibration&, const SiteCalibration&) = default;
 };
 
+// How a channel's trace is scaled for the folder, on screen and on every sheet: the
+// amplitude at the top of the trace's half-height, or each test's own fit (its largest
+// excursion from the blow on at 90 %, FittedAmplitude). Unset, the screen keeps the
+// amplitude it has and a sheet fits.
+struct TraceAmplitude
+{
+    enum class Mode
+    {
+        Unset,
+        Fixed,
+        Fit,
+    };
+    Mode mode = Mode::Unset;
+    int value = 0; // sample value, > 0, for Fixed
+    friend bool operator==(const TraceAmplitude&, const TraceAmplitude&) = default;
+};
+
 struct SiteFile
 {
     std::optional<SiteCalibration> calibration;
+    std::array<TraceAmplitude, 3> amplitude{}; // per channel
     processing::ChainSettings chain; // applied to every time-domain trace of the folder
     QString referenceFile;           // the reference bolt's file name; empty for none
     // The document as it was read: every key this program does not know, at any depth, is

@@ -2,7 +2,9 @@
 
 #include "ChannelViewHost.h"
 #include "DisplaySettings.h"
+#include "ProcessingChain.h"
 #include "TestEdit.h"
+#include "TraceFit.h"
 #include "TestRecord.h"
 #include "WavePainter.h"
 
@@ -189,6 +191,15 @@ void ChannelView::scrollContentsBy(int dx, int dy)
     Q_UNUSED(dy);
     // Everything is drawn from the state, the scroll position included: redraw all at once.
     viewport()->repaint();
+}
+
+void ChannelView::FitAmplitude()
+{
+    const TestRecord& record = m_pHost ? m_pHost->CurrentRecord() : EmptyRecord();
+    const auto n = static_cast<std::size_t>(UsableSampleCount(record));
+    const std::size_t blow = processing::FindBlow({m_nRaw.data(), n});
+    m_nMaxAmplitude = FittedAmplitude({m_nWave.data(), n}, blow);
+    viewport()->update();
 }
 
 ChannelEditState ChannelView::EditState() const

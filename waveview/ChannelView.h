@@ -116,6 +116,10 @@ public:
     // Esc, Clear and a load: no suggestion.
     void DropSuggestion();
 
+    // "适合幅值": the amplitude at which the trace's largest excursion from the blow on
+    // fills 90 % of the half-height (FittedAmplitude of the shown samples).
+    void FitAmplitude();
+
     ChannelEditState EditState() const;
     // Puts the view back as `state` had it (a suggestion shown goes) and repaints it.
     void RestoreEditState(const ChannelEditState& state);

@@ -47,6 +47,13 @@ public:
     // The test on screen becomes the site's reference bolt, or the site has none.
     virtual void SetReferenceToCurrent(int channel) { Q_UNUSED(channel); }
     virtual void ClearReference(int channel) { Q_UNUSED(channel); }
+    // The amplitude of `channel` was chosen by the engineer (the keys, the dialog, or the fit
+    // of 适合幅值): the folder keeps it for every test and every sheet.
+    virtual void AmplitudeChosen(int channel, bool fit)
+    {
+        Q_UNUSED(channel);
+        Q_UNUSED(fit);
+    }
     // Tells the user why a command did nothing.
     virtual void TellUser(const QString& text) { Q_UNUSED(text); }
 };

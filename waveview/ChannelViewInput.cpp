@@ -86,7 +86,10 @@ void ChannelView::OnKeyDown(int key)
     // The amplitude keys change the analysis' picture: a step of the history; the cursor
     // keys do not.
     if (m_pHost && state.maxAmplitude != m_nMaxAmplitude)
-        m_pHost->EditStep(QStringLiteral("幅值"), take);
+        m_pHost->EditStep(QStringLiteral("幅值"), [&] {
+            take();
+            m_pHost->AmplitudeChosen(m_nChannel, false);
+        });
     else
         take();
 }
@@ -234,6 +237,8 @@ int ChannelView::SendViewMessage(int message, int wParam)
     switch (message) {
     case WM_SETMAXAMPLITUDE:
         m_nMaxAmplitude = wParam;
+        if (m_pHost)
+            m_pHost->AmplitudeChosen(m_nChannel, false);
         break;
     case WM_SETWAVESPEED:
         if (m_pHost)

@@ -54,6 +54,7 @@ protected:
             ASSERT_TRUE(test::WriteBytes(m_dir.filePath(name),
                                          ComposeInstrumentFile(test::SampleRecord())));
         view.m_strFolder = m_dir.path();
+        view.ReadSite(m_dir.path());
         frame.list = {"a.mg", "b.mg", "c.mg"};
         pdf = m_dir.filePath("out.pdf");
     }
@@ -223,19 +224,23 @@ TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
     EXPECT_FALSE(test::EmbeddedFonts(pdf).filter(QStringLiteral("CJK")).isEmpty());
 }
 
-TEST_F(PrintTest, SheetSettingsComeFromTheViewsAndTheSwitches)
+TEST_F(PrintTest, SheetSettingsComeFromTheFolderTheViewsAndTheSwitches)
 {
     test::ChangeRecord(view, [](TestRecord& d) {
         d.m_nSampleInterval = 5;
         d.m_nSampleCount = 2048;
     });
     frame.display.m_bCompress = 0;
-    view.m_pChannelView[1]->m_nMaxAmplitude = 900;
+    view.m_pChannelView[1]->m_nMaxAmplitude = 900; // as the engineer sets it: the folder's
+    view.AmplitudeChosen(1, false);
+    view.m_pChannelView[2]->m_nMaxAmplitude = 700; // not chosen: the screen's alone
     view.m_pChannelView[1]->m_nMagnify = 10;
     view.m_ReportOptions.bShowTitle = 0;
     const sheet::SheetSettings s = view.SheetSettingsForPrint();
     EXPECT_EQ(s.bCompress, 0);
     EXPECT_EQ(s.channels[1].nMaxAmplitude, 900);
+    EXPECT_FALSE(s.channels[1].bFit);
+    EXPECT_TRUE(s.channels[2].bFit); // nothing kept for the folder: each test fits
     EXPECT_EQ(s.channels[1].nMagnify, 10);
     EXPECT_EQ(s.options.bShowTitle, 0);
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace rovana::sheet {
 
@@ -490,6 +491,54 @@ TEST_F(SheetTest, TraceStartsEndsAndIsClippedToTheDiagramCell)
                                            {4630, 2305}}));
     EXPECT_EQ(traces[0]->clip, (SheetRect{760, 1587, 4630, 3139}));
     EXPECT_EQ(Find(list, SheetRole::ZeroLine)->pen.style, picture::LineStyle::Dot);
+}
+
+// A record at full int16 scale drawn at 1700: every point of the trace lies between the
+// top of the diagram cell (1871) and the time axis (2739), never over the axis, its labels
+// or the interpretation bars below it.
+TEST_F(SheetTest, AFullScaleTraceStaysBetweenTheCellTopAndTheTimeAxis)
+{
+    print.m_nSampleCount = 1024;
+    for (int i = 0; i < 1024; ++i)
+        print.m_nSamples[1][static_cast<std::size_t>(i)] = i % 2 ? 32767 : -32768;
+    Mark({20, 120, 320, 0, 0});
+    const SheetDrawList list = Draw();
+    const int axis = Find(list, SheetRole::BaseLine)->points[0].y();
+    const int top = 1871;
+    int highest = axis, lowest = top;
+    for (const SheetItem* trace : FindAll(list, SheetRole::Trace))
+        for (const QPoint& p : trace->points) {
+            highest = std::min(highest, p.y());
+            lowest = std::max(lowest, p.y());
+        }
+    EXPECT_EQ(highest, top);  // clipped at the cell's top,
+    EXPECT_EQ(lowest, axis); // and at the axis
+    ASSERT_FALSE(FindAll(list, SheetRole::GroutBar).empty());
+    for (const SheetItem* label : FindAll(list, SheetRole::TimeLabel))
+        EXPECT_GE(label->at.y(), axis);
+    for (SheetRole bar : {SheetRole::GroutBar, SheetRole::RodBar})
+        for (const SheetItem* item : FindAll(list, bar))
+            EXPECT_GT(item->rect.top, axis);
+}
+
+// A fitted trace: its amplitude is the record's own, its largest excursion from the blow
+// on at 90 % of the half-height; the labels say so.
+TEST_F(SheetTest, AFittedTraceTakesItsOwnAmplitude)
+{
+    print.m_nSampleCount = 1024;
+    for (int k = 0; k <= 20; ++k) // the blow, a half-sine of 3000 peaking at 30
+        print.m_nSamples[1][static_cast<std::size_t>(20 + k)] =
+            static_cast<std::int16_t>(std::lround(3000 * std::sin(M_PI * k / 20.0)));
+    settings.channels[1].bFit = true;
+    EXPECT_EQ(DiagramAmplitude(Context(), 1), 3334); // ceil(3000 / 0.9)
+    const SheetDrawList list = Draw();
+    EXPECT_EQ(Find(list, SheetRole::AmplitudeLabel, 0)->text, "2667 mv"); // 4/5 of it
+    // The peak lies 10 % of the half-height below the top: 434 * (3334 - 3000) / 3334.
+    int highest = 4000;
+    for (const SheetItem* trace : FindAll(list, SheetRole::Trace))
+        for (const QPoint& p : trace->points)
+            highest = std::min(highest, p.y());
+    EXPECT_EQ(highest, 1871 + 43);
 }
 
 TEST_F(SheetTest, PositiveExcursionsAreFilledTwoPixelsWideOnlyFor1024Samples)

@@ -1,6 +1,7 @@
 // The result sheet on real paint devices: an image, a PDF and the command-line tool.
 #include "ReportSheet.h"
 #include "SheetBody.h"
+#include "SheetDiagram.h"
 #include "SheetPainter.h"
 #include "SheetPdf.h"
 
@@ -218,7 +219,7 @@ TEST(SheetPdfTest, SettingsAfterOpeningFollowTheFile)
         EXPECT_EQ(s.options.bShowTitle, 1);
         EXPECT_EQ(s.bCompress, 1);
         for (const ChannelScale& c : s.channels)
-            EXPECT_EQ(c, (ChannelScale{1700, 1}));
+            EXPECT_EQ(c, (ChannelScale{1700, 1, true})); // each trace fits its record
     }
 }
 
@@ -280,6 +281,34 @@ TEST(CliSheetTest, FollowsTheFolderProcessingUnlessRawOrOverridden)
     EXPECT_EQ(RunCli({"sheet", "--raw", "--lowpass", "100", "--pdf", pdf, file}).exitCode, 2);
 }
 
+// Each trace fits its own record unless the folder keeps an amplitude or --amplitude is
+// given; the labels read 4/5 of the full scale.
+TEST(CliSheetTest, TracesFitUnlessTheFolderOrTheOptionSetsTheAmplitude)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("MG0003.mg");
+    ASSERT_TRUE(QFile::copy(ROVANA_SAMPLES_DIR "/MG0003.mg", file));
+    TestRecord record;
+    ASSERT_TRUE(record.Load(file));
+    sheet::SheetSettings fit = sheet::SettingsAfterOpening(record);
+    for (sheet::ChannelScale& c : fit.channels)
+        c.bFit = true;
+    const sheet::MeasureText measure = [](const QString&, double) { return QSize(10, 10); };
+    const int fitted = sheet::DiagramAmplitude(
+        {{4960, 7016, 600}, record, fit, measure}, record.m_nReportChannel);
+    const QString pdf = dir.filePath("out.pdf");
+    const auto label = [&pdf](const QStringList& options) {
+        const CliRun run = RunCli(QStringList{"sheet"} + options + QStringList{"--pdf", pdf});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return test::PdfPageText(pdf, 1).out;
+    };
+    EXPECT_TRUE(label({file}).contains(QStringLiteral("%1 mv").arg(4 * fitted / 5)));
+    EXPECT_TRUE(label({"--amplitude", "900", file}).contains(QStringLiteral("720 mv")));
+    ASSERT_TRUE(test::WriteBytes(dir.filePath("rovana-site.json"),
+                                 R"({"version": 1, "amplitude": [2500, 2500, 2500]})"));
+    EXPECT_TRUE(label({file}).contains(QStringLiteral("2000 mv")));
+}
+
 TEST(CliSheetTest, UnreadableFileStillGetsAPageAndFailsAtTheEnd)
 {
     QTemporaryDir dir;
@@ -316,8 +345,12 @@ TEST(CliSheetTest, UsageErrorsWriteNothing)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("out.pdf");
-    for (const QStringList& args : {QStringList{"sheet", "--pdf", pdf}, QStringList{"sheet", pdf},
-                                    QStringList{"sheet", "--pdf", pdf, "--scale", "x.mg"}}) {
+    for (const QStringList& args :
+         {QStringList{"sheet", "--pdf", pdf}, QStringList{"sheet", pdf},
+          QStringList{"sheet", "--pdf", pdf, "--scale", "x.mg"},
+          QStringList{"sheet", "--amplitude", "0", "--pdf", pdf, "x.mg"},
+          QStringList{"sheet", "--amplitude", "9x", "--pdf", pdf, "x.mg"},
+          QStringList{"sheet", "--amplitude", "900", "--amplitude", "900", "--pdf", pdf, "x.mg"}}) {
         EXPECT_EQ(RunCli(args).exitCode, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(pdf));
     }

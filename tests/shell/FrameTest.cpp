@@ -95,6 +95,7 @@ TEST_F(FrameTest, ViewMenuItemsWithExactTextsAndIdentifiers)
                                                  {32870, QStringLiteral("自动识别\tF4")},
                                                  {32873, QStringLiteral("信号处理...")},
                                                  {32876, QStringLiteral("恢复原始放大\tCtrl+0")},
+                                                 {32877, QStringLiteral("适合幅值\tCtrl+F")},
                                                  {-1, {}},
                                                  {32890, QStringLiteral("下一个测试\tPage Down")},
                                                  {32891, QStringLiteral("上一个测试\tPage Up")}});

@@ -81,6 +81,8 @@ inline std::vector<HostileSite> HostileSites()
         {"an object for a name", text(R"({"version": 1, "reference": {"file": {"n": 1}}})"),
          "“reference.file”应为文本", true},
         {"a newer version", text(R"({"version": 2})"), "版本 2 高于本程序支持的 1", true},
+        {"an amplitude of 0", text(R"({"version": 1, "amplitude": [null, 0, "fit"]})"),
+         "“amplitude[1]”应为正整数、\"fit\" 或 null", true},
     };
 }
 

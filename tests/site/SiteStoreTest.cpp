@@ -136,6 +136,27 @@ TEST(SiteStoreTest, KeysItDoesNotKnowAreKeptOnEveryWrite)
     EXPECT_TRUE(o.contains("owner"));
 }
 
+// Each channel's amplitude: unset (null), a fixed full scale or the test's own fit, read
+// back as written; all unset writes no key.
+TEST(SiteStoreTest, AmplitudesPerChannelReadBackAsWritten)
+{
+    QTemporaryDir dir;
+    SiteStore store(dir.path());
+    const std::array<TraceAmplitude, 3> set = {
+        TraceAmplitude{}, TraceAmplitude{TraceAmplitude::Mode::Fixed, 2400},
+        TraceAmplitude{TraceAmplitude::Mode::Fit, 0}};
+    ASSERT_TRUE(store.Change([&set](SiteFile& s) { s.amplitude = set; }));
+    const QJsonArray a = QJsonDocument::fromJson(test::ReadBytes(test::SitePath(dir.path())))
+                             .object()["amplitude"]
+                             .toArray();
+    EXPECT_EQ(a, (QJsonArray{QJsonValue(), 2400, "fit"}));
+    EXPECT_EQ(SiteStore(dir.path()).Site().amplitude, set);
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.amplitude = {}; }));
+    EXPECT_FALSE(QJsonDocument::fromJson(test::ReadBytes(test::SitePath(dir.path())))
+                     .object()
+                     .contains("amplitude"));
+}
+
 // A write builds on the file as it is now: another window's write stays, and a file broken
 // since it was read is refused, not overwritten. Users hear of every change.
 TEST(SiteStoreTest, AWriteBuildsOnTheFileAsItIsNow)
