@@ -41,7 +41,12 @@ ReportView::ReportView(ReportViewHost* host, QWidget* parent) : QWidget(parent),
     InstallDiskWatch();
 }
 
-ReportView::~ReportView() = default;
+ReportView::~ReportView()
+{
+    // The history goes with the widget, after this object's own members: its last signals
+    // must not reach a view half taken apart.
+    QObject::disconnect(m_pUndo, nullptr, this, nullptr);
+}
 
 namespace {
 
