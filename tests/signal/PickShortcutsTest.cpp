@@ -1,7 +1,8 @@
 // The echo picker's shortcuts against the long way round, bit for bit: the two smoothings
 // taken together, the medians of counts, and the threshold that stands for a division.
+#include "Baseline.h"
+#include "Correlation.h"
 #include "EchoSearch.h"
-#include "MatchedFilter.h"
 #include "MovingAverage.h"
 #include "Selection.h"
 

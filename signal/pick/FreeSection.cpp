@@ -1,6 +1,7 @@
 #include "FreeSection.h"
 
-#include "MatchedFilter.h"
+#include "Baseline.h"
+#include "MovingAverage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,9 @@ namespace {
 // The restored blow must be this close to a single compact lobe: a hundredth of its energy
 // left over, the order of what the noise and the sensor's recovery leave in a clean blow.
 constexpr float kMisfit = 0.01f;
+// The free section is undone only when its echo returns well inside the blow's lobe as it
+// stands: later, the lobe is the blow and the free end's echo is taken off as any other.
+constexpr float kInsideBlow = 0.6f;
 
 // How far the lobe in `b` (from `first` on, positive) is from a single compact lobe: the
 // difference between its fall and its mirrored rise, and whatever follows the fall, over
@@ -107,6 +111,36 @@ void RemoveFreeSection(std::vector<float>& x, int delay, float reflection)
     const std::vector<float> u = x;
     std::fill(x.begin(), x.end(), 0.0f);
     Undo(u, x, 0, delay, reflection);
+}
+
+std::optional<FreeSectionFit> UndoShortFreeSection(std::vector<float>& x, BlowPulse& blow,
+                                                   float& noise, double perMetre,
+                                                   double designFreeLength, float minimumSnr)
+{
+    if (!(designFreeLength > 0.0))
+        return std::nullopt;
+    // A design free length of any size, +inf included, converts to a sample count in range.
+    const double span = std::min(designFreeLength * perMetre, 1e9);
+    const int shortest = static_cast<int>(std::floor(0.85 * span));
+    const int longest = static_cast<int>(std::ceil(1.15 * span));
+    const int lobeFirst = blow.first + std::max(1, blow.width / 4);
+    const int inside = static_cast<int>(kInsideBlow * static_cast<float>(blow.width));
+    if (shortest >= inside)
+        return std::nullopt;
+    std::optional<FreeSectionFit> section = FitFreeSection(x, lobeFirst, blow.width, blow.polarity,
+                                                           shortest, std::min(longest, inside));
+    if (!section)
+        return std::nullopt;
+    std::vector<float> undone = x;
+    RemoveFreeSection(undone, section->delay, section->reflection);
+    const float undoneNoise = std::max(SampleNoise(undone), 0.3f); // the undoing colours it
+    std::optional<BlowPulse> restored = FindBlow(undone, undoneNoise, minimumSnr);
+    if (!restored || restored->peak < lobeFirst)
+        return std::nullopt;
+    x = std::move(undone);
+    noise = undoneNoise;
+    blow = std::move(*restored);
+    return section;
 }
 
 } // namespace rovana::pick
