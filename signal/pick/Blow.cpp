@@ -1,5 +1,6 @@
 #include "Blow.h"
 
+#include "Baseline.h"
 #include "MovingAverage.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@ namespace rovana::pick {
 
 namespace {
 
+constexpr int kMinimumSamples = 32;
 constexpr float kOnsetSnr = 5.0f; // the blow's onset over the noise of the smoothed record
 
 struct Lobe
@@ -81,7 +83,7 @@ Lobe FirstLobe(PartialAverage& s, float top, float floor)
 
 } // namespace
 
-std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float minimumSnr)
+std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, float minimumSnr)
 {
     if (x.size() < 8)
         return std::nullopt;
@@ -129,6 +131,19 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
         --rise;
     while (fall + 1 < n && at(fall + 1) >= half)
         ++fall;
+    // The onset: the rise's line through its quarter and half heights, taken down to zero.
+    // Well above the noise, both crossings are steady; an offset before the blow or noise
+    // at its foot does not move them.
+    const auto crossing = [&](float level) {
+        int i = lobe.peak;
+        while (i > 0 && at(i - 1) >= level)
+            --i;
+        return i > 0 ? static_cast<float>(i) - (at(i) - level) / (at(i) - at(i - 1))
+                     : static_cast<float>(i);
+    };
+    const float halfUp = crossing(half), quarterUp = crossing(0.5f * half);
+    const int onset = std::clamp(
+        static_cast<int>(std::lround(halfUp - 2.0f * (halfUp - quarterUp))), 0, lobe.peak);
     if (rise > 0 && fall + 1 < n) {
         const float left = static_cast<float>(rise) - (at(rise) - half) / (at(rise) - at(rise - 1));
         const float right =
@@ -146,6 +161,7 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     blow.peak = lobe.peak;
     blow.snr = lobeSnr;
     blow.polarity = lobe.polarity;
+    blow.onset = onset;
     blow.width = std::max(1, lobe.last - lobe.first);
     const int pad = std::max(1, blow.width / 4);
     blow.first = std::max(0, lobe.first - pad);
@@ -154,6 +170,27 @@ std::optional<BlowPulse> FindBlow(std::span<const float> x, float noise, float m
     SmoothFromSums(sum, std::max(1, blow.width / 16), blow.first, last, blow.shape);
     blow.shapePeak = blow.peak - blow.first;
     return blow;
+}
+
+std::optional<RecordBlow> FindBlow(std::span<const std::int16_t> samples, int sampleIntervalUs)
+{
+    if (samples.size() < static_cast<std::size_t>(kMinimumSamples))
+        return std::nullopt;
+    RecordBlow found;
+    found.x = CentredSamples(samples);
+    found.noise = std::max(SampleNoiseOfCounts(samples), 0.3f); // at least the rounding
+    const std::optional<BlowPulse> first = FindBlowLobe(found.x, found.noise, kBlowSnr);
+    if (!first)
+        return std::nullopt;
+    // Drift and hum vary over milliseconds; the baseline window is long against the blow
+    // and against an echo the grout has broadened.
+    const int window = sampleIntervalUs > 0 ? 1250 / sampleIntervalUs : 0;
+    RemoveBaseline(
+        found.x, std::min(std::max(6 * first->width, window), static_cast<int>(found.x.size()) / 3),
+        samples);
+    std::optional<BlowPulse> blow = FindBlowLobe(found.x, found.noise, kBlowSnr);
+    found.blow = blow ? std::move(*blow) : *first;
+    return found;
 }
 
 } // namespace rovana::pick

@@ -18,8 +18,6 @@ namespace rovana::pick {
 
 namespace {
 
-constexpr int kMinimumSamples = 32;
-constexpr float kBlowSnr = 6.0f; // the blow lobe against the noise per sample
 constexpr float kEchoSnr = 3.0f; // a lobe of the correlation that is an echo
 
 } // namespace
@@ -28,25 +26,14 @@ PickResult PickEchoes(const PickInput& input)
 {
     PickResult result;
     const auto missing = [&](PickReason reason) { result.reasons.push_back(reason); };
-    if (input.samples.size() < static_cast<std::size_t>(kMinimumSamples)) {
+    std::optional<RecordBlow> found = FindBlow(input.samples, input.sampleIntervalUs);
+    if (!found) {
         missing(PickReason::NoBlow);
         return result;
     }
-    std::vector<float> x = CentredSamples(input.samples);
-    float sampleNoise = std::max(SampleNoiseOfCounts(input.samples), 0.3f); // at least the rounding
-    const std::optional<BlowPulse> first = FindBlow(x, sampleNoise, kBlowSnr);
-    if (!first) {
-        missing(PickReason::NoBlow);
-        return result;
-    }
-    // Drift and hum vary over milliseconds; the baseline window is long against the blow
-    // and against an echo the grout has broadened.
-    const int window = input.sampleIntervalUs > 0 ? 1250 / input.sampleIntervalUs : 0;
-    RemoveBaseline(x, std::min(std::max(6 * first->width, window), static_cast<int>(x.size()) / 3),
-                   input.samples);
-    std::optional<BlowPulse> blow = FindBlow(x, sampleNoise, kBlowSnr);
-    if (!blow)
-        blow = first;
+    std::vector<float>& x = found->x;
+    float& sampleNoise = found->noise;
+    BlowPulse& blow = found->blow;
     const bool timeBase = input.sampleIntervalUs > 0 && input.waveSpeed > 0;
     const double perMetre =
         timeBase ? 2.0 / input.waveSpeed / (input.sampleIntervalUs * 1e-6) : 0.0;
@@ -55,19 +42,19 @@ PickResult PickEchoes(const PickInput& input)
     std::optional<FreeSectionFit> section;
     if (timeBase)
         section =
-            UndoShortFreeSection(x, *blow, sampleNoise, perMetre, input.designFreeLength, kBlowSnr);
-    result.end = Echo(blow->peak, blow->snr);
+            UndoShortFreeSection(x, blow, sampleNoise, perMetre, input.designFreeLength, kBlowSnr);
+    result.end = Echo(blow.peak, blow.snr);
     if (!timeBase) {
         missing(PickReason::NoTimeBase);
         return result;
     }
 
     double energy = 0.0;
-    for (float v : blow->shape)
+    for (float v : blow.shape)
         energy += static_cast<double>(v) * v;
-    PickContext s{input, CorrelateWithBlow(x, *blow), BlowAutocorrelation(*blow)};
-    s.end = blow->peak;
-    s.width = blow->width;
+    PickContext s{input, CorrelateWithBlow(x, blow), BlowAutocorrelation(blow)};
+    s.end = blow.peak;
+    s.width = blow.width;
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
     s.perMetre = perMetre;
     result.noiseLevel = s.noise;

@@ -134,7 +134,7 @@ std::optional<FreeSectionFit> UndoShortFreeSection(std::vector<float>& x, BlowPu
     std::vector<float> undone = x;
     RemoveFreeSection(undone, section->delay, section->reflection);
     const float undoneNoise = std::max(SampleNoise(undone), 0.3f); // the undoing colours it
-    std::optional<BlowPulse> restored = FindBlow(undone, undoneNoise, minimumSnr);
+    std::optional<BlowPulse> restored = FindBlowLobe(undone, undoneNoise, minimumSnr);
     if (!restored || restored->peak < lobeFirst)
         return std::nullopt;
     x = std::move(undone);
