@@ -57,72 +57,98 @@ pick::PickInput InputOf(const ModelBolt& bolt)
     return {bolt.samples, p.sampleInterval, p.waveSpeed, p.designLength, p.designFreeLength};
 }
 
+namespace {
+
+double MetresFromEnd(const LabelledBolt& b, const pick::PickResult& picked, int sample)
+{
+    const int end = picked.end ? picked.end->sample : b.end;
+    return (sample - end) * (b.sampleInterval * 1e-6) * b.waveSpeed / 2.0;
+}
+
+double BottomError(const LabelledBolt& b, const pick::PickResult& picked, const pick::PickedEcho& e)
+{
+    return std::abs(MetresFromEnd(b, picked, e.sample) - b.length) / b.length;
+}
+
+bool DefectMeets(const LabelledBolt& b, const pick::PickResult& picked, const pick::PickedDefect& d,
+                 const LabelledDefect& v)
+{
+    const double tolerance = std::max(0.25, b.pulseMetres / 2.0);
+    return MetresFromEnd(b, picked, d.start.sample) - tolerance <= v.bottom &&
+           MetresFromEnd(b, picked, d.end.sample) + tolerance >= v.top;
+}
+
+} // namespace
+
+bool FreeEndRight(const LabelledBolt& b, const pick::PickResult& picked, const pick::PickedEcho& e)
+{
+    return std::abs(MetresFromEnd(b, picked, e.sample) - b.freeLength) <= 0.1;
+}
+
+bool BottomRight(const LabelledBolt& b, const pick::PickResult& picked, const pick::PickedEcho& e)
+{
+    return BottomError(b, picked, e) <= 0.03;
+}
+
+bool DefectRight(const LabelledBolt& b, const pick::PickResult& picked, const pick::PickedDefect& d)
+{
+    return std::any_of(b.defects.begin(), b.defects.end(),
+                       [&](const LabelledDefect& v) { return DefectMeets(b, picked, d, v); });
+}
+
 void PickTally::Add(const LabelledBolt& b, const pick::PickResult& picked)
 {
     ++bolts;
-    const int end = picked.end ? picked.end->sample : b.end;
-    const auto metres = [&](int sample) {
-        return (sample - end) * (b.sampleInterval * 1e-6) * b.waveSpeed / 2.0;
-    };
-    const auto bottomError = [&](const pick::PickedEcho& e) {
-        return std::abs(metres(e.sample) - b.length) / b.length;
-    };
-    const auto freeEndError = [&](const pick::PickedEcho& e) {
-        return std::abs(metres(e.sample) - b.freeLength);
-    };
     if (b.bottomVisible) {
         ++visibleBottoms;
         if (picked.bottom) {
-            bottomsWithin3 += bottomError(*picked.bottom) <= 0.03;
-            bottomsWithin5 += bottomError(*picked.bottom) <= 0.05;
+            bottomsWithin3 += BottomError(b, picked, *picked.bottom) <= 0.03;
+            bottomsWithin5 += BottomError(b, picked, *picked.bottom) <= 0.05;
         } else {
             ++visibleBottomsLost;
         }
     } else {
         ++lostBottoms;
         lostBottomsReported += !picked.bottom;
-        lostBottomsWithin3 += picked.bottom && bottomError(*picked.bottom) <= 0.03;
-        lostBottomsWrong += picked.bottom && bottomError(*picked.bottom) > 0.05;
+        lostBottomsWithin3 += picked.bottom && BottomError(b, picked, *picked.bottom) <= 0.03;
+        lostBottomsWrong += picked.bottom && BottomError(b, picked, *picked.bottom) > 0.05;
     }
-    if (picked.bottom) {
-        bottoms.Add(picked.bottom->confidence, bottomError(*picked.bottom) <= 0.03);
-        if (picked.bottom->confidence >= 0.9) {
-            ++sureBottoms;
-            sureBottomsWrong += bottomError(*picked.bottom) > 0.05;
-        }
+    for (const auto& e : {picked.bottom, picked.withheldBottom}) {
+        if (e)
+            bottoms.Add(e->confidence, BottomRight(b, picked, *e));
+    }
+    if (picked.bottom && picked.bottom->confidence >= 0.9) {
+        ++sureBottoms;
+        sureBottomsWrong += BottomError(b, picked, *picked.bottom) > 0.05;
     }
     if (b.freeEndVisible) {
         ++visibleFreeEnds;
-        freeEndsWithin += picked.freeEnd && freeEndError(*picked.freeEnd) <= 0.1;
+        freeEndsWithin += picked.freeEnd && FreeEndRight(b, picked, *picked.freeEnd);
     }
-    if (picked.freeEnd) {
-        freeEnds.Add(picked.freeEnd->confidence, freeEndError(*picked.freeEnd) <= 0.1);
-        if (picked.freeEnd->confidence >= 0.9) {
-            ++sureFreeEnds;
-            sureFreeEndsWrong += freeEndError(*picked.freeEnd) > 0.1;
-        }
+    for (const auto& e : {picked.freeEnd, picked.withheldFreeEnd}) {
+        if (e)
+            freeEnds.Add(e->confidence, FreeEndRight(b, picked, *e));
     }
-    // A defect range is at a defect when the two meet, the range widened by half a pulse
-    // length (at least 0.25 m) either way.
-    const double tolerance = std::max(0.25, b.pulseMetres / 2.0);
-    const auto at = [&](const pick::PickedDefect& d, const LabelledDefect& v) {
-        return metres(d.start.sample) - tolerance <= v.bottom &&
-               metres(d.end.sample) + tolerance >= v.top;
-    };
+    if (picked.freeEnd && picked.freeEnd->confidence >= 0.9) {
+        ++sureFreeEnds;
+        sureFreeEndsWrong += !FreeEndRight(b, picked, *picked.freeEnd);
+    }
     for (const LabelledDefect& v : b.defects) {
         if (!v.visible)
             continue;
         ++visibleVoids;
-        voidsFound += std::any_of(picked.defects.begin(), picked.defects.end(),
-                                  [&](const pick::PickedDefect& d) { return at(d, v); });
+        voidsFound +=
+            std::any_of(picked.defects.begin(), picked.defects.end(),
+                        [&](const pick::PickedDefect& d) { return DefectMeets(b, picked, d, v); });
     }
     int wrong = 0;
     for (const pick::PickedDefect& d : picked.defects) {
-        const bool isRight = std::any_of(b.defects.begin(), b.defects.end(),
-                                         [&](const LabelledDefect& v) { return at(d, v); });
+        const bool isRight = DefectRight(b, picked, d);
         wrong += !isRight;
         voids.Add(d.start.confidence, isRight);
     }
+    for (const pick::PickedDefect& d : picked.withheldDefects)
+        voids.Add(d.start.confidence, DefectRight(b, picked, d));
     falseDefects += wrong;
     if (b.defects.empty()) {
         ++soundBolts;

@@ -62,6 +62,17 @@ struct PickTally
 // The picker's input for a model bolt, with its design lengths.
 pick::PickInput InputOf(const ModelBolt& bolt);
 
+// Whether a pick is right, measured from the picked end (the blow's true peak without
+// one): a free end within 0.1 m of the built free length, a bottom within 3 % of the built
+// length, a defect range that meets a defect, the range widened by half a pulse length (at
+// least 0.25 m) either way.
+bool FreeEndRight(const LabelledBolt& bolt, const pick::PickResult& picked,
+                  const pick::PickedEcho& freeEnd);
+bool BottomRight(const LabelledBolt& bolt, const pick::PickResult& picked,
+                 const pick::PickedEcho& bottom);
+bool DefectRight(const LabelledBolt& bolt, const pick::PickResult& picked,
+                 const pick::PickedDefect& defect);
+
 // Picks and scores bolts with seeds first..first+count-1 of `model`.
 PickTally ScoreSeeds(std::uint64_t first, int count, Model model = Model::Layered);
 

@@ -1,5 +1,6 @@
 #include "Bottom.h"
 
+#include "Confidence.h"
 #include "Correlation.h"
 #include "EchoSearch.h"
 #include "MovingAverage.h"
@@ -17,8 +18,8 @@ namespace {
 // in the whole record, so a weaker echo there is as unlikely to be noise. kBottomNearSnr
 // is where an echo whose own energy is six times the noise stands in the correlation with
 // the blow, which keeps about 0.92 of it once the grout has reshaped the echo.
-constexpr float kBottomSnr = 6.5f;
-constexpr float kBottomNearSnr = 5.5f;
+constexpr float kBottomSnr = 5.5f;
+constexpr float kBottomNearSnr = 4.0f;
 constexpr double kNearDesign = 0.12; // share of the design length either side
 // Echoes weaker than this share of the blow are not taken: the blow cut from the record
 // is not the exact pulse, and what is left of it after subtraction is of this order.
@@ -53,7 +54,8 @@ BottomPick FindBottom(const PickContext& s, int after)
         return design > 0 && std::abs(s.MetresOf(i) - design) <= kNearDesign * design;
     };
     int best = -1;
-    float bestScore = 0.0f, found = 0.0f;
+    float bestScore = 0.0f, found = 0.0f, next = 0.0f, bestSupport = 0.0f;
+    bool bestVoidTop = false;
     for (std::size_t k = 0; k < ratios.size(); ++k) {
         const std::vector<float>& snr = ratios[k];
         for (int i = std::max(from, 1); i < to; ++i) {
@@ -64,8 +66,8 @@ BottomPick FindBottom(const PickContext& s, int after)
                 (here < kBottomSnr && !nearDesign(i)))
                 continue;
             // The second echo adds at most half as much again and the weights are at most
-            // 1: a candidate that cannot pass the best even so is not weighed.
-            if (!(here + 0.5f * here > bestScore))
+            // 1: a candidate that cannot pass the second best even so is not weighed.
+            if (!(here + 0.5f * here > next))
                 continue;
             float support = 0.0f;
             const int twice = s.end + 2 * (i - s.end);
@@ -85,13 +87,20 @@ BottomPick FindBottom(const PickContext& s, int after)
             if (voidTop && design > 0 && !nearDesign(i))
                 continue;
             const float strength = (here + 0.5f * support) * (voidTop ? 0.25f : 1.0f);
-            if (!(strength > bestScore))
+            if (!(strength > next))
                 continue;
             const float score = strength * PriorWeight(s.MetresOf(i), design, 0.1 * design);
+            const bool apart = best < 0 || std::abs(i - best) > s.width / 2;
             if (score > bestScore) {
+                if (apart)
+                    next = bestScore;
                 bestScore = score;
                 best = i;
                 found = here;
+                bestSupport = support / here;
+                bestVoidTop = voidTop;
+            } else if (score > next && apart) {
+                next = score;
             }
         }
     }
@@ -107,7 +116,25 @@ BottomPick FindBottom(const PickContext& s, int after)
             break;
         }
     }
-    return {Echo(best, found)};
+    BottomPick pick;
+    pick.echo = Echo(best, found);
+    // How far the echo stands out of the free section's multiple there.
+    const float multiple = s.Multiple(best);
+    const float height = std::abs(s.y[static_cast<std::size_t>(best)]);
+    pick.standsOut = height / (multiple + s.noise);
+    Evidence& e = pick.evidence;
+    e[0] = 1.0f;
+    const double snr = std::min(static_cast<double>(found), 100.0);
+    e[1] = LogRatio(snr);
+    e[2] = design > 0 ? static_cast<float>(std::abs(s.MetresOf(best) - design) / (0.1 * design) *
+                                           std::min(1.0, 10.0 / snr))
+                      : 0.0f;
+    e[3] = bestSupport;
+    e[4] = bestVoidTop ? 1.0f : 0.0f;
+    e[5] = LogRatio(pick.standsOut);
+    e[6] = LogRatio(bestScore / std::max(next, minimum));
+    e[7] = design > 0 ? 1.0f : 0.0f;
+    return pick;
 }
 
 } // namespace rovana::pick

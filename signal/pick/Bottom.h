@@ -10,7 +10,11 @@ namespace rovana::pick {
 
 struct BottomPick
 {
-    std::optional<PickedEcho> echo;
+    std::optional<PickedEcho> echo; // its confidence not yet set
+    Evidence evidence{};            // as kBottomWeights reads it
+    // The echo's height over the free section's multiple there (plus the noise): near or
+    // under 1 it may be that multiple.
+    float standsOut = 0.0f;
 };
 
 // The bottom from `after` on: echoes like the blow, scored by their strength, the second

@@ -3,6 +3,7 @@
 #include "Baseline.h"
 #include "Blow.h"
 #include "Bottom.h"
+#include "Confidence.h"
 #include "Correlation.h"
 #include "EchoSearch.h"
 #include "FreeEnd.h"
@@ -19,6 +20,9 @@ namespace rovana::pick {
 namespace {
 
 constexpr float kEchoSnr = 3.0f; // a lobe of the correlation that is an echo
+// A withheld bottom whose echo is under twice the free section's multiple there (plus the
+// noise) may be that multiple: the reason says so.
+constexpr float kMultipleShare = 2.0f;
 
 } // namespace
 
@@ -52,7 +56,9 @@ PickResult PickEchoes(const PickInput& input)
     double energy = 0.0;
     for (float v : blow.shape)
         energy += static_cast<double>(v) * v;
-    PickContext s{input, CorrelateWithBlow(x, blow), BlowAutocorrelation(blow)};
+    PickContext s(input);
+    s.y = CorrelateWithBlow(x, blow);
+    s.autocorrelation = BlowAutocorrelation(blow);
     s.end = blow.peak;
     s.width = blow.width;
     s.noise = static_cast<float>(sampleNoise / std::sqrt(std::max(energy, 1e-9)));
@@ -64,31 +70,55 @@ PickResult PickEchoes(const PickInput& input)
     SubtractEcho(s.y, s.autocorrelation, s.end, s.blow);
     // The record after the blow, as correlated, with only its echoes: the noise comes from
     // the sensor and does not travel in the bar, so no multiple of it is taken off.
-    std::vector<float> echoes = s.y;
-    KeepEchoes(echoes, kEchoSnr * s.noise);
+    s.echoes = s.y;
+    KeepEchoes(s.echoes, kEchoSnr * s.noise);
 
-    const FreeEndPick freeEnd = PickFreeEnd(s, section, echoes);
-    result.freeEnd = freeEnd.echo;
+    FreeEndPick freeEnd = PickFreeEnd(s, section);
+    result.freeEndEvidence = freeEnd.evidence;
+    if (freeEnd.echo) {
+        freeEnd.echo->confidence = Probability(freeEnd.evidence, kFreeEndWeights);
+        (freeEnd.echo->confidence >= kOfferAt ? result.freeEnd : result.withheldFreeEnd) =
+            freeEnd.echo;
+    }
     if (!result.freeEnd)
         missing(PickReason::FreeEndNotClear);
 
     // What is left of the free end's own echo within a blow's width of it is no reflector.
     const int n = static_cast<int>(s.y.size());
     const int loopFrom =
-        result.freeEnd ? std::max(freeEnd.after, result.freeEnd->sample + s.width) : freeEnd.after;
-    TakeOffReflectors(s, echoes, loopFrom);
+        freeEnd.echo ? std::max(freeEnd.after, freeEnd.echo->sample + s.width) : freeEnd.after;
+    TakeOffReflectors(s, s.echoes, loopFrom);
     // Then the bottom is chosen and the voids above it are read off what is left.
-    result.bottom = FindBottom(s, freeEnd.after).echo;
+    BottomPick bottom = FindBottom(s, freeEnd.after);
+    result.bottomEvidence = bottom.evidence;
+    if (bottom.echo) {
+        bottom.echo->confidence = Probability(bottom.evidence, kBottomWeights);
+        (bottom.echo->confidence >= kOfferAt ? result.bottom : result.withheldBottom) = bottom.echo;
+    }
     if (!result.bottom)
-        missing(PickReason::BottomNotClear);
-    const int defectsFrom = result.freeEnd ? result.freeEnd->sample + s.width : freeEnd.after;
+        missing(result.withheldBottom && bottom.standsOut < kMultipleShare
+                    ? PickReason::SuspectedMultiple
+                    : PickReason::BottomNotClear);
+    const int defectsFrom = freeEnd.echo ? freeEnd.echo->sample + s.width : freeEnd.after;
     // Without a bottom, voids are looked for down to most of the design length.
     int defectsTo = 0;
-    if (result.bottom)
-        defectsTo = result.bottom->sample - (3 * s.width) / 4;
+    if (bottom.echo)
+        defectsTo = bottom.echo->sample - (3 * s.width) / 4;
     else if (input.designLength > 0.0)
         defectsTo = std::min(s.Depth(0.9 * input.designLength), n - s.width);
-    result.defects = FindVoids(s, defectsFrom, defectsTo);
+    std::vector<Evidence> withheld;
+    for (VoidFound& found : FindVoids(s, defectsFrom, defectsTo)) {
+        const double p = Probability(found.evidence, kDefectWeights);
+        found.defect.start.confidence = found.defect.end.confidence = p;
+        if (p >= kOfferAt) {
+            result.defects.push_back(found.defect);
+            result.defectEvidence.push_back(found.evidence);
+        } else {
+            result.withheldDefects.push_back(found.defect);
+            withheld.push_back(found.evidence);
+        }
+    }
+    result.defectEvidence.insert(result.defectEvidence.end(), withheld.begin(), withheld.end());
     return result;
 }
 

@@ -15,6 +15,8 @@ namespace rovana::pick {
 
 struct PickContext
 {
+    explicit PickContext(const PickInput& input) : in(input) {}
+
     const PickInput& in;
     std::vector<float> y; // correlation with the blow, the blow and known echoes removed
     std::vector<float> autocorrelation; // the blow's, as BlowAutocorrelation gives it
@@ -23,6 +25,14 @@ struct PickContext
     float blow = 1.0f;                  // the blow's own correlation at its peak, near 1
     float noise = 1.0f;                 // rms of y
     double perMetre = 0.0;              // samples per metre of depth (two-way)
+    // The free section's reverberation as the record's own multiples show it (see
+    // Reverberation.h): round trip, samples (0 while unknown), and the gain of a round trip.
+    int ringDelay = 0;
+    float ringGain = 0.0f;
+    float ringExplained = 0.0f; // share of the record after the free end it explains
+    // The record's echoes without the noise, before any was taken off: what the free
+    // section repeats.
+    std::vector<float> echoes;
 
     // The sample of an echo from `metres` below the head.
     int Depth(double metres) const
@@ -32,6 +42,15 @@ struct PickContext
     }
     double MetresOf(int sample) const { return (sample - end) / perMetre; }
     float Snr(int i) const { return y[static_cast<std::size_t>(i)] / noise; }
+    // The size of the free section's multiple at sample i: what one round trip makes of
+    // the echoes a round trip earlier; 0 without a reverberation.
+    float Multiple(int i) const
+    {
+        const int from = i - ringDelay;
+        return ringDelay > 0 && from >= 0 && from < static_cast<int>(echoes.size())
+                   ? std::abs(ringGain * echoes[static_cast<std::size_t>(from)])
+                   : 0.0f;
+    }
 };
 
 // Confidence from a signal-to-noise ratio: 0 at 3, 1 from 12 on.

@@ -138,7 +138,10 @@ TEST(PickAccuracyTest, FloorOnASmallFixedSet)
     ASSERT_GE(t.lostBottoms, 20);
     EXPECT_GE(Percent(t.bottomsWithin3, t.visibleBottoms), 90.0);
     EXPECT_LE(Percent(t.visibleBottomsLost, t.visibleBottoms), 6.0);
-    EXPECT_GE(Percent(t.lostBottomsReported, t.lostBottoms), 85.0);
+    // Bottoms the labels call lost: said lost, or found within 3 % all the same (the
+    // issue's measure), and another echo taken for them rarely.
+    EXPECT_GE(Percent(t.lostBottomsReported + t.lostBottomsWithin3, t.lostBottoms), 85.0);
+    EXPECT_LE(Percent(t.lostBottomsWrong, t.lostBottoms), 5.0);
     EXPECT_GE(Percent(t.freeEndsWithin, t.visibleFreeEnds), 92.0);
     EXPECT_GE(Percent(t.voidsFound, t.visibleVoids), 70.0);
     EXPECT_LE(static_cast<double>(t.falseDefects) / t.bolts, 0.1);
@@ -150,7 +153,7 @@ TEST(PickAccuracyTest, FloorOnASmallFixedSet)
 // --accuracy-only and `rovana-cli pick` over a model set, and then changes this number.
 TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
 {
-    constexpr std::uint64_t kDigest = 8414338688999019398ULL;
+    constexpr std::uint64_t kDigest = 5202622989406057467ULL;
     std::uint64_t digest = 14695981039346656037ULL; // FNV-1a
     const auto fold = [&](std::uint64_t v) {
         for (int byte = 0; byte < 8; ++byte) {
@@ -178,6 +181,12 @@ TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
         }
         for (const pick::PickReason reason : r.reasons)
             fold(static_cast<std::uint64_t>(reason));
+        foldEcho(r.withheldFreeEnd);
+        foldEcho(r.withheldBottom);
+        for (const pick::PickedDefect& d : r.withheldDefects) {
+            foldEcho(d.start);
+            foldEcho(d.end);
+        }
         fold(std::bit_cast<std::uint64_t>(r.noiseLevel));
     }
     EXPECT_EQ(digest, kDigest);

@@ -1,0 +1,53 @@
+#pragma once
+
+// How sure the picker is of a pick, as a probability: what the record says about the pick
+// (its evidence) through a logistic function whose weights were fitted once, on the
+// layered model bolts the picker is tuned on (tools/FitConfidence.cpp writes them), and
+// judged on bolts of another model. A pick of confidence c is right (a bottom within 3 %
+// of the length, a free end within 0.1 m, a defect range where a defect is) about c of the
+// time. Standard library only.
+
+#include <array>
+#include <cstddef>
+
+namespace rovana::pick {
+
+inline constexpr std::size_t kEvidenceSize = 8;
+
+// What the record says about one pick: element 0 is 1 (the intercept), the others are the
+// kind's measures below; unused ones stay 0.
+using Evidence = std::array<float, kEvidenceSize>;
+using Weights = std::array<double, kEvidenceSize>;
+
+// A free end: 1, ln(snr), the distance from the design free length in units of its
+// uncertainty (0.15 L0 + 0.05 m), whether it came from the fit of a free section inside
+// the blow, the share of the record after it that its multiples explain, ln(delay over
+// the blow's width), ln(how much it outscores the next opposite echo), whether a design
+// free length was given.
+inline constexpr Weights kFreeEndWeights = {3.6417, -1.2391, -2.6919, 5.3680,
+                                            3.0833, 1.7186,  0.9371,  1.0163};
+
+// A bottom: 1, ln(snr), the distance from the design length in tenths of it, the second
+// echo at twice the round trip over the first, whether a void's bottom follows it,
+// ln(how far it stands out of the free section's multiple there), ln(how much it
+// outscores the next candidate), whether a design length was given.
+inline constexpr Weights kBottomWeights = {1.2115, -0.5290, -0.9615, -1.2271,
+                                           0.0587, 0.9692,  0.8865,  2.1103};
+
+// A defect range: 1, ln(snr) of its top and of its bottom, ln(how far each stands out of
+// the record above it), ln(how far its top stands out of the free section's multiple
+// there), ln(its length over the blow's width), 0.
+inline constexpr Weights kDefectWeights = {-1.5801, -0.3375, 0.5560, 0.6529,
+                                           1.5464,  0.9889,  0.4434, 0.0000};
+
+// The logistic function of the weighted evidence, in 0..1; 0 for evidence that is not a
+// finite number.
+double Probability(const Evidence& evidence, const Weights& weights);
+
+// ln(max(v, 1e-3)): the measures are ratios, and a ratio of 0 is no evidence at all.
+float LogRatio(double v);
+
+// Below this confidence a pick is withheld and the reason given instead.
+inline constexpr double kOfferAt = 0.5;
+
+} // namespace rovana::pick

@@ -1,0 +1,156 @@
+// Fits the weights that turn the picker's evidence into confidences (signal/pick/
+// Confidence.h): runs the picker on the layered model bolts it is tuned on, marks each
+// pick right or wrong, and fits a logistic regression per kind (free end, bottom,
+// defect). Every fourth bolt is given without its design lengths, every fourth with
+// design lengths 15..35 % off. Prints the weights to
+// paste into Confidence.h and the reliability of the confidences they give on the bolts
+// they were fitted on. The other model is never used here: it only judges, in
+// rovana-pick-bench.
+//
+// Usage: rovana-pick-fit [--bolts=N] [--first=SEED]   (default 4000 bolts from seed 1)
+#include "Confidence.h"
+#include "LabelledBolt.h"
+#include "PickScore.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using rovana::pick::Evidence;
+using rovana::pick::kEvidenceSize;
+using rovana::pick::Weights;
+
+struct Sample
+{
+    Evidence evidence;
+    bool right;
+};
+
+// Solves a x = b in place (Gaussian elimination, partial pivoting); false when singular.
+bool Solve(std::array<std::array<double, kEvidenceSize>, kEvidenceSize>& a,
+           std::array<double, kEvidenceSize>& b)
+{
+    constexpr std::size_t n = kEvidenceSize;
+    for (std::size_t c = 0; c < n; ++c) {
+        std::size_t p = c;
+        for (std::size_t r = c + 1; r < n; ++r) {
+            if (std::abs(a[r][c]) > std::abs(a[p][c]))
+                p = r;
+        }
+        if (!(std::abs(a[p][c]) > 0.0))
+            return false;
+        std::swap(a[c], a[p]);
+        std::swap(b[c], b[p]);
+        for (std::size_t r = c + 1; r < n; ++r) {
+            const double f = a[r][c] / a[c][c];
+            for (std::size_t k = c; k < n; ++k)
+                a[r][k] -= f * a[c][k];
+            b[r] -= f * b[c];
+        }
+    }
+    for (std::size_t c = n; c-- > 0;) {
+        for (std::size_t k = c + 1; k < n; ++k)
+            b[c] -= a[c][k] * b[k];
+        b[c] /= a[c][c];
+    }
+    return true;
+}
+
+// Logistic regression by Newton's method, with a small ridge that keeps unused evidence
+// at weight 0.
+Weights Fit(const std::vector<Sample>& samples)
+{
+    Weights w{};
+    for (int round = 0; round < 50; ++round) {
+        std::array<std::array<double, kEvidenceSize>, kEvidenceSize> h{};
+        std::array<double, kEvidenceSize> g{};
+        for (const Sample& s : samples) {
+            const double p = rovana::pick::Probability(s.evidence, w);
+            for (std::size_t i = 0; i < kEvidenceSize; ++i) {
+                g[i] += (p - (s.right ? 1.0 : 0.0)) * s.evidence[i];
+                for (std::size_t j = 0; j < kEvidenceSize; ++j)
+                    h[i][j] += p * (1.0 - p) * s.evidence[i] * s.evidence[j];
+            }
+        }
+        for (std::size_t i = 0; i < kEvidenceSize; ++i) {
+            g[i] += 1.0 * w[i];
+            h[i][i] += 1.0;
+        }
+        if (!Solve(h, g))
+            break;
+        double step = 0.0;
+        for (std::size_t i = 0; i < kEvidenceSize; ++i) {
+            w[i] -= g[i];
+            step += std::abs(g[i]);
+        }
+        if (step < 1e-9)
+            break;
+    }
+    return w;
+}
+
+void Print(const char* name, const std::vector<Sample>& samples)
+{
+    const Weights w = Fit(samples);
+    std::printf("inline constexpr Weights %s = {", name);
+    for (std::size_t i = 0; i < kEvidenceSize; ++i)
+        std::printf("%s%.4f", i == 0 ? "" : ", ", w[i]);
+    std::printf("};\n");
+    rovana::boltmodel::Reliability r;
+    for (const Sample& s : samples)
+        r.Add(rovana::pick::Probability(s.evidence, w), s.right);
+    std::printf("%s", rovana::boltmodel::FormatReliability(name, r).c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int bolts = 4000;
+    std::uint64_t first = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--bolts=", 8) == 0)
+            bolts = std::max(1, std::atoi(argv[i] + 8));
+        else if (std::strncmp(argv[i], "--first=", 8) == 0)
+            first = std::strtoull(argv[i] + 8, nullptr, 10);
+        else {
+            std::fprintf(stderr, "用法: rovana-pick-fit [--bolts=N] [--first=SEED]\n");
+            return 2;
+        }
+    }
+    using rovana::boltmodel::Model;
+    std::vector<Sample> freeEnds, bottoms, defects;
+    for (int k = 0; k < bolts; ++k) {
+        const auto b = rovana::boltmodel::MakeLabelledBolt(Model::Layered,
+                                                           first + static_cast<std::uint64_t>(k));
+        // Every fourth bolt without its design lengths, which a record may lack.
+        rovana::pick::PickInput input = rovana::boltmodel::InputOf(b);
+        if (k % 4 == 3)
+            input.designLength = input.designFreeLength = 0.0;
+        const auto r = rovana::pick::PickEchoes(input);
+        for (const auto& e : {r.freeEnd, r.withheldFreeEnd}) {
+            if (e)
+                freeEnds.push_back({r.freeEndEvidence, rovana::boltmodel::FreeEndRight(b, r, *e)});
+        }
+        for (const auto& e : {r.bottom, r.withheldBottom}) {
+            if (e)
+                bottoms.push_back({r.bottomEvidence, rovana::boltmodel::BottomRight(b, r, *e)});
+        }
+        std::size_t i = 0;
+        for (const auto* list : {&r.defects, &r.withheldDefects}) {
+            for (const auto& d : *list)
+                defects.push_back({r.defectEvidence[i++], rovana::boltmodel::DefectRight(b, r, d)});
+        }
+    }
+    std::printf("layered model bolts, seeds %llu..%llu\n", static_cast<unsigned long long>(first),
+                static_cast<unsigned long long>(first + static_cast<std::uint64_t>(bolts) - 1));
+    Print("kFreeEndWeights", freeEnds);
+    Print("kBottomWeights", bottoms);
+    Print("kDefectWeights", defects);
+    return 0;
+}
