@@ -5,7 +5,9 @@
 // 1000001.. of both models, which the tuning never saw: the table for each model,
 // and the reliability of the confidences (per tenth, and for both models together).
 //
-// rovana-pick-bench [--accuracy-only] [--bolts=N] [--wave-bolts=N] [Google Benchmark options]
+// rovana-pick-bench [--accuracy-only] [--bolts=N] [--wave-bolts=N] [--agreed-bolts=N]
+//                   [Google Benchmark options]
+#include "Agreement.h"
 #include "EchoPicker.h"
 #include "LabelledBolt.h"
 #include "PickScore.h"
@@ -94,6 +96,32 @@ rovana::boltmodel::PickTally Report(Model model, const char* name, std::uint64_t
     return tally;
 }
 
+// Three blows of each bolt (the layered model: the same bolt with other noise; the wave
+// model: the hammer a little harder or softer too), picked together: channel 1's picks
+// after the comparison.
+rovana::boltmodel::PickTally ReportAgreed(Model model, std::uint64_t first, int count)
+{
+    rovana::boltmodel::PickTally tally;
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t seed = first + static_cast<std::uint64_t>(i);
+        const LabelledBolt b = rovana::boltmodel::MakeLabelledBolt(model, seed);
+        const auto records = rovana::boltmodel::RecordChannels(model, seed, 3);
+        std::vector<rovana::pick::PickInput> inputs;
+        for (const auto& samples : records) {
+            rovana::pick::PickInput input = rovana::boltmodel::InputOf(b);
+            input.samples = samples;
+            inputs.push_back(input);
+        }
+        tally.Add(b, rovana::pick::PickChannels(inputs).channels[0]);
+    }
+    std::printf(
+        "\nThree blows compared, %s held-out model bolts (seeds %llu..%llu), channel 1:\n%s",
+        rovana::boltmodel::ModelName(model), static_cast<unsigned long long>(first),
+        static_cast<unsigned long long>(first + static_cast<std::uint64_t>(count) - 1),
+        rovana::boltmodel::FormatGoals(tally).c_str());
+    return tally;
+}
+
 void PrintReliability(const char* name, const rovana::boltmodel::PickTally& t)
 {
     std::printf("\nReliability of the confidences, %s:\n%s%s%s", name,
@@ -107,7 +135,7 @@ void PrintReliability(const char* name, const rovana::boltmodel::PickTally& t)
 int main(int argc, char** argv)
 {
     bool accuracyOnly = false;
-    int bolts = 3000, waveBolts = 2000;
+    int bolts = 3000, waveBolts = 2000, agreedBolts = 600;
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--accuracy-only") == 0)
@@ -116,6 +144,8 @@ int main(int argc, char** argv)
             bolts = std::max(1, std::atoi(argv[i] + 8));
         else if (std::strncmp(argv[i], "--wave-bolts=", 13) == 0)
             waveBolts = std::max(1, std::atoi(argv[i] + 13));
+        else if (std::strncmp(argv[i], "--agreed-bolts=", 15) == 0)
+            agreedBolts = std::max(0, std::atoi(argv[i] + 15));
         else
             rest.push_back(argv[i]);
     }
@@ -133,5 +163,10 @@ int main(int argc, char** argv)
     auto both = layered;
     both += wave;
     PrintReliability("both models, held-out", both);
+    if (agreedBolts > 0) {
+        auto agreed = ReportAgreed(Model::Layered, kHeldOutSeed, agreedBolts);
+        agreed += ReportAgreed(Model::Wave, kHeldOutSeed, agreedBolts);
+        PrintReliability("three blows compared, both models, held-out", agreed);
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "BoltResult.h"
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 
@@ -9,12 +10,48 @@ namespace rovana {
 
 namespace {
 
+// A saved bottom is confirmed by a suggested length within this share of it.
+constexpr double kConfirmShare = 0.03;
+
 // Metres from sample b to sample a as the channel view computes them, uncut.
 float UncutLength(const TestRecord& record, int a, int b)
 {
     const float u = static_cast<float>(record.m_nSampleInterval / 1000000.0);
     const double d = static_cast<double>(static_cast<std::int64_t>(a) - b);
     return static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
+}
+
+pick::PickInput InputOf(const TestRecord& record, int channel)
+{
+    const auto& samples = record.m_nSamples[static_cast<std::size_t>(channel)];
+    pick::PickInput in;
+    in.samples = std::span<const std::int16_t>(samples.data(),
+                                               static_cast<std::size_t>(UsableSampleCount(record)));
+    in.sampleIntervalUs = record.m_nSampleInterval;
+    in.waveSpeed = record.m_nWaveSpeed;
+    in.designLength = record.m_fDesignLength;
+    in.designFreeLength = record.m_fDesignL0;
+    return in;
+}
+
+SuggestedMarkers Described(const TestRecord& record, int channel, pick::PickResult picked)
+{
+    SuggestedMarkers s;
+    s.channel = channel;
+    s.pick = std::move(picked);
+    const auto& p = s.pick;
+    if (p.end && p.bottom)
+        s.length = UncutLength(record, p.bottom->sample, p.end->sample);
+    if (p.end && p.freeEnd)
+        s.freeLength = MarkerDistance(record, p.freeEnd->sample, p.end->sample);
+    if (s.length && s.freeLength)
+        s.anchorLength = *s.length - *s.freeLength;
+    for (pick::PickReason reason : p.reasons) {
+        const QString text = PickReasonText(reason);
+        if (!text.isEmpty())
+            s.reasons.append(text);
+    }
+    return s;
 }
 
 } // namespace
@@ -30,43 +67,55 @@ QString PickReasonText(pick::PickReason reason)
         return QStringLiteral("未找到敲击信号");
     case pick::PickReason::NoTimeBase:
         return QStringLiteral("采样间隔或波速无效");
+    case pick::PickReason::SuspectedMultiple:
+        return QStringLiteral("疑似自由段多次反射");
     case pick::PickReason::None:
         break;
     }
     return {};
 }
 
+RecordSuggestions SuggestAllChannels(const TestRecord& record)
+{
+    std::array<pick::PickInput, kChannelCount> inputs;
+    for (int c = 0; c < kChannelCount; ++c)
+        inputs[static_cast<std::size_t>(c)] = InputOf(record, c);
+    pick::ChannelsPicked picked = pick::PickChannels(inputs);
+    RecordSuggestions all;
+    all.compared = picked.compared;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        all.channels[i] = Described(record, c, std::move(picked.channels[i]));
+        all.channels[i].agreeing = picked.agreeing[i];
+    }
+    return all;
+}
+
 SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
 {
-    SuggestedMarkers s;
-    s.channel = channel;
     if (channel < 0 || channel >= kChannelCount) {
+        SuggestedMarkers s;
+        s.channel = channel;
         s.reasons.append(QStringLiteral("通道不存在"));
         return s;
     }
-    const auto& samples = record.m_nSamples[static_cast<std::size_t>(channel)];
-    pick::PickInput in;
-    in.samples = std::span<const std::int16_t>(samples.data(),
-                                               static_cast<std::size_t>(UsableSampleCount(record)));
-    in.sampleIntervalUs = record.m_nSampleInterval;
-    in.waveSpeed = record.m_nWaveSpeed;
-    in.designLength = record.m_fDesignLength;
-    in.designFreeLength = record.m_fDesignL0;
-    s.pick = pick::PickEchoes(in);
+    return std::move(SuggestAllChannels(record).channels[static_cast<std::size_t>(channel)]);
+}
 
-    const auto& p = s.pick;
-    if (p.end && p.bottom)
-        s.length = UncutLength(record, p.bottom->sample, p.end->sample);
-    if (p.end && p.freeEnd)
-        s.freeLength = MarkerDistance(record, p.freeEnd->sample, p.end->sample);
-    if (s.length && s.freeLength)
-        s.anchorLength = *s.length - *s.freeLength;
-    for (pick::PickReason reason : p.reasons) {
-        const QString text = PickReasonText(reason);
-        if (!text.isEmpty())
-            s.reasons.append(text);
-    }
-    return s;
+SavedBottomCheck CheckSavedBottom(const TestRecord& record)
+{
+    SavedBottomCheck check;
+    const BoltResult result = ResultOf(record);
+    if (result.report.channel < 0 || !result.report.measured)
+        return check;
+    check.saved = true;
+    const SuggestedMarkers s = SuggestMarkers(record, result.report.channel);
+    check.suggestedLength = s.length;
+    check.reasons = s.reasons;
+    const double saved = result.report.length;
+    check.confirmed = s.length && saved > 0.0 &&
+                      std::abs(static_cast<double>(*s.length) - saved) <= kConfirmShare * saved;
+    return check;
 }
 
 } // namespace rovana

@@ -8,6 +8,7 @@
 // rovana-pick-bench.
 //
 // Usage: rovana-pick-fit [--bolts=N] [--first=SEED]   (default 4000 bolts from seed 1)
+#include "Agreement.h"
 #include "Confidence.h"
 #include "LabelledBolt.h"
 #include "PickScore.h"
@@ -94,11 +95,12 @@ Weights Fit(const std::vector<Sample>& samples)
     return w;
 }
 
-void Print(const char* name, const std::vector<Sample>& samples)
+void Print(const char* name, const std::vector<Sample>& samples, std::size_t used = kEvidenceSize)
 {
     const Weights w = Fit(samples);
-    std::printf("inline constexpr Weights %s = {", name);
-    for (std::size_t i = 0; i < kEvidenceSize; ++i)
+    std::printf("inline constexpr %s %s = {",
+                used == kEvidenceSize ? "Weights" : "std::array<double, 4>", name);
+    for (std::size_t i = 0; i < used; ++i)
         std::printf("%s%.4f", i == 0 ? "" : ", ", w[i]);
     std::printf("};\n");
     rovana::boltmodel::Reliability r;
@@ -152,5 +154,47 @@ int main(int argc, char** argv)
     Print("kFreeEndWeights", freeEnds);
     Print("kBottomWeights", bottoms);
     Print("kDefectWeights", defects);
+
+    // Three blows of a third as many bolts: how agreement moves a confidence.
+    std::vector<Sample> agreed;
+    for (int k = 0; k < bolts / 3; ++k) {
+        const std::uint64_t seed = first + static_cast<std::uint64_t>(k);
+        const auto b = rovana::boltmodel::MakeLabelledBolt(Model::Layered, seed);
+        const auto records = rovana::boltmodel::RecordChannels(Model::Layered, seed, 3);
+        std::vector<rovana::pick::PickInput> inputs;
+        for (const auto& samples : records) {
+            rovana::pick::PickInput input = rovana::boltmodel::InputOf(b);
+            input.samples = samples;
+            inputs.push_back(input);
+        }
+        rovana::pick::ChannelsPicked picked;
+        for (const auto& input : inputs)
+            picked.channels.push_back(rovana::pick::PickEchoes(input));
+        rovana::pick::CompareChannels(inputs, picked);
+        for (const int i : picked.compared) {
+            const auto& r = picked.channels[static_cast<std::size_t>(i)];
+            const auto& count = picked.agreeing[static_cast<std::size_t>(i)];
+            const auto add = [&](const std::optional<rovana::pick::PickedEcho>& e, int agree,
+                                 int against, bool right) {
+                Evidence x{};
+                x[0] = 1.0f;
+                x[1] = static_cast<float>(rovana::pick::Logit(e->confidence));
+                x[2] = static_cast<float>(agree);
+                x[3] = static_cast<float>(against);
+                agreed.push_back({x, right});
+            };
+            for (const auto& e : {r.freeEnd, r.withheldFreeEnd}) {
+                if (e)
+                    add(e, count.freeEnd, count.freeEndAgainst,
+                        rovana::boltmodel::FreeEndRight(b, r, *e));
+            }
+            for (const auto& e : {r.bottom, r.withheldBottom}) {
+                if (e)
+                    add(e, count.bottom, count.bottomAgainst,
+                        rovana::boltmodel::BottomRight(b, r, *e));
+            }
+        }
+    }
+    Print("kAgreementWeights", agreed, 4);
     return 0;
 }

@@ -8,6 +8,10 @@
 
 namespace rovana::pick {
 
+// A withheld bottom whose echo is under this many times the free section's multiple
+// there (plus the noise) may be that multiple: the reason says so.
+inline constexpr float kMultipleShare = 2.0f;
+
 struct BottomPick
 {
     std::optional<PickedEcho> echo; // its confidence not yet set

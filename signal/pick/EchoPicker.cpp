@@ -20,9 +20,6 @@ namespace rovana::pick {
 namespace {
 
 constexpr float kEchoSnr = 3.0f; // a lobe of the correlation that is an echo
-// A withheld bottom whose echo is under twice the free section's multiple there (plus the
-// noise) may be that multiple: the reason says so.
-constexpr float kMultipleShare = 2.0f;
 
 } // namespace
 
@@ -48,6 +45,8 @@ PickResult PickEchoes(const PickInput& input)
         section =
             UndoShortFreeSection(x, blow, sampleNoise, perMetre, input.designFreeLength, kBlowSnr);
     result.end = Echo(blow.peak, blow.snr);
+    result.blowWidth = blow.width;
+    result.blowPolarity = blow.polarity;
     if (!timeBase) {
         missing(PickReason::NoTimeBase);
         return result;

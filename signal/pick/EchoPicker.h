@@ -55,6 +55,8 @@ struct PickResult
     std::vector<PickedDefect> defects; // in depth order, between free end and bottom
     std::vector<PickReason> reasons;   // why a marker is missing, at most once each
     double noiseLevel = 0.0;           // rms of the matched-filter output before the blow, blow = 1
+    int blowWidth = 0;                 // samples of the blow's lobe; 0 without a blow
+    float blowPolarity = 0.0f;         // +1 or -1; 0 without a blow
     // The picks withheld because they are likelier wrong than right (confidence under
     // kOfferAt): a reason stands in their place. What the reliability of the confidences
     // and the check of a saved bottom read; never a marker.
