@@ -49,6 +49,6 @@ double Logit(double p);
 // A pick's confidence moved by agreement: 1, its confidence's logit, the other channels
 // that agree, those whose offered pick disagrees. Fitted by rovana-pick-fit on three blows
 // of layered model bolts.
-inline constexpr std::array<double, 4> kAgreementWeights = {-0.3254, 1.1039, 0.0603, -1.2661};
+inline constexpr std::array<double, 4> kAgreementWeights = {-0.3720, 1.1009, 0.0883, -1.2570};
 
 } // namespace rovana::pick

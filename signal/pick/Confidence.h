@@ -24,18 +24,21 @@ using Weights = std::array<double, kEvidenceSize>;
 // the blow, the share of the record after it that its multiples explain, ln(delay over
 // the blow's width), ln(how much it outscores the next opposite echo), whether a design
 // free length was given.
-inline constexpr Weights kFreeEndWeights = {3.6417, -1.2391, -2.6919, 5.3680, 3.0833, 1.7186, 0.9371, 1.0163};
+inline constexpr Weights kFreeEndWeights = {3.6417, -1.2391, -2.6919, 5.3680,
+                                            3.0833, 1.7186,  0.9371,  1.0163};
 
 // A bottom: 1, ln(snr), the distance from the design length in tenths of it, the second
 // echo at twice the round trip over the first, whether a void's bottom follows it,
 // ln(how far it stands out of the free section's multiple there), ln(how much it
 // outscores the next candidate), whether a design length was given.
-inline constexpr Weights kBottomWeights = {1.2115, -0.5290, -0.9615, -1.2271, 0.0587, 0.9692, 0.8865, 2.1103};
+inline constexpr Weights kBottomWeights = {1.2720, -0.5460, -0.9596, -1.1681,
+                                           0.0523, 0.9597,  0.9023,  2.0927};
 
 // A defect range: 1, ln(snr) of its top and of its bottom, ln(how far each stands out of
 // the record above it), ln(how far its top stands out of the free section's multiple
 // there), ln(its length over the blow's width), 0.
-inline constexpr Weights kDefectWeights = {-1.5801, -0.3375, 0.5560, 0.6529, 1.5464, 0.9889, 0.4434, 0.0000};
+inline constexpr Weights kDefectWeights = {-2.1363, -0.2683, 0.7704, 0.3868,
+                                           1.4255,  1.0984,  0.5696, 0.0000};
 
 // The logistic function of the weighted evidence, in 0..1; 0 for evidence that is not a
 // finite number.

@@ -43,9 +43,10 @@ void RemoveReflector(PickContext& s, const std::vector<float>& echoes, int at, b
             takeMultiples(s.y);
         return;
     }
+    // The reflector's own echo is there as measured: it goes in any case.
+    SubtractEcho(s.y, s.autocorrelation, at, 2.0f * g * s.blow);
     std::vector<float> y = s.y;
     takeMultiples(y);
-    SubtractEcho(y, s.autocorrelation, at, 2.0f * g * s.blow);
     // Where the blow cut from the record is a poor copy of the blow (an echo inside it),
     // the shifted record carries that error along: the multiples are only taken off when
     // that leaves less below the reflector than there was.

@@ -18,8 +18,8 @@ namespace rovana::pick {
 // Takes off the multiples through the reflector whose echo peaks at `at` (for the free
 // end, the ringing of the free section on every deeper echo); without `keepEcho` the
 // reflector's own echo goes as well. `echoes` holds the echoes without the noise, so the
-// subtraction adds no noise. Nothing changes when the subtraction would leave more below
-// the reflector than there was.
+// subtraction adds no noise. The multiples stay when taking them off would leave more
+// below the reflector than there was; the reflector's own echo, measured, goes anyway.
 void RemoveReflector(PickContext& c, const std::vector<float>& echoes, int at, bool keepEcho);
 
 // The clear echoes from `from` on, at most eight, in time order, each one's multiples
