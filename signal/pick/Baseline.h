@@ -10,11 +10,12 @@
 
 namespace rovana::pick {
 
-// The samples less their median, as floats.
+// The samples less the median of every fourth one, as floats.
 std::vector<float> CentredSamples(std::span<const std::int16_t> samples);
 
-// Rms of the white part of the noise per sample: the median absolute first difference,
-// scaled for a Gaussian; echoes and slow drift barely move it.
+// Rms of the white part of the noise per sample: the median absolute difference within
+// every other pair of samples (x[1] - x[0], x[3] - x[2], ...), scaled for a Gaussian;
+// echoes and slow drift barely move it.
 float SampleNoise(std::span<const float> x);
 
 // SampleNoise of the counts as floats, or of CentredSamples(counts): a constant taken off

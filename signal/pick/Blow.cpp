@@ -83,7 +83,8 @@ Lobe FirstLobe(PartialAverage& s, float top, float floor)
 
 } // namespace
 
-std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, float minimumSnr)
+std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, float minimumSnr,
+                                      int boxHint)
 {
     if (x.size() < 8)
         return std::nullopt;
@@ -99,8 +100,12 @@ std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, flo
     thread_local std::vector<float> smooth, fine;
     RunningSums(x, sum);
     const int n = static_cast<int>(x.size());
+    // The blow stands in the record's first part: the box is matched there.
+    const std::span<const double> early(sum.data(), static_cast<std::size_t>(n / 2 + 1));
     for (int half = 1; half <= 64 && 16 * half <= n; half *= 2) {
-        const float score = LargestAverage(sum, half) * std::sqrt(2.0f * half + 1.0f);
+        if (boxHint > 0 && (half < boxHint / 2 || half > 2 * boxHint))
+            continue;
+        const float score = LargestAverage(early, half) * std::sqrt(2.0f * half + 1.0f);
         if (score > bestScore) {
             bestScore = score;
             bestHalf = half;
@@ -162,6 +167,7 @@ std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, flo
     blow.snr = lobeSnr;
     blow.polarity = lobe.polarity;
     blow.onset = onset;
+    blow.box = bestHalf;
     blow.width = std::max(1, lobe.last - lobe.first);
     const int pad = std::max(1, blow.width / 4);
     blow.first = std::max(0, lobe.first - pad);
@@ -188,7 +194,8 @@ std::optional<RecordBlow> FindBlow(std::span<const std::int16_t> samples, int sa
     RemoveBaseline(
         found.x, std::min(std::max(6 * first->width, window), static_cast<int>(found.x.size()) / 3),
         samples);
-    std::optional<BlowPulse> blow = FindBlowLobe(found.x, found.noise, kBlowSnr);
+    // The baseline barely changes which box matches the blow: only its neighbours are tried.
+    std::optional<BlowPulse> blow = FindBlowLobe(found.x, found.noise, kBlowSnr, first->box);
     found.blow = blow ? std::move(*blow) : *first;
     return found;
 }

@@ -26,6 +26,7 @@ struct BlowPulse
     // with an echo of the same polarity gives a positive value.
     std::vector<float> shape;
     int shapePeak = 0; // index of `peak` in `shape`
+    int box = 1;       // half the moving average that matched the blow best
 };
 
 // The record as the blow was found in it.
@@ -48,8 +49,10 @@ std::optional<RecordBlow> FindBlow(std::span<const std::int16_t> samples, int sa
 // when it does not stand out of the noise: its peak times the root of half its width
 // under `minimumSnr` times the noise per sample, under 4 counts, or a lobe over a quarter
 // of the record long. The onset is where the line through the rise's quarter and half
-// heights (on the record averaged over an eighth of the lobe) reaches zero.
-std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, float minimumSnr);
+// heights (on the record averaged over an eighth of the lobe) reaches zero. With a
+// `boxHint` (a BlowPulse's box), only boxes within a factor 2 of it are tried.
+std::optional<BlowPulse> FindBlowLobe(std::span<const float> x, float noise, float minimumSnr,
+                                      int boxHint = 0);
 
 // FindBlowLobe's least signal-to-noise ratio for a blow.
 inline constexpr float kBlowSnr = 6.0f;

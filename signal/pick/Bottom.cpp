@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace rovana::pick {
 
@@ -31,22 +32,30 @@ BottomPick FindBottom(const PickContext& s, int after)
 {
     const double design = s.in.designLength;
     const int n = static_cast<int>(s.y.size());
+    const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     // The grout takes the high frequencies off a deep echo: the correlation is also
     // smoothed over a quarter and a half of the blow. Each smoothing gives its own
-    // candidates, so that two echoes a smoothing would run together stay apart.
-    std::vector<std::vector<float>> ratios(1, std::vector<float>(s.y.size()));
-    std::vector<float> noises{s.noise};
-    for (int i = 0; i < n; ++i)
-        ratios[0][static_cast<std::size_t>(i)] = s.Snr(i);
+    // candidates, so that two echoes a smoothing would run together stay apart. Only the
+    // part of the record that is searched is smoothed, with the three passes' reach and
+    // half a blow before it; nothing before `lo` is read.
     const int halves[2] = {std::max(1, s.width / 4), std::max(1, s.width / 2)};
-    ratios.resize(3);
-    SmoothThriceTwice(s.y, halves[0], halves[1], ratios[1], ratios[2]);
+    const int lo = std::clamp(from - 3 * halves[1] - s.width - 2, 0, n);
+    thread_local std::vector<std::vector<float>> ratios(3);
+    thread_local std::vector<float> smoothA, smoothB;
+    for (std::vector<float>& r : ratios)
+        r.resize(s.y.size()); // [0, lo) is left as it is: never read
+    std::vector<float> noises{s.noise};
+    for (int i = lo; i < n; ++i)
+        ratios[0][static_cast<std::size_t>(i)] = s.Snr(i);
+    SmoothThriceTwice(std::span<const float>(s.y).subspan(static_cast<std::size_t>(lo)), halves[0],
+                      halves[1], smoothA, smoothB);
     for (int k = 1; k <= 2; ++k) {
         noises.push_back(s.noise * SmoothedNoise(s.autocorrelation, halves[k - 1]));
-        for (float& v : ratios[static_cast<std::size_t>(k)])
-            v /= noises.back();
+        const std::vector<float>& smooth = k == 1 ? smoothA : smoothB;
+        std::vector<float>& ratio = ratios[static_cast<std::size_t>(k)];
+        for (std::size_t i = 0; i < smooth.size(); ++i)
+            ratio[static_cast<std::size_t>(lo) + i] = smooth[i] / noises.back();
     }
-    const int from = std::max(after, design > 0 ? s.Depth(0.4 * design) : after);
     const int to = n - std::max(2, s.width / 4);
     const int reach = std::max(2, s.width / 4);
     const float minimum = design > 0 ? kBottomNearSnr : kBottomSnr;

@@ -24,21 +24,18 @@ using Weights = std::array<double, kEvidenceSize>;
 // the blow, the share of the record after it that its multiples explain, ln(delay over
 // the blow's width), ln(how much it outscores the next opposite echo), whether a design
 // free length was given.
-inline constexpr Weights kFreeEndWeights = {3.6417, -1.2391, -2.6919, 5.3680,
-                                            3.0833, 1.7186,  0.9371,  1.0163};
+inline constexpr Weights kFreeEndWeights = {3.8234, -1.3150, -2.5598, 5.2429, 3.4092, 1.6783, 0.9720, 0.9586};
 
 // A bottom: 1, ln(snr), the distance from the design length in tenths of it, the second
 // echo at twice the round trip over the first, whether a void's bottom follows it,
 // ln(how far it stands out of the free section's multiple there), ln(how much it
 // outscores the next candidate), whether a design length was given.
-inline constexpr Weights kBottomWeights = {1.2720, -0.5460, -0.9596, -1.1681,
-                                           0.0523, 0.9597,  0.9023,  2.0927};
+inline constexpr Weights kBottomWeights = {1.6159, -0.7108, -0.8664, -0.9381, 0.1246, 0.9999, 0.9900, 2.0149};
 
 // A defect range: 1, ln(snr) of its top and of its bottom, ln(how far each stands out of
 // the record above it), ln(how far its top stands out of the free section's multiple
 // there), ln(its length over the blow's width), 0.
-inline constexpr Weights kDefectWeights = {-2.1363, -0.2683, 0.7704, 0.3868,
-                                           1.4255,  1.0984,  0.5696, 0.0000};
+inline constexpr Weights kDefectWeights = {-1.9604, -0.3348, 0.6156, 0.6111, 1.5616, 1.1376, 0.4662, 0.0000};
 
 // The logistic function of the weighted evidence, in 0..1; 0 for evidence that is not a
 // finite number.

@@ -12,6 +12,9 @@ namespace rovana::pick {
 
 namespace {
 
+// Blows of up to this many samples are correlated directly: with four taps at a time in
+// vector registers that costs less than the transforms.
+constexpr int kDirectTaps = 48;
 // A transform as long as the record serves blows up to this share of it.
 constexpr std::size_t kWrapShare = 16;
 
@@ -120,7 +123,7 @@ std::vector<float> CorrelateWithBlow(std::span<const float> x, const BlowPulse& 
     if (energy <= 0.0)
         return y;
     const float scale = static_cast<float>(1.0 / energy);
-    if (m <= 48) {
+    if (m <= kDirectTaps) {
         CorrelateDirectly(x, blow, scale, 0, n, y);
         return y;
     }

@@ -90,13 +90,29 @@ std::optional<FreeSectionFit> FitFreeSection(std::span<const float> x, int first
     const float asItStands = Misfit(u, start, reach, tail);
     std::optional<FreeSectionFit> best;
     std::vector<float> b(u.size(), 0.0f);
+    // r from -0.1 to -0.55 in steps of 0.05: every third step first, then the steps next
+    // to the best of those.
     for (int delay = shortest; delay <= longest; ++delay) {
-        for (int k = 1; k <= 10; ++k) {
+        const auto tryStep = [&](int k) {
             const float r = -0.05f * static_cast<float>(k + 1);
             Undo(u, b, 0, delay, r);
             const float misfit = Misfit(b, start, reach, tail);
             if (!best || misfit < best->misfit)
                 best = FreeSectionFit{delay, r, misfit};
+            return misfit;
+        };
+        int coarse = 2;
+        float least = tryStep(2);
+        for (const int k : {5, 8}) {
+            const float misfit = tryStep(k);
+            if (misfit < least) {
+                least = misfit;
+                coarse = k;
+            }
+        }
+        for (const int k : {coarse - 1, coarse + 1}) {
+            if (k >= 1 && k <= 10)
+                tryStep(k);
         }
     }
     if (!best || best->misfit > kMisfit || best->misfit > 0.5f * asItStands)

@@ -8,7 +8,7 @@ namespace rovana::pick {
 namespace {
 
 constexpr int kMultiples = 6; // the window reaches to the sixth round trip
-constexpr int kSearch = 2;    // samples either side of the first echo's delay
+constexpr int kSearch = 1;    // samples either side of the first echo's delay
 // Below this share of the window's energy the multiples are not there.
 constexpr float kLeastExplained = 0.1f;
 

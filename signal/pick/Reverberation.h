@@ -10,7 +10,7 @@
 // is y(t) = u(t) + g y(t - T), u the echoes from below. g and T are not taken from the
 // design free length nor from the first echo's height alone (which is (1 + head) r, not
 // g): both are fitted to the record's first multiples by least squares, T within two
-// samples of the first echo's delay. g y(t - T) is then what the free section explains at
+// sample of the first echo's delay. g y(t - T) is then what the free section explains at
 // each sample (PickContext::Multiple): an echo there that does not stand well out of it
 // may be a multiple, not a reflector of its own.
 
