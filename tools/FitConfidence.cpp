@@ -13,6 +13,7 @@
 #include "LabelledBolt.h"
 #include "PickScore.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -95,7 +96,53 @@ Weights Fit(const std::vector<Sample>& samples)
     return w;
 }
 
-void Print(const char* name, const std::vector<Sample>& samples, std::size_t used = kEvidenceSize)
+// The monotone map from the fitted function's value to the share right (Confidence.h):
+// the tenths' mean value and share right, neighbours pooled until the shares rise; tenths
+// of fewer than 20 picks left out.
+rovana::pick::Calibration Calibrate(const std::vector<Sample>& samples, const Weights& w)
+{
+    struct Bin
+    {
+        double p = 0.0, right = 0.0, count = 0.0;
+    };
+    std::vector<Bin> bins(10);
+    for (const Sample& s : samples) {
+        const double p = rovana::pick::Probability(s.evidence, w);
+        Bin& b = bins[static_cast<std::size_t>(std::clamp(static_cast<int>(p * 10.0), 0, 9))];
+        b.p += p;
+        b.right += s.right ? 1.0 : 0.0;
+        b.count += 1.0;
+    }
+    std::vector<Bin> kept;
+    for (const Bin& b : bins) {
+        if (b.count >= 20.0)
+            kept.push_back(b);
+    }
+    // Pool adjacent tenths whose shares fall.
+    for (bool pooled = true; pooled;) {
+        pooled = false;
+        for (std::size_t i = 0; i + 1 < kept.size(); ++i) {
+            if (kept[i].right / kept[i].count > kept[i + 1].right / kept[i + 1].count) {
+                kept[i].p += kept[i + 1].p;
+                kept[i].right += kept[i + 1].right;
+                kept[i].count += kept[i + 1].count;
+                kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+                pooled = true;
+                break;
+            }
+        }
+    }
+    rovana::pick::Calibration c;
+    for (const Bin& b : kept) {
+        c.x[static_cast<std::size_t>(c.count)] = b.p / b.count;
+        c.y[static_cast<std::size_t>(c.count)] = b.right / b.count;
+        ++c.count;
+    }
+    return c;
+}
+
+void Print(const char* name, const std::vector<Sample>& samples, std::size_t used = kEvidenceSize,
+           const char* calibrationName = nullptr)
 {
     const Weights w = Fit(samples);
     std::printf("inline constexpr %s %s = {",
@@ -103,9 +150,20 @@ void Print(const char* name, const std::vector<Sample>& samples, std::size_t use
     for (std::size_t i = 0; i < used; ++i)
         std::printf("%s%.4f", i == 0 ? "" : ", ", w[i]);
     std::printf("};\n");
+    rovana::pick::Calibration c;
+    if (calibrationName) {
+        c = Calibrate(samples, w);
+        std::printf("inline constexpr Calibration %s{{", calibrationName);
+        for (int i = 0; i < 10; ++i)
+            std::printf("%s%.4f", i == 0 ? "" : ", ", c.x[static_cast<std::size_t>(i)]);
+        std::printf("}, {");
+        for (int i = 0; i < 10; ++i)
+            std::printf("%s%.4f", i == 0 ? "" : ", ", c.y[static_cast<std::size_t>(i)]);
+        std::printf("}, %d};\n", c.count);
+    }
     rovana::boltmodel::Reliability r;
     for (const Sample& s : samples)
-        r.Add(rovana::pick::Probability(s.evidence, w), s.right);
+        r.Add(rovana::pick::Calibrated(rovana::pick::Probability(s.evidence, w), c), s.right);
     std::printf("%s", rovana::boltmodel::FormatReliability(name, r).c_str());
 }
 
@@ -151,9 +209,9 @@ int main(int argc, char** argv)
     }
     std::printf("layered model bolts, seeds %llu..%llu\n", static_cast<unsigned long long>(first),
                 static_cast<unsigned long long>(first + static_cast<std::uint64_t>(bolts) - 1));
-    Print("kFreeEndWeights", freeEnds);
-    Print("kBottomWeights", bottoms);
-    Print("kDefectWeights", defects);
+    Print("kFreeEndWeights", freeEnds, kEvidenceSize, "kFreeEndCalibration");
+    Print("kBottomWeights", bottoms, kEvidenceSize, "kBottomCalibration");
+    Print("kDefectWeights", defects, kEvidenceSize, "kDefectCalibration");
 
     // Three blows of a third as many bolts: how agreement moves a confidence.
     std::vector<Sample> agreed;

@@ -49,6 +49,6 @@ double Logit(double p);
 // A pick's confidence moved by agreement: 1, its confidence's logit, the other channels
 // that agree, those whose offered pick disagrees. Fitted by rovana-pick-fit on three blows
 // of layered model bolts.
-inline constexpr std::array<double, 4> kAgreementWeights = {-0.3645, 1.1348, 0.0313, -1.2495};
+inline constexpr std::array<double, 4> kAgreementWeights = {-0.1898, 1.0247, 0.0905, -1.1778};
 
 } // namespace rovana::pick

@@ -75,7 +75,8 @@ PickResult PickEchoes(const PickInput& input)
     FreeEndPick freeEnd = PickFreeEnd(s, section);
     result.freeEndEvidence = freeEnd.evidence;
     if (freeEnd.echo) {
-        freeEnd.echo->confidence = Probability(freeEnd.evidence, kFreeEndWeights);
+        freeEnd.echo->confidence =
+            Confidence(freeEnd.evidence, kFreeEndWeights, kFreeEndCalibration);
         (freeEnd.echo->confidence >= kOfferAt ? result.freeEnd : result.withheldFreeEnd) =
             freeEnd.echo;
     }
@@ -91,7 +92,7 @@ PickResult PickEchoes(const PickInput& input)
     BottomPick bottom = FindBottom(s, freeEnd.after);
     result.bottomEvidence = bottom.evidence;
     if (bottom.echo) {
-        bottom.echo->confidence = Probability(bottom.evidence, kBottomWeights);
+        bottom.echo->confidence = Confidence(bottom.evidence, kBottomWeights, kBottomCalibration);
         (bottom.echo->confidence >= kOfferAt ? result.bottom : result.withheldBottom) = bottom.echo;
     }
     if (!result.bottom)
@@ -107,7 +108,7 @@ PickResult PickEchoes(const PickInput& input)
         defectsTo = std::min(s.Depth(0.9 * input.designLength), n - s.width);
     std::vector<Evidence> withheld;
     for (VoidFound& found : FindVoids(s, defectsFrom, defectsTo)) {
-        const double p = Probability(found.evidence, kDefectWeights);
+        const double p = Confidence(found.evidence, kDefectWeights, kDefectCalibration);
         found.defect.start.confidence = found.defect.end.confidence = p;
         if (p >= kOfferAt) {
             result.defects.push_back(found.defect);

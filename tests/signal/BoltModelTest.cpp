@@ -179,7 +179,7 @@ TEST(PickAccuracyTest, CalibrationOnSmallFixedSetsOfBothModels)
 // --accuracy-only and `rovana-cli pick` over a model set, and then changes this number.
 TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
 {
-    constexpr std::uint64_t kDigest = 9295911821308653880ULL;
+    constexpr std::uint64_t kDigest = 1984540725325186624ULL;
     std::uint64_t digest = 14695981039346656037ULL; // FNV-1a
     const auto fold = [&](std::uint64_t v) {
         for (int byte = 0; byte < 8; ++byte) {
