@@ -244,7 +244,8 @@ int DiagramAmplitude(const SheetContext& ctx, int channel)
     const auto N = static_cast<std::size_t>(UsableSampleCount(ctx.print));
     const auto& raw = ctx.print.m_nSamples[static_cast<std::size_t>(channel)];
     const auto shown = ShownSamples(ctx, channel);
-    return FittedAmplitude({shown.data(), N}, processing::FindBlow({raw.data(), N}));
+    return FittedAmplitude({shown.data(), N},
+                           processing::BlowOnset({raw.data(), N}, ctx.print.m_nSampleInterval));
 }
 
 void DrawDiagramTrace(const SheetContext& ctx, const SheetRect& box, int channel,

@@ -3,12 +3,16 @@
 #include "BoltResult.h"
 #include "InstrumentRange.h"
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 
 namespace rovana {
 
 namespace {
+
+// A saved bottom is confirmed by a suggested length within this share of it.
+constexpr double kConfirmShare = 0.03;
 
 // Metres from sample b to sample a as the channel view computes them, uncut.
 float UncutLength(const TestRecord& record, int a, int b)
@@ -18,33 +22,8 @@ float UncutLength(const TestRecord& record, int a, int b)
     return static_cast<float>(static_cast<double>(u) * d * record.m_nWaveSpeed * 0.5);
 }
 
-} // namespace
-
-QString PickReasonText(pick::PickReason reason)
+pick::PickInput InputOf(const TestRecord& record, int channel)
 {
-    switch (reason) {
-    case pick::PickReason::BottomNotClear:
-        return QStringLiteral("底部反射不明显");
-    case pick::PickReason::FreeEndNotClear:
-        return QStringLiteral("自由端不明显");
-    case pick::PickReason::NoBlow:
-        return QStringLiteral("未找到敲击信号");
-    case pick::PickReason::NoTimeBase:
-        return QStringLiteral("采样间隔或波速无效");
-    case pick::PickReason::None:
-        break;
-    }
-    return {};
-}
-
-SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
-{
-    SuggestedMarkers s;
-    s.channel = channel;
-    if (channel < 0 || channel >= kChannelCount) {
-        s.reasons.append(QStringLiteral("通道不存在"));
-        return s;
-    }
     const auto& samples = record.m_nSamples[static_cast<std::size_t>(channel)];
     pick::PickInput in;
     in.samples = std::span<const std::int16_t>(samples.data(),
@@ -53,8 +32,14 @@ SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
     in.waveSpeed = record.m_nWaveSpeed;
     in.designLength = record.m_fDesignLength;
     in.designFreeLength = record.m_fDesignL0;
-    s.pick = pick::PickEchoes(in);
+    return in;
+}
 
+SuggestedMarkers Described(const TestRecord& record, int channel, pick::PickResult picked)
+{
+    SuggestedMarkers s;
+    s.channel = channel;
+    s.pick = std::move(picked);
     const auto& p = s.pick;
     // No lengths from a header no instrument wrote; the reason goes first.
     const QString header = HeaderOutOfRange(record);
@@ -74,6 +59,70 @@ SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
             s.reasons.append(text);
     }
     return s;
+}
+
+} // namespace
+
+QString PickReasonText(pick::PickReason reason)
+{
+    switch (reason) {
+    case pick::PickReason::BottomNotClear:
+        return QStringLiteral("底部反射不明显");
+    case pick::PickReason::FreeEndNotClear:
+        return QStringLiteral("自由端不明显");
+    case pick::PickReason::NoBlow:
+        return QStringLiteral("未找到敲击信号");
+    case pick::PickReason::NoTimeBase:
+        return QStringLiteral("采样间隔或波速无效");
+    case pick::PickReason::SuspectedMultiple:
+        return QStringLiteral("疑似自由段多次反射");
+    case pick::PickReason::None:
+        break;
+    }
+    return {};
+}
+
+RecordSuggestions SuggestAllChannels(const TestRecord& record)
+{
+    std::array<pick::PickInput, kChannelCount> inputs;
+    for (int c = 0; c < kChannelCount; ++c)
+        inputs[static_cast<std::size_t>(c)] = InputOf(record, c);
+    pick::ChannelsPicked picked = pick::PickChannels(inputs);
+    RecordSuggestions all;
+    all.compared = picked.compared;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        all.channels[i] = Described(record, c, std::move(picked.channels[i]));
+        all.channels[i].agreeing = picked.agreeing[i];
+    }
+    return all;
+}
+
+SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel)
+{
+    if (channel < 0 || channel >= kChannelCount) {
+        SuggestedMarkers s;
+        s.channel = channel;
+        s.reasons.append(QStringLiteral("通道不存在"));
+        return s;
+    }
+    return std::move(SuggestAllChannels(record).channels[static_cast<std::size_t>(channel)]);
+}
+
+SavedBottomCheck CheckSavedBottom(const TestRecord& record)
+{
+    SavedBottomCheck check;
+    const BoltResult result = ResultOf(record);
+    if (result.report.channel < 0 || !result.report.measured)
+        return check;
+    check.saved = true;
+    const SuggestedMarkers s = SuggestMarkers(record, result.report.channel);
+    check.suggestedLength = s.length;
+    check.reasons = s.reasons;
+    const double saved = result.report.length;
+    check.confirmed = s.length && saved > 0.0 &&
+                      std::abs(static_cast<double>(*s.length) - saved) <= kConfirmShare * saved;
+    return check;
 }
 
 } // namespace rovana

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Agreement.h"
 #include "EchoPicker.h"
 #include "TestRecord.h"
 
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 namespace rovana {
@@ -24,14 +26,45 @@ struct SuggestedMarkers
     // One text per missing marker, as PickReasonText gives them; first, when the header is
     // outside every instrument's range, why.
     QStringList reasons;
+    // How many of the other channels that hold the same kind of record agree with its free
+    // end and bottom, and how many offer others (all 0 when none was compared).
+    pick::Agreeing agreeing;
+};
+
+// The suggestions for every channel of a record, compared where they hold the same kind
+// of record (pick::PickChannels): three blows of one bolt confirm each other's picks.
+struct RecordSuggestions
+{
+    std::array<SuggestedMarkers, kChannelCount> channels;
+    std::vector<int> compared; // the channels compared, 0..2; empty when fewer than two
 };
 
 // Picks the markers of `channel` (0..2) from its valid samples (UsableSampleCount), the
-// record's sampling interval and wave speed, with the design lengths as a prior. A
-// channel outside 0..2 gives no markers and the reason "通道不存在".
+// record's sampling interval and wave speed, with the design lengths as a prior, its
+// confidences moved by the record's other channels where they hold the same kind of
+// record. A channel outside 0..2 gives no markers and the reason "通道不存在".
 SuggestedMarkers SuggestMarkers(const TestRecord& record, int channel);
 
-// "底部反射不明显", "自由端不明显", "未找到敲击信号", "采样间隔或波速无效"; empty for None.
+// The same for all three channels at once.
+RecordSuggestions SuggestAllChannels(const TestRecord& record);
+
+// "底部反射不明显", "自由端不明显", "未找到敲击信号", "采样间隔或波速无效",
+// "疑似自由段多次反射"; empty for None.
 QString PickReasonText(pick::PickReason reason);
+
+// Whether the picker confirms the bottom saved on the record's report channel.
+struct SavedBottomCheck
+{
+    bool saved = false;     // the report channel is measured (end and bottom set)
+    bool confirmed = false; // the picker offers a bottom within 3 % of the saved length
+    std::optional<float> suggestedLength; // the picker's L, when it offers a bottom
+    QStringList reasons;                  // the picker's reasons when it offers none
+};
+
+// The check the summary's "请复核" reads: a saved bottom is confirmed when the picker, on
+// the report channel, offers a bottom (confidence at least pick::kOfferAt) whose length
+// lies within 3 % of the saved one; a bottom it only withholds, or offers elsewhere,
+// confirms nothing.
+SavedBottomCheck CheckSavedBottom(const TestRecord& record);
 
 } // namespace rovana

@@ -1,5 +1,6 @@
 #include "ProcessingChain.h"
 
+#include "Blow.h"
 #include "FilterDesign.h"
 #include "Saturate.h"
 
@@ -8,13 +9,11 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace rovana::processing {
 namespace {
 
-constexpr std::size_t kOffsetWindow = 64; // samples that give the offset and the noise
-constexpr double kBlowSnr = 6.0;          // the blow against the noise's deviation
-constexpr double kBlowShareOfPeak = 0.05; // ... and against the largest distance
 // The depth gain stops growing here: far past anything a trace can show, and small enough
 // that a gained sample stays finite and fits a float.
 constexpr double kMaxGainFactor = 1e30;
@@ -300,29 +299,10 @@ std::string CheckGainBasis(const ChainSettings& settings, int waveSpeed, double 
                 Num(designLength));
 }
 
-std::size_t FindBlow(std::span<const std::int16_t> samples)
+std::size_t BlowOnset(std::span<const std::int16_t> samples, int sampleIntervalUs)
 {
-    if (samples.empty())
-        return 0;
-    const std::size_t window = std::min(kOffsetWindow, samples.size());
-    std::vector<double> head(samples.begin(),
-                             samples.begin() + static_cast<std::ptrdiff_t>(window));
-    const auto middle = head.begin() + static_cast<std::ptrdiff_t>(window / 2);
-    std::nth_element(head.begin(), middle, head.end());
-    const double offset = *middle;
-    for (std::size_t i = 0; i < window; ++i)
-        head[i] = std::abs(samples[i] - offset);
-    std::nth_element(head.begin(), middle, head.end());
-    const double noise = 1.4826 * *middle;
-    double peak = 0;
-    for (const std::int16_t v : samples)
-        peak = std::max(peak, std::abs(v - offset));
-    const double threshold = std::max(kBlowSnr * noise, kBlowShareOfPeak * peak);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        if (std::abs(samples[i] - offset) > threshold)
-            return i;
-    }
-    return 0;
+    const std::optional<pick::RecordBlow> found = pick::FindBlow(samples, sampleIntervalUs);
+    return found ? static_cast<std::size_t>(found->blow.onset) : 0;
 }
 
 ChainSettings AppliedChain(const ChainSettings& settings, int sampleIntervalUs, int waveSpeed,
@@ -341,7 +321,7 @@ std::vector<double> ApplyChain(std::span<const std::int16_t> samples, int sample
         Applied(settings, sampleIntervalUs, waveSpeed, designLength, plan);
     if (IsChainOff(applied) || x.empty())
         return x;
-    const std::size_t blow = FindBlow(samples);
+    const std::size_t blow = BlowOnset(samples, sampleIntervalUs);
     if (blow > 0) {
         double sum = 0;
         for (std::size_t i = 0; i < blow; ++i)

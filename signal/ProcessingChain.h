@@ -64,12 +64,11 @@ std::string CheckSettingsForAnyInterval(const ChainSettings& settings);
 // empty; only asked when the settings amplify.
 std::string CheckGainBasis(const ChainSettings& settings, int waveSpeed, double designLength);
 
-// The blow: the first sample whose distance from the offset exceeds the larger of six
-// times the noise and a twentieth of the largest distance. The offset is the median of
-// the first 64 samples (all when fewer), the noise 1.4826 times the median distance of
-// those samples from it (a robust standard deviation). Nothing above the threshold (a
-// silent channel) gives 0.
-std::size_t FindBlow(std::span<const std::int16_t> samples);
+// The blow's onset in a channel's samples, the one blow finder's (pick::FindBlow, whose
+// peak is the echo picker's end marker): where the blow's rise begins (FindBlowLobe). No
+// blow (a silent or constant channel, noise alone, fewer than
+// 32 samples) gives 0.
+std::size_t BlowOnset(std::span<const std::int16_t> samples, int sampleIntervalUs);
 
 // The chain on one channel, in this order:
 //  1. the mean of the samples before the blow is subtracted from every sample (nothing when

@@ -31,7 +31,7 @@ Blow BlowOf(const TestRecord& record, int channel, const Display& shown)
 {
     Blow blow;
     const auto usable = Usable(record, channel);
-    blow.at = processing::FindBlow(usable);
+    blow.at = processing::BlowOnset(usable, record.m_nSampleInterval);
     const auto window = static_cast<std::size_t>(kBlowPeakWindowUs / record.m_nSampleInterval);
     const std::size_t end = std::min(usable.size(), blow.at + window + 1);
     for (std::size_t i = blow.at; i < end; ++i)

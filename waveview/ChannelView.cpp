@@ -197,7 +197,7 @@ void ChannelView::FitAmplitude()
 {
     const TestRecord& record = m_pHost ? m_pHost->CurrentRecord() : EmptyRecord();
     const auto n = static_cast<std::size_t>(UsableSampleCount(record));
-    const std::size_t blow = processing::FindBlow({m_nRaw.data(), n});
+    const std::size_t blow = processing::BlowOnset({m_nRaw.data(), n}, record.m_nSampleInterval);
     m_nMaxAmplitude = FittedAmplitude({m_nWave.data(), n}, blow);
     viewport()->update();
 }

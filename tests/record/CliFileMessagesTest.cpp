@@ -116,7 +116,8 @@ TEST_F(CliFileMessagesTest, AHeaderOutOfRangeGivesNoLengthsButTheReason)
     const test::CliRun pick = m_cli.Run({"pick", Path("range.mg")});
     EXPECT_EQ(pick.exitCode, 0) << pick.err.toStdString();
     const QJsonObject picked = QJsonDocument::fromJson(pick.out).object();
-    EXPECT_GT(picked["bottom"].toInt(), 0); // the samples are read; only lengths are not
+    // The samples are read (an interval no instrument records leaves the picker nothing to
+    // time the blow with); no lengths either way.
     for (const char* key : {"length", "freeLength", "anchorLength"})
         EXPECT_TRUE(picked[key].isNull()) << key;
     EXPECT_TRUE(picked["reason"].toString().startsWith(why)) << pick.out.toStdString();

@@ -140,6 +140,40 @@ TEST_F(CliPickTest, SeveralFilesAnArrayAndTheReportChannelByDefault)
     ExpectSameAsSuggested(all[2].toObject(), saved, 1); // its report channel is 2
 }
 
+// --all-channels: per file the three channels as SuggestAllChannels compares them.
+TEST_F(CliPickTest, AllChannelsEachAsSuggestedWithTheChannelsCompared)
+{
+    const QString file = WriteModelFile(m_dir.filePath("b.mg"));
+    const CliRun run = RunCli({"pick", "--all-channels", file});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(o["file"].toString(), file);
+    TestRecord record;
+    ASSERT_TRUE(record.Load(file));
+    const RecordSuggestions all = SuggestAllChannels(record);
+    const QJsonArray compared = o["compared"].toArray();
+    ASSERT_EQ(compared.size(), static_cast<qsizetype>(all.compared.size()));
+    for (qsizetype i = 0; i < compared.size(); ++i)
+        EXPECT_EQ(compared[i].toInt(), all.compared[static_cast<std::size_t>(i)] + 1);
+    const QJsonArray channels = o["channels"].toArray();
+    ASSERT_EQ(channels.size(), kChannelCount);
+    for (int c = 0; c < kChannelCount; ++c) {
+        SCOPED_TRACE(c);
+        QJsonObject channel = channels[c].toObject();
+        channel["file"] = file;
+        ExpectSameAsSuggested(channel, file, c);
+        const QJsonObject agreeing = channel["agreeing"].toObject();
+        EXPECT_EQ(agreeing["bottom"].toInt(),
+                  all.channels[static_cast<std::size_t>(c)].agreeing.bottom);
+        EXPECT_EQ(agreeing["freeEnd"].toInt(),
+                  all.channels[static_cast<std::size_t>(c)].agreeing.freeEnd);
+    }
+    // One channel or all of them, not both.
+    const CliRun both = RunCli({"pick", "--all-channels", "--channel", "2", file});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_TRUE(both.out.isEmpty() && both.err.contains(QStringLiteral("用法")));
+}
+
 TEST_F(CliPickTest, UnreadableFileLeftOutWithStatus1)
 {
     const QString model = WriteModelFile(m_dir.filePath("b.mg"));

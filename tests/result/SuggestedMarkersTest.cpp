@@ -126,7 +126,67 @@ TEST(SuggestedMarkersTest, ReasonTexts)
     EXPECT_EQ(PickReasonText(PickReason::FreeEndNotClear), QStringLiteral("自由端不明显"));
     EXPECT_EQ(PickReasonText(PickReason::NoBlow), QStringLiteral("未找到敲击信号"));
     EXPECT_EQ(PickReasonText(PickReason::NoTimeBase), QStringLiteral("采样间隔或波速无效"));
+    EXPECT_EQ(PickReasonText(PickReason::SuspectedMultiple), QStringLiteral("疑似自由段多次反射"));
     EXPECT_TRUE(PickReasonText(PickReason::None).isEmpty());
+}
+
+// The check behind the summary's "请复核": the report channel's saved L is confirmed when
+// the picker offers a bottom within 3 % of it, and only then.
+TEST(SuggestedMarkersTest, SavedBottomConfirmedOnlyWhereThePickerOffersOne)
+{
+    const TestRecord good = ThreeBolts();
+    const SuggestedMarkers s = SuggestMarkers(good, 1); // a clear 6 m bolt
+    ASSERT_TRUE(s.length && s.freeLength && s.pick.end && s.pick.freeEnd && s.pick.bottom);
+    // A record saved with the report channel 1 and its bottom `share` of the picked length
+    // from the end (lengths are what the markers measure).
+    const int end = s.pick.end->sample;
+    const int span = s.pick.bottom->sample - end;
+    const auto saved = [&](const TestRecord& base, int bottom) {
+        TestRecord r = base;
+        r.m_nReportChannel = 1;
+        r.m_nMarkedChannels = 1;
+        r.m_nMarkers[1] = {end, s.pick.freeEnd->sample, bottom, 0, 0};
+        return r;
+    };
+    const int picked = s.pick.bottom->sample;
+    const int under3 = end + static_cast<int>(std::floor(span * 1.029)); // at most 2.9 % long
+    const int over3 = end + static_cast<int>(std::ceil(span * 1.031));   // at least 3.1 % long
+    const int short10 = end + static_cast<int>(std::lround(span * 0.9));
+    TestRecord noBottom = good;
+    {
+        BoltParameters p = ClearBolt(6.0, 1).parameters;
+        p.toeReflection = 0.0;
+        const ModelBolt b = boltmodel::Synthesize(p);
+        std::copy(b.samples.begin(), b.samples.end(), noBottom.m_nSamples[1].begin());
+    }
+    TestRecord unsaved = good;
+    unsaved.m_nReportChannel = 1;
+    struct Row
+    {
+        const char* name;
+        TestRecord record;
+        bool saved, confirmed;
+    };
+    const Row rows[] = {
+        {"saved where the picker sees the bottom", saved(good, picked), true, true},
+        {"saved at most 2.9 % long", saved(good, under3), true, true},
+        {"saved at least 3.1 % long", saved(good, over3), true, false},
+        {"saved 10 % short", saved(good, short10), true, false},
+        {"nothing saved", unsaved, false, false},
+        {"saved where the toe sends nothing back", saved(noBottom, picked), true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SavedBottomCheck check = CheckSavedBottom(row.record);
+        EXPECT_EQ(check.saved, row.saved);
+        EXPECT_EQ(check.confirmed, row.confirmed);
+    }
+    const SavedBottomCheck lost = CheckSavedBottom(rows[5].record);
+    EXPECT_FALSE(lost.suggestedLength.has_value());
+    EXPECT_TRUE(lost.reasons.contains(QStringLiteral("底部反射不明显")) ||
+                lost.reasons.contains(QStringLiteral("疑似自由段多次反射")))
+        << lost.reasons.join(",").toStdString();
+    EXPECT_EQ(CheckSavedBottom(rows[3].record).suggestedLength, s.length);
 }
 
 } // namespace

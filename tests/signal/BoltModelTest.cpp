@@ -138,10 +138,39 @@ TEST(PickAccuracyTest, FloorOnASmallFixedSet)
     ASSERT_GE(t.lostBottoms, 20);
     EXPECT_GE(Percent(t.bottomsWithin3, t.visibleBottoms), 90.0);
     EXPECT_LE(Percent(t.visibleBottomsLost, t.visibleBottoms), 6.0);
-    EXPECT_GE(Percent(t.lostBottomsReported, t.lostBottoms), 85.0);
+    // Bottoms the labels call lost: said lost, or found within 3 % all the same (the
+    // issue's measure), and another echo taken for them rarely.
+    EXPECT_GE(Percent(t.lostBottomsReported + t.lostBottomsWithin3, t.lostBottoms), 85.0);
+    EXPECT_LE(Percent(t.lostBottomsWrong, t.lostBottoms), 5.0);
     EXPECT_GE(Percent(t.freeEndsWithin, t.visibleFreeEnds), 92.0);
     EXPECT_GE(Percent(t.voidsFound, t.visibleVoids), 70.0);
     EXPECT_LE(static_cast<double>(t.falseDefects) / t.bolts, 0.1);
+}
+
+// The confidences mean what they say on small fixed sets of both models (the layered one
+// the weights were fitted on, at other seeds, and the wave model they never saw): in
+// every tenth with at least 30 picks the share right is within 10 points of the mean
+// confidence (the benchmark's goal is 5 points on its thousands of bolts), sure picks
+// (0.9 and more) are right at least 9 times in 10, and the wave model's false voids stay
+// rare. The full sets run in rovana-pick-bench.
+TEST(PickAccuracyTest, CalibrationOnSmallFixedSetsOfBothModels)
+{
+    const PickTally layered = ScoreSeeds(500001, 200, Model::Layered);
+    const PickTally wave = ScoreSeeds(500001, 120, Model::Wave);
+    PickTally both = layered;
+    both += wave;
+    SCOPED_TRACE(FormatGoals(wave) + FormatReliability("bottoms", both.bottoms) +
+                 FormatReliability("free ends", both.freeEnds) +
+                 FormatReliability("defects", both.voids));
+    for (const Reliability* r : {&both.bottoms, &both.freeEnds, &both.voids}) {
+        EXPECT_LE(r->WorstGap(30), 0.10);
+        EXPECT_GE(r->Total(), 30);
+    }
+    for (const PickTally* t : {&layered, &wave}) {
+        EXPECT_GE(Percent(t->sureBottoms - t->sureBottomsWrong, t->sureBottoms), 90.0);
+        EXPECT_GE(Percent(t->sureFreeEnds - t->sureFreeEndsWrong, t->sureFreeEnds), 90.0);
+    }
+    EXPECT_LE(300.0 * wave.falseDefectsSound / std::max(1, wave.soundBolts), 30.0);
 }
 
 // Every bit of what the picker says of 200 model bolts, folded into one number. The
@@ -150,7 +179,7 @@ TEST(PickAccuracyTest, FloorOnASmallFixedSet)
 // --accuracy-only and `rovana-cli pick` over a model set, and then changes this number.
 TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
 {
-    constexpr std::uint64_t kDigest = 8414338688999019398ULL;
+    constexpr std::uint64_t kDigest = 1984540725325186624ULL;
     std::uint64_t digest = 14695981039346656037ULL; // FNV-1a
     const auto fold = [&](std::uint64_t v) {
         for (int byte = 0; byte < 8; ++byte) {
@@ -178,6 +207,12 @@ TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
         }
         for (const pick::PickReason reason : r.reasons)
             fold(static_cast<std::uint64_t>(reason));
+        foldEcho(r.withheldFreeEnd);
+        foldEcho(r.withheldBottom);
+        for (const pick::PickedDefect& d : r.withheldDefects) {
+            foldEcho(d.start);
+            foldEcho(d.end);
+        }
         fold(std::bit_cast<std::uint64_t>(r.noiseLevel));
     }
     EXPECT_EQ(digest, kDigest);

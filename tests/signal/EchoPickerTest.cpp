@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <optional>
 #include <ostream>
@@ -254,6 +255,65 @@ TEST(EchoPickerTest, VoidFarFromTheDesignLengthIsNotTheBottom)
     ASSERT_EQ(r.defects.size(), 1u);
     EXPECT_NEAR(r.defects[0].start.sample, 300, kTolerance);
     EXPECT_NEAR(r.defects[0].end.sample, 360, kTolerance);
+}
+
+// The cases behind the false voids and confident wrong bottoms, on a head that is
+// no perfect free end (a second, weaker reflector three samples after the free end's): a
+// free section ringing six times and more over a sound bolt gives no defect; a void half a
+// metre below the free end is found all the same; a weak toe under the free section's
+// fifth multiple is withheld as a suspected multiple, not offered.
+TEST(EchoPickerTest, FreeSectionRingingKnownAnswers)
+{
+    using R = PickReason;
+    const std::vector<Reflector> ringingHead = {{60, -0.6}, {63, -0.1}};
+    {
+        SCOPED_TRACE("ringing six times, no void");
+        const PickResult r =
+            Pick(Samples(MakeTrace(Join(ringingHead, {{400, 0.15}}), 300.0)), 8.0, 1.2);
+        ExpectAt("free end", r.freeEnd, 160);
+        ExpectAt("bottom", r.bottom, 500);
+        EXPECT_TRUE(r.defects.empty()) << r.defects.size();
+        EXPECT_EQ(r.reasons, std::vector<R>{});
+    }
+    {
+        SCOPED_TRACE("a void just below the free end");
+        const PickResult r =
+            Pick(Samples(MakeTrace(Join(kFreeEnd, {{85, 0.12}, {125, -0.12}, {400, 0.15}}), 300.0)),
+                 8.0, 1.2);
+        ExpectAt("bottom", r.bottom, 500);
+        ASSERT_EQ(r.defects.size(), 1u);
+        EXPECT_NEAR(r.defects[0].start.sample, 185, 2);
+        EXPECT_NEAR(r.defects[0].end.sample, 225, 2);
+        EXPECT_GE(r.defects[0].start.confidence, kOfferAt);
+    }
+    {
+        SCOPED_TRACE("a weak toe under the fifth multiple");
+        const std::vector<Reflector> strongHead = {{60, -0.6}, {63, -0.15}};
+        const PickResult r =
+            Pick(Samples(MakeTrace(Join(strongHead, {{300, 0.03}}), 300.0)), 6.0, 1.2);
+        EXPECT_FALSE(r.bottom.has_value()) << r.bottom->sample;
+        ASSERT_TRUE(r.withheldBottom.has_value());
+        EXPECT_LT(r.withheldBottom->confidence, kOfferAt);
+        EXPECT_EQ(r.reasons, std::vector<R>{R::SuspectedMultiple});
+    }
+}
+
+// A design length of any size is only a prior: +inf, the largest floats, NaN and negative
+// ones neither crash the picker nor move the blow, and every marker lies in the record.
+TEST(EchoPickerTest, DesignLengthsOfAnySizeAreOnlyPriors)
+{
+    const std::vector<std::int16_t> s = Samples(MakeTrace(kBolt, 300.0));
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double design : {inf, -inf, 3e38, -3e38, std::nan(""), 1e-30}) {
+        SCOPED_TRACE(design);
+        const PickResult r = Pick(s, design, design);
+        ExpectAt("end", r.end, 100);
+        for (const auto& e : {r.freeEnd, r.bottom, r.withheldFreeEnd, r.withheldBottom}) {
+            if (e) {
+                EXPECT_TRUE(e->sample >= 1 && e->sample < static_cast<int>(s.size()));
+            }
+        }
+    }
 }
 
 struct BadInputCase

@@ -1,7 +1,8 @@
 // Known answers of the echo picker's parts: the exact selection behind its medians, the
 // moving averages drawn from running sums, the correlation with the blow and its
 // autocorrelation.
-#include "MatchedFilter.h"
+#include "Baseline.h"
+#include "Correlation.h"
 #include "MovingAverage.h"
 #include "Selection.h"
 

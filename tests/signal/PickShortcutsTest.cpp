@@ -1,7 +1,8 @@
 // The echo picker's shortcuts against the long way round, bit for bit: the two smoothings
 // taken together, the medians of counts, and the threshold that stands for a division.
+#include "Baseline.h"
+#include "Correlation.h"
 #include "EchoSearch.h"
-#include "MatchedFilter.h"
 #include "MovingAverage.h"
 #include "Selection.h"
 
@@ -60,6 +61,10 @@ TEST(PickShortcutsTest, MediansOfCountsKnownAnswers)
     EXPECT_EQ(MedianStep(Counts{7}), 0);
     EXPECT_EQ(MedianStep(Counts{0, 32767, -32768}), 65535); // steps 32767 and 65535
     EXPECT_EQ(MedianStep(Counts{4, 4, 1, 5}), 3);           // steps 0, 3, 4
+    // Every other pair: steps 5, 2, 93 of the pairs (0, 5), (5, 7), (7, 100); all: 2.
+    EXPECT_EQ(MedianStep(Counts{0, 5, 5, 7, 7, 100}, 2), 5);
+    EXPECT_EQ(MedianStep(Counts{0, 5, 5, 7, 7, 100}), 2);
+    EXPECT_EQ(MedianStep(Counts{0, 5, 5}, 0), 0);
 }
 
 // Counts spread narrowly or over the whole range: the same floats as the float medians of

@@ -160,7 +160,9 @@ TEST(ProcessingChainTest, CutOffIsMinusThreeDecibelsPerPass)
     }
 }
 
-// 100 zeros, then 1000 from the blow on; T = 2 * 4 m / 4000 m/s = 2 ms = 200 samples.
+// 100 zeros, a half-sine blow of 40 samples, then -1000 for 960 samples: the shared blow
+// finder puts the blow's onset within two samples of sample 100, and the gain runs from
+// there. T = 2 * 4 m / 4000 m/s = 2 ms = 200 samples.
 TEST(ProcessingChainTest, GainIsOneAtTheBlowAndTheSetGainAtTheDesignTime)
 {
     struct Row
@@ -182,16 +184,23 @@ TEST(ProcessingChainTest, GainIsOneAtTheBlowAndTheSetGainAtTheDesignTime)
         {GainKind::Linear, 100, 400, 199},
     };
     std::vector<std::int16_t> x(kLength, 0);
-    std::fill(x.begin() + kOnset, x.end(), std::int16_t{1000});
-    ASSERT_EQ(FindBlow(x), kOnset);
+    std::fill(x.begin() + kOnset + 40, x.begin() + kOnset + 1000, std::int16_t{-1000});
+    for (std::size_t j = 0; j < 40; ++j)
+        x[kOnset + j] =
+            static_cast<std::int16_t>(std::lround(3000 * std::sin(std::numbers::pi * j / 40)));
+    const std::size_t blow = BlowOnset(x, kIntervalUs);
+    ASSERT_TRUE(blow + 2 >= kOnset && blow <= kOnset + 2) << blow;
     for (const Row& r : rows) {
         const auto y = ApplyChain(x, kIntervalUs, 4000, 4.0, Gain(r.kind, r.g));
         SCOPED_TRACE(DescribeChain(Gain(r.kind, r.g)) + " +" + std::to_string(r.afterBlow));
-        EXPECT_NEAR(y[kOnset + r.afterBlow], 1000 * r.factor, 1e-9 * 1000 * r.factor);
-        EXPECT_EQ(y[kOnset - 1], 0.0);
+        const double expected = x[blow + r.afterBlow] * r.factor;
+        EXPECT_NEAR(y[blow + r.afterBlow], expected, 1e-9 * std::abs(expected));
+        EXPECT_EQ(y[blow - 1], 0.0);
     }
 }
 
+// The shared blow finder (pick::FindBlow) through the chain's BlowOnset: the first sample
+// of the blow's lobe, 0 where nothing stands out of the noise.
 TEST(ProcessingChainTest, FindsTheBlowAboveTheNoise)
 {
     struct Row
@@ -205,32 +214,41 @@ TEST(ProcessingChainTest, FindsTheBlowAboveTheNoise)
         v = static_cast<std::int16_t>(v + 500);
     std::fill_n(noisy.begin(), 5, std::int16_t{500}); // a blow among the noise is late
     std::vector<std::int16_t> struck = noisy;
-    struck[300] = 2000;
+    struck[300] = 2000; // smoothed over three samples, its rise starts two earlier
     std::vector<std::int16_t> stepAtStart(2048, 1000);
+    std::vector<std::int16_t> negative(64, 0);
+    negative[40] = -400;
+    negative[41] = 300;
     const Row rows[] = {
         {"silent", std::vector<std::int16_t>(2048, 0), 0},
         {"noise with an offset only", noisy, 0},
-        {"noise struck at 300", struck, 300},
-        {"negative blow", {0, 1, -1, 0, 0, -400, 300}, 5},
+        {"noise struck at 300", struck, 298},
+        {"negative blow", negative, 38},
         {"constant", stepAtStart, 0},
+        {"31 samples, too few for a blow",
+         std::vector<std::int16_t>(negative.begin(), negative.begin() + 31), 0},
         {"empty", {}, 0},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(FindBlow(r.x), r.blow) << r.name;
+        EXPECT_EQ(BlowOnset(r.x, kIntervalUs), r.blow) << r.name;
 }
 
+// 200 samples alternating about 300, then a half-sine blow from 201 on: the onset is 200,
+// and the mean of the 200 samples before it, 300, is taken off every sample.
 TEST(ProcessingChainTest, RemovesTheMeanBeforeTheBlow)
 {
-    std::vector<std::int16_t> x(1000, 0);
+    std::vector<std::int16_t> x(1000, 300);
     for (std::size_t i = 0; i < 200; ++i)
         x[i] = static_cast<std::int16_t>(i % 2 == 0 ? 310 : 290); // mean 300
-    for (std::size_t i = 200; i < 1000; ++i)
-        x[i] = 5000;
-    ASSERT_EQ(FindBlow(x), 200u);
+    for (std::size_t j = 0; j < 20; ++j)
+        x[201 + j] = static_cast<std::int16_t>(
+            300 + std::lround(5000 * std::sin(std::numbers::pi * (j + 0.5) / 20)));
+    ASSERT_EQ(BlowOnset(x, kIntervalUs), 200u);
     const auto y = ApplyChain(x, kIntervalUs, 4000, 4.0, Gain(GainKind::Linear, 1));
     EXPECT_EQ(y[0], 10.0);
     EXPECT_EQ(y[1], -10.0);
-    EXPECT_EQ(y[999], 4700.0);
+    EXPECT_EQ(y[210], x[210] - 300.0);
+    EXPECT_EQ(y[999], 0.0);
 }
 
 // A slow sine with an offset from the first sample: the edges do not ring.
@@ -240,7 +258,7 @@ TEST(ProcessingChainTest, EdgesOfAPassBandSignalStayClose)
     for (std::size_t i = 0; i < x.size(); ++i)
         x[i] = static_cast<std::int16_t>(std::lround(
             3000 + 8000 * std::cos(2 * std::numbers::pi * 300 * i * kIntervalUs * 1e-6 + 1)));
-    const std::size_t blow = FindBlow(x);
+    const std::size_t blow = BlowOnset(x, kIntervalUs);
     double mean = 0;
     for (std::size_t i = 0; i < blow; ++i)
         mean += x[i] / static_cast<double>(blow);

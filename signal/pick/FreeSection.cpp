@@ -1,6 +1,7 @@
 #include "FreeSection.h"
 
-#include "MatchedFilter.h"
+#include "Baseline.h"
+#include "MovingAverage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,9 @@ namespace {
 // The restored blow must be this close to a single compact lobe: a hundredth of its energy
 // left over, the order of what the noise and the sensor's recovery leave in a clean blow.
 constexpr float kMisfit = 0.01f;
+// The free section is undone only when its echo returns well inside the blow's lobe as it
+// stands: later, the lobe is the blow and the free end's echo is taken off as any other.
+constexpr float kInsideBlow = 0.6f;
 
 // How far the lobe in `b` (from `first` on, positive) is from a single compact lobe: the
 // difference between its fall and its mirrored rise, and whatever follows the fall, over
@@ -86,13 +90,29 @@ std::optional<FreeSectionFit> FitFreeSection(std::span<const float> x, int first
     const float asItStands = Misfit(u, start, reach, tail);
     std::optional<FreeSectionFit> best;
     std::vector<float> b(u.size(), 0.0f);
+    // r from -0.1 to -0.55 in steps of 0.05: every third step first, then the steps next
+    // to the best of those.
     for (int delay = shortest; delay <= longest; ++delay) {
-        for (int k = 1; k <= 10; ++k) {
+        const auto tryStep = [&](int k) {
             const float r = -0.05f * static_cast<float>(k + 1);
             Undo(u, b, 0, delay, r);
             const float misfit = Misfit(b, start, reach, tail);
             if (!best || misfit < best->misfit)
                 best = FreeSectionFit{delay, r, misfit};
+            return misfit;
+        };
+        int coarse = 2;
+        float least = tryStep(2);
+        for (const int k : {5, 8}) {
+            const float misfit = tryStep(k);
+            if (misfit < least) {
+                least = misfit;
+                coarse = k;
+            }
+        }
+        for (const int k : {coarse - 1, coarse + 1}) {
+            if (k >= 1 && k <= 10)
+                tryStep(k);
         }
     }
     if (!best || best->misfit > kMisfit || best->misfit > 0.5f * asItStands)
@@ -107,6 +127,36 @@ void RemoveFreeSection(std::vector<float>& x, int delay, float reflection)
     const std::vector<float> u = x;
     std::fill(x.begin(), x.end(), 0.0f);
     Undo(u, x, 0, delay, reflection);
+}
+
+std::optional<FreeSectionFit> UndoShortFreeSection(std::vector<float>& x, BlowPulse& blow,
+                                                   float& noise, double perMetre,
+                                                   double designFreeLength, float minimumSnr)
+{
+    if (!(designFreeLength > 0.0))
+        return std::nullopt;
+    // A design free length of any size, +inf included, converts to a sample count in range.
+    const double span = std::min(designFreeLength * perMetre, 1e9);
+    const int shortest = static_cast<int>(std::floor(0.85 * span));
+    const int longest = static_cast<int>(std::ceil(1.15 * span));
+    const int lobeFirst = blow.first + std::max(1, blow.width / 4);
+    const int inside = static_cast<int>(kInsideBlow * static_cast<float>(blow.width));
+    if (shortest >= inside)
+        return std::nullopt;
+    std::optional<FreeSectionFit> section = FitFreeSection(x, lobeFirst, blow.width, blow.polarity,
+                                                           shortest, std::min(longest, inside));
+    if (!section)
+        return std::nullopt;
+    std::vector<float> undone = x;
+    RemoveFreeSection(undone, section->delay, section->reflection);
+    const float undoneNoise = std::max(SampleNoise(undone), 0.3f); // the undoing colours it
+    std::optional<BlowPulse> restored = FindBlowLobe(undone, undoneNoise, minimumSnr);
+    if (!restored || restored->peak < lobeFirst)
+        return std::nullopt;
+    x = std::move(undone);
+    noise = undoneNoise;
+    blow = std::move(*restored);
+    return section;
 }
 
 } // namespace rovana::pick

@@ -13,6 +13,8 @@
 // the free section in them, so that the end and every echo below are read on the same
 // pulse.
 
+#include "Blow.h"
+
 #include <optional>
 #include <span>
 #include <vector>
@@ -37,5 +39,16 @@ std::optional<FreeSectionFit> FitFreeSection(std::span<const float> x, int first
 
 // Undoes (1 + r D) / (1 - r D) over the whole record: y = x - r x(t - tau) - r y(t - tau).
 void RemoveFreeSection(std::vector<float>& x, int delay, float reflection);
+
+// A free section of about the design free length (within 15 %, `perMetre` samples per
+// metre of depth) whose echo returns well inside the blow's lobe as it stands: fitted and
+// undone over the whole record `x`, and the blow (`blow`, found with `minimumSnr` against
+// `noise` per sample) and the noise found again on what is left. Nothing changes and none
+// comes back when there is no design free length, the section returns late in the lobe,
+// no fit is clearly better than none, or the blow so restored is not found at or after
+// the lobe's start.
+std::optional<FreeSectionFit> UndoShortFreeSection(std::vector<float>& x, BlowPulse& blow,
+                                                   float& noise, double perMetre,
+                                                   double designFreeLength, float minimumSnr);
 
 } // namespace rovana::pick

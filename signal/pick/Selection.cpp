@@ -211,17 +211,17 @@ std::int16_t MedianOf(std::span<const std::int16_t> counts)
     return SelectSixteenBits(counts.data(), counts.size(), counts.size() / 2);
 }
 
-int MedianStep(std::span<const std::int16_t> counts)
+int MedianStep(std::span<const std::int16_t> counts, std::size_t stride)
 {
-    if (counts.size() < 2)
+    if (counts.size() < 2 || stride == 0)
         return 0;
     // The steps, 0 to 65535, less 2^15: the same order in signed 16 bits.
-    const std::size_t n = counts.size() - 1;
+    const std::size_t n = (counts.size() - 2) / stride + 1;
     thread_local std::vector<std::int16_t> steps;
     steps.resize(n);
     const std::int16_t* const c = counts.data();
-    for (std::size_t i = 0; i < n; ++i)
-        steps[i] = static_cast<std::int16_t>(std::abs(int{c[i + 1]} - int{c[i]}) - 32768);
+    for (std::size_t k = 0, i = 0; k < n; ++k, i += stride)
+        steps[k] = static_cast<std::int16_t>(std::abs(int{c[i + 1]} - int{c[i]}) - 32768);
     return int{SelectSixteenBits(steps.data(), n, n / 2)} + 32768;
 }
 

@@ -22,8 +22,8 @@ float MedianOf(std::span<const float> values);
 // halved until one value is left, counting eight counts at a time.
 std::int16_t MedianOf(std::span<const std::int16_t> counts);
 
-// The value at index size / 2 of |counts[i + 1] - counts[i]| sorted, the same way;
-// 0 for fewer than two counts.
-int MedianStep(std::span<const std::int16_t> counts);
+// The value at index size / 2 of |counts[i + 1] - counts[i]| sorted, for i = 0, stride,
+// 2 stride, ..., the same way; 0 for fewer than two counts or a stride of 0.
+int MedianStep(std::span<const std::int16_t> counts, std::size_t stride = 1);
 
 } // namespace rovana::pick
