@@ -25,16 +25,8 @@ protected:
     void SetUp() override
     {
         FrameTest::SetUp();
-        AnalysisValues v;
+        AnalysisValues v = MeasuredChannelOne();
         ChannelAnalysis& c = v.channels[0];
-        c.markerSet = {true, true, true, false, false};
-        c.markerPos = {20, 49, 220, 0, 0};
-        c.measuredL0 = 0.5f;
-        c.measuredLr = 3.0f;
-        c.grade = 1;
-        c.qualityClass = 1;
-        c.anchor = 3.0f;
-        v.waveSpeed = 3500;
         original = ComposeInstrumentFile(SampleRecord());
         PatchAnalysis(original, v);
         path = Write(QStringLiteral("MG0003.mg"), original);

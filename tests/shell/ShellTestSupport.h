@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnalysisSave.h"
 #include "ByteBuffer.h"
 #include "ChannelView.h"
 #include "CommandIds.h"
@@ -42,6 +43,22 @@ inline void SetMarkers(QByteArray& b, int markedChannels, int channel, const Mar
     WriteInt32(b, mg::kMarkedChannels, markedChannels);
     for (int i = 0; i < kMarkerCount; ++i)
         WriteInt32(b, mg::kMarkers + 4 * (channel * kMarkerCount + i), m[i]);
+}
+
+// Channel 1 measured at 3500 m/s: end 20, free end 49, bottom 220 (3.50 m of 3.50), grade B.
+inline AnalysisValues MeasuredChannelOne()
+{
+    AnalysisValues v;
+    ChannelAnalysis& c = v.channels[0];
+    c.markerSet = {true, true, true, false, false};
+    c.markerPos = {20, 49, 220, 0, 0};
+    c.measuredL0 = 0.5f;
+    c.measuredLr = 3.0f;
+    c.grade = 1;
+    c.qualityClass = 1;
+    c.anchor = 3.0f;
+    v.waveSpeed = 3500;
+    return v;
 }
 
 inline void SetReportChannel(QByteArray& b, int channel)

@@ -19,16 +19,7 @@ protected:
     void SetUp() override
     {
         FrameTest::SetUp();
-        AnalysisValues v;
-        ChannelAnalysis& c = v.channels[0];
-        c.markerSet = {true, true, true, false, false};
-        c.markerPos = {20, 49, 220, 0, 0};
-        c.measuredL0 = 0.5f;
-        c.measuredLr = 3.0f;
-        c.grade = 1;
-        c.qualityClass = 1;
-        c.anchor = 3.0f;
-        v.waveSpeed = 3500;
+        const AnalysisValues v = MeasuredChannelOne();
         QByteArray bytes = ComposeInstrumentFile(SampleRecord());
         PatchAnalysis(bytes, v);
         first = Write(QStringLiteral("MG0003.mg"), bytes);
