@@ -1,6 +1,7 @@
 #include "WaveBolt.h"
 
 #include "BoltModel.h"
+#include "ModelDraws.h"
 #include "WaveBoltSimulation.h"
 
 #include <algorithm>
@@ -11,33 +12,21 @@ namespace rovana::wavebolt {
 
 namespace {
 
+using boltmodel::DrawRecording;
+using boltmodel::ModelRandom;
+using boltmodel::ModelRecording;
+
 constexpr double kPi = std::numbers::pi;
 constexpr double kSteel = 7850.0;    // kg/m^3
 constexpr double kLongestDx = 0.015; // m, about 19 cells per wavelength at 20 kHz
 constexpr double kCourant = 0.85;
 
-// SplitMix64, seeded apart from BoltModel's.
-class Random
+// The model's draws, seeded apart from BoltModel's.
+class Random : public ModelRandom
 {
 public:
-    explicit Random(std::uint64_t seed) : m_state(seed * 0x9FB21C651E98DF25ULL + 0x1234567ULL) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    double uniform() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
-    double gauss()
-    {
-        const double u1 = uniform() + 1e-300, u2 = uniform();
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
-    }
-
-private:
-    std::uint64_t m_state;
+    explicit Random(std::uint64_t seed) : ModelRandom(seed * 0x9FB21C651E98DF25ULL + 0x1234567ULL)
+    {}
 };
 
 // 0 before `from`, 1 after `from + width`, a raised cosine between.
@@ -205,26 +194,12 @@ WaveBoltParameters DrawWaveBolt(std::uint64_t seed)
     p.freeLength = r.uniform(0.2, std::min(1.5, 0.4 * p.length));
     p.waveSpeed = static_cast<int>(std::lround(r.uniform(3000.0, 5500.0)));
     p.contactMs = r.uniform(0.1, 0.4);
-    const double roundTripMs = 2.0 * p.length / p.waveSpeed * 1000.0;
-    std::vector<std::pair<int, int>> fitting;
-    for (int interval : {2, 5, 10}) {
-        for (int count : {1024, 2048}) {
-            const double recordMs = interval * count / 1000.0;
-            const double needed = 0.1 * recordMs + roundTripMs + 1.5 * p.contactMs;
-            if (needed <= 0.9 * recordMs && roundTripMs >= 0.12 * recordMs)
-                fitting.emplace_back(interval, count);
-        }
-    }
-    if (fitting.empty())
-        fitting.emplace_back(10, 2048);
-    const auto pick = fitting[std::min(fitting.size() - 1,
-                                       static_cast<std::size_t>(r.uniform() * fitting.size()))];
-    p.sampleInterval = pick.first;
-    p.sampleCount = pick.second;
-    p.blowStartSample =
-        static_cast<int>(std::lround(r.uniform(8.0, std::min(120.0, 0.08 * p.sampleCount))));
-    p.designLength = std::round(p.length * (1.0 + r.uniform(-0.1, 0.1)) * 10.0) / 10.0;
-    p.designFreeLength = std::round(p.freeLength * (1.0 + r.uniform(-0.1, 0.1)) * 100.0) / 100.0;
+    const ModelRecording rec = DrawRecording(r, p.length, p.freeLength, p.waveSpeed, p.contactMs);
+    p.sampleInterval = rec.sampleInterval;
+    p.sampleCount = rec.sampleCount;
+    p.blowStartSample = rec.blowStartSample;
+    p.designLength = rec.designLength;
+    p.designFreeLength = rec.designFreeLength;
 
     p.barDiameter = r.uniform(0.020, 0.032);
     p.hammerMass = r.uniform(0.1, 1.0);
