@@ -165,6 +165,8 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
             return {};
         return Fixed(*row.suggestedLength, 2);
     case Column::Review:
+        if (row.review && !row.reviewReason.isEmpty())
+            return {QStringLiteral("%1（%2）").arg(kReviewText, row.reviewReason), std::nullopt};
         return {row.review ? kReviewText : QString(), std::nullopt};
     case Column::Index:
     case Column::File:
@@ -243,6 +245,8 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
         const SavedBottomCheck check = CheckSavedBottom(record);
         row.suggestedLength = check.suggestedLength;
         row.review = row.review || check.review;
+        if (check.review && !check.suggestedLength)
+            row.reviewReason = SingleLine(check.reasons.join(QStringLiteral("，")));
     }
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);

@@ -39,8 +39,9 @@ enum class Column : int
     SuggestedLength, // L of the report channel's suggested markers, m, two decimals
     Review,          // "请复核" where the picker cannot confirm the saved bottom (no bottom
                      // suggested, or its L more than 5 % from the saved one: CheckSavedBottom),
-                     // "请复核（why）" for a header outside every instrument's range
-    File,            // the file name
+            // "请复核（底部反射不明显）" with the picker's reason where it offers none,
+            // "请复核（why）" for a header outside every instrument's range
+    File, // the file name
 };
 inline constexpr int kColumnCount = 15;
 
@@ -80,6 +81,9 @@ struct SummaryRow
     // measured length).
     bool review = false;
     QString headerProblem;
+    // Why the picker offers no bottom where one was saved ("底部反射不明显", ...), shown
+    // beside "请复核"; empty where it offers one.
+    QString reviewReason;
 
     // For the page header: the file's project name and testing organisation.
     QString projectName;
