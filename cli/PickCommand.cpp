@@ -18,12 +18,12 @@ const char kUsage[] =
     "{\"file\", \"channel\", \"end\", \"freeEnd\", \"bottom\", \"defects\", \"length\",\n"
     "\"freeLength\", \"anchorLength\", \"confidence\", \"reason\", "
     "\"agreeing\"}：标记为样本序号，\n"
-    "找不到的为 null；confidence 为建议正确的概率；低于 0.5 的建议不给出，reason 说明原因\n"
-    "（如 \"底部反射不明显\"、\"疑似自由段多次反射\"），没有时为 null；agreeing 为其他同类\n"
-    "通道中与之一致的个数。--all-channels 为每个文件输出 {\"file\", \"compared\",\n"
-    "\"channels\"}：三个通道各一个对象，compared 为相互比较的同类通道（同一锚杆的多次敲击）。\n"
-    "一个文件输出一个对象，多个文件输出一个数组。无法读取的文件不输出对象，在标准错误\n"
-    "输出说明，并在结束时以退出码 1 报告。\n";
+    "找不到的为 null；confidence 为建议正确的概率（其 defects 为每个缺陷的）；低于 0.5 的\n"
+    "建议不给出，reason 说明原因（如 \"底部反射不明显\"、\"疑似自由段多次反射\"），没有时\n"
+    "为 null；agreeing 为其他同类通道中与之一致的个数。--all-channels 为每个文件输出\n"
+    "{\"file\", \"compared\", \"channels\"}：三个通道各一个对象，compared 为相互比较的\n"
+    "同类通道（同一锚杆的多次敲击）。一个文件输出一个对象，多个文件输出一个数组。无法\n"
+    "读取的文件不输出对象，在标准错误输出说明，并在结束时以退出码 1 报告。\n";
 
 std::string Sample(const std::optional<pick::PickedEcho>& echo)
 {
@@ -59,7 +59,12 @@ std::string ChannelJson(const SuggestedMarkers& s)
     out += ", \"anchorLength\": " + Metres(s.anchorLength);
     out += ", \"confidence\": {\"end\": " + Confidence(p.end);
     out += ", \"freeEnd\": " + Confidence(p.freeEnd);
-    out += ", \"bottom\": " + Confidence(p.bottom) + "}";
+    out += ", \"bottom\": " + Confidence(p.bottom);
+    out += ", \"defects\": [";
+    for (std::size_t i = 0; i < p.defects.size(); ++i)
+        out +=
+            (i == 0 ? "" : ", ") + json::Number(static_cast<float>(p.defects[i].start.confidence));
+    out += "]}";
     out += ", \"reason\": ";
     out += s.reasons.isEmpty() ? std::string("null")
                                : json::Quote(s.reasons.join(QStringLiteral("；")));

@@ -11,9 +11,6 @@ namespace rovana {
 
 namespace {
 
-// A saved bottom is confirmed by a suggested length within this share of it.
-constexpr double kConfirmShare = 0.03;
-
 // Metres from sample b to sample a as the channel view computes them, uncut.
 float UncutLength(const TestRecord& record, int a, int b)
 {
@@ -113,15 +110,27 @@ SavedBottomCheck CheckSavedBottom(const TestRecord& record)
 {
     SavedBottomCheck check;
     const BoltResult result = ResultOf(record);
-    if (result.report.channel < 0 || !result.report.measured)
+    const int channel = result.report.channel;
+    if (channel < 0 || channel >= kChannelCount)
         return check;
-    check.saved = true;
-    const SuggestedMarkers s = SuggestMarkers(record, result.report.channel);
-    check.suggestedLength = s.length;
-    check.reasons = s.reasons;
+    check.saved = result.report.measured;
+    std::array<pick::PickInput, kChannelCount> inputs;
+    for (int c = 0; c < kChannelCount; ++c)
+        inputs[static_cast<std::size_t>(c)] = InputOf(record, c);
+    const pick::ChannelBottom found = pick::PickChannelBottom(inputs, channel);
+    // No lengths from a header no instrument wrote; the reason goes first.
+    const QString header = HeaderOutOfRange(record);
+    if (!header.isEmpty())
+        check.reasons.append(header);
+    else if (found.end && found.bottom)
+        check.suggestedLength = UncutLength(record, *found.bottom, *found.end);
+    if (!found.bottom && found.reason != pick::PickReason::None)
+        check.reasons.append(PickReasonText(found.reason));
     const double saved = result.report.length;
-    check.confirmed = s.length && saved > 0.0 &&
-                      std::abs(static_cast<double>(*s.length) - saved) <= kConfirmShare * saved;
+    check.confirmed =
+        check.saved && check.suggestedLength && saved > 0.0 &&
+        std::abs(static_cast<double>(*check.suggestedLength) - saved) <= kConfirmShare * saved;
+    check.review = check.saved && !check.confirmed;
     return check;
 }
 

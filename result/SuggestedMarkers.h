@@ -52,19 +52,28 @@ RecordSuggestions SuggestAllChannels(const TestRecord& record);
 // "疑似自由段多次反射"; empty for None.
 QString PickReasonText(pick::PickReason reason);
 
-// Whether the picker confirms the bottom saved on the record's report channel.
+// A saved bottom is confirmed by a suggested length within this share of the saved one;
+// further apart, or with no bottom suggested, the summary asks for a second look.
+inline constexpr double kConfirmShare = 0.05;
+
+// Whether the picker confirms the bottom saved on the record's report channel: the one
+// rule behind the summary's "请复核" for a measured bolt.
 struct SavedBottomCheck
 {
     bool saved = false;     // the report channel is measured (end and bottom set)
-    bool confirmed = false; // the picker offers a bottom within 3 % of the saved length
-    std::optional<float> suggestedLength; // the picker's L, when it offers a bottom
-    QStringList reasons;                  // the picker's reasons when it offers none
+    bool confirmed = false; // the picker offers a bottom within kConfirmShare of the saved L
+    bool review = false;    // saved and not confirmed: the summary marks "请复核"
+    // The report channel's L as SuggestMarkers gives it (its offered bottom), whether a
+    // bottom was saved or not; none for a record without a report channel 0..2.
+    std::optional<float> suggestedLength;
+    QStringList reasons; // why the picker offers no bottom there (PickReasonText)
 };
 
-// The check the summary's "请复核" reads: a saved bottom is confirmed when the picker, on
-// the report channel, offers a bottom (confidence at least pick::kOfferAt) whose length
-// lies within 3 % of the saved one; a bottom it only withholds, or offers elsewhere,
-// confirms nothing.
+// The check for the record's report channel: its offered bottom as SuggestMarkers gives it
+// (three blows compared), found at the cost of one channel where the others cannot change
+// it (pick::PickChannelBottom). A saved bottom is confirmed when that bottom's L lies
+// within kConfirmShare of the saved one; a bottom the picker only withholds, lost, or
+// offered further away confirms nothing.
 SavedBottomCheck CheckSavedBottom(const TestRecord& record);
 
 } // namespace rovana

@@ -27,22 +27,22 @@ template <typename T> void ReadOptional(QDataStream& in, std::optional<T>& value
 void WriteRow(QDataStream& out, const SummaryRow& row)
 {
     out << row.index << row.path << row.fileName << row.readable << row.loadMessage << row.boltNo
-        << row.testDate << row.designLength << row.measured << row.measuredLength
-        << row.freeLength << row.anchorLength;
+        << row.testDate << row.designLength << row.measured << row.measuredLength << row.freeLength
+        << row.anchorLength;
     WriteOptional(out, row.lengthRatio);
     out << row.defect.has_value();
     if (row.defect)
         out << row.defect->from << row.defect->to << row.defect->beyondBottom;
     out << row.grade << row.qualityClass << static_cast<qint32>(row.verdict);
     WriteOptional(out, row.suggestedLength);
-    out << row.review << row.headerProblem << row.projectName << row.testUnit;
+    out << row.review << row.headerProblem << row.reviewReason << row.projectName << row.testUnit;
 }
 
 void ReadRow(QDataStream& in, SummaryRow& row)
 {
     in >> row.index >> row.path >> row.fileName >> row.readable >> row.loadMessage >> row.boltNo >>
-        row.testDate >> row.designLength >> row.measured >> row.measuredLength >>
-        row.freeLength >> row.anchorLength;
+        row.testDate >> row.designLength >> row.measured >> row.measuredLength >> row.freeLength >>
+        row.anchorLength;
     ReadOptional(in, row.lengthRatio);
     bool defect = false;
     in >> defect;
@@ -56,7 +56,7 @@ void ReadRow(QDataStream& in, SummaryRow& row)
     in >> row.grade >> row.qualityClass >> verdict;
     row.verdict = static_cast<Verdict>(verdict);
     ReadOptional(in, row.suggestedLength);
-    in >> row.review >> row.headerProblem >> row.projectName >> row.testUnit;
+    in >> row.review >> row.headerProblem >> row.reviewReason >> row.projectName >> row.testUnit;
 }
 
 void SetUp(QDataStream& stream)

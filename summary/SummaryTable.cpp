@@ -165,6 +165,8 @@ SummaryCell CellOf(const SummaryRow& row, Column column)
             return {};
         return Fixed(*row.suggestedLength, 2);
     case Column::Review:
+        if (row.review && !row.reviewReason.isEmpty())
+            return {QStringLiteral("%1（%2）").arg(kReviewText, row.reviewReason), std::nullopt};
         return {row.review ? kReviewText : QString(), std::nullopt};
     case Column::Index:
     case Column::File:
@@ -238,15 +240,13 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.verdict = result.verdict;
     row.headerProblem = SingleLine(result.headerProblem);
     row.review = !row.headerProblem.isEmpty();
-    // A second look where the program's own reading of the record disagrees with the saved
-    // length.
+    // A second look where the picker cannot confirm the saved bottom (CheckSavedBottom).
     if (result.report.channel >= 0) {
-        const SuggestedMarkers suggested = SuggestMarkers(record, result.report.channel);
-        row.suggestedLength = suggested.length;
-        row.review =
-            row.review || (result.report.measured && suggested.length &&
-                           std::abs(static_cast<double>(*suggested.length) - result.report.length) >
-                               kReviewShare * std::abs(static_cast<double>(result.report.length)));
+        const SavedBottomCheck check = CheckSavedBottom(record);
+        row.suggestedLength = check.suggestedLength;
+        row.review = row.review || check.review;
+        if (check.review && !check.suggestedLength)
+            row.reviewReason = SingleLine(check.reasons.join(QStringLiteral("，")));
     }
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);

@@ -2,6 +2,7 @@
 
 #include "BoltResult.h"
 #include "SheetBody.h"
+#include "SuggestedMarkers.h"
 
 #include <QHash>
 #include <QString>
@@ -36,15 +37,14 @@ enum class Column : int
     QualityClass,    // the quality class of the report channel's analysis
     Verdict,         // 合格 / 不合格 / 未评定, or 无法读取文件
     SuggestedLength, // L of the report channel's suggested markers, m, two decimals
-    Review,          // "请复核" where the saved L and the suggested one differ by more than 5 %,
-                     // "请复核（why）" for a header outside every instrument's range
-    File,            // the file name
+    Review,          // "请复核" where the picker cannot confirm the saved bottom (no bottom
+                     // suggested, or its L more than 5 % from the saved one: CheckSavedBottom),
+            // "请复核（底部反射不明显）" with the picker's reason where it offers none,
+            // "请复核（why）" for a header outside every instrument's range
+    File, // the file name
 };
 inline constexpr int kColumnCount = 15;
 
-// Saved and suggested lengths further apart than this share of the saved one ask for a
-// second look before the report goes out.
-inline constexpr double kReviewShare = 0.05;
 inline const QString kReviewText = QStringLiteral("请复核");
 
 // The headers, in column order.
@@ -76,10 +76,14 @@ struct SummaryRow
     QString qualityClass;              // empty unless evaluated
     Verdict verdict = Verdict::NotEvaluated;
     std::optional<float> suggestedLength; // L of the suggested markers, m
-    // Saved and suggested L more than 5 % apart, or a header outside every instrument's
-    // range (then `headerProblem` says why, and the row shows no measured length).
+    // The picker cannot confirm the saved bottom (CheckSavedBottom), or a header outside
+    // every instrument's range (then `headerProblem` says why, and the row shows no
+    // measured length).
     bool review = false;
     QString headerProblem;
+    // Why the picker offers no bottom where one was saved ("底部反射不明显", ...), shown
+    // beside "请复核"; empty where it offers one.
+    QString reviewReason;
 
     // For the page header: the file's project name and testing organisation.
     QString projectName;

@@ -1,8 +1,8 @@
 // Fits the weights that turn the picker's evidence into confidences (signal/pick/
 // Confidence.h): runs the picker on the layered model bolts it is tuned on, marks each
 // pick right or wrong, and fits a logistic regression per kind (free end, bottom,
-// defect). Every fourth bolt is given without its design lengths, every fourth with
-// design lengths 15..35 % off. Prints the weights to
+// defect). Every fourth bolt is given without its design lengths, the others with the
+// design lengths the model draws (within 10 % of the built ones). Prints the weights to
 // paste into Confidence.h and the reliability of the confidences they give on the bolts
 // they were fitted on. The other model is never used here: it only judges, in
 // rovana-pick-bench.

@@ -103,11 +103,8 @@ void CompareChannels(std::span<const PickInput> inputs, ChannelsPicked& picked)
     }
 }
 
-ChannelsPicked PickChannels(std::span<const PickInput> inputs)
+void AgreeChannels(std::span<const PickInput> inputs, ChannelsPicked& picked)
 {
-    ChannelsPicked picked;
-    for (const PickInput& input : inputs)
-        picked.channels.push_back(PickEchoes(input));
     CompareChannels(inputs, picked);
     for (const int i : picked.compared) {
         PickResult& r = picked.channels[static_cast<std::size_t>(i)];
@@ -129,11 +126,64 @@ ChannelsPicked PickChannels(std::span<const PickInput> inputs)
         if (!r.freeEnd)
             r.reasons.push_back(PickReason::FreeEndNotClear);
         if (!r.bottom)
-            r.reasons.push_back(r.withheldBottom && std::exp(r.bottomEvidence[5]) < kMultipleShare
-                                    ? PickReason::SuspectedMultiple
-                                    : PickReason::BottomNotClear);
+            r.reasons.push_back(WithheldBottomReason(r));
     }
+}
+
+ChannelsPicked PickChannels(std::span<const PickInput> inputs)
+{
+    ChannelsPicked picked;
+    for (const PickInput& input : inputs)
+        picked.channels.push_back(PickEchoes(input));
+    AgreeChannels(inputs, picked);
     return picked;
+}
+
+bool AgreementCouldMove(double p, int others)
+{
+    const bool alone = p >= kOfferAt;
+    // Channels are compared only two or more at a time.
+    if (others < 1)
+        return false;
+    for (int agree = 0; agree <= others; ++agree) {
+        for (int against = 0; agree + against <= others; ++against) {
+            if ((AgreedConfidence(p, agree, against) >= kOfferAt) != alone)
+                return true;
+        }
+    }
+    return false;
+}
+
+ChannelBottom PickChannelBottom(std::span<const PickInput> inputs, int which)
+{
+    ChannelBottom found;
+    const int n = static_cast<int>(inputs.size());
+    if (which < 0 || which >= n)
+        return found;
+    PickResult own = PickEchoes(inputs[static_cast<std::size_t>(which)]);
+    const std::optional<PickedEcho>& pick = Either(own.bottom, own.withheldBottom);
+    if (pick && AgreementCouldMove(pick->confidence, n - 1)) {
+        ChannelsPicked picked;
+        for (int c = 0; c < n; ++c)
+            picked.channels.push_back(c == which ? std::move(own)
+                                                 : PickEchoes(inputs[static_cast<std::size_t>(c)]));
+        AgreeChannels(inputs, picked);
+        own = std::move(picked.channels[static_cast<std::size_t>(which)]);
+        found.othersPicked = true;
+    }
+    if (own.end)
+        found.end = own.end->sample;
+    if (own.bottom) {
+        found.bottom = own.bottom->sample;
+        return found;
+    }
+    for (const PickReason reason : own.reasons) {
+        if (reason != PickReason::FreeEndNotClear) {
+            found.reason = reason;
+            break;
+        }
+    }
+    return found;
 }
 
 } // namespace rovana::pick

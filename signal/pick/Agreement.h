@@ -31,8 +31,33 @@ struct ChannelsPicked
 
 // Picks every channel (PickEchoes), then compares the channels that hold the same kind of
 // record: each pick's confidence is moved by the picks of the others (kAgreementWeights),
-// a pick may so come to be offered or withheld, and the reasons follow.
+// a pick may so come to be offered or withheld, and the reasons follow (AgreeChannels).
 ChannelsPicked PickChannels(std::span<const PickInput> inputs);
+
+// The comparison of channels already picked (`picked.channels`, one PickEchoes result per
+// input) and what it does to their confidences, offers and reasons.
+void AgreeChannels(std::span<const PickInput> inputs, ChannelsPicked& picked);
+
+// Whether comparing a pick of confidence `p` with up to `others` other channels could offer
+// it where it would be withheld alone, or the other way round: AgreedConfidence for every
+// count of agreeing and contradicting channels it could meet, and `p` itself (not compared).
+bool AgreementCouldMove(double p, int others);
+
+// The bottom that PickChannels(inputs) offers on channel `which`, found at the cost of one
+// channel where the others cannot change it: the other channels are picked only when
+// AgreementCouldMove says their comparison could offer or withhold it. The same sample, the
+// same offer and the same reason as PickChannels; its confidence is not given, as the
+// comparison that would set it may not have been made.
+struct ChannelBottom
+{
+    std::optional<int> end;    // the blow's peak, sample
+    std::optional<int> bottom; // the offered bottom, sample
+    // Why no bottom is offered (BottomNotClear, SuspectedMultiple, NoBlow, NoTimeBase);
+    // None with a bottom.
+    PickReason reason = PickReason::None;
+    bool othersPicked = false; // the other channels were picked and compared
+};
+ChannelBottom PickChannelBottom(std::span<const PickInput> inputs, int which);
 
 // The comparison alone: which of the picked channels hold the same kind of record, and
 // per channel how many of the others agree with its free end and bottom (offered or

@@ -28,6 +28,13 @@ constexpr float kBottomFloor = 0.015f;
 
 } // namespace
 
+PickReason WithheldBottomReason(const PickResult& r)
+{
+    return r.withheldBottom && std::exp(r.bottomEvidence[5]) < kMultipleShare
+               ? PickReason::SuspectedMultiple
+               : PickReason::BottomNotClear;
+}
+
 BottomPick FindBottom(const PickContext& s, int after)
 {
     const double design = s.in.designLength;

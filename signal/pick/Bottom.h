@@ -21,6 +21,11 @@ struct BottomPick
     float standsOut = 0.0f;
 };
 
+// Why a channel with a blow and a time base offers no bottom: SuspectedMultiple where the
+// bottom withheld does not stand out of the free section's multiple there (its evidence's
+// height over the multiple under kMultipleShare), else BottomNotClear.
+PickReason WithheldBottomReason(const PickResult& result);
+
 // The bottom from `after` on: echoes like the blow, scored by their strength, the second
 // echo at twice the round trip, and the design length; an echo that a void's bottom
 // follows counts for little, and far from the design length for nothing. The correlation

@@ -96,9 +96,7 @@ PickResult PickEchoes(const PickInput& input)
         (bottom.echo->confidence >= kOfferAt ? result.bottom : result.withheldBottom) = bottom.echo;
     }
     if (!result.bottom)
-        missing(result.withheldBottom && bottom.standsOut < kMultipleShare
-                    ? PickReason::SuspectedMultiple
-                    : PickReason::BottomNotClear);
+        missing(WithheldBottomReason(result));
     const int defectsFrom = freeEnd.echo ? freeEnd.echo->sample + s.width : freeEnd.after;
     // Without a bottom, voids are looked for down to most of the design length.
     int defectsTo = 0;

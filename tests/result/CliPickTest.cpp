@@ -26,11 +26,11 @@ namespace {
 using test::CliRun;
 using test::RunCli;
 
-// A test file whose three channels hold model bolts 1, 2 and 3 of the held-out set, all
-// recorded with the first one's settings.
-QString WriteModelFile(const QString& path)
+// A test file whose three channels hold model bolts `seed`, `seed` + 1 and `seed` + 2, all
+// recorded with the first one's settings (by default bolts 1, 2 and 3 of the held-out set).
+QString WriteModelFile(const QString& path, std::uint64_t seed = 1000001)
 {
-    const boltmodel::BoltParameters first = boltmodel::DrawBolt(1000001);
+    const boltmodel::BoltParameters first = boltmodel::DrawBolt(seed);
     InstrumentRecord r = test::SampleRecord();
     r.sampleInterval = first.sampleInterval;
     r.sampleCount = first.sampleCount;
@@ -38,11 +38,12 @@ QString WriteModelFile(const QString& path)
     r.designLength = static_cast<float>(first.designLength);
     r.designL0 = static_cast<float>(first.designFreeLength);
     for (int c = 0; c < kChannelCount; ++c) {
-        boltmodel::BoltParameters p = boltmodel::DrawBolt(1000001 + static_cast<std::uint64_t>(c));
+        boltmodel::BoltParameters p = boltmodel::DrawBolt(seed + static_cast<std::uint64_t>(c));
         p.sampleInterval = first.sampleInterval;
         p.sampleCount = first.sampleCount;
         p.waveSpeed = first.waveSpeed;
-        p.length = std::min(p.length, 0.8 * first.length + 0.5);
+        if (c > 0)
+            p.length = std::min(p.length, 0.8 * first.length + 0.5);
         const auto b = boltmodel::Synthesize(p);
         std::fill(r.samples[static_cast<std::size_t>(c)].begin(),
                   r.samples[static_cast<std::size_t>(c)].end(), 0);
@@ -90,6 +91,12 @@ void ExpectSameAsSuggested(const QJsonObject& o, const QString& file, int channe
         EXPECT_EQ(static_cast<float>(confidence["bottom"].toDouble()),
                   static_cast<float>(s.pick.bottom->confidence));
     }
+    const QJsonArray defectConfidence = confidence["defects"].toArray();
+    ASSERT_EQ(defectConfidence.size(), static_cast<qsizetype>(s.pick.defects.size()));
+    for (qsizetype i = 0; i < defectConfidence.size(); ++i) {
+        EXPECT_EQ(static_cast<float>(defectConfidence[i].toDouble()),
+                  static_cast<float>(s.pick.defects[static_cast<std::size_t>(i)].start.confidence));
+    }
     if (s.reasons.isEmpty())
         EXPECT_TRUE(o["reason"].isNull());
     else
@@ -104,19 +111,25 @@ protected:
 
 TEST_F(CliPickTest, OneFileOneObjectAsSuggestMarkersSaysIt)
 {
-    const QString file = WriteModelFile(m_dir.filePath("b.mg"));
-    for (int channel : {0, 1, 2}) {
-        SCOPED_TRACE(channel);
-        // The instrument's fresh file has report channel 0: without --channel, channel 1.
-        const QStringList args =
-            channel == 0 ? QStringList{"pick", file}
-                         : QStringList{"pick", "--channel", QString::number(channel + 1), file};
-        const CliRun run = RunCli(args);
-        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QJsonDocument doc = QJsonDocument::fromJson(run.out);
-        ASSERT_TRUE(doc.isObject()) << run.out.toStdString();
-        ExpectSameAsSuggested(doc.object(), file, channel);
+    // Bolt 4 of the held-out set has a void its first channel finds.
+    qsizetype defects = 0;
+    for (const QString& file : {WriteModelFile(m_dir.filePath("b.mg")),
+                                WriteModelFile(m_dir.filePath("v.mg"), 1000004)}) {
+        for (int channel : {0, 1, 2}) {
+            SCOPED_TRACE(channel);
+            // The instrument's fresh file has report channel 0: without --channel, channel 1.
+            const QStringList args =
+                channel == 0 ? QStringList{"pick", file}
+                             : QStringList{"pick", "--channel", QString::number(channel + 1), file};
+            const CliRun run = RunCli(args);
+            ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+            const QJsonDocument doc = QJsonDocument::fromJson(run.out);
+            ASSERT_TRUE(doc.isObject()) << run.out.toStdString();
+            ExpectSameAsSuggested(doc.object(), file, channel);
+            defects += doc.object()["defects"].toArray().size();
+        }
     }
+    EXPECT_GT(defects, 0); // a void's confidence is printed with it
 }
 
 TEST_F(CliPickTest, SeveralFilesAnArrayAndTheReportChannelByDefault)

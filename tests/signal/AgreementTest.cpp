@@ -97,5 +97,62 @@ TEST(AgreementTest, AgreeingPicksGainAndContradictedOnesLose)
     }
 }
 
+// The summary's bottom of one channel, found at the cost of one channel where the others
+// cannot change it, is PickChannels' to the sample, the offer and the reason: on three
+// blows of model bolts of both models, on channels of other bolts and on silent ones.
+TEST(AgreementTest, OneChannelsBottomIsWhatAllChannelsCompareGive)
+{
+    struct Test
+    {
+        std::vector<std::vector<std::int16_t>> records;
+        PickInput settings; // time base and design; samples from `records`
+    };
+    std::vector<Test> tests;
+    for (std::uint64_t seed = 700001; seed < 700041; ++seed) {
+        for (const auto model : {boltmodel::Model::Layered, boltmodel::Model::Wave}) {
+            if (model == boltmodel::Model::Wave && seed % 4 != 0)
+                continue; // the wave model is slow to make
+            tests.push_back({boltmodel::RecordChannels(model, seed, 3),
+                             boltmodel::InputOf(boltmodel::MakeLabelledBolt(model, seed))});
+        }
+    }
+    const std::vector<std::int16_t> silent(2048, 0);
+    const std::vector<std::int16_t> none;
+    tests.push_back({{Record(6.0, 1), Record(6.0, 2), Record(4.5, 3)}, Input(none)});
+    tests.push_back({{Record(6.0, 1), silent, Record(6.0, 4, 0.4)}, Input(none)});
+    int cheap = 0, compared = 0;
+    for (std::size_t t = 0; t < tests.size(); ++t) {
+        std::vector<PickInput> inputs;
+        for (const auto& samples : tests[t].records) {
+            PickInput in = tests[t].settings;
+            in.samples = samples;
+            inputs.push_back(in);
+        }
+        const ChannelsPicked all = PickChannels(inputs);
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE(testing::Message() << "test " << t << " channel " << c);
+            const ChannelBottom one = PickChannelBottom(inputs, c);
+            const PickResult& r = all.channels[static_cast<std::size_t>(c)];
+            EXPECT_EQ(one.end, r.end ? std::optional<int>(r.end->sample) : std::nullopt);
+            EXPECT_EQ(one.bottom, r.bottom ? std::optional<int>(r.bottom->sample) : std::nullopt);
+            PickReason reason = PickReason::None;
+            for (const PickReason k : r.reasons) {
+                if (!r.bottom && k != PickReason::FreeEndNotClear) {
+                    reason = k;
+                    break;
+                }
+            }
+            EXPECT_EQ(one.reason, reason);
+            (one.othersPicked ? compared : cheap) += 1;
+        }
+    }
+    // Most channels need no other: a sure bottom stays offered, an unsure one withheld.
+    EXPECT_GT(cheap, 2 * compared);
+    EXPECT_GT(compared, 0);
+    // A channel alone is never compared.
+    EXPECT_FALSE(AgreementCouldMove(0.51, 0));
+    EXPECT_FALSE(AgreementCouldMove(0.49, 0));
+}
+
 } // namespace
 } // namespace rovana::pick

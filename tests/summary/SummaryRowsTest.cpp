@@ -48,6 +48,8 @@ std::vector<SummaryRow> VariedRows(int count)
         if (i % 4 != 1)
             r.suggestedLength = 1.0f / static_cast<float>(i + 1);
         r.review = i % 9 == 0;
+        if (r.review && i % 2 == 1)
+            r.reviewReason = QStringLiteral("底部反射不明显");
         r.projectName = QStringLiteral("工程 %1").arg(i % 2);
         r.testUnit = i % 10 == 0 ? QStringLiteral("单位\n第二行") : QString();
     }
