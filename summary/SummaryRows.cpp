@@ -27,8 +27,8 @@ template <typename T> void ReadOptional(QDataStream& in, std::optional<T>& value
 void WriteRow(QDataStream& out, const SummaryRow& row)
 {
     out << row.index << row.path << row.fileName << row.readable << row.loadMessage << row.boltNo
-        << row.testDate << row.designLength << row.measured << row.measuredLength
-        << row.freeLength << row.anchorLength;
+        << row.testDate << row.designLength << row.measured << row.measuredLength << row.freeLength
+        << row.anchorLength;
     WriteOptional(out, row.lengthRatio);
     out << row.defect.has_value();
     if (row.defect)
@@ -41,8 +41,8 @@ void WriteRow(QDataStream& out, const SummaryRow& row)
 void ReadRow(QDataStream& in, SummaryRow& row)
 {
     in >> row.index >> row.path >> row.fileName >> row.readable >> row.loadMessage >> row.boltNo >>
-        row.testDate >> row.designLength >> row.measured >> row.measuredLength >>
-        row.freeLength >> row.anchorLength;
+        row.testDate >> row.designLength >> row.measured >> row.measuredLength >> row.freeLength >>
+        row.anchorLength;
     ReadOptional(in, row.lengthRatio);
     bool defect = false;
     in >> defect;
@@ -170,19 +170,22 @@ std::optional<QByteArray> InMemory(const SiteSummary& summary, const ContentWrit
 }
 
 bool SpoolSummary(const QStringList& files, SpooledSummary& summary, const RowVisitor& each,
-                  QString* why)
+                  QString* why, SuggestionCache* suggestions)
 {
     SummaryTally tally;
-    const bool read = ReadRowBatches(files, [&](std::vector<SummaryRow>& batch) {
-        for (const SummaryRow& row : batch) {
-            if (!summary.rows.Append(row))
-                return false;
-            tally.Add(row);
-            if (each)
-                each(row);
-        }
-        return true;
-    });
+    const bool read = ReadRowBatches(
+        files,
+        [&](std::vector<SummaryRow>& batch) {
+            for (const SummaryRow& row : batch) {
+                if (!summary.rows.Append(row))
+                    return false;
+                tally.Add(row);
+                if (each)
+                    each(row);
+            }
+            return true;
+        },
+        {}, suggestions);
     summary.statistics = tally.Statistics();
     summary.header = tally.Header();
     if (!read && why)
