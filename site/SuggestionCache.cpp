@@ -117,8 +117,9 @@ void SuggestionCache::Ignore(State state, const QString& why)
     m_State = state;
     m_strProblem = why;
     m_Next.reset(); // the old file stays open: the entries kept until now are copied from it
-    // A file to be written afresh differs from what the pass keeps, whatever it keeps.
-    if (state != State::Missing)
+    // A file to be written afresh differs from what the pass keeps, whatever it keeps. One
+    // that is left alone is only written, and refused, when the pass keeps something.
+    if (state == State::Outdated || state == State::Damaged)
         Differ();
 }
 
@@ -277,8 +278,6 @@ std::optional<KeptSuggestion> SuggestionCache::Lookup(const QString& name)
         Advance();
         break;
     }
-    if (!asked.found)
-        Differ(); // a file listed anew
     std::optional<KeptSuggestion> kept;
     if (asked.found)
         kept = asked.found->kept;
