@@ -23,7 +23,8 @@
 // bolts at set-up, about 40 ms a bolt): /0 JSON with the suggestion cache full, /1 JSON
 // with it empty (the folder's rovana-suggestions.cache is removed before each summary),
 // /2 PDF with it full, /3 PDF with it empty. Counters: ratio (fastest over fastest),
-// median_ratio, and peak_MiB of the summary.
+// median_ratio, cpu_ratio (the processor time of each, user and system: the machine's
+// other load left out) and peak_MiB of the summary.
 // The program prints its own peak resident memory at the end; run one in-process
 // benchmark at a time (--benchmark_filter=BM_SummaryOutputs) to see the peak of that one.
 #include "NativePath.h"
@@ -69,6 +70,7 @@ struct ProgramRun
 {
     double ms = -1.0;
     double peakMiB = -1.0;
+    double cpuMs = -1.0; // user and system time
 };
 
 // Runs `program` with `args`, its output to /dev/null.
@@ -95,8 +97,9 @@ ProgramRun Spawn(const std::string& path, const std::vector<std::string>& args)
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return {};
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
-            static_cast<double>(usage.ru_maxrss) / 1024.0};
+            static_cast<double>(usage.ru_maxrss) / 1024.0, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 
 // The model bolts of the ratio benchmarks: --folder, else a set rovana-make-boltset writes.
@@ -239,7 +242,7 @@ void BM_AgainstPlainReader(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        std::vector<double> plain, summary, ratios;
+        std::vector<double> plain, summary, ratios, plainCpu, summaryCpu;
         double peak = 0.0;
         for (int round = 0; round < 5; ++round) {
             const ProgramRun read = Spawn(ROVANA_PLAIN_READER_PATH, {folder.toStdString()});
@@ -252,6 +255,8 @@ void BM_AgainstPlainReader(benchmark::State& state)
             }
             plain.push_back(read.ms);
             summary.push_back(summarised.ms);
+            plainCpu.push_back(read.cpuMs);
+            summaryCpu.push_back(summarised.cpuMs);
             ratios.push_back(summarised.ms / read.ms);
             peak = std::max(peak, summarised.peakMiB);
         }
@@ -263,6 +268,9 @@ void BM_AgainstPlainReader(benchmark::State& state)
         state.counters["ratio"] = fastestSummary / fastestPlain;
         state.counters["median_ratio"] = ratios[ratios.size() / 2];
         state.counters["peak_MiB"] = peak;
+        // On a machine whose cores are shared, the processor time the two spent.
+        state.counters["cpu_ratio"] = *std::min_element(summaryCpu.begin(), summaryCpu.end()) /
+                                      *std::min_element(plainCpu.begin(), plainCpu.end());
     }
 }
 BENCHMARK(BM_AgainstPlainReader)
