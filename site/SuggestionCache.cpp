@@ -1,13 +1,10 @@
 #include "SuggestionCache.h"
 
-#include "MgFileIo.h"
 #include "NativePath.h"
 #include "PickerVersion.h"
-
-#include <QDateTime>
+#include "SuggestionCacheFormat.h"
 
 #include <openssl/evp.h>
-#include <openssl/sha.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,63 +16,7 @@
 
 namespace rovana {
 
-namespace {
-
-constexpr char kMagic[8] = {'R', 'V', 'N', 'S', 'U', 'G', 'G', '\n'};
-constexpr qint64 kHeaderSize = 8 + 3 * 4;
-constexpr qint64 kDigestSize = SHA256_DIGEST_LENGTH;
-constexpr int kHashSize = static_cast<int>(std::tuple_size_v<ContentHash>);
-constexpr qint64 kTrailerSize = 4 + kDigestSize;
-// An entry's name and value are never longer: a file name is at most 255 bytes.
-constexpr int kLongestName = 1024;
-constexpr int kLongestValue = 4096;
-constexpr qint64 kReadChunk = 64 * 1024;
-constexpr qsizetype kWriteChunk = 256 * 1024;
-
-std::uint32_t U32At(const char* p)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<std::uint8_t>(p[i]);
-    return v;
-}
-
-std::uint16_t U16At(const char* p)
-{
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[0]) |
-                                      static_cast<std::uint8_t>(p[1]) << 8);
-}
-
-void PutU32(char* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i, v >>= 8)
-        p[i] = static_cast<char>(v & 0xff);
-}
-
-void PutU16(char* p, std::uint16_t v)
-{
-    p[0] = static_cast<char>(v & 0xff);
-    p[1] = static_cast<char>(v >> 8);
-}
-
-// pread until `size` bytes or the end; the bytes read, -1 on a failure.
-qint64 ReadFully(int fd, char* into, qint64 size, qint64 at)
-{
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd, into + got, static_cast<size_t>(size - got), at + got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
-} // namespace
+using namespace suggestion_file;
 
 ContentHash HashContent(const QByteArray& bytes)
 {
@@ -307,168 +248,6 @@ void SuggestionCache::Keep(const QString& name, const ContentHash& hash, const Q
     }
     if (!m_bSame && BeginWriting())
         AppendEntry(name, hash, value);
-}
-
-// Copies the damaged file's bytes aside, through the safe writer, before anything replaces
-// it; false when they could not be kept (then nothing replaces it).
-bool SuggestionCache::KeepAside()
-{
-    struct stat opened;
-    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
-        return false;
-    QByteArray old(static_cast<qsizetype>(opened.st_size), Qt::Uninitialized);
-    if (ReadFully(m_fd, old.data(), old.size(), 0) != old.size())
-        return false;
-    const QString folder = m_strPath.left(m_strPath.size() - kSuggestionCacheName.size() - 1);
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = kSuggestionCacheName + QStringLiteral(".bak-") + stamp;
-    struct stat taken;
-    for (int n = 2; ::lstat(NativePath(folder + QLatin1Char('/') + name).constData(), &taken) == 0;
-         ++n)
-        name = kSuggestionCacheName + QStringLiteral(".bak-%1-%2").arg(stamp).arg(n);
-    const WriteResult kept = WriteWholeFileSafely(folder + QLatin1Char('/') + name, old, m_Options);
-    if (!kept) {
-        m_BackupFailure = kept;
-        return false;
-    }
-    // The file replaced must still be the one kept aside.
-    struct stat now;
-    if (::lstat(NativePath(m_strPath).constData(), &now) != 0 || now.st_ino != opened.st_ino ||
-        now.st_dev != opened.st_dev || now.st_size != opened.st_size)
-        return false;
-    m_strBackup = name;
-    return true;
-}
-
-// Opens the new file at the first difference and copies into it the old entries kept
-// unchanged until then.
-bool SuggestionCache::BeginWriting()
-{
-    if (m_pWriter)
-        return !m_bGaveUp;
-    if (m_bGaveUp || m_State == State::Refused)
-        return false;
-    if (m_State == State::Damaged && !KeepAside()) {
-        m_bGaveUp = true;
-        return false;
-    }
-    m_pWriter = std::make_unique<SafeFileWriter>(m_strPath, m_Options);
-    if (!m_pWriter->open()) {
-        m_bGaveUp = true;
-        return false;
-    }
-    m_pHash = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(m_pHash, EVP_sha256(), nullptr);
-    char header[kHeaderSize];
-    std::memcpy(header, kMagic, sizeof kMagic);
-    PutU32(header + 8, kSuggestionCacheFormat);
-    PutU32(header + 12, pick::kPickerVersion);
-    PutU32(header + 16, m_nValueVersion);
-    Append(header, kHeaderSize);
-    QByteArray chunk;
-    for (qint64 at = kHeaderSize; at < m_nSameEnd && !m_bGaveUp;) {
-        const qint64 n = std::min(kReadChunk, m_nSameEnd - at);
-        chunk.resize(static_cast<qsizetype>(n));
-        if (ReadFully(m_fd, chunk.data(), n, at) != n)
-            m_bGaveUp = true;
-        else
-            Append(chunk.constData(), n);
-        at += n;
-    }
-    m_nOutCount = m_nSameCount;
-    return !m_bGaveUp;
-}
-
-void SuggestionCache::Append(const char* data, qint64 size)
-{
-    if (m_bGaveUp)
-        return;
-    if (m_nOutBytes + size + kTrailerSize > kLargestSuggestionCache) {
-        m_bGaveUp = true; // more files than a cache keeps: the old file stays
-        return;
-    }
-    EVP_DigestUpdate(m_pHash, data, static_cast<size_t>(size));
-    m_Out.append(data, static_cast<qsizetype>(size));
-    m_nOutBytes += size;
-    if (m_Out.size() >= kWriteChunk)
-        Flush();
-}
-
-void SuggestionCache::AppendEntry(const QString& name, const ContentHash& hash,
-                                  const QByteArray& value)
-{
-    if (name.size() > kLongestName || value.size() > kLongestValue)
-        return; // never made: a name no folder lists, a value no analysis gives
-    QByteArray entry(2 + 2 * name.size() + kHashSize + 2 + value.size(), Qt::Uninitialized);
-    char* p = entry.data();
-    PutU16(p, static_cast<std::uint16_t>(name.size()));
-    p += 2;
-    for (const QChar ch : name) {
-        PutU16(p, ch.unicode());
-        p += 2;
-    }
-    std::memcpy(p, hash.data(), hash.size());
-    PutU16(p + kHashSize, static_cast<std::uint16_t>(value.size()));
-    std::memcpy(p + kHashSize + 2, value.constData(), static_cast<size_t>(value.size()));
-    Append(entry.constData(), entry.size());
-    ++m_nOutCount;
-}
-
-bool SuggestionCache::Flush()
-{
-    if (!m_bGaveUp && !m_Out.isEmpty() && !m_pWriter->write(m_Out))
-        m_bGaveUp = true;
-    m_Out.clear();
-    return !m_bGaveUp;
-}
-
-WriteResult SuggestionCache::Finish()
-{
-    while (!m_Asked.empty()) {
-        if (m_Asked.front().found)
-            Differ(); // looked up, never kept
-        m_Asked.pop_front();
-    }
-    while (m_Next) { // kept for files no longer listed
-        Differ();
-        Advance();
-    }
-    if (m_State == State::Read && m_nParsed != m_nCount)
-        Ignore(State::Damaged, QStringLiteral("条目数不符"));
-    if (m_bSame)
-        return {};
-    const auto refused = [](const QString& why, int error) {
-        return WriteResult{WriteStatus::CannotCreate,
-                           QStringLiteral("建议缓存文件无法写入（%1），未作修改").arg(why), error};
-    };
-    if (m_State == State::Refused)
-        return refused(m_strProblem, 0);
-    BeginWriting();
-    if (m_bGaveUp && !m_pWriter) {
-        if (m_BackupFailure)
-            return refused(QStringLiteral("无法备份原文件"), 0);
-        return refused(QStringLiteral("无法备份原文件：%1").arg(m_BackupFailure.message()),
-                       m_BackupFailure.error);
-    }
-    if (!m_bGaveUp) {
-        char trailer[kTrailerSize];
-        PutU32(trailer, m_nOutCount);
-        EVP_DigestUpdate(m_pHash, trailer, 4);
-        EVP_DigestFinal_ex(m_pHash, reinterpret_cast<unsigned char*>(trailer + 4), nullptr);
-        m_Out.append(trailer, kTrailerSize);
-        Flush();
-    }
-    if (m_bGaveUp) {
-        const WriteResult failed = m_pWriter->result();
-        m_pWriter->discard();
-        if (failed)
-            return refused(QStringLiteral("超过 %1 MiB").arg(kLargestSuggestionCache >> 20), EFBIG);
-        return refused(failed.message(), failed.error);
-    }
-    const WriteResult written = m_pWriter->commit();
-    if (!written)
-        return refused(written.message(), written.error);
-    return written;
 }
 
 } // namespace rovana
