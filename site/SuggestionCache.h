@@ -15,11 +15,12 @@ struct evp_md_ctx_st;
 
 namespace rovana {
 
-// What the summary's analysis of each test file gave (its suggested length and whether it
-// disagrees with the saved one), kept beside the site file so that a summary of an
-// unchanged folder runs no picker. Derived data: a value is used only for a file whose
-// content hashes exactly as the content it was made from, under the same picker version
-// and the same version of the analysis; anything else is made afresh.
+// What the echo picker gave for each test file of a folder, as the summary keeps it (a
+// value of up to 4096 bytes whose meaning and version, the value version, are the
+// summary's), kept beside the site file so that a summary of an unchanged folder runs no
+// picker. Derived data: a value is used only for a file whose content hashes exactly as
+// the content it was made from, under the same picker version (pick::kPickerVersion) and
+// the same value version; anything else is made afresh.
 //
 // The file "rovana-suggestions.cache" is the site store's (SiteStore::Suggestions opens it)
 // and keeps the site file's guarantees: it is read only as a regular file of that name,
@@ -79,11 +80,9 @@ public:
     State FileState() const { return m_State; }
     // Why the file is ignored ("是符号链接", "校验和不符"); empty when it is read or missing.
     const QString& Problem() const { return m_strProblem; }
-    // The name the damaged file's bytes were kept under by Finish; empty when none was.
-    const QString& Backup() const { return m_strBackup; }
 
-    // The value kept for the test file `name` (the name as listed), or nothing. Names are
-    // asked in listed order, each once.
+    // The value kept for the test file `name` (its name in the folder), or nothing. Names
+    // are asked in listed order, each once; a name asked out of that order is only missed.
     std::optional<KeptSuggestion> Lookup(const QString& name);
     // What the pass gives for `name`, made from content that hashes to `hash`; asked after
     // its Lookup, in the same order. A listed file without a Keep loses its entry.
@@ -128,7 +127,6 @@ private:
     WriteOptions m_Options;
     State m_State = State::Missing;
     QString m_strProblem;
-    QString m_strBackup;
 
     // The old file, read ahead of the lookups.
     int m_fd = -1;
