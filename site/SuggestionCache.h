@@ -80,6 +80,8 @@ public:
     State FileState() const { return m_State; }
     // Why the file is ignored ("是符号链接", "校验和不符"); empty when it is read or missing.
     const QString& Problem() const { return m_strProblem; }
+    // The name a damaged file's bytes were kept under by Finish; empty when none was.
+    const QString& Backup() const { return m_strBackup; }
 
     // The value kept for the test file `name` (its name in the folder), or nothing. Names
     // are asked in listed order, each once; a name asked out of that order is only missed.
@@ -127,6 +129,7 @@ private:
     WriteOptions m_Options;
     State m_State = State::Missing;
     QString m_strProblem;
+    QString m_strBackup;
 
     // The old file, read ahead of the lookups.
     int m_fd = -1;

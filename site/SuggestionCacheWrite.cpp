@@ -48,6 +48,7 @@ bool SuggestionCache::KeepAside()
     if (::lstat(NativePath(m_strPath).constData(), &now) != 0 || now.st_ino != opened.st_ino ||
         now.st_dev != opened.st_dev || now.st_size != opened.st_size)
         return false;
+    m_strBackup = name;
     return true;
 }
 

@@ -83,10 +83,13 @@ std::unique_ptr<SuggestionCache> OpenSuggestionCache(const QString& folder)
 QString FinishSuggestionCache(SuggestionCache& cache, const QString& folder)
 {
     const WriteResult kept = cache.Finish();
-    if (kept)
-        return {};
-    return QStringLiteral("%1: %2").arg(folder + QLatin1Char('/') + kSuggestionCacheName,
-                                        kept.detail);
+    const QString path = folder + QLatin1Char('/') + kSuggestionCacheName;
+    if (!kept)
+        return QStringLiteral("%1: %2").arg(path, kept.detail);
+    if (!cache.Backup().isEmpty())
+        return QStringLiteral("%1: 建议缓存文件无法读取（%2），已另存为 %3 并重建")
+            .arg(path, cache.Problem(), cache.Backup());
+    return {};
 }
 
 } // namespace rovana::summary

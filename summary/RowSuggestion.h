@@ -41,7 +41,9 @@ std::optional<RowSuggestion> DecodeRowSuggestion(const QByteArray& bytes);
 std::unique_ptr<SuggestionCache> OpenSuggestionCache(const QString& folder);
 
 // Ends a summary's complete pass over the cache (SuggestionCache::Finish): empty when it
-// was kept, else the message to show, which begins with the cache file's path.
+// was kept as usual, else the message to show, which begins with the cache file's path:
+// why it could not be written, or under which name a damaged one was kept before it was
+// rebuilt.
 QString FinishSuggestionCache(SuggestionCache& cache, const QString& folder);
 
 } // namespace rovana::summary

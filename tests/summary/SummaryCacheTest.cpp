@@ -56,6 +56,26 @@ TEST(SummaryCacheTest, OutputsAreTheSameWithTheCacheEmptyAndFull)
     EXPECT_EQ(test::ReadBytes(out.filePath("site.csv")), fullCsv);
 }
 
+// A cache file that is not one: kept aside under a name standard error gives, and rebuilt;
+// the summary and its exit status are as without it.
+TEST(SummaryCacheTest, ADamagedCacheIsKeptAsideAndNamed)
+{
+    const SampleFolder site;
+    const test::CliRun expected = test::RunCli({"summary", site.Folder()});
+    ASSERT_TRUE(test::WriteBytes(site.Cache(), "garbage"));
+    const test::CliRun run = test::RunCli({"summary", site.Folder()});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, expected.out);
+    const QStringList backups = QDir(site.Folder()).entryList({kSuggestionCacheName + ".bak-*"});
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(test::ReadBytes(site.Path(backups[0])), "garbage");
+    EXPECT_TRUE(run.err.contains(
+        site.Cache() + QStringLiteral(": 建议缓存文件无法读取（不是建议缓存文件），已另存为 ") +
+        backups[0] + QStringLiteral(" 并重建")))
+        << run.err.toStdString();
+    EXPECT_EQ(OpenSuggestionCache(site.Folder())->FileState(), SuggestionCache::State::Read);
+}
+
 // Replaces the value kept for `name` with `planted`, under the hash of its bytes now.
 void PlantValue(const QString& folder, const QString& name, const RowSuggestion& planted)
 {
