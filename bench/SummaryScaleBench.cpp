@@ -17,6 +17,14 @@
 // at its parent's size, so it runs before the benchmarks that keep a summary in memory.
 // BM_CliSummaryAgainstPlainReader runs the plain reader and the JSON summary in turn and
 // gives their ratio.
+// BM_AgainstPlainReader runs rovana-plain-reader (bench/PlainReader.c: list, read, parse
+// the header, in C) and `rovana-cli summary` in turn on model bolts whose signals make the
+// echo picker do its full work (--folder=DIR, else rovana-make-boltset writes --files
+// bolts at set-up, about 40 ms a bolt): /0 JSON with the suggestion cache full, /1 JSON
+// with it empty (the folder's rovana-suggestions.cache is removed before each summary),
+// /2 PDF with it full, /3 PDF with it empty. Counters: ratio (fastest over fastest),
+// median_ratio, cpu_ratio (the processor time of each, user and system: the machine's
+// other load left out) and peak_MiB of the summary.
 // The program prints its own peak resident memory at the end; run one in-process
 // benchmark at a time (--benchmark_filter=BM_SummaryOutputs) to see the peak of that one.
 #include "NativePath.h"
@@ -53,6 +61,66 @@ namespace {
 
 int g_files = 10000;
 QString g_folder;
+
+using Clock = std::chrono::steady_clock;
+
+// One run of a program: its wall time and peak resident memory; negative when it could not
+// run or failed.
+struct ProgramRun
+{
+    double ms = -1.0;
+    double peakMiB = -1.0;
+    double cpuMs = -1.0; // user and system time
+};
+
+// Runs `program` with `args`, its output to /dev/null.
+ProgramRun Spawn(const std::string& path, const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    std::string program = path;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return {};
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {};
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return {std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
+            static_cast<double>(usage.ru_maxrss) / 1024.0, ms(usage.ru_utime) + ms(usage.ru_stime)};
+}
+
+// The model bolts of the ratio benchmarks: --folder, else a set rovana-make-boltset writes.
+const QString& ModelFolder()
+{
+    static std::unique_ptr<QTemporaryDir> generated;
+    static QString folder;
+    if (folder.isEmpty() && !g_folder.isEmpty())
+        folder = g_folder;
+    if (folder.isEmpty()) {
+        generated = std::make_unique<QTemporaryDir>();
+        std::fprintf(stderr, "writing %d model bolts with rovana-make-boltset...\n", g_files);
+        const std::string path = generated->path().toStdString();
+        if (generated->isValid() &&
+            Spawn(ROVANA_MAKE_BOLTSET_PATH, {path, std::to_string(g_files)}).ms >= 0.0)
+            folder = generated->path();
+        else
+            std::fprintf(stderr, "cannot write the model bolts\n");
+    }
+    return folder;
+}
 
 const QString& Folder()
 {
@@ -92,27 +160,7 @@ BENCHMARK(BM_PlainReader)->Unit(benchmark::kMillisecond)->Iterations(3)->UseReal
 // or a negative number when it could not run or failed.
 double RunCli(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    std::string program = ROVANA_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1.0;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1.0;
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return Spawn(ROVANA_CLI_PATH, args).peakMiB;
 }
 
 void BM_CliSummary(benchmark::State& state)
@@ -145,7 +193,6 @@ BENCHMARK(BM_CliSummary)
 // fastest plain read, median_ratio the middle one of the rounds' ratios.
 void BM_CliSummaryAgainstPlainReader(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
     const QString folder = Folder();
     const std::vector<std::string> args = {"summary", folder.toStdString()};
     const auto ms = [](Clock::duration d) {
@@ -175,6 +222,63 @@ void BM_CliSummaryAgainstPlainReader(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CliSummaryAgainstPlainReader)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// The plain reader and one kind of summary in turn, five times (see the file's comment).
+void BM_AgainstPlainReader(benchmark::State& state)
+{
+    const QString folder = ModelFolder();
+    const bool pdf = state.range(0) >= 2;
+    const bool emptyCache = state.range(0) % 2 == 1;
+    QTemporaryDir out;
+    std::vector<std::string> args = {"summary", folder.toStdString()};
+    if (pdf)
+        args.insert(args.end(), {"--pdf", out.filePath(QStringLiteral("site.pdf")).toStdString()});
+    const std::string cache = (folder + QStringLiteral("/rovana-suggestions.cache")).toStdString();
+    if (folder.isEmpty() || (!emptyCache && Spawn(ROVANA_CLI_PATH, args).ms < 0.0)) {
+        state.SkipWithError("no model bolts, or rovana-cli summary failed");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<double> plain, summary, ratios, plainCpu, summaryCpu;
+        double peak = 0.0;
+        for (int round = 0; round < 5; ++round) {
+            const ProgramRun read = Spawn(ROVANA_PLAIN_READER_PATH, {folder.toStdString()});
+            if (emptyCache)
+                std::remove(cache.c_str());
+            const ProgramRun summarised = Spawn(ROVANA_CLI_PATH, args);
+            if (read.ms < 0.0 || summarised.ms < 0.0) {
+                state.SkipWithError("a program failed");
+                return;
+            }
+            plain.push_back(read.ms);
+            summary.push_back(summarised.ms);
+            plainCpu.push_back(read.cpuMs);
+            summaryCpu.push_back(summarised.cpuMs);
+            ratios.push_back(summarised.ms / read.ms);
+            peak = std::max(peak, summarised.peakMiB);
+        }
+        std::sort(ratios.begin(), ratios.end());
+        const double fastestPlain = *std::min_element(plain.begin(), plain.end());
+        const double fastestSummary = *std::min_element(summary.begin(), summary.end());
+        state.counters["plain_ms"] = fastestPlain;
+        state.counters["summary_ms"] = fastestSummary;
+        state.counters["ratio"] = fastestSummary / fastestPlain;
+        state.counters["median_ratio"] = ratios[ratios.size() / 2];
+        state.counters["peak_MiB"] = peak;
+        // On a machine whose cores are shared, the processor time the two spent.
+        state.counters["cpu_ratio"] = *std::min_element(summaryCpu.begin(), summaryCpu.end()) /
+                                      *std::min_element(plainCpu.begin(), plainCpu.end());
+    }
+}
+BENCHMARK(BM_AgainstPlainReader)
+    ->ArgName("pdf_empty")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

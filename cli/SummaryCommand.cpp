@@ -3,6 +3,7 @@
 #include "CliCommon.h"
 #include "JsonWriter.h"
 #include "OutputFile.h"
+#include "RowSuggestion.h"
 #include "SummaryCsv.h"
 #include "SummaryPainter.h"
 #include "SummaryXlsx.h"
@@ -131,6 +132,15 @@ void WriteJsonStatistics(const SummaryStatistics& s, std::ostream& out)
         << ", \"meanRatio\": " << Fixed(s.meanRatio, 1) << "}}\n";
 }
 
+// Ends the suggestion cache's pass. A cache that could not be kept (a read-only folder, a
+// full disk, a link in its place) costs the next summary time, not this one its result:
+// the message goes to standard error and the exit status stays as the summary's.
+void ReportCacheProblem(SuggestionCache& suggestions, const QString& folder, std::ostream& err)
+{
+    if (const QString message = FinishSuggestionCache(suggestions, folder); !message.isEmpty())
+        err << message.toStdString() << "\n";
+}
+
 void ReportUnreadable(const SummaryRow& row, std::ostream& err)
 {
     if (!row.readable)
@@ -138,18 +148,24 @@ void ReportUnreadable(const SummaryRow& row, std::ostream& err)
 }
 
 // Without output files: the JSON, each bolt printed as it is read.
-int RunJson(const QStringList& files, std::ostream& out, std::ostream& err)
+int RunJson(const QStringList& files, const QString& folder, SuggestionCache* suggestions,
+            std::ostream& out, std::ostream& err)
 {
     out << "{\"bolts\": [";
     SummaryTally tally;
-    ReadRowBatches(files, [&](std::vector<SummaryRow>& batch) {
-        for (const SummaryRow& row : batch) {
-            ReportUnreadable(row, err);
-            WriteJsonBolt(row, row.index == 1, out);
-            tally.Add(row);
-        }
-        return static_cast<bool>(out); // nobody reads on: stop reading files
-    });
+    const bool complete = ReadRowBatches(
+        files,
+        [&](std::vector<SummaryRow>& batch) {
+            for (const SummaryRow& row : batch) {
+                ReportUnreadable(row, err);
+                WriteJsonBolt(row, row.index == 1, out);
+                tally.Add(row);
+            }
+            return static_cast<bool>(out); // nobody reads on: stop reading files
+        },
+        {}, suggestions);
+    if (complete && suggestions)
+        ReportCacheProblem(*suggestions, folder, err);
     const SummaryStatistics statistics = tally.Statistics();
     WriteJsonStatistics(statistics, out);
     out.flush();
@@ -187,8 +203,11 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
         outputs.push_back({parsed.xlsx, WriteSummaryXlsx});
     if (!parsed.pdf.isEmpty())
         outputs.push_back({parsed.pdf, WriteSummaryPdf});
+    // What the picker gave for each file is kept beside the site file by the file's
+    // content: a summary of an unchanged folder runs no picker.
+    const std::unique_ptr<SuggestionCache> suggestions = OpenSuggestionCache(folder);
     if (outputs.empty())
-        return RunJson(files, out, err);
+        return RunJson(files, folder, suggestions.get(), out, err);
 
     // Every target is checked before anything is read or written; a refused one is a
     // usage error.
@@ -202,10 +221,12 @@ int RunSummary(const QStringList& args, std::ostream& out, std::ostream& err)
     SpooledSummary summary;
     QString why;
     if (!SpoolSummary(
-            files, summary, [&err](const SummaryRow& row) { ReportUnreadable(row, err); }, &why)) {
+            files, summary, [&err](const SummaryRow& row) { ReportUnreadable(row, err); }, &why,
+            suggestions.get())) {
         err << why.toStdString() << "\n";
         return 1;
     }
+    ReportCacheProblem(*suggestions, folder, err);
     const SummaryContent content = summary.Content();
     for (const Output& o : outputs) {
         const OutputResult written =

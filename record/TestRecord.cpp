@@ -209,12 +209,15 @@ LoadResult TestRecord::Load(const RegularFileRead& read)
     return LoadFromBytes(read.bytes);
 }
 
-LoadResult TestRecord::LoadInPlace(const QString& path)
+LoadResult TestRecord::LoadInPlace(const QString& path, QByteArray* bytesRead)
 {
     QByteArray bytes;
     if (auto r = ReadBytes(path, bytes); !r)
         return r;
-    return ReadRecord(bytes, *this);
+    const LoadResult r = ReadRecord(bytes, *this);
+    if (bytesRead)
+        *bytesRead = std::move(bytes);
+    return r;
 }
 
 QString LoadResult::message() const

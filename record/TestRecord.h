@@ -53,8 +53,9 @@ public:
     LoadResult Load(const RegularFileRead& read);
     // Load without a copy of the record, for a reader of many files that throws a record
     // away when it cannot be read: on success the same as Load, on failure the record is
-    // left partly read and must not be used.
-    LoadResult LoadInPlace(const QString& path);
+    // left partly read and must not be used. `bytesRead`, when given, gets the bytes the
+    // record was read from.
+    LoadResult LoadInPlace(const QString& path, QByteArray* bytesRead = nullptr);
 
     // Acquisition block.
     int m_nHighPass = 0;       // Hz

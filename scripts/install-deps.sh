@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libqt6printsupport6
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk python3 python3-fonttools tzdata
-    libxlsxwriter-dev libliquid-dev unzip poppler-utils
+    libxlsxwriter-dev libliquid-dev libssl-dev unzip poppler-utils
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)

@@ -218,4 +218,11 @@ WriteResult SiteStore::StartAfresh(QString* backup, const WriteOptions& options)
     return written;
 }
 
+std::unique_ptr<SuggestionCache> SiteStore::Suggestions(std::uint32_t valueVersion,
+                                                        const WriteOptions& options) const
+{
+    return std::unique_ptr<SuggestionCache>(
+        new SuggestionCache(m_strFolder, valueVersion, options));
+}
+
 } // namespace rovana

@@ -2,11 +2,14 @@
 
 #include "SafeFileWriter.h"
 #include "SiteFile.h"
+#include "SuggestionCache.h"
 
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace rovana {
 
@@ -22,6 +25,9 @@ namespace rovana {
 // overwritten: the settings in use are then the defaults, Warning() says why, and every
 // write is refused until the engineer starts afresh (StartAfresh), which first keeps the
 // old bytes beside it. Keys this program does not know are kept on every write.
+//
+// Beside the site file it keeps the suggestion cache (SuggestionCache.h) with the same
+// guarantees: what the summary's analysis gave for each test file, by its content.
 class SiteStore : public QObject
 {
     Q_OBJECT
@@ -74,6 +80,12 @@ public:
     // unless CanStartAfresh, and when the file changed since it was read. `backup` gets the
     // copy's file name.
     WriteResult StartAfresh(QString* backup = nullptr, const WriteOptions& options = {});
+
+    // The suggestion cache of the folder, for one pass of a summary over its test files;
+    // `valueVersion` is the version of the values the pass keeps. Whatever the site file
+    // holds: the cache is a file of its own.
+    std::unique_ptr<SuggestionCache> Suggestions(std::uint32_t valueVersion,
+                                                 const WriteOptions& options = {}) const;
 
 signals:
     // The settings in use changed: a write, another folder, or a file found changed or

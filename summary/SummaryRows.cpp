@@ -170,19 +170,22 @@ std::optional<QByteArray> InMemory(const SiteSummary& summary, const ContentWrit
 }
 
 bool SpoolSummary(const QStringList& files, SpooledSummary& summary, const RowVisitor& each,
-                  QString* why)
+                  QString* why, SuggestionCache* suggestions)
 {
     SummaryTally tally;
-    const bool read = ReadRowBatches(files, [&](std::vector<SummaryRow>& batch) {
-        for (const SummaryRow& row : batch) {
-            if (!summary.rows.Append(row))
-                return false;
-            tally.Add(row);
-            if (each)
-                each(row);
-        }
-        return true;
-    });
+    const bool read = ReadRowBatches(
+        files,
+        [&](std::vector<SummaryRow>& batch) {
+            for (const SummaryRow& row : batch) {
+                if (!summary.rows.Append(row))
+                    return false;
+                tally.Add(row);
+                if (each)
+                    each(row);
+            }
+            return true;
+        },
+        {}, suggestions);
     summary.statistics = tally.Statistics();
     summary.header = tally.Header();
     if (!read && why)

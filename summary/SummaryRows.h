@@ -104,7 +104,8 @@ struct SpooledSummary
 // Reads the files in batches (ReadRowBatches) into `summary`'s spool, adding up its
 // statistics and header; `each` sees every row once, in table order, as it is read. False
 // when the spool failed; `why` then says why.
+// With `suggestions`, as ReadRowBatches (the caller ends the pass).
 bool SpoolSummary(const QStringList& files, SpooledSummary& summary, const RowVisitor& each,
-                  QString* why = nullptr);
+                  QString* why = nullptr, SuggestionCache* suggestions = nullptr);
 
 } // namespace rovana::summary

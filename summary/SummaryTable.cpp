@@ -2,8 +2,8 @@
 
 #include "BoltResult.h"
 #include "NativePath.h"
+#include "RowSuggestion.h"
 #include "SheetDiagram.h"
-#include "SuggestedMarkers.h"
 #include "TestRecord.h"
 
 #include <QFileInfo>
@@ -209,7 +209,7 @@ QString FolderErrorText(int error)
     }
 }
 
-SummaryRow ReadSummaryRow(const QString& path, int index)
+SummaryRow ReadSummaryRow(const QString& path, int index, CachedSuggestion* cached)
 {
     SummaryRow row;
     row.index = index;
@@ -217,7 +217,8 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.fileName = SingleLine(DisplayName(QFileInfo(path).fileName()));
 
     TestRecord record; // thrown away unread when the file cannot be read
-    const LoadResult loaded = record.LoadInPlace(path);
+    QByteArray bytes;
+    const LoadResult loaded = record.LoadInPlace(path, cached ? &bytes : nullptr);
     if (!loaded) {
         row.loadMessage = loaded.described();
         return row;
@@ -240,22 +241,38 @@ SummaryRow ReadSummaryRow(const QString& path, int index)
     row.verdict = result.verdict;
     row.headerProblem = SingleLine(result.headerProblem);
     row.review = !row.headerProblem.isEmpty();
-    // A second look where the picker cannot confirm the saved bottom (CheckSavedBottom).
-    if (result.report.channel >= 0) {
-        const SavedBottomCheck check = CheckSavedBottom(record);
-        row.suggestedLength = check.suggestedLength;
-        row.review = row.review || check.review;
-        if (check.review && !check.suggestedLength)
-            row.reviewReason = SingleLine(check.reasons.join(QStringLiteral("，")));
+    // A second look where the picker cannot confirm the saved bottom (CheckSavedBottom):
+    // the picker's, or what it gave for the same bytes before.
+    std::optional<RowSuggestion> suggestion;
+    if (cached) {
+        cached->hash = HashContent(bytes);
+        if (cached->kept)
+            if (const std::optional<QByteArray> value = cached->kept->For(cached->hash))
+                if ((suggestion = DecodeRowSuggestion(*value)))
+                    cached->value = *value;
     }
+    if (!suggestion) {
+        suggestion = RowSuggestionOf(record, result);
+        if (cached)
+            cached->value = EncodeRowSuggestion(*suggestion);
+    }
+    row.suggestedLength = suggestion->suggestedLength;
+    row.review = row.review || suggestion->review;
+    if (suggestion->review && !suggestion->suggestedLength)
+        row.reviewReason = SingleLine(suggestion->reasons.join(QStringLiteral("，")));
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);
     return row;
 }
 
 bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
-                    const SummaryProgress& progress)
+                    const SummaryProgress& progress, SuggestionCache* suggestions)
 {
+    // The cache knows a file by its name in the folder.
+    const auto nameOf = [&files](int i) {
+        const QString& path = files[i];
+        return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    };
     const int total = static_cast<int>(files.size());
     const int count = (total + kBatchSize - 1) / kBatchSize;
     // Two batches are read while `take` has a third: the pool starts on the later one as
@@ -263,6 +280,7 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
     // batch, nor for `take`.
     constexpr int kInFlight = 2;
     std::array<std::vector<SummaryRow>, kInFlight + 1> batches;
+    std::array<std::vector<CachedSuggestion>, kInFlight + 1> cached;
     std::array<QFuture<void>, kInFlight + 1> reading;
     const auto slot = [](int batch) { return static_cast<std::size_t>(batch % (kInFlight + 1)); };
     const auto start = [&](int batch) {
@@ -273,8 +291,17 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
         rows.assign(static_cast<std::size_t>(std::min(total - from, kBatchSize)), SummaryRow{});
         for (std::size_t i = 0; i < rows.size(); ++i)
             rows[i].index = from + static_cast<int>(i) + 1;
-        reading[slot(batch)] = QtConcurrent::map(rows, [&files](SummaryRow& row) {
-            row = ReadSummaryRow(files[row.index - 1], row.index);
+        std::vector<CachedSuggestion>& batchCache = cached[slot(batch)];
+        batchCache.clear();
+        if (suggestions) {
+            batchCache.resize(rows.size());
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                batchCache[i].kept = suggestions->Lookup(nameOf(from + static_cast<int>(i)));
+        }
+        CachedSuggestion* const first = suggestions ? batchCache.data() : nullptr;
+        reading[slot(batch)] = QtConcurrent::map(rows, [&files, first, from](SummaryRow& row) {
+            const int i = row.index - 1;
+            row = ReadSummaryRow(files[i], row.index, first ? first + (i - from) : nullptr);
         });
         return true;
     };
@@ -290,6 +317,14 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
         reading[slot(batch)].waitForFinished();
         if (batch + kInFlight < count && !start(batch + kInFlight))
             return stop();
+        if (suggestions) {
+            const std::vector<SummaryRow>& rows = batches[slot(batch)];
+            const std::vector<CachedSuggestion>& batchCache = cached[slot(batch)];
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].readable)
+                    suggestions->Keep(nameOf(rows[i].index - 1), batchCache[i].hash,
+                                      batchCache[i].value);
+        }
         if (!take(batches[slot(batch)]))
             return stop();
     }
@@ -297,7 +332,8 @@ bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
 }
 
 std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
-                                          const SummaryProgress& progress)
+                                          const SummaryProgress& progress,
+                                          SuggestionCache* suggestions, QString* cacheMessage)
 {
     SiteSummary summary;
     summary.folder = folder;
@@ -310,16 +346,24 @@ std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringLi
         }
         return true;
     };
-    if (!ReadRowBatches(files, keep, progress))
+    if (!ReadRowBatches(files, keep, progress, suggestions))
         return std::nullopt;
+    if (suggestions) {
+        const QString message = FinishSuggestionCache(*suggestions, folder);
+        if (cacheMessage)
+            *cacheMessage = message;
+    }
     summary.statistics = tally.Statistics();
     summary.header = tally.Header();
     return summary;
 }
 
-std::optional<SiteSummary> SummarizeFolder(const QString& folder, const SummaryProgress& progress)
+std::optional<SiteSummary> SummarizeFolder(const QString& folder, const SummaryProgress& progress,
+                                           QString* cacheMessage)
 {
-    return SummarizeFiles(folder, FolderTestFiles(folder), progress);
+    const QStringList files = FolderTestFiles(folder);
+    const std::unique_ptr<SuggestionCache> suggestions = OpenSuggestionCache(folder);
+    return SummarizeFiles(folder, files, progress, suggestions.get(), cacheMessage);
 }
 
 } // namespace rovana::summary

@@ -3,6 +3,7 @@
 #include "BoltResult.h"
 #include "SheetBody.h"
 #include "SuggestedMarkers.h"
+#include "SuggestionCache.h"
 
 #include <QHash>
 #include <QString>
@@ -39,8 +40,8 @@ enum class Column : int
     SuggestedLength, // L of the report channel's suggested markers, m, two decimals
     Review,          // "请复核" where the picker cannot confirm the saved bottom (no bottom
                      // suggested, or its L more than 5 % from the saved one: CheckSavedBottom),
-            // "请复核（底部反射不明显）" with the picker's reason where it offers none,
-            // "请复核（why）" for a header outside every instrument's range
+    // "请复核（底部反射不明显）" with the picker's reason where it offers none,
+    // "请复核（why）" for a header outside every instrument's range
     File, // the file name
 };
 inline constexpr int kColumnCount = 15;
@@ -199,23 +200,40 @@ QStringList FolderTestFiles(const QString& folder, int* error = nullptr);
 // Why a folder could not be listed, from the errno FolderTestFiles gives.
 QString FolderErrorText(int error);
 
-// Reads one file into its row.
-SummaryRow ReadSummaryRow(const QString& path, int index);
+// What the read of one file takes from the site's suggestion cache and gives back to it.
+struct CachedSuggestion
+{
+    std::optional<KeptSuggestion> kept; // what the cache holds under the file's name
+    ContentHash hash{};                 // of the bytes read, once the file was read
+    QByteArray value;                   // the row's suggestion (EncodeRowSuggestion)
+};
+
+// Reads one file into its row. With `cached`, the picker runs only when the cache holds
+// nothing for the bytes read; `cached` then gets their hash and the row's suggestion.
+SummaryRow ReadSummaryRow(const QString& path, int index, CachedSuggestion* cached = nullptr);
 
 // Reports progress (files done, files in all) between batches; returning false cancels.
 using SummaryProgress = std::function<bool(int done, int total)>;
 
 // Reads the files in parallel, a batch at a time, and hands each batch's rows to `take` in
 // table order (indices from 1 over all files). False when `progress` or `take` said stop.
+// With `suggestions` (the cache of the files' folder, which lists them in this order),
+// each file's suggestion is taken from it where its content is unchanged and kept in it;
+// the caller ends a complete pass with FinishSuggestionCache.
 using RowBatchTaker = std::function<bool(std::vector<SummaryRow>& batch)>;
 bool ReadRowBatches(const QStringList& files, const RowBatchTaker& take,
-                    const SummaryProgress& progress = {});
+                    const SummaryProgress& progress = {}, SuggestionCache* suggestions = nullptr);
 
 // The whole summary of the given files (rows, statistics, header); nothing when cancelled.
+// With `suggestions`, as ReadRowBatches; a complete summary ends the cache's pass, and
+// `cacheMessage` (when given) gets FinishSuggestionCache's message.
 std::optional<SiteSummary> SummarizeFiles(const QString& folder, const QStringList& files,
-                                          const SummaryProgress& progress = {});
-// The same for the folder's test files.
+                                          const SummaryProgress& progress = {},
+                                          SuggestionCache* suggestions = nullptr,
+                                          QString* cacheMessage = nullptr);
+// The same for the folder's test files, with the folder's suggestion cache.
 std::optional<SiteSummary> SummarizeFolder(const QString& folder,
-                                           const SummaryProgress& progress = {});
+                                           const SummaryProgress& progress = {},
+                                           QString* cacheMessage = nullptr);
 
 } // namespace rovana::summary

@@ -2,6 +2,7 @@
 
 #include "NativePath.h"
 #include "OutputFile.h"
+#include "RowSuggestion.h"
 #include "SummaryCsv.h"
 #include "SummaryPainter.h"
 #include "SummaryTableModel.h"
@@ -178,7 +179,12 @@ bool SummaryWindow::Refresh()
         progress->setValue(done);
         return !progress->wasCanceled();
     };
-    std::optional<summary::SiteSummary> read = summary::SummarizeFiles(m_strFolder, files, report);
+    // The picker runs only for files the folder's suggestion cache holds nothing for. A
+    // cache that cannot be kept (a read-only folder) only costs the next summary time: the
+    // window says nothing about it.
+    const std::unique_ptr<SuggestionCache> suggestions = summary::OpenSuggestionCache(m_strFolder);
+    std::optional<summary::SiteSummary> read =
+        summary::SummarizeFiles(m_strFolder, files, report, suggestions.get());
     if (!read)
         return false;
     const QString selected = SelectedPath();

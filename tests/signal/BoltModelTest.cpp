@@ -3,6 +3,7 @@
 // small fixed set of model bolts (the full set runs in rovana-pick-bench).
 #include "BoltModel.h"
 #include "PickScore.h"
+#include "PickerVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,9 @@ TEST(PickAccuracyTest, CalibrationOnSmallFixedSetsOfBothModels)
 TEST(PickAccuracyTest, ResultsToTheBitOnASmallFixedSet)
 {
     constexpr std::uint64_t kDigest = 1984540725325186624ULL;
+    // The digest belongs to one version of the picker: whoever moves it raises the version
+    // with it, or the site's suggestion cache would keep serving the old picks.
+    static_assert(pick::kPickerVersion == 1, "the digest above is picker version 1's");
     std::uint64_t digest = 14695981039346656037ULL; // FNV-1a
     const auto fold = [&](std::uint64_t v) {
         for (int byte = 0; byte < 8; ++byte) {

@@ -5,6 +5,7 @@
 #include "FileTree.h"
 #include "MainWindow.h"
 #include "ReportView.h"
+#include "RowSuggestion.h"
 #include "SummaryCsv.h"
 #include "SummaryTestFiles.h"
 
@@ -241,6 +242,28 @@ TEST(SummaryCommandTest, MenuItemFollowsTheTreeAndRowsOpenInTheMainWindow)
     EXPECT_EQ(frame.ReportPane()->m_strCurPath, site.Path(QStringLiteral("A05.mg")));
     EXPECT_EQ(frame.ReportPane()->m_CurData.m_nReportChannel, 2);
     window->close();
+}
+
+// The window's summary keeps the picker's values in the folder's cache and takes them from
+// there for a file whose bytes are unchanged.
+TEST_F(SummaryWindowTest, TakesThePickersValuesFromTheFoldersCache)
+{
+    const std::unique_ptr<SuggestionCache> cache = summary::OpenSuggestionCache(site.Folder());
+    ASSERT_EQ(cache->FileState(), SuggestionCache::State::Read);
+    for (const QString& path : summary::FolderTestFiles(site.Folder())) {
+        const QString name = QFileInfo(path).fileName();
+        const std::optional<KeptSuggestion> kept = cache->Lookup(name);
+        if (!kept)
+            continue; // A04.mg cannot be read: nothing kept
+        cache->Keep(name, HashContent(test::ReadBytes(path)),
+                    name == QStringLiteral("A01.mg")
+                        ? summary::EncodeRowSuggestion({99.5f, {}, false})
+                        : kept->value);
+    }
+    ASSERT_TRUE(cache->Finish());
+    ASSERT_TRUE(window.Refresh());
+    EXPECT_EQ(Cell(0, Column::File), QStringLiteral("A01.mg"));
+    EXPECT_EQ(Cell(0, Column::SuggestedLength), QStringLiteral("99.50"));
 }
 
 } // namespace
