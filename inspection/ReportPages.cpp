@@ -32,6 +32,12 @@ bool IsWordCharacter(QChar c)
     return c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'.' || c == u'_' || c == u'-');
 }
 
+bool IsOpening(QChar c)
+{
+    static const QString opening = QStringLiteral("（《「『【“‘(");
+    return opening.contains(c);
+}
+
 bool IsClosing(QChar c)
 {
     static const QString closing = QStringLiteral("，。、；：！？）》」』】”’,.;:!?)%");
@@ -183,6 +189,8 @@ QStringList WrapText(const QString& text, int width, double pointSize,
                     k = j;
             }
             while (k > 1 && k < rest.size() && IsClosing(rest[k]) && !IsClosing(rest[k - 1]))
+                --k;
+            while (k > 1 && IsOpening(rest[k - 1]))
                 --k;
             lines << rest.left(k);
             rest = rest.mid(k);

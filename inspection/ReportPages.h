@@ -54,8 +54,8 @@ struct PageGeometry
 PageGeometry GeometryOf(const sheet::SheetDevice& device, const sheet::MeasureText& measure);
 
 // `text` broken into lines at most `width` pixels wide: between any two characters but
-// inside a run of Latin letters and digits, never before closing punctuation; "\n" ends a
-// line. A character wider than the line stands alone on it.
+// inside a run of Latin letters and digits, never before closing punctuation nor after
+// opening punctuation; "\n" ends a line. A character wider than the line stands alone on it.
 QStringList WrapText(const QString& text, int width, double pointSize,
                      const sheet::MeasureText& measure);
 

@@ -141,5 +141,32 @@ TEST(ReportPagesTest, AppendixBHoldsTheVeryPagesTheSheetCommandPrints)
     EXPECT_TRUE(test::PdfPageText(sheets, 2).out.contains(QStringLiteral("信号处理")));
 }
 
+// Lines of a fixed face: every character 10 pixels wide, a line 60 (six characters).
+TEST(ReportPagesTest, TextWrapsBetweenCharactersKeepingWordsAndPunctuation)
+{
+    const sheet::MeasureText measure = [](const QString& text, double) {
+        return QSize(10 * static_cast<int>(text.size()), 12);
+    };
+    struct Row
+    {
+        const char* text;
+        QStringList lines;
+    };
+    const Row rows[] = {
+        {"", {""}},
+        {"一二三四五六", {"一二三四五六"}},         // exactly the width
+        {"一二三四五六七", {"一二三四五六", "七"}}, // one over
+        {"一二三四五六，七", {"一二三四五", "六，七"}}, // no line begins with "，"
+        {"一二三四（五）", {"一二三四", "（五）"}}, // nor ends with "（"
+        {"一二RV-20", {"一二", "RV-20"}},       // a word moves whole
+        {"RV-2026-0815", {"RV-202", "6-0815"}},     // unless it is longer than the line
+        {"一二\n三", {"一二", "三"}},
+    };
+    for (const Row& row : rows) {
+        const QString text = QString::fromUtf8(row.text);
+        EXPECT_EQ(WrapText(text, 60, 9.0, measure), row.lines) << row.text;
+    }
+}
+
 } // namespace
 } // namespace rovana::inspection
