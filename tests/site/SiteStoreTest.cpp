@@ -222,6 +222,43 @@ TEST(SiteStoreTest, ReportSettingsReadBackFieldByFieldAndKeepUnknownKeys)
     EXPECT_FALSE(root.contains("report"));
 }
 
+// Each channel's growing gain: three whole numbers 0..kLargestGrowingGain, read back as
+// written; anything else makes the file unreadable.
+TEST(SiteStoreTest, GrowingGainsReadBackAndOutOfRangeOnesAreRefused)
+{
+    struct Row
+    {
+        const char* json;
+        std::optional<std::array<int, 3>> gains; // none: unreadable
+    };
+    const Row rows[] = {
+        {R"({"growingGain": [0, 10, 1000]})", std::array<int, 3>{0, 10, 1000}},
+        {R"({"growingGain": [0, 0, 1001]})", std::nullopt},
+        {R"({"growingGain": [-1, 0, 0]})", std::nullopt},
+        {R"({"growingGain": [1.5, 0, 0]})", std::nullopt},
+        {R"({"growingGain": [1, 2]})", std::nullopt},
+        {R"({"growingGain": "10"})", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(test::WriteBytes(test::SitePath(dir.path()), row.json));
+        const SiteStore store(dir.path());
+        EXPECT_EQ(store.FileState() == SiteStore::State::Readable, row.gains.has_value())
+            << row.json;
+        if (row.gains) {
+            EXPECT_EQ(store.Site().growingGain, *row.gains) << row.json;
+        }
+    }
+    QTemporaryDir dir;
+    SiteStore store(dir.path());
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.growingGain = {4, 0, 40}; }));
+    EXPECT_EQ(SiteStore(dir.path()).Site().growingGain, (std::array<int, 3>{4, 0, 40}));
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.growingGain = {}; }));
+    EXPECT_FALSE(QJsonDocument::fromJson(test::ReadBytes(test::SitePath(dir.path())))
+                     .object()
+                     .contains("growingGain"));
+}
+
 // A report field that is not text makes the file unreadable, and it is not written.
 TEST(SiteStoreTest, AReportFieldThatIsNotTextIsRefused)
 {
