@@ -198,7 +198,8 @@ Picture LengthRatioChart(const RatioSeries& series, const Edges& box, double poi
     }
     // The bolt axis: its first and last bolt and a few between.
     const double boltStep = std::max(1.0, TickStep(bolts, 8));
-    for (double b = 1.0; b <= bolts; b = (b == 1.0 && boltStep > 1.0) ? boltStep : b + boltStep) {
+    for (double b = 1.0; series.Bolts() > 0 && b <= bolts;
+         b = (b == 1.0 && boltStep > 1.0) ? boltStep : b + boltStep) {
         const QString text = QString::number(static_cast<int>(b));
         AddText(p, ChartRole::BoltLabel, static_cast<int>(b),
                 {x(b - 0.5) - measure(text, pointSize).width() / 2, r.bottom + f.line / 3}, text,

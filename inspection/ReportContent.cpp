@@ -25,8 +25,11 @@ void RatioSeries::Add(int index, const std::optional<double>& ratio)
 {
     if (!ratio || index < 0 || index >= m_nBolts)
         return;
-    const auto s = static_cast<std::size_t>(static_cast<qint64>(index) *
-                                            static_cast<qint64>(m_Slots.size()) / m_nBolts);
+    // The slot whose range [s * bolts / slots, (s + 1) * bolts / slots) holds the bolt: the
+    // last s with s * bolts / slots <= index.
+    const auto slotCount = static_cast<qint64>(m_Slots.size());
+    const auto s = static_cast<std::size_t>(
+        ((static_cast<qint64>(index) + 1) * slotCount + m_nBolts - 1) / m_nBolts - 1);
     Slot& slot = m_Slots[s];
     slot.least = slot.least ? std::min(*slot.least, *ratio) : *ratio;
     slot.greatest = slot.greatest ? std::max(*slot.greatest, *ratio) : *ratio;
