@@ -96,8 +96,13 @@ ReportGeneration::Outcome ReportGeneration::Run(const QString& folder)
         m_Hooks.message(why);
         return Outcome::Failed;
     }
-    if (const QString question = inspection::QuestionBeforeWriting(content->summary.statistics);
-        !question.isEmpty() && !m_Hooks.confirm(question))
+    // A site file that cannot be read leaves the report without the site's texts and
+    // settings: said before anything is written, with what else would make it wrong.
+    QString question = inspection::QuestionBeforeWriting(content->summary.statistics);
+    if (!content->siteWarning.isEmpty())
+        question = content->siteWarning + QLatin1Char('\n') +
+                   (question.isEmpty() ? QStringLiteral("仍然生成？") : question);
+    if (!question.isEmpty() && !m_Hooks.confirm(question))
         return Outcome::Cancelled;
 
     const QString proposed =

@@ -10,7 +10,8 @@ namespace rovana {
 
 // 文件 → "生成检测报告...": reads the folder (a progress bar that can be cancelled), asks
 // first when the report would name bolts that are not evaluated, marked 请复核 or files
-// that cannot be read ("3 根未评定，2 根请复核，仍然生成？"), asks where to save (a PDF, or
+// that cannot be read ("3 根未评定，2 根请复核，仍然生成？"), or when the site file cannot
+// be read (its warning first), asks where to save (a PDF, or
 // an OpenDocument text by its suffix) and writes it through the safe writer with a
 // progress bar; a cancel at any point writes nothing and leaves an earlier report as it
 // was. The dialogs are hooks, so that tests answer them.

@@ -148,6 +148,21 @@ TEST_F(InspectionReportTest, GenerationAsksFirstAndACancelWritesNothing)
         test::PdfPageText(target, 1).out.contains(QStringLiteral("锚杆锚固质量无损检测报告")));
     EXPECT_EQ(messages, QStringList{QStringLiteral("已生成检测报告: ") + target});
 
+    // A site file that cannot be read is said first; "否" writes nothing.
+    const QByteArray broken = R"({"report": []})";
+    ASSERT_TRUE(test::WriteBytes(SitePath(), broken));
+    asked.clear();
+    answer = false;
+    const QByteArray written = test::ReadBytes(target);
+    action->trigger();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked.front().startsWith(QStringLiteral("站点设置文件无法读取")))
+        << asked.front().toStdString();
+    EXPECT_TRUE(asked.front().endsWith(QStringLiteral("1 根请复核，仍然生成？")));
+    EXPECT_EQ(test::ReadBytes(target), written);
+    EXPECT_EQ(test::ReadBytes(SitePath()), broken);
+    answer = true;
+
     // An ODT by its suffix; a test file as the target is refused and left alone.
     target = out.filePath(QStringLiteral("report.odt"));
     action->trigger();
