@@ -88,6 +88,7 @@ TEST(ReportCliTest, ExitStatusesAndRefusedOutputs)
         {"unknown option", {"report", folder.Folder(), "--xlsx", pdf}, 2, "未知选项: --xlsx"},
         {"onto a test file", {"report", folder.Folder(), "--pdf", mg}, 2, ""},
         {"onto a test file as odt", {"report", folder.Folder(), "--odt", mg}, 2, ""},
+        {"onto a device", {"report", folder.Folder(), "--pdf", "/dev/full"}, 2, ""},
         {"same file twice",
          {"report", folder.Folder(), "--pdf", pdf, "--odt", pdf},
          2,
@@ -107,6 +108,9 @@ TEST(ReportCliTest, ExitStatusesAndRefusedOutputs)
     EXPECT_FALSE(QFile::exists(out.filePath("n.pdf")));
     EXPECT_TRUE(QFile::exists(pdf));
     EXPECT_EQ(test::RunCli({"report", "--help"}).exitCode, 0);
+    const test::CliRun full = test::RunCliInto({"report", folder.Folder()}, "/dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.err.contains(QStringLiteral("无法写入标准输出"))) << full.err.toStdString();
 }
 
 } // namespace
