@@ -139,6 +139,9 @@ TEST(ReportPagesTest, AppendixBHoldsTheVeryPagesTheSheetCommandPrints)
                                               << inReport.toStdString();
     }
     EXPECT_TRUE(test::PdfPageText(sheets, 2).out.contains(QStringLiteral("信号处理")));
+    // Searchable text in the sheet's own face, embedded.
+    EXPECT_FALSE(test::EmbeddedFonts(report).filter(QStringLiteral("CJK")).isEmpty())
+        << test::EmbeddedFonts(report).join(' ').toStdString();
 }
 
 // Lines of a fixed face: every character 10 pixels wide, a line 60 (six characters).
