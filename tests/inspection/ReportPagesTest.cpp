@@ -157,12 +157,12 @@ TEST(ReportPagesTest, TextWrapsBetweenCharactersKeepingWordsAndPunctuation)
     };
     const Row rows[] = {
         {"", {""}},
-        {"一二三四五六", {"一二三四五六"}},         // exactly the width
-        {"一二三四五六七", {"一二三四五六", "七"}}, // one over
+        {"一二三四五六", {"一二三四五六"}},             // exactly the width
+        {"一二三四五六七", {"一二三四五六", "七"}},     // one over
         {"一二三四五六，七", {"一二三四五", "六，七"}}, // no line begins with "，"
-        {"一二三四（五）", {"一二三四", "（五）"}}, // nor ends with "（"
-        {"一二RV-20", {"一二", "RV-20"}},       // a word moves whole
-        {"RV-2026-0815", {"RV-202", "6-0815"}},     // unless it is longer than the line
+        {"一二三四（五）", {"一二三四", "（五）"}},     // nor ends with "（"
+        {"一二RV-20", {"一二", "RV-20"}},               // a word moves whole
+        {"RV-2026-0815", {"RV-202", "6-0815"}},         // unless it is longer than the line
         {"一二\n三", {"一二", "三"}},
     };
     for (const Row& row : rows) {
