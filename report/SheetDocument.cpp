@@ -49,7 +49,8 @@ document::Page SheetDocument::PageAt(int index)
     document::Page page;
     const LoadResult loaded = m_PrintData.Load(path);
     if (!loaded) {
-        page.picture = DrawUnreadablePage(m_Device, path, loaded.message(), m_Measure);
+        page.picture =
+            DrawUnreadablePage(m_Device, path, loaded.message(), m_Measure, loaded.detail);
         page.problemPath = path;
         page.problem = loaded.message();
         return page;

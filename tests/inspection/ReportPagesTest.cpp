@@ -130,6 +130,10 @@ TEST(ReportPagesTest, AppendixBHoldsTheVeryPagesTheSheetCommandPrints)
     ASSERT_TRUE(written.written) << written.message.toStdString();
     EXPECT_EQ(written.unreadable, QStringList{site.Path(QStringLiteral("A04.mg"))});
     const int first = parts.back().first;
+    // The unreadable file's page says why (A04.mg is the fourth).
+    EXPECT_TRUE(
+        test::PdfPageText(report, first + 3).out.contains(QStringLiteral("不足 13312 字节")))
+        << test::PdfPageText(report, first + 3).out.toStdString();
     for (int k = 0; k < files.size(); ++k) {
         const QString own = test::PdfPageText(sheets, k + 1).out.trimmed();
         const QString inReport = test::PdfPageText(report, first + k).out;
