@@ -60,6 +60,7 @@ bench: build
 	$(BUILD_DIR)/bin/rovana-pick-bench
 	$(BUILD_DIR)/bin/rovana-summary-bench
 	$(BUILD_DIR)/bin/rovana-shell-bench
+	$(BUILD_DIR)/bin/rovana-report-bench
 
 samples: build
 	$(BUILD_DIR)/bin/rovana-make-samples samples

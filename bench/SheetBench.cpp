@@ -1,8 +1,8 @@
 // The cost of the result sheets: a site's report of 200 sheets written to one PDF, as
 // `rovana-cli sheet` does it, and the geometry of one sheet alone.
 #include "ReportSheet.h"
+#include "SheetDocument.h"
 #include "SheetPainter.h"
-#include "SheetPdf.h"
 
 #include "BenchApplication.h"
 

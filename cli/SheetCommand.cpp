@@ -4,7 +4,7 @@
 #include "CliCommon.h"
 #include "NativePath.h"
 #include "OutputTarget.h"
-#include "SheetPdf.h"
+#include "SheetDocument.h"
 
 #include <QDir>
 

@@ -3,6 +3,7 @@
 #include "CliCommon.h"
 #include "NativePath.h"
 #include "PickCommand.h"
+#include "ReportCommand.h"
 #include "SheetCommand.h"
 #include "SignalCommands.h"
 #include "SummaryCommand.h"
@@ -33,6 +34,7 @@ constexpr Subcommand kSubcommands[] = {
     {"process", rovana::cli::RunProcess},
     {"sheet", rovana::cli::RunSheet},
     {"summary", rovana::cli::RunSummary},
+    {"report", rovana::cli::RunReport},
     {"pick", rovana::cli::RunPick},
     {"calibrate", rovana::cli::RunCalibrate},
 };
@@ -63,6 +65,10 @@ const char kHelp[] =
     "                    文件夹内全部 .mg 文件的锚杆检测结果汇总表与统计；不带输出选项时\n"
     "                    以 JSON 输出 {\"bolts\": [...], \"statistics\": {...}}；文件夹无法\n"
     "                    读取时以退出码 1 结束，不写入任何文件\n"
+    "  report FOLDER [--pdf OUT.pdf] [--odt OUT.odt]\n"
+    "                    文件夹的锚杆锚固质量无损检测报告（封面、目录、概况、依据、方法、\n"
+    "                    结果、结论、附录汇总表与每根锚杆的结果表）；不带输出选项时以\n"
+    "                    JSON 输出报告内容；退出码同 summary\n"
     "  pick [--channel N] [--all-channels] FILE.mg...\n"
     "                    为通道 N（1..3，缺省为报告通道）建议标记：端部、自由端、底部与\n"
     "                    缺陷的样本序号、由此得到的 L、L0、Lr、可信度，找不到时给出原因\n"
@@ -100,11 +106,12 @@ bool StandardOutputWritten()
     return std::cout.good() && std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-// The sheet and summary commands draw text: they need the fonts of a GUI application,
+// The sheet, summary and report commands draw text: they need the fonts of a GUI application,
 // without a display.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
 {
-    if (argc < 2 || (std::strcmp(argv[1], "sheet") != 0 && std::strcmp(argv[1], "summary") != 0))
+    if (argc < 2 || (std::strcmp(argv[1], "sheet") != 0 && std::strcmp(argv[1], "summary") != 0 &&
+                     std::strcmp(argv[1], "report") != 0))
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -7,8 +7,8 @@
 #include "InstrumentRange.h"
 #include "ProcessingChain.h"
 #include "ReportSheet.h"
+#include "SheetDocument.h"
 #include "SheetItems.h"
-#include "SheetPdf.h"
 #include "SuggestedMarkers.h"
 #include "SummaryTable.h"
 

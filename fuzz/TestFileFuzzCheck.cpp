@@ -10,7 +10,7 @@
 #include "ProjectInfoSave.h"
 #include "ReachFuzzCheck.h"
 #include "ReportSheet.h"
-#include "SheetPdf.h"
+#include "SheetDocument.h"
 #include "Spectrum.h"
 #include "TestRecord.h"
 

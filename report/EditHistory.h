@@ -25,6 +25,7 @@ struct EditState
     EditInputs inputs;
     std::array<ChannelEditState, kChannelCount> channels{};
     std::array<TraceAmplitude, kChannelCount> amplitude{}; // the folder's, as kept
+    std::array<int, kChannelCount> growingGain{};          // the folder's, as kept
     int activeChannel = -1;
     processing::ChainSettings chain;
     friend bool operator==(const EditState&, const EditState&) = default;

@@ -32,14 +32,19 @@ SheetDrawList DrawSheet(const SheetContext& ctx)
 }
 
 SheetDrawList DrawUnreadablePage(const SheetDevice& device, const QString& path,
-                                 const QString& message, const MeasureText& measure)
+                                 const QString& message, const MeasureText& measure,
+                                 const QString& detail)
 {
     SheetDrawList list;
     const SheetRect sheet = SheetRectangle(device);
     const int lineHeight = measure(message, kTitlePointSize).height();
+    const double body = BodyPointSize(device.dpiY);
+    const int pathTop = sheet.top + (3 * lineHeight) / 2;
     AddText(list, SheetRole::Notice, 0, {sheet.left, sheet.top}, message, kTitlePointSize, true);
-    AddText(list, SheetRole::Notice, 1, {sheet.left, sheet.top + (3 * lineHeight) / 2}, path,
-            BodyPointSize(device.dpiY), true);
+    AddText(list, SheetRole::Notice, 1, {sheet.left, pathTop}, path, body, true);
+    if (!detail.isEmpty())
+        AddText(list, SheetRole::Notice, 2,
+                {sheet.left, pathTop + (3 * measure(path, body).height()) / 2}, detail, body, true);
     return list;
 }
 
@@ -53,7 +58,7 @@ SheetDrawList DrawReportPage(const SheetDevice& device, const QString& path, Tes
     if (loaded)
         *loaded = result;
     if (!result)
-        return DrawUnreadablePage(device, path, result.message(), measure);
+        return DrawUnreadablePage(device, path, result.message(), measure, result.detail);
     return DrawSheet({device, printData, settings, measure});
 }
 

@@ -17,9 +17,11 @@ int DiagramTop(const SheetRect& sheet);
 SheetDrawList DrawSheet(const SheetContext& ctx);
 
 // The page of a file that cannot be read: `message` in the title font and the file's
-// path below it, where the sheet's title would stand. No table, no diagram.
+// path below it, where the sheet's title would stand, then what was wrong (`detail`, "文件长度
+// 4000 字节，不足 13312 字节") when there is something to say. No table, no diagram.
 SheetDrawList DrawUnreadablePage(const SheetDevice& device, const QString& path,
-                                 const QString& message, const MeasureText& measure);
+                                 const QString& message, const MeasureText& measure,
+                                 const QString& detail = {});
 
 // One page of a print job: loads `path` into `printData` and draws its sheet. An empty path
 // draws nothing. A file that cannot be read gives the page of DrawUnreadablePage, never a

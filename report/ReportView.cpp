@@ -199,6 +199,22 @@ void ReportView::AmplitudeChosen(int channel, bool fit)
     });
 }
 
+void ReportView::ApplySiteGain(int c)
+{
+    const int gain = m_pSite->Site().growingGain[static_cast<std::size_t>(c)];
+    m_pChannelView[static_cast<std::size_t>(c)]->m_nMagnify = gain > 0 ? gain : 1;
+}
+
+void ReportView::GainChosen(int channel)
+{
+    if (channel < 0 || channel >= kChannelCount || !m_pSite->Writable())
+        return; // the gain then holds for this run
+    const int gain = std::max(0, m_pChannelView[static_cast<std::size_t>(channel)]->m_nMagnify);
+    m_pSite->Change([channel, gain](SiteFile& site) {
+        site.growingGain[static_cast<std::size_t>(channel)] = std::min(gain, kLargestGrowingGain);
+    });
+}
+
 void ReportView::FitActiveAmplitude()
 {
     const int c = m_nActiveChannel;
@@ -222,6 +238,7 @@ void ReportView::ResetActiveMagnification()
         return;
     EditStep(QStringLiteral("恢复原始放大"), [this] {
         m_pChannelView[m_nActiveChannel]->m_nMagnify = 0;
+        GainChosen(m_nActiveChannel);
         m_pChannelView[m_nActiveChannel]->viewport()->update();
     });
 }

@@ -20,7 +20,8 @@ class QUndoStack;
 namespace rovana {
 namespace sheet {
 struct SheetSettings;
-}
+class SheetDocument;
+} // namespace sheet
 
 class ReportViewHost;
 struct EditState;
@@ -76,7 +77,12 @@ public:
     // "适合幅值" on the selected channel: a step of the history, kept for the folder.
     void FitActiveAmplitude();
     void AmplitudeChosen(int channel, bool fit) override;
-    // 恢复原始放大 (Ctrl+0): growing gain of the active channel off, a step of the history.
+    // The folder's growing gain of channel c on its view, as a load sets it: the kept one,
+    // else 1 (none).
+    void ApplySiteGain(int c);
+    void GainChosen(int channel) override;
+    // 恢复原始放大 (Ctrl+0): growing gain of the active channel off, kept for the folder, a
+    // step of the history.
     void ResetActiveMagnification();
 
     // The history of the test on screen; a load starts a new one, a save keeps it.
@@ -136,9 +142,11 @@ public:
     // real print the list is emptied. Preview never empties it.
     bool OnFilePrint();
     void OnFilePrintPreview();
-    // The sheet settings of a page: the report options,
-    // the channel views' amplitude and growing gain, the compress switch.
+    // The sheet settings of a page: the report options, the compress switch, and the
+    // folder's amplitudes, growing gains and processing as the site store keeps them.
     sheet::SheetSettings SheetSettingsForPrint() const;
+    // Pages first..last (1-based) of the print list as a document of sheets.
+    sheet::SheetDocument PrintDocument(int first, int last) const;
     // Pages first..last (1-based) of the print list onto the printer; returns the number
     // of pages drawn, or -1 when the printer or its output file could not be opened or
     // finished with an error. Page n shows the file m_strFolder/entry n-1.
@@ -184,7 +192,6 @@ public:
     TestEdit m_Edit;
     // The record on screen as edited, for reading (m_Edit.Edited()).
     const TestRecord& m_CurData = m_Edit.Edited();
-    TestRecord m_PrintData;
     std::array<ChannelView*, 3> m_pChannelView{};
     int m_nActiveChannel = -1;
     ReportOptions m_ReportOptions;

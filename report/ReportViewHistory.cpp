@@ -44,6 +44,7 @@ EditState ReportView::CaptureEditState() const
     EditState s;
     s.inputs = m_Edit.Inputs();
     s.amplitude = m_pSite->Site().amplitude;
+    s.growingGain = m_pSite->Site().growingGain;
     for (int c = 0; c < kChannelCount; ++c)
         s.channels[static_cast<std::size_t>(c)] = m_pChannelView[c]->EditState();
     s.activeChannel = m_nActiveChannel;
@@ -56,8 +57,13 @@ void ReportView::RestoreEditState(const EditState& s)
     m_bRestoring = true;
     if (!(s.chain == m_Chain))
         SetProcessing(s.chain, false); // kept through the site store, without a question
-    if (!(s.amplitude == m_pSite->Site().amplitude) && m_pSite->Writable())
-        m_pSite->Change([&s](SiteFile& site) { site.amplitude = s.amplitude; });
+    if ((!(s.amplitude == m_pSite->Site().amplitude) ||
+         s.growingGain != m_pSite->Site().growingGain) &&
+        m_pSite->Writable())
+        m_pSite->Change([&s](SiteFile& site) {
+            site.amplitude = s.amplitude;
+            site.growingGain = s.growingGain;
+        });
     m_nActiveChannel = s.activeChannel;
     m_Edit.SetInputs(s.inputs);
     for (int c = 0; c < kChannelCount; ++c) {

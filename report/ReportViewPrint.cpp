@@ -5,16 +5,12 @@
 #include "OutputTarget.h"
 #include "PrintFileName.h"
 #include "ReportViewHost.h"
-#include "SafeFileDevice.h"
-#include "SheetPainter.h"
-#include "SheetPdf.h"
+#include "SheetDocument.h"
 #include "SiteStore.h"
 
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPaintEngine>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -49,20 +45,13 @@ QString RefusedPdfFile(const QString& path)
     return {};
 }
 
-// The sheets of pages first..last, one per page of `device`, which `painter` is active on.
-int PaintSheets(QPainter& painter, QPagedPaintDevice& device, const QString& folder,
-                const QStringList& list, int first, int last, TestRecord& printData,
-                const sheet::SheetSettings& settings)
+// The print list's files: each entry is a file of the folder on screen.
+QStringList PrintPaths(const QString& folder, const QStringList& list)
 {
-    int printed = 0;
-    for (int page = first; page <= last; ++page) {
-        if (printed > 0)
-            device.newPage();
-        sheet::RenderReportPage(painter, folder + QLatin1Char('/') + list[page - 1], printData,
-                                settings);
-        ++printed;
-    }
-    return printed;
+    QStringList paths;
+    for (const QString& entry : list)
+        paths.append(folder + QLatin1Char('/') + entry);
+    return paths;
 }
 
 } // namespace
@@ -86,14 +75,21 @@ sheet::SheetSettings ReportView::SheetSettingsForPrint() const
 {
     sheet::SheetSettings s;
     s.options = m_ReportOptions;
-    for (int c = 0; c < 3; ++c)
-        s.channels[c].nMagnify = m_pChannelView[c]->m_nMagnify;
     s.bCompress = Display().m_bCompress;
-    // The print list holds tests of the folder on screen: its processing and amplitudes, as
-    // rovana-cli sheet takes them.
+    // The print list holds tests of the folder on screen: its processing, amplitudes and
+    // gains as the site store keeps them, as rovana-cli sheet and the report take them (the
+    // processing of this run where the folder could not keep it).
     sheet::ApplySiteSettings(m_pSite->Site(), s);
     s.chain = m_Chain;
     return s;
+}
+
+sheet::SheetDocument ReportView::PrintDocument(int first, int last) const
+{
+    const QStringList list = m_pHost ? m_pHost->PrintList() : QStringList();
+    return sheet::SheetDocument(PrintPaths(m_strFolder, list.mid(first - 1, last - first + 1)),
+                                [settings = SheetSettingsForPrint()](
+                                    const QString&, sheet::SheetSettings& s) { s = settings; });
 }
 
 int ReportView::PrintPages(QPrinter& printer, int first, int last)
@@ -101,18 +97,16 @@ int ReportView::PrintPages(QPrinter& printer, int first, int last)
     const QStringList list = m_pHost ? m_pHost->PrintList() : QStringList();
     first = std::max(first, 1);
     last = std::min(last, static_cast<int>(list.size()));
-    QPainter painter;
     if (first > last)
         return 0;
     if (IsPdfFileJob(printer))
         return PrintPagesToPdf(printer, first, last);
-    if (!painter.begin(&printer))
-        return -1; // the printer or the output file cannot be opened
-    const int printed = PaintSheets(painter, printer, m_strFolder, list, first, last, m_PrintData,
-                                    SheetSettingsForPrint());
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
+    sheet::SheetDocument sheets = PrintDocument(first, last);
+    const document::PaintResult printed = document::PaintDocument(printer, sheets);
+    // A printer or an output file that cannot be opened, or a job that ended in an error.
+    if (!printed.failure.isEmpty() || printer.printerState() == QPrinter::Error)
         return -1;
-    return printed;
+    return printed.pages;
 }
 
 bool ReportView::IsPdfFileJob(const QPrinter& printer) const
@@ -130,37 +124,20 @@ int ReportView::PrintPagesToPdf(const QPrinter& printer, int first, int last)
         m_fnMessage(refused);
         return -1;
     }
-    const auto failed = [this, &path](const WriteResult& result) {
-        m_fnMessage(QStringLiteral("%1: %2").arg(result.message(), path));
-        return -1;
-    };
-    SafeFileWriter file(path);
-    if (!file.open())
-        return failed(file.result());
-    SafeFileDevice device(file);
-    device.open(QIODevice::WriteOnly);
     // The document as the printer would have made it: page, margins, resolution, names.
-    QPdfWriter writer(&device);
-    writer.setResolution(printer.resolution());
-    writer.setPageLayout(printer.pageLayout());
-    writer.setPdfVersion(printer.pdfVersion());
-    writer.setTitle(printer.docName().isEmpty() ? kReportTitle : printer.docName());
-    writer.setCreator(printer.creator());
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return failed({WriteStatus::CannotCreate, QStringLiteral("无法开始绘制 PDF"), 0});
-    const QStringList list = m_pHost ? m_pHost->PrintList() : QStringList();
-    const int printed = PaintSheets(painter, writer, m_strFolder, list, first, last, m_PrintData,
-                                    SheetSettingsForPrint());
-    const bool ended = painter.end();
-    device.close();
-    if (!file.result())
-        return failed(file.result()); // a write failed: the disk is full, for instance
-    if (!ended)
-        return failed({WriteStatus::CannotCreate, QStringLiteral("PDF 未能完整生成"), 0});
-    if (const WriteResult committed = file.commit(); !committed)
-        return failed(committed);
-    return printed;
+    document::PageSetup setup;
+    setup.resolution = printer.resolution();
+    setup.layout = printer.pageLayout();
+    setup.version = printer.pdfVersion();
+    setup.title = printer.docName().isEmpty() ? kReportTitle : printer.docName();
+    setup.creator = printer.creator();
+    sheet::SheetDocument sheets = PrintDocument(first, last);
+    const document::DocumentResult written = document::WritePdf(path, sheets, setup);
+    if (!written.written) {
+        m_fnMessage(QStringLiteral("%1: %2").arg(written.write.message(), path));
+        return -1;
+    }
+    return written.pages;
 }
 
 bool ReportView::OnFilePrint()

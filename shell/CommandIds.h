@@ -24,6 +24,8 @@ inline constexpr int ID_FILE_MRU_FILE1 = 57616;     // recent files: 57616 .. 57
 inline constexpr int ID_FILE_SAVE_PICTURE = 32815;  // "保存图片(&C)   \tCtrl+C"
 inline constexpr int ID_APP_EXIT = 57665;           // "退出(&X)"
 inline constexpr int ID_FILE_SITE_SUMMARY = 32860;  // "检测结果汇总", toolbar
+inline constexpr int ID_FILE_REPORT_SETTINGS = 32895;   // "检测报告设置..."
+inline constexpr int ID_FILE_INSPECTION_REPORT = 32896; // "生成检测报告..."
 
 // Toolbar-only commands.
 inline constexpr int ID_TOOL_PRINT_SETUP = 32827;   // tooltip "打印设置", same as 57606

@@ -13,7 +13,10 @@
 #include "ProgramMessage.h"
 #include "RecentFiles.h"
 #include "ReportSettingsDialog.h"
+#include "ReportSettingsEditor.h"
 #include "ReportView.h"
+#include "SiteStore.h"
+#include "SummaryTable.h"
 #include "SummaryWindow.h"
 #include "TestFileCheck.h"
 #include "TestFileWatcher.h"
@@ -208,7 +211,9 @@ void MainWindow::UpdateCommandUI()
         Action(id)->setEnabled(m_bFileLoaded == 1);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_TOOL_PRINT_PREVIEW})
         Action(id)->setEnabled(m_bPrintList == 1);
-    Action(ID_FILE_SITE_SUMMARY)->setEnabled(m_pFileTree && !m_pFileTree->m_strFolder.isEmpty());
+    const bool folder = m_pFileTree && !m_pFileTree->m_strFolder.isEmpty();
+    for (int id : {ID_FILE_SITE_SUMMARY, ID_FILE_REPORT_SETTINGS, ID_FILE_INSPECTION_REPORT})
+        Action(id)->setEnabled(folder);
 }
 
 void MainWindow::SetFileLoaded(int loaded)
@@ -316,6 +321,34 @@ void MainWindow::OnSiteSummary()
         return;
     if (SummaryWindow* window = SummaryWindow::Open(m_pFileTree->m_strFolder, this))
         connect(window, &SummaryWindow::OpenFileRequested, this, &MainWindow::LoadFromTree);
+}
+
+// The report settings of the tree's folder, through the store of the folder on screen when
+// it is that folder (its users hear of the change), else through a store of its own.
+void MainWindow::OnInspectionReportSettings()
+{
+    const QString folder = m_pFileTree->m_strFolder;
+    if (folder.isEmpty())
+        return;
+    SiteStore own;
+    SiteStore* store = m_pReportView->m_pSite;
+    if (!store || QDir(store->Folder()) != QDir(folder)) {
+        own.Open(folder);
+        store = &own;
+    }
+    ReportSettingsEditor dialog(*store, inspection::GatherFacts(summary::FolderTestFiles(folder)),
+                                this);
+    if (m_fnRunReportSettings)
+        m_fnRunReportSettings(dialog);
+    else
+        dialog.exec();
+}
+
+void MainWindow::OnInspectionReport()
+{
+    if (m_pFileTree->m_strFolder.isEmpty())
+        return;
+    ReportGeneration(this, m_ReportHooks).Run(m_pFileTree->m_strFolder);
 }
 
 const QTreeWidgetItem* MainWindow::FileTreeRoot() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReportGeneration.h"
+
 #include "DisplaySettings.h"
 #include "ReportSettingsHost.h"
 #include "ReportViewHost.h"
@@ -19,6 +21,7 @@ class QToolBar;
 namespace rovana {
 
 class ProcessingDialog;
+class ReportSettingsEditor;
 
 class ReportView;
 class FileTree;
@@ -127,6 +130,13 @@ public:
     void OnAppAbout();              // 57664
     void OnReportSettings();      // 57606 and 32827: the report settings dialog
     void OnSiteSummary();           // 32860: the summary window of the tree's folder
+    // 32895: "检测报告设置" of the tree's folder, saved through its site store.
+    void OnInspectionReportSettings();
+    // 32896: "生成检测报告" of the tree's folder.
+    void OnInspectionReport();
+    // How the two are run; tests answer the dialogs instead.
+    std::function<void(ReportSettingsEditor&)> m_fnRunReportSettings;
+    ReportGeneration::Hooks m_ReportHooks;
     void OnViewProcessing();        // 32873: "信号处理", the folder's processing chain
     // How the processing dialog is run: true for OK. Tests set the settings instead.
     std::function<bool(ProcessingDialog&)> m_fnRunProcessing;

@@ -115,6 +115,15 @@ void MainWindow::CreateActions()
                                 style()->standardIcon(QStyle::SP_FileDialogListView)));
     connect(a, &QAction::triggered, this, &MainWindow::OnSiteSummary);
 
+    a = AddAction(ID_FILE_REPORT_SETTINGS, QStringLiteral("检测报告设置..."));
+    a->setStatusTip(
+        QStringLiteral("本文件夹检测报告的报告编号、工程与各方单位、检测依据、签字人与结论"));
+    connect(a, &QAction::triggered, this, &MainWindow::OnInspectionReportSettings);
+
+    a = AddAction(ID_FILE_INSPECTION_REPORT, QStringLiteral("生成检测报告..."));
+    a->setStatusTip(QStringLiteral("由本文件夹全部测试生成锚杆锚固质量无损检测报告（PDF 或 ODT）"));
+    connect(a, &QAction::triggered, this, &MainWindow::OnInspectionReport);
+
     a = AddAction(ID_APP_EXIT, QStringLiteral("退出(&X)"));
     a->setStatusTip(QStringLiteral("退出应用程序"));
     connect(a, &QAction::triggered, this, &QWidget::close);
@@ -198,6 +207,8 @@ void MainWindow::CreateMenus()
     m_pFileMenu->addAction(Action(ID_FILE_PRINT_PREVIEW));
     m_pFileMenu->addAction(Action(ID_FILE_PRINT_SETUP));
     m_pFileMenu->addAction(Action(ID_FILE_SITE_SUMMARY));
+    m_pFileMenu->addAction(Action(ID_FILE_REPORT_SETTINGS));
+    m_pFileMenu->addAction(Action(ID_FILE_INSPECTION_REPORT));
     m_pFileMenu->addSeparator();
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(ID_APP_EXIT));

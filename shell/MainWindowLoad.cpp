@@ -199,7 +199,7 @@ void MainWindow::ShowLoadedRecord(bool resetMagnification)
     for (int c = 0; c < kChannelCount; ++c) {
         ChannelView& v = *draw.m_pChannelView[c];
         if (resetMagnification)
-            v.m_nMagnify = 1;
+            draw.ApplySiteGain(c); // the folder's, else none
         v.m_bCursorShown = 0;
         v.DropSuggestion();
         draw.DistributeChannel(c);

@@ -133,6 +133,26 @@ void ReadAmplitudes(const QJsonValue& v, std::array<TraceAmplitude, 3>& out, QSt
     }
 }
 
+// "growingGain": three whole numbers 0..kLargestGrowingGain.
+void ReadGrowingGains(const QJsonValue& v, std::array<int, 3>& out, QString& why)
+{
+    const QJsonArray a = v.toArray();
+    if (!v.isArray() || a.size() != 3) {
+        if (why.isEmpty())
+            why = QStringLiteral("“growingGain”应为三个通道的放大倍数");
+        return;
+    }
+    for (qsizetype c = 0; c < 3; ++c) {
+        const double d = a[c].toDouble(-1.0);
+        if (a[c].isDouble() && d >= 0.0 && d <= kLargestGrowingGain && std::trunc(d) == d)
+            out[static_cast<std::size_t>(c)] = static_cast<int>(d);
+        else if (why.isEmpty())
+            why = QStringLiteral("“growingGain[%1]”应为 0 至 %2 的整数")
+                      .arg(c)
+                      .arg(kLargestGrowingGain);
+    }
+}
+
 QString ParseErrorText(const QJsonParseError& error)
 {
     return QStringLiteral("第 %1 字节处 JSON 格式错误").arg(error.offset);
@@ -185,6 +205,11 @@ std::optional<SiteFile> ParseSiteFile(const QByteArray& bytes, QString* why)
     }
     if (site.document.contains(QStringLiteral("amplitude")))
         ReadAmplitudes(site.document.value(QStringLiteral("amplitude")), site.amplitude, r.why);
+    if (site.document.contains(QStringLiteral("growingGain")))
+        ReadGrowingGains(site.document.value(QStringLiteral("growingGain")), site.growingGain,
+                         r.why);
+    site.report = ReadReportSettings(
+        r.Object(site.document, QStringLiteral("report"), QStringLiteral("report")), r.why);
     if (!r.why.isEmpty())
         return fail(r.why);
     return site;
@@ -239,6 +264,13 @@ QByteArray SiteFileBytes(const SiteFile& site)
                                                                      : QJsonValue());
         root.insert(QStringLiteral("amplitude"), amplitude);
     }
+
+    if (site.growingGain == std::array<int, 3>{})
+        root.remove(QStringLiteral("growingGain"));
+    else
+        root.insert(QStringLiteral("growingGain"),
+                    QJsonArray{site.growingGain[0], site.growingGain[1], site.growingGain[2]});
+    WriteReportSettings(site.report, root);
     return QJsonDocument(root).toJson();
 }
 

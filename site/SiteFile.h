@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProcessingChain.h"
+#include "ReportSettings.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -48,12 +49,18 @@ struct TraceAmplitude
     friend bool operator==(const TraceAmplitude&, const TraceAmplitude&) = default;
 };
 
+// The growing gain a channel's trace reaches at its right end, for the folder, on screen and
+// on every sheet: 0 leaves a view at what a load gives it (1, no gain) and a sheet without.
+inline constexpr int kLargestGrowingGain = 1000;
+
 struct SiteFile
 {
     std::optional<SiteCalibration> calibration;
     std::array<TraceAmplitude, 3> amplitude{}; // per channel
+    std::array<int, 3> growingGain{};          // per channel, 0..kLargestGrowingGain
     processing::ChainSettings chain; // applied to every time-domain trace of the folder
     QString referenceFile;           // the reference bolt's file name; empty for none
+    ReportSettings report;           // the inspection report's texts
     // The document as it was read: every key this program does not know, at any depth, is
     // written back as it was.
     QJsonObject document;

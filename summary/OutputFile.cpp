@@ -3,6 +3,7 @@
 #include "MgFileIo.h"
 #include "NativePath.h"
 #include "OutputTarget.h"
+#include "SafeFileDevice.h"
 #include "SafeFileWriter.h"
 
 #include <QFileInfo>
@@ -24,49 +25,6 @@ bool SameFile(const QByteArray& native, const QString& other)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
-
-// A write-only device onto a safe writer, in chunks: the PDF writer writes a few bytes at
-// a time.
-class WriterDevice final : public QIODevice
-{
-public:
-    explicit WriterDevice(SafeFileWriter& writer) : m_Writer(writer) {}
-    ~WriterDevice() override { close(); }
-
-    void close() override
-    {
-        if (isOpen())
-            Flush();
-        QIODevice::close();
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        if (!m_Writer.result())
-            return -1;
-        m_Buffer.append(data, size);
-        if (m_Buffer.size() >= kChunk && !Flush())
-            return -1;
-        return size;
-    }
-
-private:
-    static constexpr qsizetype kChunk = 1 << 18;
-
-    bool Flush()
-    {
-        const bool written = m_Buffer.isEmpty() || m_Writer.write(m_Buffer);
-        m_Buffer.clear();
-        if (!written)
-            setErrorString(m_Writer.result().detail);
-        return written;
-    }
-
-    SafeFileWriter& m_Writer;
-    QByteArray m_Buffer;
-};
 
 } // namespace
 
@@ -116,7 +74,7 @@ OutputResult WriteOutputStream(const QString& path, const QStringList& inputs,
     };
     if (!writer.open())
         return failed(writer.result());
-    WriterDevice device(writer);
+    SafeFileDevice device(writer);
     device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     QString why;
     const bool made = produce(device, &why);

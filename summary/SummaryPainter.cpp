@@ -1,21 +1,13 @@
 #include "SummaryPainter.h"
 
+#include "DocumentPdf.h"
 #include "PicturePainter.h"
 #include "SheetPainter.h"
+#include "SummaryDocument.h"
 
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 
 namespace rovana::summary {
-
-namespace {
-
-constexpr int kPdfResolution = 600;
-
-} // namespace
 
 QFont SummaryFont(double pointSize)
 {
@@ -34,18 +26,9 @@ void PaintSummaryPage(QPainter& painter, const SummaryPage& page)
 
 int PaintSummary(QPagedPaintDevice& device, const SummaryContent& summary)
 {
-    QPainter painter;
-    if (!painter.begin(&device))
-        return 0;
-    const sheet::MeasureText measure = SummaryMeasure(device);
-    const SummaryPager pager(summary, sheet::DeviceOf(device), measure);
-    for (int p = 0; p < pager.PageCount() && !pager.ReadFailed(); ++p) {
-        if (p > 0)
-            device.newPage();
-        PaintSummaryPage(painter, pager.Page(p));
-    }
-    painter.end();
-    return pager.ReadFailed() ? 0 : pager.PageCount();
+    SummaryDocument pages(summary);
+    const document::PaintResult painted = document::PaintDocument(device, pages);
+    return painted.failure.isEmpty() ? painted.pages : 0;
 }
 
 int PaintSummary(QPagedPaintDevice& device, const SiteSummary& summary)
@@ -56,17 +39,14 @@ int PaintSummary(QPagedPaintDevice& device, const SiteSummary& summary)
 
 bool WriteSummaryPdf(const SummaryContent& summary, QIODevice& out, QString* why)
 {
-    QPdfWriter writer(&out);
-    writer.setResolution(kPdfResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    writer.setTitle(kSummaryTitle);
-    writer.setCreator(QStringLiteral("Rovana"));
-    if (PaintSummary(writer, summary) > 0)
+    SummaryDocument pages(summary);
+    document::PageSetup setup;
+    setup.title = kSummaryTitle;
+    const document::PaintResult written = document::WritePdf(out, pages, setup);
+    if (written.failure.isEmpty() && written.pages > 0)
         return true;
     if (why)
-        *why = summary.rows.ErrorString().isEmpty() ? QStringLiteral("无法生成 PDF")
-                                                    : summary.rows.ErrorString();
+        *why = written.failure.isEmpty() ? QStringLiteral("无法生成 PDF") : written.failure;
     return false;
 }
 

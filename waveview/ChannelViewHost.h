@@ -54,6 +54,9 @@ public:
         Q_UNUSED(channel);
         Q_UNUSED(fit);
     }
+    // The growing gain of `channel` was chosen (the gain dialog, 恢复原始放大): the folder
+    // keeps it for every test and every sheet.
+    virtual void GainChosen(int channel) { Q_UNUSED(channel); }
     // Tells the user why a command did nothing.
     virtual void TellUser(const QString& text) { Q_UNUSED(text); }
 };

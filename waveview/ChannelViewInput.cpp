@@ -246,6 +246,8 @@ int ChannelView::SendViewMessage(int message, int wParam)
         break;
     case WM_SETMAGNIFY:
         m_nMagnify = wave::MagnifyOfChoice(wParam);
+        if (m_pHost)
+            m_pHost->GainChosen(m_nChannel);
         break;
     default:
         break;

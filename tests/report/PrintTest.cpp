@@ -9,6 +9,7 @@
 #include "SheetInput.h"
 #include "SheetPainter.h"
 #include "TestFiles.h"
+#include "ViewMessages.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -171,10 +172,11 @@ TEST_F(PrintTest, PageOfAnUnreadableEntryIsNotTheLastBoltsSheet)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFileName(pdf);
     EXPECT_EQ(view.PrintPages(printer, 1, 2), 2);
-    // The print record holds the readable bolt; the missing one left it alone and its
-    // page said so instead of repeating it.
-    EXPECT_EQ(view.m_PrintData.m_strFile, "MG0001");
+    // The missing one's page says so instead of repeating the readable bolt's sheet.
     EXPECT_EQ(PdfPages(pdf), 2);
+    const QString second = test::PdfPageText(pdf, 2).out;
+    EXPECT_TRUE(second.contains(QStringLiteral("无法读取文件"))) << second.toStdString();
+    EXPECT_FALSE(second.contains(QStringLiteral("MG0001"))) << second.toStdString();
 }
 
 TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
@@ -224,7 +226,7 @@ TEST_F(PrintTest, PrintedPdfGivesBackTheTextsOfEachPage)
     EXPECT_FALSE(test::EmbeddedFonts(pdf).filter(QStringLiteral("CJK")).isEmpty());
 }
 
-TEST_F(PrintTest, SheetSettingsComeFromTheFolderTheViewsAndTheSwitches)
+TEST_F(PrintTest, SheetSettingsComeFromTheFolderAndTheSwitches)
 {
     test::ChangeRecord(view, [](TestRecord& d) {
         d.m_nSampleInterval = 5;
@@ -234,7 +236,8 @@ TEST_F(PrintTest, SheetSettingsComeFromTheFolderTheViewsAndTheSwitches)
     view.m_pChannelView[1]->m_nMaxAmplitude = 900; // as the engineer sets it: the folder's
     view.AmplitudeChosen(1, false);
     view.m_pChannelView[2]->m_nMaxAmplitude = 700; // not chosen: the screen's alone
-    view.m_pChannelView[1]->m_nMagnify = 10;
+    view.m_pChannelView[1]->SendViewMessage(WM_SETMAGNIFY, 2); // the dialog's ×10: the folder's
+    view.m_pChannelView[0]->m_nMagnify = 40;                   // not chosen: the screen's alone
     view.m_ReportOptions.bShowTitle = 0;
     const sheet::SheetSettings s = view.SheetSettingsForPrint();
     EXPECT_EQ(s.bCompress, 0);
@@ -242,6 +245,7 @@ TEST_F(PrintTest, SheetSettingsComeFromTheFolderTheViewsAndTheSwitches)
     EXPECT_FALSE(s.channels[1].bFit);
     EXPECT_TRUE(s.channels[2].bFit); // nothing kept for the folder: each test fits
     EXPECT_EQ(s.channels[1].nMagnify, 10);
+    EXPECT_EQ(s.channels[0].nMagnify, 1);
     EXPECT_EQ(s.options.bShowTitle, 0);
 }
 

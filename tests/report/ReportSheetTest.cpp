@@ -721,12 +721,16 @@ TEST_F(SheetTest, UnreadableFileGetsANoticeNotThePreviousBolt)
     printData.m_strProjectName = QStringLiteral("上一根锚杆");
     const QString path = QStringLiteral("/nonexistent/MG9999.mg");
     const SheetDrawList list = DrawReportPage(kA4At600, path, printData, settings, measure);
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].role, SheetRole::Notice);
     EXPECT_EQ(list[0].text, QStringLiteral("无法读取文件"));
     EXPECT_EQ(list[0].at, QPoint(760, 467));
     EXPECT_EQ(list[1].text, path);
     EXPECT_EQ(list[1].at, QPoint(760, 467 + 300));
+    // Then why, a line below the path.
+    EXPECT_EQ(list[2].text, QStringLiteral("文件不存在"));
+    EXPECT_EQ(list[2].at.x(), 760);
+    EXPECT_GT(list[2].at.y(), 467 + 300);
     EXPECT_TRUE(DrawReportPage(kA4At600, QString(), printData, settings, measure).empty());
 }
 

@@ -2,8 +2,8 @@
 #include "ReportSheet.h"
 #include "SheetBody.h"
 #include "SheetDiagram.h"
+#include "SheetDocument.h"
 #include "SheetPainter.h"
-#include "SheetPdf.h"
 
 #include "CliRunner.h"
 #include "PdfText.h"

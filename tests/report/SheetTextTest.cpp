@@ -4,9 +4,9 @@
 #include "InstrumentFile.h"
 #include "ProjectInfoSave.h"
 #include "ReportSheet.h"
+#include "SheetDocument.h"
 #include "SheetFace.h"
 #include "SheetPainter.h"
-#include "SheetPdf.h"
 
 #include "CliRunner.h"
 #include "PdfText.h"

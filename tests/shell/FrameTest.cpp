@@ -75,6 +75,8 @@ TEST_F(FrameTest, FileMenuItemsWithExactTextsAndIdentifiers)
                                                  {57609, QStringLiteral("打印预览(&V)")},
                                                  {57606, QStringLiteral("打印设置(&R)...")},
                                                  {32860, QStringLiteral("检测结果汇总")},
+                                                 {32895, QStringLiteral("检测报告设置...")},
+                                                 {32896, QStringLiteral("生成检测报告...")},
                                                  {-1, {}},
                                                  {57616, QStringLiteral("最近的文件")},
                                                  {-1, {}},

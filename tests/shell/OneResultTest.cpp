@@ -13,7 +13,7 @@
 #include "ProjectInfoSave.h"
 #include "ReportSheet.h"
 #include "ReportViewHost.h"
-#include "SheetPdf.h"
+#include "SheetDocument.h"
 #include "SummaryTable.h"
 #include "WaveGeometry.h"
 

@@ -4,8 +4,10 @@
 #include "ShellTestSupport.h"
 
 #include "ProcessingDialog.h"
+#include "SheetDocument.h"
 #include "SheetInput.h"
 #include "SiteStore.h"
+#include "ViewMessages.h"
 
 #include <QLabel>
 #include <QUndoStack>
@@ -51,6 +53,35 @@ TEST_F(TraceScaleTest, AFittedAmplitudeIsKeptForTheFolderItsPrintAndItsHistory)
     ASSERT_EQ(SiteStore(m_strFolder).Site().amplitude[2].mode, TraceAmplitude::Mode::Fit);
     Draw().m_pUndo->undo();
     EXPECT_EQ(SiteStore(m_strFolder).Site().amplitude[2].mode, TraceAmplitude::Mode::Unset);
+}
+
+// The growing gain chosen for a channel is the folder's: kept in its site file, taken by
+// its next test, by the window's print and by every sheet the command line draws of it, and
+// given back by the history.
+TEST_F(TraceScaleTest, AChosenGrowingGainIsTheFoldersOnScreenAndOnEverySheet)
+{
+    Open(WriteRecord(QStringLiteral("MG0001.mg")));
+    EXPECT_EQ(View(1).m_nMagnify, 1);          // a folder without a kept gain: none
+    View(1).SendViewMessage(WM_SETMAGNIFY, 2); // the gain dialog's ×10
+    EXPECT_EQ(SiteStore(m_strFolder).Site().growingGain, (std::array<int, 3>{0, 10, 0}));
+
+    Open(WriteRecord(QStringLiteral("MG0002.mg")));
+    EXPECT_EQ(View(1).m_nMagnify, 10);
+    EXPECT_EQ(View(0).m_nMagnify, 1);
+    sheet::SheetSettings command; // as rovana-cli sheet and the report draw this folder
+    sheet::ApplySiteSettings(SiteStore(m_strFolder).Site(), command);
+    const sheet::SheetSettings window = Draw().SheetSettingsForPrint();
+    for (std::size_t c = 0; c < 3; ++c)
+        EXPECT_EQ(window.channels[c].nMagnify, command.channels[c].nMagnify) << c;
+    EXPECT_EQ(command.channels[1].nMagnify, 10);
+
+    // 恢复原始放大: off for the folder too, and the history's undo gives it back.
+    Draw().m_nActiveChannel = 1;
+    frame->Action(ID_VIEW_RESET_GAIN)->trigger();
+    EXPECT_EQ(SiteStore(m_strFolder).Site().growingGain[1], 0);
+    Draw().m_pUndo->undo();
+    EXPECT_EQ(SiteStore(m_strFolder).Site().growingGain[1], 10);
+    EXPECT_EQ(View(1).m_nMagnify, 10);
 }
 
 TEST_F(TraceScaleTest, TheStatusBarNamesTheProcessingAndAClippingGainIsSaidOnTheTrace)

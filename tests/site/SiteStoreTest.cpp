@@ -37,6 +37,9 @@ std::vector<SiteWriter> SiteWriters()
              s.chain.highHz = 2000;
          })},
         {"reference", change([](SiteFile& s) { s.referenceFile = QStringLiteral("MG0001.mg"); })},
+        {"report settings",
+         change([](SiteFile& s) { s.report[ReportField::Client] = QStringLiteral("市建设局"); })},
+        {"growing gain", change([](SiteFile& s) { s.growingGain[1] = 10; })},
         {"calibration",
          [](SiteStore& store) {
              const CalibrationOutcome r = ApplyFolderCalibration(
@@ -183,6 +186,99 @@ TEST(SiteStoreTest, AWriteBuildsOnTheFileAsItIsNow)
     EXPECT_FALSE(mine.Warning().isEmpty());
     EXPECT_EQ(mine.Site().chain.order, 4); // the defaults, no longer the old settings
     EXPECT_EQ(told, 4);
+}
+
+// The report settings: each field under its own key of "report", read back into its own
+// field; an emptied field loses its key, an emptied object goes, and keys of "report" the
+// program does not know stay.
+TEST(SiteStoreTest, ReportSettingsReadBackFieldByFieldAndKeepUnknownKeys)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(
+        test::WriteBytes(test::SitePath(dir.path()),
+                         R"({"version": 1, "report": {"stamp": "CMA", "reportNo": "R-1"}})"));
+    SiteStore store(dir.path());
+    ASSERT_EQ(store.FileState(), SiteStore::State::Readable);
+    EXPECT_EQ(store.Site().report[ReportField::ReportNo], QStringLiteral("R-1"));
+    ReportSettings all;
+    for (int f = 0; f < kReportFieldCount; ++f) // distinct values: a swapped key shows
+        all.values[static_cast<std::size_t>(f)] = QStringLiteral("值%1\n第二行").arg(f);
+    ASSERT_TRUE(store.Change([&all](SiteFile& s) { s.report = all; }));
+    const auto written = [&] {
+        return QJsonDocument::fromJson(test::ReadBytes(test::SitePath(dir.path())))
+            .object()["report"]
+            .toObject();
+    };
+    QJsonObject o = written();
+    EXPECT_EQ(o["stamp"].toString(), QStringLiteral("CMA"));
+    EXPECT_EQ(o["client"].toString(), QStringLiteral("值3\n第二行"));
+    EXPECT_EQ(o["conclusion"].toString(), QStringLiteral("值16\n第二行"));
+    EXPECT_EQ(SiteStore(dir.path()).Site().report, all);
+
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.report = {}; }));
+    EXPECT_EQ(written(), (QJsonObject{{"stamp", "CMA"}}));
+    QJsonObject root;
+    WriteReportSettings({}, root);
+    EXPECT_FALSE(root.contains("report"));
+}
+
+// Each channel's growing gain: three whole numbers 0..kLargestGrowingGain, read back as
+// written; anything else makes the file unreadable.
+TEST(SiteStoreTest, GrowingGainsReadBackAndOutOfRangeOnesAreRefused)
+{
+    struct Row
+    {
+        const char* json;
+        std::optional<std::array<int, 3>> gains; // none: unreadable
+    };
+    const Row rows[] = {
+        {R"({"growingGain": [0, 10, 1000]})", std::array<int, 3>{0, 10, 1000}},
+        {R"({"growingGain": [0, 0, 1001]})", std::nullopt},
+        {R"({"growingGain": [-1, 0, 0]})", std::nullopt},
+        {R"({"growingGain": [1.5, 0, 0]})", std::nullopt},
+        {R"({"growingGain": [1, 2]})", std::nullopt},
+        {R"({"growingGain": "10"})", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(test::WriteBytes(test::SitePath(dir.path()), row.json));
+        const SiteStore store(dir.path());
+        EXPECT_EQ(store.FileState() == SiteStore::State::Readable, row.gains.has_value())
+            << row.json;
+        if (row.gains) {
+            EXPECT_EQ(store.Site().growingGain, *row.gains) << row.json;
+        }
+    }
+    QTemporaryDir dir;
+    SiteStore store(dir.path());
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.growingGain = {4, 0, 40}; }));
+    EXPECT_EQ(SiteStore(dir.path()).Site().growingGain, (std::array<int, 3>{4, 0, 40}));
+    ASSERT_TRUE(store.Change([](SiteFile& s) { s.growingGain = {}; }));
+    EXPECT_FALSE(QJsonDocument::fromJson(test::ReadBytes(test::SitePath(dir.path())))
+                     .object()
+                     .contains("growingGain"));
+}
+
+// A report field that is not text makes the file unreadable, and it is not written.
+TEST(SiteStoreTest, AReportFieldThatIsNotTextIsRefused)
+{
+    struct Row
+    {
+        const char* json;
+        const char* reason;
+    };
+    for (const Row& row : {Row{R"({"report": {"reportNo": 7}})", "“report.reportNo”应为文本"},
+                           Row{R"({"report": {"approver": null}})", "“report.approver”应为文本"},
+                           Row{R"({"report": "RV-1"})", "report"}}) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(test::WriteBytes(test::SitePath(dir.path()), row.json));
+        SiteStore store(dir.path());
+        EXPECT_EQ(store.FileState(), SiteStore::State::Unreadable) << row.json;
+        EXPECT_TRUE(store.Warning().contains(QString::fromUtf8(row.reason)))
+            << row.json << " " << store.Warning().toStdString();
+        EXPECT_FALSE(store.Change([](SiteFile& s) { s.report[ReportField::Client] = "x"; }));
+        EXPECT_EQ(test::ReadBytes(test::SitePath(dir.path())), QByteArray(row.json));
+    }
 }
 
 } // namespace
