@@ -157,16 +157,7 @@ WriteResult SiteStore::Change(const std::function<void(SiteFile&)>& change,
     const QByteArray bytes = SiteFileBytes(next);
     if (bytes == (m_State == State::Missing ? SiteFileBytes(SiteFile{}) : m_Bytes))
         return {}; // nothing to keep
-    const WriteResult written = WriteWholeFileSafely(Path(), bytes, OwnFile(options));
-    if (!written)
-        return written;
-    Reading now;
-    now.state = State::Readable;
-    now.bytes = bytes;
-    now.site = *ParseSiteFile(bytes);
-    Take(now);
-    emit Changed();
-    return written;
+    return WriteAndTake(bytes, options);
 }
 
 WriteResult SiteStore::StartAfresh(QString* backup, const WriteOptions& options)
@@ -205,15 +196,19 @@ WriteResult SiteStore::StartAfresh(QString* backup, const WriteOptions& options)
         now.st_ino != before.st_ino || again.bytes != old.bytes)
         return Refused(QStringLiteral("站点设置文件已被其他程序修改，未作修改"));
 
-    const QByteArray fresh = SiteFileBytes(SiteFile{});
-    const WriteResult written = WriteWholeFileSafely(Path(), fresh, OwnFile(options));
+    return WriteAndTake(SiteFileBytes(SiteFile{}), options);
+}
+
+WriteResult SiteStore::WriteAndTake(const QByteArray& bytes, const WriteOptions& options)
+{
+    const WriteResult written = WriteWholeFileSafely(Path(), bytes, OwnFile(options));
     if (!written)
         return written;
-    Reading r;
-    r.state = State::Readable;
-    r.bytes = fresh;
-    r.site = *ParseSiteFile(fresh);
-    Take(r);
+    Reading now;
+    now.state = State::Readable;
+    now.bytes = bytes;
+    now.site = *ParseSiteFile(bytes);
+    Take(now);
     emit Changed();
     return written;
 }

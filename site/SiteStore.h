@@ -96,6 +96,8 @@ private:
     struct Reading;
     Reading ReadFile() const;
     bool Take(const Reading& reading);
+    // Writes `bytes` as the site file and takes them as what is in use.
+    WriteResult WriteAndTake(const QByteArray& bytes, const WriteOptions& options);
 
     QString m_strFolder;
     SiteFile m_Site;
