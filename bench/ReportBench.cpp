@@ -10,25 +10,20 @@
 // ratio is the fastest report over the fastest parts (goal: at most 1.5), median_ratio the
 // middle round's. report_peak_MiB is the report's peak resident memory (getrusage of the
 // child); run at two sizes, it should not grow with the number of bolts.
+#include "SpawnProgram.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -63,27 +58,7 @@ const Site& SiteOf(int count)
 // here: every file is a sample.
 double RunCli(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    std::string program = ROVANA_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1.0;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1.0;
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return rovana::bench::Spawn(ROVANA_CLI_PATH, args).peakMiB;
 }
 
 void BM_ReportAgainstParts(benchmark::State& state)

@@ -119,28 +119,6 @@ std::vector<double> HeadVelocity(const BoltParameters& p, Variant variant, int f
     return out;
 }
 
-// The largest correlation of `part` (samples from..to) with the blow `blow` (peak at
-// `blowPeak`) placed with its peak at centre + lag, |lag| <= maxLag, for the given sign.
-double BestCorrelation(const std::vector<double>& part, int from, int to,
-                       const std::vector<double>& blow, int blowPeak, int centre, int maxLag,
-                       double sign)
-{
-    const int n = static_cast<int>(part.size());
-    from = std::max(from, 0);
-    to = std::min(to, n);
-    double best = 0.0;
-    for (int lag = -maxLag; lag <= maxLag; ++lag) {
-        double sum = 0.0;
-        for (int i = from; i < to; ++i) {
-            const int j = i - (centre + lag) + blowPeak;
-            if (j >= 0 && j < static_cast<int>(blow.size()))
-                sum += part[static_cast<std::size_t>(i)] * blow[static_cast<std::size_t>(j)];
-        }
-        best = std::max(best, sign * sum);
-    }
-    return best;
-}
-
 } // namespace
 
 BoltParameters DrawBolt(std::uint64_t seed)

@@ -1,7 +1,8 @@
 #pragma once
 
-// What both model bolts draw alike: the random numbers, and the instrument's sampling
-// settings for a bar of a given length. Standard library only.
+// What both model bolts draw and measure alike: the random numbers, the instrument's
+// sampling settings for a bar of a given length, and how strongly an echo of the blow
+// stands in a record. Standard library only.
 
 #include <algorithm>
 #include <cmath>
@@ -75,6 +76,27 @@ inline ModelRecording DrawRecording(ModelRandom& r, double length, double freeLe
     rec.designLength = std::round(length * (1.0 + r.uniform(-0.1, 0.1)) * 10.0) / 10.0;
     rec.designFreeLength = std::round(freeLength * (1.0 + r.uniform(-0.1, 0.1)) * 100.0) / 100.0;
     return rec;
+}
+
+// The largest correlation of part[from, to) with the blow `blow` (peak at `blowPeak`)
+// placed with its peak at centre + lag, |lag| <= reach, for the given sign.
+inline double BestCorrelation(const std::vector<double>& part, int from, int to,
+                              const std::vector<double>& blow, int blowPeak, int centre, int reach,
+                              double sign)
+{
+    from = std::max(from, 0);
+    to = std::min(to, static_cast<int>(part.size()));
+    double best = 0.0;
+    for (int lag = -reach; lag <= reach; ++lag) {
+        double sum = 0.0;
+        for (int i = from; i < to; ++i) {
+            const int j = i - (centre + lag) + blowPeak;
+            if (j >= 0 && j < static_cast<int>(blow.size()))
+                sum += part[static_cast<std::size_t>(i)] * blow[static_cast<std::size_t>(j)];
+        }
+        best = std::max(best, sign * sum);
+    }
+    return best;
 }
 
 } // namespace rovana::boltmodel

@@ -12,6 +12,7 @@ namespace rovana::wavebolt {
 
 namespace {
 
+using boltmodel::BestCorrelation;
 using boltmodel::DrawRecording;
 using boltmodel::ModelRandom;
 using boltmodel::ModelRecording;
@@ -153,27 +154,6 @@ HeadRecord Run(const WaveBoltParameters& p, Variant variant, int samples, int ch
 {
     return SimulateHead(ProfileOf(p, variant, filled), HammerOf(p, channel), SensorOf(p),
                         std::clamp(samples, 1, p.sampleCount));
-}
-
-// The largest correlation of part[from, to) with the blow placed with its peak at
-// centre + lag, |lag| <= reach, for the given sign.
-double BestCorrelation(const std::vector<double>& part, int from, int to,
-                       const std::vector<double>& blow, int blowPeak, int centre, int reach,
-                       double sign)
-{
-    from = std::max(from, 0);
-    to = std::min(to, static_cast<int>(part.size()));
-    double best = 0.0;
-    for (int lag = -reach; lag <= reach; ++lag) {
-        double sum = 0.0;
-        for (int i = from; i < to; ++i) {
-            const int j = i - (centre + lag) + blowPeak;
-            if (j >= 0 && j < static_cast<int>(blow.size()))
-                sum += part[static_cast<std::size_t>(i)] * blow[static_cast<std::size_t>(j)];
-        }
-        best = std::max(best, sign * sum);
-    }
-    return best;
 }
 
 std::vector<double> Difference(const std::vector<double>& a, const std::vector<double>& b)
