@@ -344,11 +344,17 @@ void MainWindow::OnInspectionReportSettings()
         dialog.exec();
 }
 
+// The report reads the folder's files: unsaved work on a test of that folder is offered for
+// saving first (保存 puts it into the report, 不保存 reports the file as it is, 取消 stops).
 void MainWindow::OnInspectionReport()
 {
-    if (m_pFileTree->m_strFolder.isEmpty())
+    const QString folder = m_pFileTree->m_strFolder;
+    if (folder.isEmpty())
         return;
-    ReportGeneration(this, m_ReportHooks).Run(m_pFileTree->m_strFolder);
+    if (QFileInfo(m_pReportView->m_strCurPath).absoluteDir() == QDir(folder) &&
+        !MaybeSaveChanges())
+        return;
+    ReportGeneration(this, m_ReportHooks).Run(folder);
 }
 
 const QTreeWidgetItem* MainWindow::FileTreeRoot() const

@@ -87,5 +87,45 @@ TEST_F(UnsavedChangesTest, NoQuestionWithoutAChangeOrAfterItWasUndone)
     EXPECT_EQ(ReadBytes(first), original);
 }
 
+// The inspection report reads the folder's files: unsaved work on the test on screen is
+// offered for saving first, and the report reads what the answer leaves in the file.
+TEST_F(UnsavedChangesTest, TheInspectionReportAsksFirst)
+{
+    const struct
+    {
+        Answer answer;
+        bool reads;    // the report goes on to read the folder
+        int gradeRead; // the grade in MG0003.mg when it does
+    } rows[] = {
+        {Answer::Cancel, false, 0},
+        {Answer::Discard, true, 1},
+        {Answer::Save, true, 3},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.answer));
+        ASSERT_TRUE(WriteBytes(first, original));
+        Open(first);
+        questions.clear();
+        frame->m_pEvaluationPanel->ClickCriterion(3); // D: a change
+        unsavedAnswer = r.answer;
+        bool read = false;
+        int grade = 0;
+        frame->m_ReportHooks.confirm = [](const QString&) { return true; };
+        frame->m_ReportHooks.progress = [](const QString&, int, int) { return true; };
+        frame->m_ReportHooks.saveName = [&](const QString&) {
+            read = true;
+            grade = StoredGrade();
+            return QString(); // no file: what was read is all this test needs
+        };
+        frame->Action(ID_FILE_INSPECTION_REPORT)->trigger();
+        EXPECT_EQ(questions, QStringList{QStringLiteral("MG0003")});
+        EXPECT_EQ(read, r.reads);
+        if (r.reads) {
+            EXPECT_EQ(grade, r.gradeRead);
+        }
+        EXPECT_EQ(Draw().m_Edit.Marks(0).grade, 3); // the engineer's change stays on screen
+    }
+}
+
 } // namespace
 } // namespace rovana::test
