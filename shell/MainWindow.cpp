@@ -351,8 +351,7 @@ void MainWindow::OnInspectionReport()
     const QString folder = m_pFileTree->m_strFolder;
     if (folder.isEmpty())
         return;
-    if (QFileInfo(m_pReportView->m_strCurPath).absoluteDir() == QDir(folder) &&
-        !MaybeSaveChanges())
+    if (QFileInfo(m_pReportView->m_strCurPath).absoluteDir() == QDir(folder) && !MaybeSaveChanges())
         return;
     ReportGeneration(this, m_ReportHooks).Run(folder);
 }
