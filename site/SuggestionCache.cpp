@@ -18,11 +18,20 @@ namespace rovana {
 
 using namespace suggestion_file;
 
+const EVP_MD* suggestion_file::Sha256()
+{
+    // Fetched once, whichever thread comes first: the library's own fetch on every call
+    // races in a thread pool and can lose what it allocates.
+    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    return sha256;
+}
+
 ContentHash HashContent(const QByteArray& bytes)
 {
     ContentHash out;
-    ::SHA256(reinterpret_cast<const unsigned char*>(bytes.constData()),
-             static_cast<size_t>(bytes.size()), out.data());
+    unsigned int size = 0;
+    EVP_Digest(bytes.constData(), static_cast<size_t>(bytes.size()), out.data(), &size, Sha256(),
+               nullptr);
     return out;
 }
 
@@ -120,7 +129,7 @@ void SuggestionCache::Open()
 bool SuggestionCache::Verify(qint64 size)
 {
     EVP_MD_CTX* state = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(state, EVP_sha256(), nullptr);
+    EVP_DigestInit_ex(state, Sha256(), nullptr);
     const qint64 covered = size - kDigestSize;
     QByteArray chunk(static_cast<qsizetype>(kReadChunk), Qt::Uninitialized);
     bool read = true;
