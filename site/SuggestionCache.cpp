@@ -4,6 +4,7 @@
 #include "PickerVersion.h"
 #include "SuggestionCacheFormat.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <fcntl.h>
@@ -32,6 +33,10 @@ ContentHash HashContent(const QByteArray& bytes)
     unsigned int size = 0;
     EVP_Digest(bytes.constData(), static_cast<size_t>(bytes.size()), out.data(), &size, Sha256(),
                nullptr);
+    // The library keeps state per thread (its error queue) until the thread ends; a worker
+    // of the thread pool may end after the library has been cleaned up at exit, and that
+    // state would be lost. So it is given back at once.
+    OPENSSL_thread_stop();
     return out;
 }
 
