@@ -1,5 +1,7 @@
 #include "FileIdentity.h"
 
+#include "ContentHash.h"
+
 namespace rovana {
 
 FileIdentity IdentityOf(const RegularFileRead& read)
@@ -8,7 +10,7 @@ FileIdentity IdentityOf(const RegularFileRead& read)
                        read.fileSize == read.bytes.size();
     if (!whole)
         return {};
-    return {read.fileSize, read.modified, QCryptographicHash::hash(read.bytes, kFileHash)};
+    return {read.fileSize, read.modified, HashBytes(read.bytes)};
 }
 
 DiskCheck CheckAgainstDisk(const FileIdentity& remembered, const QString& path)

@@ -8,7 +8,8 @@
 
 namespace rovana {
 
-// The hash of a file's content in a FileIdentity.
+// The hash of a file's content in a FileIdentity: HashContent's (SHA-256), which a hash
+// made piece by piece with this algorithm equals.
 inline constexpr QCryptographicHash::Algorithm kFileHash = QCryptographicHash::Sha256;
 
 // What a file held when the program read or wrote it: enough to tell later whether the file
@@ -18,7 +19,7 @@ struct FileIdentity
 {
     qint64 size = -1;    // bytes; -1 for nothing known
     qint64 modified = 0; // modification time, nanoseconds since 1970
-    QByteArray hash;     // kFileHash of the whole content
+    QByteArray hash;     // HashBytes of the whole content
 
     bool known() const { return size >= 0; }
     bool sameContent(const FileIdentity& other) const

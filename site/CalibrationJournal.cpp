@@ -1,10 +1,10 @@
 #include "CalibrationJournal.h"
 
+#include "ContentHash.h"
 #include "MgFileIo.h"
 #include "NativePath.h"
 #include "TestFileCheck.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,7 +74,7 @@ std::optional<QByteArray> Hex(const QJsonValue& v)
 
 QByteArray FileHash(const QByteArray& bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    return HashBytes(bytes).toHex();
 }
 
 QList<ByteChange> DiffBytes(const QByteArray& before, const QByteArray& after)

@@ -4,7 +4,6 @@
 #include "PickerVersion.h"
 #include "SuggestionCacheFormat.h"
 
-#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <fcntl.h>
@@ -18,27 +17,6 @@
 namespace rovana {
 
 using namespace suggestion_file;
-
-const EVP_MD* suggestion_file::Sha256()
-{
-    // Fetched once, whichever thread comes first: the library's own fetch on every call
-    // races in a thread pool and can lose what it allocates.
-    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-    return sha256;
-}
-
-ContentHash HashContent(const QByteArray& bytes)
-{
-    ContentHash out;
-    unsigned int size = 0;
-    EVP_Digest(bytes.constData(), static_cast<size_t>(bytes.size()), out.data(), &size, Sha256(),
-               nullptr);
-    // The library keeps state per thread (its error queue) until the thread ends; a worker
-    // of the thread pool may end after the library has been cleaned up at exit, and that
-    // state would be lost. So it is given back at once.
-    OPENSSL_thread_stop();
-    return out;
-}
 
 std::optional<QByteArray> KeptSuggestion::For(const ContentHash& content) const
 {
@@ -134,7 +112,7 @@ void SuggestionCache::Open()
 bool SuggestionCache::Verify(qint64 size)
 {
     EVP_MD_CTX* state = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(state, Sha256(), nullptr);
+    EVP_DigestInit_ex(state, Sha256Digest(), nullptr);
     const qint64 covered = size - kDigestSize;
     QByteArray chunk(static_cast<qsizetype>(kReadChunk), Qt::Uninitialized);
     bool read = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentHash.h"
 #include "SafeFileWriter.h"
 
 #include <QByteArray>
@@ -41,11 +42,6 @@ inline const QString kSuggestionCacheName = QStringLiteral("rovana-suggestions.c
 // Larger is none of this program's: a million test files take about 60 MiB.
 inline constexpr qint64 kLargestSuggestionCache = 128 << 20;
 inline constexpr std::uint32_t kSuggestionCacheFormat = 1;
-
-// The SHA-256 of all a file's bytes, the hash FileIdentity keeps (kFileHash); made by
-// libcrypto, which uses the processor's SHA instructions where it has them.
-using ContentHash = std::array<std::uint8_t, 32>;
-ContentHash HashContent(const QByteArray& bytes);
 
 // The value kept for one file name, and the hash of the content it was made from.
 struct KeptSuggestion

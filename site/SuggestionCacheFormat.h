@@ -5,7 +5,6 @@
 
 #include "SuggestionCache.h"
 
-#include <openssl/evp.h>
 #include <openssl/sha.h>
 
 #include <QtGlobal>
@@ -21,9 +20,6 @@ namespace rovana::suggestion_file {
 inline constexpr char kMagic[8] = {'R', 'V', 'N', 'S', 'U', 'G', 'G', '\n'};
 inline constexpr qint64 kHeaderSize = 8 + 3 * 4;
 inline constexpr qint64 kDigestSize = SHA256_DIGEST_LENGTH;
-
-// SHA-256, fetched from the library once for the program's life.
-const EVP_MD* Sha256();
 inline constexpr int kHashSize = static_cast<int>(std::tuple_size_v<ContentHash>);
 inline constexpr qint64 kTrailerSize = 4 + kDigestSize;
 // An entry's name and value are never longer: a file name is at most 255 bytes.

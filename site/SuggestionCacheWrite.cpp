@@ -70,7 +70,7 @@ bool SuggestionCache::BeginWriting()
         return false;
     }
     m_pHash = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(m_pHash, Sha256(), nullptr);
+    EVP_DigestInit_ex(m_pHash, Sha256Digest(), nullptr);
     char header[kHeaderSize];
     std::memcpy(header, kMagic, sizeof kMagic);
     PutU32(header + 8, kSuggestionCacheFormat);
