@@ -113,7 +113,6 @@ SavedBottomCheck CheckSavedBottom(const TestRecord& record)
     const int channel = result.report.channel;
     if (channel < 0 || channel >= kChannelCount)
         return check;
-    check.saved = result.report.measured;
     std::array<pick::PickInput, kChannelCount> inputs;
     for (int c = 0; c < kChannelCount; ++c)
         inputs[static_cast<std::size_t>(c)] = InputOf(record, c);
@@ -126,12 +125,19 @@ SavedBottomCheck CheckSavedBottom(const TestRecord& record)
         check.suggestedLength = UncutLength(record, *found.bottom, *found.end);
     if (!found.bottom && found.reason != pick::PickReason::None)
         check.reasons.append(PickReasonText(found.reason));
+    JudgeSavedBottom(check, result);
+    return check;
+}
+
+void JudgeSavedBottom(SavedBottomCheck& check, const BoltResult& result)
+{
+    const int channel = result.report.channel;
+    check.saved = channel >= 0 && channel < kChannelCount && result.report.measured;
     const double saved = result.report.length;
     check.confirmed =
         check.saved && check.suggestedLength && saved > 0.0 &&
         std::abs(static_cast<double>(*check.suggestedLength) - saved) <= kConfirmShare * saved;
     check.review = check.saved && !check.confirmed;
-    return check;
 }
 
 } // namespace rovana

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Agreement.h"
+#include "BoltResult.h"
 #include "EchoPicker.h"
 #include "TestRecord.h"
 
@@ -75,5 +76,10 @@ struct SavedBottomCheck
 // within kConfirmShare of the saved one; a bottom the picker only withholds, lost, or
 // offered further away confirms nothing.
 SavedBottomCheck CheckSavedBottom(const TestRecord& record);
+
+// The judgement alone, from what the picker gave (`check.suggestedLength`) and the saved
+// analysis `result`: sets `saved`, `confirmed` and `review`. What a summary kept of the
+// picker is judged again on every summary, so the rule is never read from a store.
+void JudgeSavedBottom(SavedBottomCheck& check, const BoltResult& result);
 
 } // namespace rovana

@@ -12,7 +12,6 @@ namespace {
 
 // The value's first byte.
 constexpr char kHasLength = 0x01;
-constexpr char kReview = 0x02;
 constexpr int kFixedSize = 1 + 4; // flags, the length's float bits
 
 } // namespace
@@ -25,17 +24,15 @@ RowSuggestion RowSuggestionOf(const TestRecord& record, const BoltResult& result
     const SavedBottomCheck check = CheckSavedBottom(record);
     s.suggestedLength = check.suggestedLength;
     s.reasons = check.reasons;
-    s.review = check.review;
     return s;
 }
 
-// Layout: flags (kHasLength, kReview), the length's float bits (little-endian, 0 without
+// Layout: flags (kHasLength), the length's float bits (little-endian, 0 without
 // one), then the reasons in UTF-8, each ended by a line feed.
 QByteArray EncodeRowSuggestion(const RowSuggestion& suggestion)
 {
     QByteArray bytes(kFixedSize, '\0');
-    bytes[0] = static_cast<char>((suggestion.suggestedLength ? kHasLength : 0) |
-                                 (suggestion.review ? kReview : 0));
+    bytes[0] = suggestion.suggestedLength ? kHasLength : 0;
     std::uint32_t bits = 0;
     if (suggestion.suggestedLength)
         std::memcpy(&bits, &*suggestion.suggestedLength, sizeof bits);
@@ -48,11 +45,10 @@ QByteArray EncodeRowSuggestion(const RowSuggestion& suggestion)
 
 std::optional<RowSuggestion> DecodeRowSuggestion(const QByteArray& bytes)
 {
-    if (bytes.size() < kFixedSize || (bytes[0] & ~(kHasLength | kReview)) != 0 ||
+    if (bytes.size() < kFixedSize || (bytes[0] & ~kHasLength) != 0 ||
         (bytes.size() > kFixedSize && !bytes.endsWith('\n')))
         return std::nullopt;
     RowSuggestion s;
-    s.review = (bytes[0] & kReview) != 0;
     std::uint32_t bits = 0;
     for (int i = 0; i < 4; ++i)
         bits |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[1 + i])) << (8 * i);

@@ -20,17 +20,16 @@ struct RowSuggestion
 {
     std::optional<float> suggestedLength; // L of the report channel's suggestion, m
     QStringList reasons;                  // why the picker suggests no bottom
-    bool review = false; // the picker's reading asks for a second look at the saved length
     friend bool operator==(const RowSuggestion&, const RowSuggestion&) = default;
 };
 
 // The version of what RowSuggestionOf gives and of its encoding: raise it with any change
 // to either, so that values kept under the old one are made afresh.
-inline constexpr std::uint32_t kRowSuggestionVersion = 2;
+inline constexpr std::uint32_t kRowSuggestionVersion = 3;
 
 // The picker's reading of the report channel of `record`, whose result is `result`: its
-// L, its reasons, and whether it cannot confirm the saved bottom (CheckSavedBottom).
-// Nothing without a report channel.
+// L and its reasons (CheckSavedBottom). Nothing without a report channel. Whether it
+// confirms the saved bottom is judged on every summary (JudgeSavedBottom), never kept.
 RowSuggestion RowSuggestionOf(const TestRecord& record, const BoltResult& result);
 
 // The value kept in the cache, and back; nothing for bytes Encode never makes.

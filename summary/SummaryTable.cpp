@@ -256,9 +256,12 @@ SummaryRow ReadSummaryRow(const QString& path, int index, CachedSuggestion* cach
         if (cached)
             cached->value = EncodeRowSuggestion(*suggestion);
     }
+    SavedBottomCheck check;
+    check.suggestedLength = suggestion->suggestedLength;
+    JudgeSavedBottom(check, result);
     row.suggestedLength = suggestion->suggestedLength;
-    row.review = row.review || suggestion->review;
-    if (suggestion->review && !suggestion->suggestedLength)
+    row.review = row.review || check.review;
+    if (check.review && !check.suggestedLength)
         row.reviewReason = SingleLine(suggestion->reasons.join(QStringLiteral("，")));
     row.projectName = SingleLine(record.m_strProjectName);
     row.testUnit = SingleLine(record.m_strTestUnit);

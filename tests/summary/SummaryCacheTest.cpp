@@ -101,12 +101,22 @@ TEST(SummaryCacheTest, AnUnchangedFileTakesItsKeptValueAChangedOneIsPickedAgain)
     ASSERT_TRUE(sample.suggestedLength.has_value());
     ASSERT_TRUE(sample.measured);
 
-    // A value no picker gives: taken as kept, so the picker did not run for that file.
-    PlantValue(site.Folder(), sample.fileName, {99.5f, {QStringLiteral("底部反射不明显")}, true});
+    // A value no picker gives: taken as kept, so the picker did not run for that file; the
+    // review is judged from it against the saved L, on every summary: 99.50 m asks for one,
+    // the saved L itself does not.
+    PlantValue(site.Folder(), sample.fileName, {99.5f, {}});
     const std::optional<SiteSummary> kept = SummarizeFolder(site.Folder());
     ASSERT_TRUE(kept.has_value());
     EXPECT_EQ(kept->rows[2].suggestedLength, std::optional<float>(99.5f));
     EXPECT_TRUE(kept->rows[2].review);
+    PlantValue(site.Folder(), sample.fileName, {sample.measuredLength, {}});
+    const std::optional<SiteSummary> agreeing = SummarizeFolder(site.Folder());
+    ASSERT_TRUE(agreeing.has_value());
+    EXPECT_FALSE(agreeing->rows[2].review);
+    PlantValue(site.Folder(), sample.fileName, {99.5f, {QStringLiteral("底部反射不明显")}});
+    const std::optional<SiteSummary> again = SummarizeFolder(site.Folder());
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(kept->rows[2], again->rows[2]); // reasons shown only where no L is offered
     EXPECT_EQ(CellOf(kept->rows[2], Column::SuggestedLength).text, QStringLiteral("99.50"));
     for (std::size_t r : {0u, 1u, 3u})
         EXPECT_EQ(kept->rows[r], first->rows[r]);
@@ -127,15 +137,15 @@ TEST(SummaryCacheTest, KeptValuesReadBackAndForeignBytesAreRefused)
 {
     const RowSuggestion values[] = {
         {},
-        {6.25f, {}, false},
-        {0.0f, {QStringLiteral("自由端不明显")}, true},
-        {std::nullopt, {QStringLiteral("底部反射不明显"), QStringLiteral("自由端不明显")}, false},
+        {6.25f, {}},
+        {0.0f, {QStringLiteral("自由端不明显")}},
+        {std::nullopt, {QStringLiteral("底部反射不明显"), QStringLiteral("自由端不明显")}},
     };
     for (const RowSuggestion& v : values)
         EXPECT_EQ(DecodeRowSuggestion(EncodeRowSuggestion(v)), std::optional<RowSuggestion>(v));
     const QByteArray foreign[] = {
         QByteArray(),                             // too short
-        QByteArray("\x04\0\0\0\0", 5),            // an unknown flag
+        QByteArray("\x02\0\0\0\0", 5),            // an unknown flag
         QByteArray("\x00\0\0\x80\x3f", 5),        // a length's bits without the flag
         QByteArray("\x01\0\0\x80\x3fno end", 11), // a reason not ended
     };

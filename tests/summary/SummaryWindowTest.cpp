@@ -257,7 +257,7 @@ TEST_F(SummaryWindowTest, TakesThePickersValuesFromTheFoldersCache)
             continue; // A04.mg cannot be read: nothing kept
         cache->Keep(name, HashContent(test::ReadBytes(path)),
                     name == QStringLiteral("A01.mg")
-                        ? summary::EncodeRowSuggestion({99.5f, {}, false})
+                        ? summary::EncodeRowSuggestion({99.5f, {}})
                         : kept->value);
     }
     ASSERT_TRUE(cache->Finish());
